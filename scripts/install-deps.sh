@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need. Idempotent and quiet when
+# everything is present. Run as root (or with sudo available).
+set -euo pipefail
+
+packages=(
+  cmake g++ ninja-build pkg-config
+  libgtest-dev zlib1g-dev          # tests, text resources
+  qt6-base-dev                     # desktop program
+  libgif-dev python3-pil gifsicle  # independent decoders the tests compare against
+  fonts-dejavu-core                # a font for offscreen rendering
+)
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(gifsicle imagemagick python3-matplotlib python3-pil time)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

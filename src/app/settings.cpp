@@ -1,0 +1,7 @@
+#include "app/settings.h"
+
+Settings& settings()
+{
+    static Settings record;
+    return record;
+}

@@ -1,0 +1,26 @@
+// The general allocator: counts the bytes in use, keeps a reserve and an emergency block,
+// and turns an allocation that cannot be satisfied into an orderly exit through the
+// application's exit hook. Callers never test for failure. Owners of blocks use MemBlock.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+using MemExitHook = void (*)(void* argument, int exit_count);
+using MemStateCallback = void (*)(void* argument, int state);  // state: 1 low, 0 normal
+
+void* MemAlloc(std::size_t size);
+void* MemRealloc(void* block, std::size_t size);
+void MemFree(void* block);
+void MemSetEmergency(std::size_t size);
+void MemSetExitHook(MemExitHook hook, void* argument);
+void MemSetStateCallback(MemStateCallback callback, void* argument);
+void MemSetLowLimits(std::uint32_t first, std::uint32_t second);
+// Diagnostics: the bytes the allocator counts as in use.
+std::uint32_t MemBytesInUse();
+
+struct MemDeleter {
+    void operator()(void* block) const { MemFree(block); }
+};
+template <typename T>
+using MemPtr = std::unique_ptr<T, MemDeleter>;

@@ -1,0 +1,19 @@
+#include "platform/core/heap.h"
+
+#include <cstdlib>
+#include <malloc.h>
+
+namespace platform {
+
+void* heap_alloc(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
+
+void* heap_realloc(void* block, std::size_t size) { return std::realloc(block, size == 0 ? 1 : size); }
+
+void heap_free(void* block) { std::free(block); }
+
+std::size_t heap_block_size(const void* block)
+{
+    return block ? malloc_usable_size(const_cast<void*>(block)) : 0;
+}
+
+}  // namespace platform
