@@ -27,6 +27,10 @@ struct Allocator {
     bool watching = false;
     bool reporting = false;
     std::uint32_t low_limits[2] = {0, 0};
+    MemDropTasksHook drop_tasks = nullptr;
+    MemTickSource tick_source = nullptr;
+    MemLowMemoryProbe is_low = nullptr;
+    MemLowMemoryProbe is_available = nullptr;
 };
 
 Allocator& allocator()
@@ -35,17 +39,35 @@ Allocator& allocator()
     return state;
 }
 
-// This platform never reports low memory, and memory is always available again.
-bool memory_is_low() { return false; }
-bool memory_is_available() { return true; }
+// This platform never reports low memory, and memory is always available again; the two
+// sizes the application sets are kept for a platform test that would use them.
+bool memory_is_low()
+{
+    Allocator& a = allocator();
+    return a.is_low ? a.is_low() : false;
+}
+
+bool memory_is_available()
+{
+    Allocator& a = allocator();
+    return a.is_available ? a.is_available() : true;
+}
+
+// Nothing can be released on this platform before the second attempt.
 void purge() {}
+
+std::uint32_t now_ms()
+{
+    Allocator& a = allocator();
+    return a.tick_source ? a.tick_source() : platform::tick_count();
+}
 
 void report_state(int state)
 {
     Allocator& a = allocator();
     if (a.reporting)
         return;
-    std::uint32_t now = platform::tick_count();
+    std::uint32_t now = now_ms();
     if (a.reported_once && state == a.last_state && now - a.last_report < kStateRepeatMs)
         return;
     a.reporting = true;
@@ -82,7 +104,7 @@ void watch_memory()
     if (!a.reserve) {
         a.reserve = platform::heap_alloc(kReserveSize);
         if (a.reserve)
-            a.bytes_in_use += kReserveSize;
+            a.bytes_in_use += static_cast<std::uint32_t>(platform::heap_block_size(a.reserve));
     }
     a.watching = false;
 }
@@ -97,6 +119,8 @@ void fatal_path()
         raw_free(a.emergency);
         a.emergency = nullptr;
     }
+    if (a.exit_count == 0 && a.drop_tasks)
+        a.drop_tasks();
     ++a.exit_count;
     if (a.exit_hook)
         a.exit_hook(a.exit_argument, a.exit_count);
@@ -116,7 +140,9 @@ void* allocate(void* block, std::size_t size, bool resize)
         fatal_path();
         return nullptr;
     }
-    a.bytes_in_use += static_cast<std::uint32_t>(size) - static_cast<std::uint32_t>(old_size);
+    // The count uses the heap's own block sizes on both sides, so that allocating and freeing
+    // the same block always cancels out.
+    a.bytes_in_use += static_cast<std::uint32_t>(platform::heap_block_size(result)) - static_cast<std::uint32_t>(old_size);
     watch_memory();
     return result;
 }
@@ -166,4 +192,16 @@ void MemSetLowLimits(std::uint32_t first, std::uint32_t second)
     allocator().low_limits[1] = second;
 }
 
+void MemSetDropTasksHook(MemDropTasksHook hook) { allocator().drop_tasks = hook; }
+
 std::uint32_t MemBytesInUse() { return allocator().bytes_in_use; }
+
+bool MemReserveHeld() { return allocator().reserve != nullptr; }
+
+void MemSetTickSource(MemTickSource source) { allocator().tick_source = source; }
+
+void MemSetLowMemoryProbes(MemLowMemoryProbe is_low, MemLowMemoryProbe is_available)
+{
+    allocator().is_low = is_low;
+    allocator().is_available = is_available;
+}

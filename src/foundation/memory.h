@@ -8,6 +8,9 @@
 
 using MemExitHook = void (*)(void* argument, int exit_count);
 using MemStateCallback = void (*)(void* argument, int state);  // state: 1 low, 0 normal
+using MemDropTasksHook = void (*)();
+using MemTickSource = std::uint32_t (*)();
+using MemLowMemoryProbe = bool (*)();
 
 void* MemAlloc(std::size_t size);
 void* MemRealloc(void* block, std::size_t size);
@@ -16,8 +19,19 @@ void MemSetEmergency(std::size_t size);
 void MemSetExitHook(MemExitHook hook, void* argument);
 void MemSetStateCallback(MemStateCallback callback, void* argument);
 void MemSetLowLimits(std::uint32_t first, std::uint32_t second);
-// Diagnostics: the bytes the allocator counts as in use.
+// The event loop installs the function that drops every deferred task, so that none runs
+// while the process ends for lack of memory.
+void MemSetDropTasksHook(MemDropTasksHook hook);
+// Diagnostics: the bytes the allocator counts as in use (the heap's sizes of the blocks,
+// the reserve and emergency blocks included).
 std::uint32_t MemBytesInUse();
+bool MemReserveHeld();
+
+// Tests only: the millisecond clock of the state reports (null: the system tick count), and
+// the low-memory and memory-available tests (null: this platform's answers, never low and
+// always available).
+void MemSetTickSource(MemTickSource source);
+void MemSetLowMemoryProbes(MemLowMemoryProbe is_low, MemLowMemoryProbe is_available);
 
 struct MemDeleter {
     void operator()(void* block) const { MemFree(block); }

@@ -5,9 +5,35 @@
 
 namespace platform {
 
-void* heap_alloc(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
+namespace {
 
-void* heap_realloc(void* block, std::size_t size) { return std::realloc(block, size == 0 ? 1 : size); }
+unsigned failures_pending = 0;
+
+bool inject_failure()
+{
+    if (failures_pending == 0)
+        return false;
+    --failures_pending;
+    return true;
+}
+
+}  // namespace
+
+void* heap_alloc(std::size_t size)
+{
+    if (inject_failure())
+        return nullptr;
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void* heap_realloc(void* block, std::size_t size)
+{
+    if (inject_failure())
+        return nullptr;
+    return std::realloc(block, size == 0 ? 1 : size);
+}
+
+void heap_fail_next(unsigned count) { failures_pending = count; }
 
 void heap_free(void* block) { std::free(block); }
 

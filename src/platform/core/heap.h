@@ -11,4 +11,7 @@ void heap_free(void* block);
 // Usable size of a block returned by heap_alloc or heap_realloc.
 std::size_t heap_block_size(const void* block);
 
+// Tests only: the next count allocations and reallocations fail as if the heap were full.
+void heap_fail_next(unsigned count);
+
 }  // namespace platform
