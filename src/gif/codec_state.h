@@ -1,0 +1,20 @@
+// The codec's process-wide buffers, created once at start-up and kept until exit: the input
+// window, the decoder's tables, the encoder's hash and code tables and the output buffer.
+// One load, one save or one frame encoding runs at a time per process.
+#pragma once
+#include "gif/input_window.h"
+#include "gif/lzw_decoder.h"
+#include "gif/lzw_encoder.h"
+#include "gif/output_buffer.h"
+
+struct CodecState {
+    InputWindow input;
+    LzwDecoder decoder;
+    LzwEncoder encoder;
+    OutputBuffer output;
+};
+
+// Creates the state on the first call (start-up calls it once); the same object afterwards.
+CodecState& codec_state();
+// Releases the state at exit; a later codec_state() creates a fresh one.
+void release_codec_state();
