@@ -1,0 +1,47 @@
+// 24-bit pixel buffers that the display composes into, the offscreen bitmaps they are moved
+// into, and the transfer between the two. The buffer layout is the bottom-up, blue-green-red
+// device-independent layout described by the shared transfer header, so a transfer copies rows
+// without converting colours. Painting an offscreen bitmap into a window is the drawing layer's.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+struct RgbBuffer {
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    std::uint32_t stride = 0;        // bytes per row: width x 3 rounded up to a multiple of 4
+    std::uint8_t* pixels = nullptr;  // stride x height bytes, bottom row first, B G R per pixel
+};
+
+// A bitmap held by the drawing layer: 32-bit pixels 0x00RRGGBB, top row first, which is the
+// layout the display surfaces use, so painting it is a plain block copy.
+struct OffscreenBitmap {
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    std::uint32_t* pixels = nullptr;  // width x height
+};
+
+constexpr std::size_t kRgbTransferHeaderSize = 1064;  // 40-byte header + 256 colour entries
+
+std::uint32_t RgbBufferStride(std::uint16_t width);
+RgbBuffer* RgbBufferNew(std::uint16_t width, std::uint16_t height);
+void RgbBufferFree(RgbBuffer* buffer);
+OffscreenBitmap* OffscreenNew(std::uint16_t width, std::uint16_t height);
+void OffscreenFree(OffscreenBitmap* bitmap);
+
+// Copies the top `rows` rows of the buffer into the top `rows` rows of the bitmap. Refused
+// without effect when the widths differ or `rows` exceeds either height.
+bool RgbBufferToBitmap(const RgbBuffer* buffer, std::uint16_t rows, OffscreenBitmap* bitmap);
+
+// The shared transfer header as it stood for the last transfer (little-endian fields).
+const std::uint8_t* RgbTransferHeader();
+
+struct RgbBufferDeleter {
+    void operator()(RgbBuffer* buffer) const { RgbBufferFree(buffer); }
+};
+using RgbBufferPtr = std::unique_ptr<RgbBuffer, RgbBufferDeleter>;
+struct OffscreenDeleter {
+    void operator()(OffscreenBitmap* bitmap) const { OffscreenFree(bitmap); }
+};
+using OffscreenPtr = std::unique_ptr<OffscreenBitmap, OffscreenDeleter>;
