@@ -1,42 +1,42 @@
 #include "framework/view.h"
 
 #include <algorithm>
+#include <new>
 #include <cstring>
 #include <vector>
 
 #include "foundation/formatter.h"
 #include "foundation/memory.h"
-#include "framework/view_window_glue.h"
+#include "framework/frame_window.h"
 #include "platform/qt/draw.h"
 #include "platform/qt/window.h"
 
-namespace {
-
-struct WindowViews {
-    FrameWindow* window = nullptr;
+// Kept in the window record; the windows know it only by name.
+struct ViewTreeState {
     std::vector<View*> top;        // top-level views in creation order
     View* focus = nullptr;
     View* default_button = nullptr;
     View* cancel_button = nullptr;
 };
 
-// Per-window view state, found by window. A program has a handful of windows.
-std::vector<WindowViews*> g_windows;
+namespace {
+
 View* g_pressed = nullptr;
 View* g_tracking = nullptr;
 bool g_capture_enabled = true;
 
-WindowViews* views_of(FrameWindow* window, bool create)
+ViewTreeState* views_of(FrameWindow* window, bool create)
 {
-    for (WindowViews* state : g_windows)
-        if (state->window == window)
-            return state;
-    if (!create)
+    if (window == nullptr)
         return nullptr;
-    auto* state = new WindowViews;
-    state->window = window;
-    g_windows.push_back(state);
-    return state;
+    if (window->views == nullptr && create)
+        window->views = new ViewTreeState;
+    return window->views;
+}
+
+platform::Window* platform_window(FrameWindow* window)
+{
+    return window == nullptr ? nullptr : window->window;
 }
 
 int children_of(View* view)
@@ -72,7 +72,7 @@ void forget_references(View* view)
         g_pressed = nullptr;
     if (g_tracking != nullptr && contains(view, g_tracking))
         g_tracking = nullptr;
-    WindowViews* state = views_of(view->window, false);
+    ViewTreeState* state = views_of(view->window, false);
     if (state == nullptr)
         return;
     if (state->focus != nullptr && contains(view, state->focus))
@@ -141,6 +141,7 @@ void free_view(View* view)
 
 View* ViewNew(const ViewClass* cls, FrameWindow* window, int x, int y)
 {
+    ViewsInstallHooks();
     View* view = new_view(cls, window, nullptr, x, y);
     views_of(window, true)->top.push_back(view);
     if (cls->init != nullptr)
@@ -165,7 +166,7 @@ void ViewDestroy(View* view)
     ViewInvalidate(view);
     view->flags |= view_flag::being_destroyed;
     if (view->parent == nullptr) {
-        if (WindowViews* state = views_of(view->window, false)) {
+        if (ViewTreeState* state = views_of(view->window, false)) {
             auto& top = state->top;
             top.erase(std::remove(top.begin(), top.end(), view), top.end());
         }
@@ -234,7 +235,7 @@ void ViewHide(View* view, int argument)
     view->flags &= static_cast<std::uint16_t>(~view_flag::shown);
     if (view->cls->hide != nullptr)
         view->cls->hide(view, argument);
-    if (WindowViews* state = views_of(view->window, false))
+    if (ViewTreeState* state = views_of(view->window, false))
         if (state->focus != nullptr && contains(view, state->focus))
             ViewClearFocus(view->window);
     if (view->parent != nullptr && view->parent->cls->child_shown != nullptr)
@@ -260,7 +261,7 @@ void ViewInvalidateRect(View* view, const Rect& area)
 {
     if (!ViewIsVisible(view) || platform::RectIsEmpty(area))
         return;
-    platform::Window* window = ViewGluePlatformWindow(view->window);
+    platform::Window* window = platform_window(view->window);
     if (window == nullptr || !platform::WindowIsAlive(window))
         return;
     platform::WindowInvalidate(window, &area);
@@ -311,7 +312,7 @@ void ViewSetEnabled(View* view, bool enabled)
     else
         view->flags &= static_cast<std::uint16_t>(~view_flag::enabled);
     if (!enabled)
-        if (WindowViews* state = views_of(view->window, false))
+        if (ViewTreeState* state = views_of(view->window, false))
             if (state->focus != nullptr && contains(view, state->focus))
                 ViewClearFocus(view->window);
     ViewInvalidate(view);
@@ -345,13 +346,13 @@ void ViewDrawChildren(View* view, const Rect& area)
 
 int ViewTopLevelCount(FrameWindow* window)
 {
-    WindowViews* state = views_of(window, false);
+    ViewTreeState* state = views_of(window, false);
     return state == nullptr ? 0 : static_cast<int>(state->top.size());
 }
 
 View* ViewTopLevelAt(FrameWindow* window, int index)
 {
-    WindowViews* state = views_of(window, false);
+    ViewTreeState* state = views_of(window, false);
     if (state == nullptr || index < 0 || index >= static_cast<int>(state->top.size()))
         return nullptr;
     return state->top[static_cast<std::size_t>(index)];
@@ -359,7 +360,7 @@ View* ViewTopLevelAt(FrameWindow* window, int index)
 
 View* ViewFocus(FrameWindow* window)
 {
-    WindowViews* state = views_of(window, false);
+    ViewTreeState* state = views_of(window, false);
     return state == nullptr ? nullptr : state->focus;
 }
 
@@ -367,7 +368,7 @@ void ViewSetFocus(View* view)
 {
     if (view == nullptr || !view->cls->takes_focus || ViewIsBeingDestroyed(view))
         return;
-    WindowViews* state = views_of(view->window, true);
+    ViewTreeState* state = views_of(view->window, true);
     if (state->focus == view)
         return;
     View* old = state->focus;
@@ -383,7 +384,7 @@ void ViewSetFocus(View* view)
 
 void ViewClearFocus(FrameWindow* window)
 {
-    WindowViews* state = views_of(window, false);
+    ViewTreeState* state = views_of(window, false);
     if (state == nullptr || state->focus == nullptr)
         return;
     View* old = state->focus;
@@ -395,7 +396,7 @@ void ViewClearFocus(FrameWindow* window)
 
 void ViewFocusNext(FrameWindow* window, bool backwards)
 {
-    WindowViews* state = views_of(window, false);
+    ViewTreeState* state = views_of(window, false);
     if (state == nullptr)
         return;
     std::vector<View*> stops;
@@ -442,7 +443,7 @@ void ViewSetCaptureEnabled(bool enabled)
 
 View* ViewAt(FrameWindow* window, int x, int y)
 {
-    WindowViews* state = views_of(window, false);
+    ViewTreeState* state = views_of(window, false);
     if (state == nullptr)
         return nullptr;
     for (auto it = state->top.rbegin(); it != state->top.rend(); ++it)
@@ -453,7 +454,7 @@ View* ViewAt(FrameWindow* window, int x, int y)
 
 void ViewsPaint(FrameWindow* window, const Rect& area)
 {
-    WindowViews* state = views_of(window, false);
+    ViewTreeState* state = views_of(window, false);
     if (state == nullptr)
         return;
     // A handler run while painting may add views; walk a copy.
@@ -473,8 +474,8 @@ bool ViewsMouseDown(FrameWindow* window, std::uint8_t modifiers, int x, int y)
     if (target == nullptr)
         return false;
     if (g_capture_enabled)
-        if (platform::Window* platform_window = ViewGluePlatformWindow(target->window))
-            platform::WindowSetCapture(platform_window);
+        if (platform::Window* captured = platform_window(target->window))
+            platform::WindowSetCapture(captured);
     g_pressed = target;
     ViewSetFocus(target);
     if (target->cls->mouse_down != nullptr)
@@ -504,28 +505,28 @@ bool ViewsMouseUp(FrameWindow* /*window*/, std::uint8_t modifiers, int x, int y)
     return true;
 }
 
-bool ViewsKey(FrameWindow* window, const ViewKey& key)
+bool ViewsKey(FrameWindow* window, const KeyEvent& key)
 {
-    WindowViews* state = views_of(window, false);
+    ViewTreeState* state = views_of(window, false);
     if (state == nullptr)
         return false;
     View* focus = state->focus;
     if (focus != nullptr && focus->cls->key != nullptr && focus->cls->key(focus, key))
         return true;
     const std::uint8_t held = key.modifiers & (platform::modifier::control | platform::modifier::alt);
-    if (key.key == platform::key::tab && held == 0) {
+    if (key.character == key_char::tab && held == 0) {
         ViewFocusNext(window, (key.modifiers & platform::modifier::shift) != 0);
         return true;
     }
     View* button = nullptr;
-    if (key.key == platform::key::enter && held == 0)
+    if ((key.character == key_char::ret || key.character == key_char::enter) && held == 0)
         button = state->default_button;
-    else if (key.key == platform::key::escape && held == 0)
+    else if (key.character == key_char::escape && held == 0)
         button = state->cancel_button;
     if (button == nullptr || !ViewIsVisible(button) || !ViewIsEnabled(button) || button->cls->key == nullptr)
         return false;
     // A button presses itself on the space key, as when it has the focus.
-    ViewKey press;
+    KeyEvent press;
     press.key = platform::key::space;
     press.character = ' ';
     return button->cls->key(button, press);
@@ -533,12 +534,12 @@ bool ViewsKey(FrameWindow* window, const ViewKey& key)
 
 void ViewsWindowClosing(FrameWindow* window)
 {
-    WindowViews* state = views_of(window, false);
+    ViewTreeState* state = views_of(window, false);
     if (state == nullptr)
         return;
     while (!state->top.empty())
         ViewDestroy(state->top.back());
-    g_windows.erase(std::remove(g_windows.begin(), g_windows.end(), state), g_windows.end());
+    window->views = nullptr;
     delete state;
 }
 
@@ -554,6 +555,51 @@ void ViewSetCancelButton(FrameWindow* window, View* button)
 
 View* ViewDefaultButton(FrameWindow* window)
 {
-    WindowViews* state = views_of(window, false);
+    ViewTreeState* state = views_of(window, false);
     return state == nullptr ? nullptr : state->default_button;
+}
+
+namespace {
+
+void hook_mouse_move(FrameWindow* window, std::uint8_t modifiers, int x, int y)
+{
+    ViewsMouseMove(window, modifiers, x, y);
+}
+
+bool hook_mouse_down(FrameWindow* window, std::uint8_t modifiers, int x, int y)
+{
+    if (g_tracking == nullptr && !ViewsPressAllowed(window))
+        return true;
+    return ViewsMouseDown(window, modifiers, x, y);
+}
+
+}  // namespace
+
+void ViewsInstallHooks()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    FrameworkViewHooks hooks;
+    hooks.paint = ViewsPaint;
+    hooks.mouse_down = hook_mouse_down;
+    hooks.mouse_up = ViewsMouseUp;
+    hooks.mouse_move = hook_mouse_move;
+    hooks.key = ViewsKey;
+    hooks.destroy = ViewsWindowClosing;
+    SetFrameworkViewHooks(hooks);
+}
+
+bool ViewsPressAllowed(FrameWindow* window)
+{
+    if (FrameWindow* modal = ModalWindow())
+        return modal == window;
+    if (window == FocusedFrameWindow() || (window->flags & frame_flag::tool) != 0)
+        return true;
+    // The press only brings the window forward; the next one reaches its views.
+    if (window->window != nullptr)
+        platform::WindowActivate(window->window);
+    SetFocusedFrameWindow(window);
+    return false;
 }

@@ -10,17 +10,10 @@
 #include "platform/qt/geometry.h"
 
 struct FrameWindow;
+struct KeyEvent;
 struct View;
 
 using platform::Rect;
-
-// A key as delivered to views: the platform's virtual key code, the character it types
-// (0 for none) and the modifier bits (shift 0x2, shortcut 0x4, control 0x8, alt 0x10).
-struct ViewKey {
-    std::uint16_t key = 0;
-    std::uint32_t character = 0;
-    std::uint8_t modifiers = 0;
-};
 
 // The operation table. The framework calls initialise (slot 0), destroy (1), mouse down (8),
 // mouse up (10), set size (13), hide (16), show (17), add child (21), remove child (22) and
@@ -33,7 +26,7 @@ struct ViewClass {
     void (*mouse_down)(View* view, std::uint8_t modifiers, int x, int y) = nullptr;
     void (*mouse_drag)(View* view, std::uint8_t modifiers, int x, int y) = nullptr;
     void (*mouse_up)(View* view, std::uint8_t modifiers, int x, int y) = nullptr;
-    bool (*key)(View* view, const ViewKey& key) = nullptr;  // true when taken
+    bool (*key)(View* view, const KeyEvent& key) = nullptr;  // true when taken
     void (*set_size)(View* view, int width, int height) = nullptr;
     void (*hide)(View* view, int argument) = nullptr;
     void (*show)(View* view, int argument) = nullptr;
@@ -122,7 +115,12 @@ void ViewSetCaptureEnabled(bool enabled);
 // The deepest shown view of the window under a point, or null.
 View* ViewAt(FrameWindow* window, int x, int y);
 
-// ---- Called by the window layer
+// ---- Called by the window layer (installed as the windows' view hooks on first use)
+
+void ViewsInstallHooks();
+// The activation rule: while a modal window is up only it takes presses; otherwise a press
+// in a window that is not the focused one (and not a tool window) only activates it.
+bool ViewsPressAllowed(FrameWindow* window);
 
 // Paints every visible view that meets the area.
 void ViewsPaint(FrameWindow* window, const Rect& area);
@@ -132,7 +130,7 @@ bool ViewsMouseDown(FrameWindow* window, std::uint8_t modifiers, int x, int y);
 bool ViewsMouseMove(FrameWindow* window, std::uint8_t modifiers, int x, int y);
 bool ViewsMouseUp(FrameWindow* window, std::uint8_t modifiers, int x, int y);
 // Keys for the window: the focused view first, then Tab, Return and Escape.
-bool ViewsKey(FrameWindow* window, const ViewKey& key);
+bool ViewsKey(FrameWindow* window, const KeyEvent& key);
 // The window goes away: its views are destroyed and its state dropped.
 void ViewsWindowClosing(FrameWindow* window);
 
