@@ -22,6 +22,10 @@ protected:
 
 private:
     const Canvas& m_canvas;
+    // Rows of a rectangle reaching outside the canvas are read through this row, with 0
+    // where the canvas has no pixels.
+    MemPtr<std::uint8_t> m_clipped_row;
+    bool m_clipped = false;
 };
 
 // Rows produced by the caller: producer(context, y) returns the width pixels of screen row y
@@ -42,7 +46,8 @@ private:
 };
 
 // Minimum code size for a number of colours: fewer than 3 gives 2, otherwise 1 + the index
-// of the highest set bit of (count - 1), at most 8.
+// of the highest set bit of (count - 1); at most 9, the largest the decoder accepts (counts
+// above 256 never arise from 8-bit pixels).
 std::uint8_t minimum_code_size_for(std::uint32_t colour_count);
 
 // Appends a complete image-data part (minimum code size byte, sub-blocks, terminator) for the

@@ -42,7 +42,7 @@ public:
 
     // Offset of the next unread byte within the source, and the source's total size.
     std::uint32_t position() const;
-    std::uint32_t total_size() const { return m_total; }
+    std::uint32_t total_size() const { return m_memory_mode ? m_memory_length : m_total; }
 
 private:
     bool refill(std::uint32_t n);
@@ -55,6 +55,7 @@ private:
     std::uint32_t m_next = 0;          // offset of the first held byte in m_buffer
     InputReadFunction m_read = nullptr;
     void* m_context = nullptr;
+    int m_fd = -1;
 
     bool m_memory_mode = false;
     const std::uint8_t* m_memory = nullptr;

@@ -35,6 +35,7 @@ private:
     std::uint32_t m_height = 0;
     int m_row = 0;      // offset from the top of the next row
     int m_step = 1;
+    int m_pass = 0;
     bool m_interlaced = false;
     bool m_done = false;
 };

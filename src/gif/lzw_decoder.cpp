@@ -1,0 +1,297 @@
+#include "gif/lzw_decoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "gif/codec_state.h"
+#include "gif/input_window.h"
+
+namespace {
+
+constexpr int kMaxWidth = 12;
+constexpr int kEndOfData = -1;  // a zero-length sub-block where data was needed
+constexpr int kReadError = -2;  // the source ended inside a sub-block or its length byte
+// The longest string: every entry above the first free code chained, the first byte of the
+// previous string for a code equal to the next free slot, and the final byte. Entries always
+// point to lower codes, so no string can be longer and the stack cannot overflow.
+constexpr int kStackSize = LzwDecoder::kTableSize + 2;
+
+// Codes least significant bit first, from the chain of data sub-blocks.
+class CodeReader {
+public:
+    explicit CodeReader(InputWindow& input) : m_input(input) {}
+
+    int read(int width)
+    {
+        if (m_bits < static_cast<std::uint32_t>(width)) {
+            int status = fill(static_cast<std::uint32_t>(width));
+            if (status < 0)
+                return status;
+        }
+        int code = static_cast<int>(m_accumulator & ((1u << width) - 1));
+        m_accumulator >>= width;
+        m_bits -= static_cast<std::uint32_t>(width);
+        return code;
+    }
+
+private:
+    int fill(std::uint32_t width)
+    {
+        while (m_bits < width) {
+            if (m_left == 0) {
+                std::uint32_t length = 0;
+                m_data = m_input.read_sub_block(length);
+                if (!m_data)
+                    return kReadError;
+                if (length == 0)
+                    return kEndOfData;
+                m_left = length;
+            }
+            // Only bytes of the current sub-block are taken ahead of need.
+            while (m_left && m_bits <= 56) {
+                m_accumulator |= static_cast<std::uint64_t>(*m_data++) << m_bits;
+                m_bits += 8;
+                --m_left;
+            }
+        }
+        return 0;
+    }
+
+    InputWindow& m_input;
+    const std::uint8_t* m_data = nullptr;
+    std::uint32_t m_left = 0;
+    std::uint64_t m_accumulator = 0;
+    std::uint32_t m_bits = 0;
+};
+
+// Where decoded rows go: straight into the canvas row when every pixel is written, through
+// the row buffer when pixels of the transparent index must be left alone or the row falls
+// outside the frame (ignored).
+class RowWriter {
+public:
+    RowWriter(const DecodeTarget& target, std::uint8_t* row_buffer)
+        : m_canvas(*target.canvas),
+          m_left(target.rect.left),
+          m_top(target.rect.top),
+          m_bottom(target.rect.bottom),
+          m_row(target.rect.top),
+          m_width(static_cast<std::uint32_t>(target.rect.width())),
+          m_interlaced(target.interlaced),
+          m_aware(target.transparent_aware == TransparentAware::Yes),
+          m_transparent(target.transparent_index),
+          m_row_buffer(row_buffer)
+    {
+    }
+
+    // The row the next pixels are decoded into.
+    std::uint8_t* destination()
+    {
+        if (m_aware || m_done || m_row >= m_bottom)
+            return m_row_buffer;
+        return m_canvas.row(m_row) + m_left;
+    }
+
+    // The destination row is complete.
+    void row_done()
+    {
+        if (m_aware && !m_done && m_row < m_bottom)
+            copy_opaque_pixels(m_canvas.row(m_row) + m_left);
+        advance();
+    }
+
+private:
+    void copy_opaque_pixels(std::uint8_t* out) const
+    {
+        const std::uint8_t* in = m_row_buffer;
+        const std::uint8_t transparent = m_transparent;
+        for (std::uint32_t x = 0; x < m_width; ++x) {
+            if (in[x] != transparent)
+                out[x] = in[x];
+        }
+    }
+
+    void advance()
+    {
+        if (!m_interlaced) {
+            ++m_row;
+            return;
+        }
+        if (m_done)
+            return;
+        // Passes start at rows 0, 4, 2 and 1 with steps 8, 8, 4 and 2; after the fourth pass
+        // (the step has become 1) every further row is ignored.
+        m_row += m_step;
+        while (m_row >= m_bottom) {
+            m_step = m_next_step;
+            m_next_step /= 2;
+            if (m_step <= 1) {
+                m_done = true;
+                return;
+            }
+            m_row = m_top + m_next_step;
+        }
+    }
+
+    Canvas& m_canvas;
+    int m_left;
+    int m_top;
+    int m_bottom;
+    int m_row;
+    std::uint32_t m_width;
+    bool m_interlaced;
+    bool m_aware;
+    std::uint8_t m_transparent;
+    std::uint8_t* m_row_buffer;
+    int m_step = 8;
+    int m_next_step = 8;
+    bool m_done = false;
+};
+
+// After the last row: the end code and the terminator, nothing, or codes that are skipped.
+DecodeResult finish_image(CodeReader& reader, InputWindow& input, int width, int clear_code, int end_code)
+{
+    int code = reader.read(width);
+    while (code == clear_code)
+        code = reader.read(width);
+    if (code == kEndOfData)
+        return DecodeResult::Complete;  // the terminator ended the data already
+    if (code == kReadError)
+        return DecodeResult::Failed;
+    if (code == end_code) {
+        std::uint8_t terminator = 0;
+        if (!input.read_byte(terminator) || terminator != 0)
+            return DecodeResult::Failed;
+        return DecodeResult::Complete;
+    }
+    for (;;) {
+        std::uint32_t length = 0;
+        if (!input.read_sub_block(length))
+            return DecodeResult::Failed;
+        if (length == 0)
+            return DecodeResult::TrailingSkipped;
+    }
+}
+
+}  // namespace
+
+LzwDecoder::LzwDecoder()
+    : m_prefix(static_cast<std::uint16_t*>(MemAlloc(sizeof(std::uint16_t) * kTableSize))),
+      m_suffix(static_cast<std::uint8_t*>(MemAlloc(kTableSize))),
+      m_stack(static_cast<std::uint8_t*>(MemAlloc(kStackSize)))
+{
+    std::memset(m_prefix.get(), 0, sizeof(std::uint16_t) * kTableSize);
+    std::memset(m_suffix.get(), 0, kTableSize);
+}
+
+DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
+{
+    // Whatever the data says, only rows of a rectangle inside the canvas are ever written.
+    if (!target.canvas || !target.canvas->pixels || !canvas_contains(*target.canvas, target.rect))
+        return DecodeResult::Failed;
+
+    std::uint8_t minimum_size = 0;
+    if (!input.read_byte(minimum_size) || minimum_size < 2 || minimum_size > 9)
+        return DecodeResult::Failed;
+    const int clear_code = 1 << minimum_size;
+    const int end_code = clear_code + 1;
+    const int first_free = clear_code + 2;
+    int width = minimum_size + 1;
+    int width_limit = 1 << width;
+    int next_free = first_free;
+
+    const std::uint32_t row_width = static_cast<std::uint32_t>(target.rect.width());
+    std::uint32_t rows_left = row_width ? static_cast<std::uint32_t>(target.rect.height()) : 0;
+    MemPtr<std::uint8_t> row_buffer(static_cast<std::uint8_t*>(MemAlloc(row_width ? row_width : 1)));
+    RowWriter writer(target, row_buffer.get());
+    CodeReader reader(input);
+
+    std::uint16_t* const prefix = m_prefix.get();
+    std::uint8_t* const suffix = m_suffix.get();
+    std::uint8_t* const stack = m_stack.get();
+    int previous = -1;  // none until the first clear code
+    std::uint8_t first_byte = 0;
+    std::uint8_t* row = writer.destination();
+    std::uint32_t filled = 0;
+
+    while (rows_left) {
+        int code = reader.read(width);
+        if (code < 0)
+            return DecodeResult::Failed;
+        std::uint8_t* top = stack;
+        // The end code is not special here: it decodes as the one-byte string of its value.
+        if (code == clear_code) {
+            width = minimum_size + 1;
+            width_limit = 1 << width;
+            next_free = first_free;
+            do {
+                code = reader.read(width);
+            } while (code == clear_code);
+            if (code < 0 || code >= first_free)
+                return DecodeResult::Failed;
+            // Codes of a 9-bit minimum size keep their low 8 bits.
+            first_byte = static_cast<std::uint8_t>(code);
+            *top++ = first_byte;
+            previous = code;
+        } else {
+            // Data must start with a clear code; a code beyond the next free slot is unknown.
+            if (previous < 0 || code > next_free)
+                return DecodeResult::Failed;
+            int current = code;
+            if (code == next_free) {
+                // The string about to be defined: the previous string plus its own first byte.
+                *top++ = first_byte;
+                current = previous;
+            }
+            while (current >= first_free) {
+                *top++ = suffix[current];
+                current = prefix[current];
+            }
+            first_byte = static_cast<std::uint8_t>(current);
+            *top++ = first_byte;
+            if (next_free < width_limit) {
+                prefix[next_free] = static_cast<std::uint16_t>(previous);
+                suffix[next_free] = first_byte;
+                ++next_free;
+            }
+            if (next_free >= width_limit && width < kMaxWidth) {
+                width_limit <<= 1;
+                ++width;
+            }
+            previous = code;
+        }
+        // The stack holds the string last byte first.
+        while (top != stack) {
+            std::uint32_t count = std::min<std::uint32_t>(static_cast<std::uint32_t>(top - stack), row_width - filled);
+            std::uint8_t* out = row + filled;
+            for (std::uint32_t i = 0; i < count; ++i)
+                out[i] = *--top;
+            filled += count;
+            if (filled == row_width) {
+                writer.row_done();
+                filled = 0;
+                if (--rows_left == 0)
+                    break;
+                row = writer.destination();
+            }
+        }
+    }
+    return finish_image(reader, input, width, clear_code, end_code);
+}
+
+DecodeResult decode_image(Canvas& canvas, const Frame& frame, bool interlaced, TransparentAware transparent_aware)
+{
+    CodecState& state = codec_state();
+    DecodeTarget target;
+    target.canvas = &canvas;
+    target.rect = frame.rect;
+    target.interlaced = interlaced;
+    target.transparent_aware = transparent_aware;
+    target.transparent_index = frame.transparent_index;
+    bool memory = frame.encoded_data != nullptr;
+    if (memory)
+        state.input.set_window_to_memory(frame.encoded_length, frame.encoded_data.get());
+    DecodeResult result = state.decoder.decode(state.input, target);
+    if (memory)
+        state.input.end_memory_window();
+    return result;
+}

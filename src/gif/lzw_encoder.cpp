@@ -1,0 +1,219 @@
+#include "gif/lzw_encoder.h"
+
+#include <cstring>
+
+#include "gif/output_buffer.h"
+
+namespace {
+
+constexpr int kMaxCodes = 4096;
+constexpr int kMaxWidth = 12;
+constexpr int kHashSize = LzwEncoder::kHashSize;
+// 5003 needs four doublings to reach 65536; the pixel is shifted by 8 - 4 before hashing.
+constexpr int kHashShift = 4;
+
+// Codes packed least significant bit first into packets of a count byte and up to 255 data
+// bytes, with the code width that follows the encoder's next free code.
+class CodePacker {
+public:
+    CodePacker(OutputBuffer& output, int initial_width)
+        : m_output(output),
+          m_initial_width(initial_width),
+          m_width(initial_width),
+          m_largest((1 << initial_width) - 1)
+    {
+    }
+
+    int width() const { return m_width; }
+    std::uint32_t bits_held() const { return m_bits; }
+
+    void emit(int code, int next_free, bool& clear_flag)
+    {
+        m_accumulator |= static_cast<std::uint64_t>(code) << m_bits;
+        m_bits += static_cast<std::uint32_t>(m_width);
+        while (m_bits >= 8) {
+            put(static_cast<std::uint8_t>(m_accumulator));
+            m_accumulator >>= 8;
+            m_bits -= 8;
+        }
+        if (clear_flag) {
+            m_width = m_initial_width;
+            m_largest = (1 << m_width) - 1;
+            clear_flag = false;
+        } else if (next_free > m_largest) {
+            ++m_width;
+            m_largest = m_width == kMaxWidth ? kMaxCodes : (1 << m_width) - 1;
+        }
+    }
+
+    void flush()
+    {
+        while (m_bits > 0) {
+            put(static_cast<std::uint8_t>(m_accumulator));
+            m_accumulator >>= 8;
+            m_bits = m_bits > 8 ? m_bits - 8 : 0;
+        }
+        m_accumulator = 0;
+        if (m_count > 1) {
+            m_packet[0] = static_cast<std::uint8_t>(m_count - 1);
+            m_output.append(m_packet, m_count);
+            m_count = 1;
+        }
+    }
+
+private:
+    void put(std::uint8_t byte)
+    {
+        m_packet[m_count++] = byte;
+        if (m_count == 256) {
+            m_packet[0] = 255;
+            m_output.append(m_packet, 256);
+            m_count = 1;
+        }
+    }
+
+    OutputBuffer& m_output;
+    int m_initial_width;
+    int m_width;
+    int m_largest;
+    std::uint64_t m_accumulator = 0;
+    std::uint32_t m_bits = 0;
+    std::uint32_t m_count = 1;
+    std::uint8_t m_packet[256];
+};
+
+}  // namespace
+
+PixelSource::PixelSource(const ScreenRect& rect, bool interlaced) : m_rect(rect), m_interlaced(interlaced)
+{
+    if (!rect.empty()) {
+        m_width = static_cast<std::uint32_t>(rect.width());
+        m_height = static_cast<std::uint32_t>(rect.height());
+    }
+    m_step = interlaced ? 8 : 1;
+    m_done = m_height == 0;
+}
+
+const std::uint8_t* PixelSource::next_row()
+{
+    // The interlace passes: rows 0, 4, 2 and 1 from the top with steps 8, 8, 4 and 2.
+    static constexpr int kPassStart[4] = {0, 4, 2, 1};
+    static constexpr int kPassStep[4] = {8, 8, 4, 2};
+    if (m_done)
+        return nullptr;
+    const std::uint8_t* row = row_at(m_rect.top + m_row);
+    m_row += m_step;
+    while (m_row >= static_cast<int>(m_height)) {
+        if (!m_interlaced || m_pass == 3) {
+            m_done = true;
+            break;
+        }
+        ++m_pass;
+        m_row = kPassStart[m_pass];
+        m_step = kPassStep[m_pass];
+    }
+    return row;
+}
+
+LzwEncoder::LzwEncoder()
+    : m_hash(static_cast<std::int32_t*>(MemAlloc(sizeof(std::int32_t) * kHashSize))),
+      m_codes(static_cast<std::uint16_t*>(MemAlloc(sizeof(std::uint16_t) * kHashSize)))
+{
+    std::memset(m_codes.get(), 0, sizeof(std::uint16_t) * kHashSize);
+}
+
+void LzwEncoder::lzw_encode(PixelSource& source, OutputBuffer& output, int initial_width,
+                            std::uint32_t pixel_count, EndCode end_code)
+{
+    CodePacker packer(output, initial_width);
+    const int clear_code = 1 << (initial_width - 1);
+    const int end = clear_code + 1;
+    int next_free = clear_code + 2;
+    bool clear_flag = false;
+
+    if (pixel_count == 0) {
+        packer.emit(end, next_free, clear_flag);
+        packer.flush();
+        return;
+    }
+
+    std::int32_t* const hash = m_hash.get();
+    std::uint16_t* const codes = m_codes.get();
+    std::memset(hash, 0xFF, sizeof(std::int32_t) * kHashSize);
+    packer.emit(clear_code, next_free, clear_flag);
+
+    const std::uint32_t row_width = source.width();
+    const std::uint8_t* row = source.next_row();
+    std::uint32_t remaining = pixel_count;
+    if (!row || row_width == 0) {
+        // A source without pixels: the image ends at once.
+        packer.emit(end, next_free, clear_flag);
+        packer.flush();
+        return;
+    }
+    int prefix = row[0];
+    std::uint32_t x = 1;
+    --remaining;
+
+    while (remaining) {
+        if (x == row_width) {
+            row = source.next_row();
+            if (!row)
+                break;
+            x = 0;
+        }
+        std::uint32_t run = row_width - x;
+        if (run > remaining)
+            run = remaining;
+        remaining -= run;
+        const std::uint8_t* pixel = row + x;
+        const std::uint8_t* const stop = pixel + run;
+        x += run;
+        for (; pixel != stop; ++pixel) {
+            const int c = *pixel;
+            const std::int32_t key = (c << 12) + prefix;
+            int slot = ((c << kHashShift) ^ prefix) % kHashSize;
+            std::int32_t held = hash[slot];
+            if (held == key) {
+                prefix = codes[slot];
+                continue;
+            }
+            if (held >= 0) {
+                const int step = slot == 0 ? 1 : kHashSize - slot;
+                bool found = false;
+                do {
+                    slot -= step;
+                    if (slot < 0)
+                        slot += kHashSize;
+                    held = hash[slot];
+                    if (held == key) {
+                        found = true;
+                        break;
+                    }
+                } while (held > 0);
+                if (found) {
+                    prefix = codes[slot];
+                    continue;
+                }
+            }
+            packer.emit(prefix, next_free, clear_flag);
+            prefix = c;
+            if (next_free < kMaxCodes) {
+                hash[slot] = key;
+                codes[slot] = static_cast<std::uint16_t>(next_free++);
+            } else {
+                std::memset(hash, 0xFF, sizeof(std::int32_t) * kHashSize);
+                next_free = clear_code + 2;
+                clear_flag = true;
+                packer.emit(clear_code, next_free, clear_flag);
+            }
+        }
+    }
+
+    packer.emit(prefix, next_free, clear_flag);
+    std::uint32_t held_bits = packer.bits_held();
+    bool end_fits = held_bits >= 1 && held_bits <= 7 && held_bits + static_cast<std::uint32_t>(packer.width()) < 9;
+    if (end_code == EndCode::Always || end_fits)
+        packer.emit(end, next_free, clear_flag);
+    packer.flush();
+}
