@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "foundation/memory.h"
+#include "framework/frame_window.h"
+#include "platform/qt/draw.h"
 
 namespace {
 
@@ -22,11 +24,6 @@ void put_u32(std::uint8_t* at, std::uint32_t value)
     put_u16(at + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
-std::uint32_t get_u32(const std::uint8_t* at)
-{
-    return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
-
 void prepare_header()
 {
     if (g_header_ready)
@@ -42,24 +39,6 @@ void prepare_header()
     std::uint8_t* white = g_header + 40 + 4;
     white[0] = white[1] = white[2] = 255;
     g_header_ready = true;
-}
-
-// Sets `count` scan lines of the bitmap from bottom-up 24-bit rows described by the header,
-// scan line `first` counting from the bottom, as the device-independent transfer does.
-void set_scan_lines(OffscreenBitmap* bitmap, std::uint32_t first, std::uint32_t count, const std::uint8_t* source)
-{
-    const std::uint32_t width = get_u32(g_header + 4);
-    const std::uint32_t height = get_u32(g_header + 8);
-    const std::uint32_t stride = RgbBufferStride(static_cast<std::uint16_t>(width));
-    for (std::uint32_t k = 0; k < count; ++k) {
-        const std::uint32_t scan = first + k;
-        if (scan >= height)
-            break;
-        const std::uint8_t* from = source + static_cast<std::size_t>(k) * stride;
-        std::uint32_t* to = bitmap->pixels + static_cast<std::size_t>(height - 1 - scan) * bitmap->width;
-        for (std::uint32_t x = 0; x < width; ++x, from += 3)
-            to[x] = (static_cast<std::uint32_t>(from[2]) << 16) | (from[1] << 8) | from[0];
-    }
 }
 
 }  // namespace
@@ -90,36 +69,35 @@ void RgbBufferFree(RgbBuffer* buffer)
 
 OffscreenBitmap* OffscreenNew(std::uint16_t width, std::uint16_t height)
 {
-    auto* bitmap = static_cast<OffscreenBitmap*>(MemAlloc(sizeof(OffscreenBitmap)));
-    bitmap->width = width;
-    bitmap->height = height;
-    const std::size_t bytes = static_cast<std::size_t>(width) * height * sizeof(std::uint32_t);
-    bitmap->pixels = static_cast<std::uint32_t*>(MemAlloc(bytes == 0 ? 4 : bytes));
-    std::memset(bitmap->pixels, 0, bytes == 0 ? 4 : bytes);
-    return bitmap;
+    return platform::SurfaceNew(width, height);
 }
 
 void OffscreenFree(OffscreenBitmap* bitmap)
 {
-    if (bitmap == nullptr)
-        return;
-    MemFree(bitmap->pixels);
-    MemFree(bitmap);
+    if (bitmap != nullptr)
+        platform::SurfaceFree(bitmap);
 }
 
 bool RgbBufferToBitmap(const RgbBuffer* buffer, std::uint16_t rows, OffscreenBitmap* bitmap)
 {
     if (buffer == nullptr || bitmap == nullptr)
         return false;
-    if (buffer->width != bitmap->width || rows > bitmap->height || rows > buffer->height)
+    const platform::Size size = platform::SurfaceSize(bitmap);
+    if (buffer->width != size.width || rows > size.height || rows > buffer->height)
         return false;
+    // Setting the bits of a bitmap that is the drawing target would draw into it meanwhile.
+    if (DrawingTarget() == bitmap)
+        DrawOnMainWindow();
     prepare_header();
-    put_u32(g_header + 4, bitmap->width);
-    put_u32(g_header + 8, bitmap->height);
-    // The top `rows` rows of a bottom-up buffer are its last rows in memory; they land on the
-    // bitmap's scan lines counted from its bottom, which are its top rows.
+    put_u32(g_header + 4, static_cast<std::uint32_t>(size.width));
+    put_u32(g_header + 8, static_cast<std::uint32_t>(size.height));
+    if (rows == 0)
+        return true;
+    // The top `rows` rows of a bottom-up buffer are its last rows in memory; they land on
+    // the bitmap's scan lines counted from its bottom, which are its top rows.
     const std::uint8_t* source = buffer->pixels + static_cast<std::size_t>(buffer->height - rows) * buffer->stride;
-    set_scan_lines(bitmap, static_cast<std::uint32_t>(bitmap->height - rows), rows, source);
+    platform::DrawBottomUpRows(bitmap, size.height - rows, rows, source, buffer->width,
+                               static_cast<int>(buffer->stride));
     return true;
 }
 

@@ -14,19 +14,16 @@ struct RgbBuffer {
     std::uint8_t* pixels = nullptr;  // stride x height bytes, bottom row first, B G R per pixel
 };
 
-// A bitmap held by the drawing layer: 32-bit pixels 0x00RRGGBB, top row first, which is the
-// layout the display surfaces use, so painting it is a plain block copy.
-struct OffscreenBitmap {
-    std::uint16_t width = 0;
-    std::uint16_t height = 0;
-    std::uint32_t* pixels = nullptr;  // width x height
-};
+namespace platform { struct Surface; }
+// An offscreen bitmap is a free-standing surface of the drawing layer.
+using OffscreenBitmap = platform::Surface;
 
 constexpr std::size_t kRgbTransferHeaderSize = 1064;  // 40-byte header + 256 colour entries
 
 std::uint32_t RgbBufferStride(std::uint16_t width);
 RgbBuffer* RgbBufferNew(std::uint16_t width, std::uint16_t height);
 void RgbBufferFree(RgbBuffer* buffer);
+// Null for a size the drawing layer refuses (0 or above 32767).
 OffscreenBitmap* OffscreenNew(std::uint16_t width, std::uint16_t height);
 void OffscreenFree(OffscreenBitmap* bitmap);
 

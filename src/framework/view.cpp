@@ -139,19 +139,21 @@ void free_view(View* view)
 
 }  // namespace
 
-View* ViewNew(const ViewClass* cls, FrameWindow* window, int x, int y)
+View* ViewNew(const ViewClass* cls, FrameWindow* window, int x, int y, void* data)
 {
     ViewsInstallHooks();
     View* view = new_view(cls, window, nullptr, x, y);
+    view->data = data;
     views_of(window, true)->top.push_back(view);
     if (cls->init != nullptr)
         cls->init(view);
     return view;
 }
 
-View* ViewNewChild(const ViewClass* cls, View* parent, int x, int y)
+View* ViewNewChild(const ViewClass* cls, View* parent, int x, int y, void* data)
 {
     View* view = new_view(cls, parent->window, parent, x, y);
+    view->data = data;
     if (cls->init != nullptr)
         cls->init(view);
     if (parent->cls->add_child != nullptr)

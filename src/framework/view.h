@@ -66,8 +66,10 @@ struct View {
     std::uint16_t observer_count = 0;
 };
 
-View* ViewNew(const ViewClass* cls, FrameWindow* window, int x, int y);
-View* ViewNewChild(const ViewClass* cls, View* parent, int x, int y);
+// `data` becomes the view's class record before the class initialises it (and before the
+// parent, which may lay itself out at once, sees it).
+View* ViewNew(const ViewClass* cls, FrameWindow* window, int x, int y, void* data = nullptr);
+View* ViewNewChild(const ViewClass* cls, View* parent, int x, int y, void* data = nullptr);
 void ViewDestroy(View* view);
 
 void ViewSetSize(View* view, int width, int height);

@@ -1,0 +1,36 @@
+// What every control class shares: the text styles and their fonts, the colours of the
+// current style, the surface a view draws on, the handler type that builders attach, and a
+// few drawing helpers. The controls themselves live in control_*.h.
+#pragma once
+#include <cstdint>
+
+#include "framework/frame_window.h"
+#include "framework/view.h"
+#include "platform/qt/draw.h"
+
+namespace platform { struct Font; }
+
+enum class TextStyle : std::uint8_t { normal, emphasised, heading, link };
+
+// The font of a text style, following the interface language's dialog font.
+const platform::Font* ControlFont(TextStyle style);
+int ControlLineHeight(TextStyle style);
+
+// A control's handler: the control, the user value the builder stored, and a value whose
+// meaning the control states (new state, chosen index, slider value, event code).
+using ControlHandler = void (*)(View* control, std::uintptr_t user, int value);
+
+// The window surface a view draws on (null when the window has none).
+platform::Surface* ViewSurface(View* view);
+
+platform::Colour ControlColour(platform::SystemColour which);
+// a x (1 - t) + b x t per channel, t in 0..256.
+platform::Colour ColourMix(platform::Colour a, platform::Colour b, int t);
+// The control_state bits of a view: enabled and focused.
+std::uint32_t ControlState(View* view);
+
+// Converts the view's position into a rectangle inset by the amounts.
+Rect ControlInset(const Rect& r, int dx, int dy);
+
+// Texts are copied and owned by the controls; these manage such a copy.
+void ControlReplaceText(char** slot, const char* text);
