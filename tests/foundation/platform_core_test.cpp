@@ -1,6 +1,8 @@
 #include "platform/core/files.h"
 #include "platform/core/locale.h"
 
+#include "file_access_support.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -8,57 +10,6 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
-
-// A fresh folder under /tmp, removed with its files when the test ends.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        char pattern[] = "/tmp/quillon-core-XXXXXX";
-        m_path = mkdtemp(pattern) ? pattern : "";
-    }
-    ~TempFolder()
-    {
-        std::string command = "rm -rf '" + m_path + "'";
-        if (!m_path.empty() && std::system(command.c_str()) != 0)
-            ADD_FAILURE() << "could not remove " << m_path;
-    }
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
-// Sets an environment variable for one scope and restores it afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        const char* old = std::getenv(name);
-        m_had = old != nullptr;
-        if (old)
-            m_old = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            setenv(m_name, m_old.c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had;
-    std::string m_old;
-};
-
-}  // namespace
 
 TEST(PlatformFiles, WriteReadSeekAndSize)
 {

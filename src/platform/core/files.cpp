@@ -136,6 +136,44 @@ bool file_size(int file, std::uint64_t* size)
 
 bool file_sync(int file) { return fsync(file) == 0; }
 
+int file_create_temporary(const char* target_path, std::string* temporary_path)
+{
+    std::string target = target_path;
+    std::string::size_type slash = target.find_last_of('/');
+    std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string pattern = folder + "." + name + ".XXXXXX";
+    int file = mkostemp(pattern.data(), O_CLOEXEC);
+    if (file < 0)
+        return kNoFile;
+    struct stat info {};
+    mode_t mode;
+    if (stat(target_path, &info) == 0) {
+        mode = info.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    // When this fails the file keeps mkostemp's private permissions, which still work.
+    fchmod(file, mode);
+    *temporary_path = pattern;
+    return file;
+}
+
+bool sync_folder_of(const char* path)
+{
+    std::string text = path;
+    std::string::size_type slash = text.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : text.substr(0, slash));
+    int file = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (file < 0)
+        return false;
+    bool synced = fsync(file) == 0;
+    close(file);
+    return synced;
+}
+
 bool path_is_file(const char* path)
 {
     struct stat info {};

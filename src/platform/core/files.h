@@ -27,6 +27,13 @@ bool file_close(int file);
 // Forces the file's data to the disk.
 [[nodiscard]] bool file_sync(int file);
 
+// Creates a new, uniquely named file in the folder of target_path (".name.XXXXXX") for a
+// replacement of the target: its permissions are the target's when it exists, else the
+// usual ones for a new file. kNoFile on failure.
+[[nodiscard]] int file_create_temporary(const char* target_path, std::string* temporary_path);
+// Forces the folder entry changes (a rename) of the folder holding path to the disk.
+bool sync_folder_of(const char* path);
+
 bool path_is_file(const char* path);    // an existing regular file
 bool path_is_folder(const char* path);  // an existing directory
 bool path_delete(const char* path);
