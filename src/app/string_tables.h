@@ -8,11 +8,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/text_resource.h"
 #include "foundation/heap_string.h"
 #include "foundation/list.h"
 
 // Language ids 0 to 14; 15 means no language. Id 0 shows string numbers instead of texts.
-constexpr int kLanguageCount = 15;
+constexpr int kLanguageIdCount = 15;
 constexpr int kNoLanguage = 15;
 constexpr int kLanguageSlotCount = 5;
 
@@ -30,6 +31,10 @@ const char* framework_text(int n);    // framework texts of the interface langua
 // The same lookups, but null when the string does not exist (for callers that must tell a
 // missing text from an empty one).
 const char* find_app_string(int n);
+
+// Error-handling text n of any language (the start-up language chooser speaks the language
+// it highlights: texts 4, 7, 8 and 9). A copy owned by the caller; "" when missing.
+StrPtr error_text_in_language(int language, int n);
 
 // The name of `language` as written in `display_language` ("" when unknown).
 const char* language_name(int display_language, int language);
@@ -101,14 +106,33 @@ void install_framework_hooks(const FrameworkHooks& hooks);
 // What the system reports about its locale. The platform layer provides it; tests install
 // their own.
 struct SystemLocaleInfo {
-    int code_page = 1252;        // "ANSI" code page: 932, 936, 949, 950 or 1252
-    int primary_language = 0;    // Windows primary language id (0x11 Japanese, ...)
-    int sub_language = 0;        // Windows sub-language id (Chinese: 1 to 5)
+    int code_page = 1252;     // "ANSI" code page: 932, 936, 949, 950 or 1252
+    char language[4] = {};    // ISO 639 language of the default locale: "ja", "zh", "de", ...
+    char region[4] = {};      // its region: "CN", "TW", ... (decides between the two Chinese)
 };
 void set_system_locale_source(SystemLocaleInfo (*source)());
 SystemLocaleInfo system_locale_info();
 
-// ---- For tests and the language file reader.
+// ---- For the language file reader.
+
+enum class TextFamily { Application, ErrorHandling, Menu, LanguageNames, Window, Framework };
+// The table of a family in the interface language, loaded from the resources first, so that a
+// language file can replace and extend its strings.
+StringTable& family_table(TextFamily family);
+// Empties the caches of the families a language file may set.
+void empty_language_file_caches();
+// Hands the framework texts of the interface language to the framework again.
+void hand_framework_texts();
+
+// Applies substitution list `set` to every string of a table (the first occurrence of each
+// pair's word per string; an occurrence with a capital first letter gets a capital).
+void apply_substitution(StringTable& table, int set);
+
+// ---- For tests.
+
+// Sets the interface language without the availability and display checks and without the
+// once-per-run rule (tests, and the string-number mode of translators).
+void force_interface_language(int language);
 
 // Resets every cache and the once-per-run flag, back to language 1 (tests only).
 void reset_string_tables_for_testing();
