@@ -1,0 +1,461 @@
+#include "app/string_tables.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/embedded_resources.h"
+#include "app/text_resource.h"
+#include "foundation/formatter.h"
+
+namespace {
+
+// Independent of the code under test: converts UTF-8 to Shift_JIS (CP932) with iconv.
+std::string to_sjis(const std::string& utf8) {
+    iconv_t converter = iconv_open("CP932", "UTF-8");
+    std::string out(utf8.size() * 2 + 4, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t in_left = utf8.size();
+    char* outp = out.data();
+    std::size_t out_left = out.size();
+    iconv(converter, &in, &in_left, &outp, &out_left);
+    iconv_close(converter);
+    out.resize(out.size() - out_left);
+    return out;
+}
+
+std::vector<std::uint8_t> be32(std::uint32_t value) {
+    return {static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
+            static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
+}
+
+// A string table written byte by byte: count, then (length, bytes) per entry.
+std::vector<std::uint8_t> table_bytes(std::uint32_t claimed_count, const std::vector<std::string>& texts) {
+    std::vector<std::uint8_t> out = be32(claimed_count);
+    for (const std::string& text : texts) {
+        std::vector<std::uint8_t> length = be32(static_cast<std::uint32_t>(text.size()));
+        out.insert(out.end(), length.begin(), length.end());
+        out.insert(out.end(), text.begin(), text.end());
+    }
+    return out;
+}
+
+// Crafted resources served instead of the compiled-in ones.
+std::map<int, std::vector<std::uint8_t>>& crafted() {
+    static std::map<int, std::vector<std::uint8_t>> resources;
+    return resources;
+}
+
+ResourceBytes crafted_source(int number) {
+    auto found = crafted().find(number);
+    if (found == crafted().end())
+        return {};
+    return {found->second.data(), found->second.size()};
+}
+
+void craft_table(int number, const std::vector<std::string>& texts) {
+    std::vector<std::uint8_t> table = table_bytes(static_cast<std::uint32_t>(texts.size()), texts);
+    crafted()[number] = pack_text_resource(table.data(), table.size());
+}
+
+SystemLocaleInfo g_locale;
+SystemLocaleInfo test_locale() {
+    return g_locale;
+}
+
+void use_locale(int code_page, const char* language, const char* region = "") {
+    g_locale = SystemLocaleInfo{};
+    g_locale.code_page = code_page;
+    std::snprintf(g_locale.language, sizeof g_locale.language, "%s", language);
+    std::snprintf(g_locale.region, sizeof g_locale.region, "%s", region);
+    set_system_locale_source(test_locale);
+}
+
+class StringTables : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FormatterStart();
+        reset_string_tables_for_testing();
+        crafted().clear();
+        set_language_file_folder("/nonexistent-quillon-folder");
+        use_locale(1252, "en", "US");
+    }
+    void TearDown() override { reset_string_tables_for_testing(); }
+};
+
+TEST_F(StringTables, LooksUpEnglishTexts) {
+    EXPECT_STREQ(app_string(41), "Play once");
+    EXPECT_STREQ(app_string(36), "%d% colors");
+    EXPECT_STREQ(menu_text(10), "O&Open...");
+    EXPECT_STREQ(menu_text(0), " Apple");
+    EXPECT_STREQ(error_text(4), "Quit");
+    EXPECT_STREQ(window_text(27), "Copy");
+    EXPECT_STREQ(independent_text(5), "%s% (%s%)");
+    EXPECT_STREQ(independent_text(0), "Quillon Preferences");
+    EXPECT_STREQ(framework_text(0), "Open File");
+    // The program's line break inside a text is the single character 13.
+    EXPECT_EQ(std::string(language_name(1, 9)), "Japanese");
+}
+
+TEST_F(StringTables, MissingStringsAreEmptyNeverNull) {
+    EXPECT_STREQ(app_string(99999), "");
+    EXPECT_STREQ(app_string(-1), "");
+    EXPECT_STREQ(app_string(0), "");  // a gap in the table
+    EXPECT_EQ(find_app_string(99999), nullptr);
+    EXPECT_STREQ(menu_text(5000), "");
+    EXPECT_STREQ(independent_text(4000), "");
+    EXPECT_STREQ(language_name(1, 15), "");
+    EXPECT_STREQ(language_name(20, 1), "");
+}
+
+TEST_F(StringTables, BritishEnglishComesFromTheSubstitutionList) {
+    force_interface_language(2);
+    EXPECT_STREQ(app_string(36), "%d% colours");
+    EXPECT_STREQ(app_string(141), "Optimisation");
+    EXPECT_STREQ(app_string(203), "Transparent colour:");
+    // Two occurrences in one text need the pair twice; both are listed.
+    EXPECT_STREQ(app_string(197), "Set your display to thousands of colours or more in the system's display settings, then start Quillon again.");
+    EXPECT_STREQ(app_string(41), "Play once");
+}
+
+TEST_F(StringTables, JapaneseTextsAreShiftJis) {
+    force_interface_language(9);
+    EXPECT_EQ(std::string(app_string(41)), to_sjis("1 回だけ再生"));
+    EXPECT_EQ(std::string(app_string(98)), to_sjis("「%s%」は GIF ファイルではないため、開けません。"));
+    EXPECT_EQ(std::string(menu_text(10)), to_sjis("O開く...&O"));
+    EXPECT_EQ(std::string(language_name(9, 9)), to_sjis("日本語"));
+    EXPECT_EQ(std::string(error_text(8)), to_sjis("Quillon で使う言語を選んでください："));
+}
+
+TEST_F(StringTables, StringNumberModeShowsNumbersAndGrowsInStepsOf100) {
+    force_interface_language(0);
+    EXPECT_TRUE(string_number_mode());
+    EXPECT_STREQ(app_string(5), "  5  ");
+    EXPECT_EQ(family_table(TextFamily::Application).count(), 105);
+    EXPECT_STREQ(app_string(150), "  150  ");
+    EXPECT_EQ(family_table(TextFamily::Application).count(), 250);
+    EXPECT_STREQ(app_string(249), "  249  ");
+    EXPECT_EQ(family_table(TextFamily::Application).count(), 250);
+    EXPECT_STREQ(app_string(250), "  250  ");
+    EXPECT_EQ(family_table(TextFamily::Application).count(), 350);
+    EXPECT_STREQ(menu_text(3), "  3  ");
+    EXPECT_STREQ(error_text(0), "  0  ");
+    EXPECT_STREQ(language_name(0, 9), "  21  ");  // the name index of language 9
+    // The language-independent family is not localised.
+    EXPECT_STREQ(independent_text(5), "%s% (%s%)");
+}
+
+TEST_F(StringTables, CachesKeepTablesUntilTheLanguageChanges) {
+    const char* first = app_string(41);
+    EXPECT_EQ(app_string(41), first);  // the same cached text
+    force_interface_language(9);
+    EXPECT_NE(std::string(app_string(41)), "Play once");
+}
+
+struct SubstitutionCase {
+    const char* text;
+    const char* expected;
+};
+
+TEST_F(StringTables, SubstitutionChangesFirstOccurrenceAndKeepsCapitals) {
+    const SubstitutionCase cases[] = {
+        {"color and color", "colour and color"},
+        {"Color", "Colour"},
+        {"COLOR", "Colour"},
+        {"a Gray day", "a Grey day"},
+        {"gray and Color", "grey and Colour"},
+        {"the center", "the Centre"},  // TO keeps its own capital
+        {"nothing to do", "nothing to do"},
+        {"", ""},
+    };
+    std::vector<std::string> texts;
+    for (const SubstitutionCase& c : cases)
+        texts.push_back(c.text);
+    craft_table(300, texts);
+    craft_table(310, {"3", "color colour", "gray grey", "center Centre"});
+    set_resource_source(crafted_source);
+    force_interface_language(2);
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_STREQ(app_string(static_cast<int>(i)), cases[i].expected) << cases[i].text;
+    force_interface_language(1);
+    EXPECT_STREQ(app_string(0), "color and color");
+}
+
+TEST_F(StringTables, RejectsATableWhoseCountClaimsTooMuch) {
+    StringTable table;
+    std::vector<std::uint8_t> honest = table_bytes(2, {"ab", "c"});
+    ASSERT_TRUE(decode_string_table(honest.data(), honest.size(), table));
+    EXPECT_EQ(table.count(), 2);
+    EXPECT_STREQ(table.at(1), "c");
+
+    const std::vector<std::vector<std::uint8_t>> bad = {
+        table_bytes(3, {"ab", "c"}),        // one entry missing
+        table_bytes(1000000, {"ab"}),       // more than a quarter of the bytes
+        {0, 0, 0, 1, 0, 0, 0, 9, 'a', 'b'}, // entry longer than what is left
+        {0, 0, 0},                          // no room for the count
+    };
+    for (const auto& bytes : bad) {
+        StringTable rejected;
+        EXPECT_FALSE(decode_string_table(bytes.data(), bytes.size(), rejected));
+    }
+    std::vector<std::uint8_t> lying = table_bytes(3, {"ab", "c"});
+    crafted()[300] = pack_text_resource(lying.data(), lying.size());
+    set_resource_source(crafted_source);
+    EXPECT_STREQ(app_string(0), "");
+}
+
+TEST_F(StringTables, RejectsDamagedResources) {
+    std::vector<std::uint8_t> table = table_bytes(1, {"hello"});
+    std::vector<std::uint8_t> packed = pack_text_resource(table.data(), table.size());
+    std::vector<std::uint8_t> out;
+    ASSERT_TRUE(unpack_text_resource(packed.data(), packed.size(), true, out));
+    ASSERT_EQ(out.size(), table.size() + 1);
+    EXPECT_EQ(out.back(), 0);
+
+    std::vector<std::uint8_t> check = packed;
+    check[3] ^= 0x40;  // inside the check value
+    EXPECT_FALSE(unpack_text_resource(check.data(), check.size(), false, out));
+    std::vector<std::uint8_t> body = packed;
+    body[body.size() - 3] ^= 0x01;  // inside the zlib stream
+    EXPECT_FALSE(unpack_text_resource(body.data(), body.size(), false, out));
+
+    // A truncated zlib stream with a check value that matches what is left.
+    std::vector<std::uint8_t> rest(packed.begin() + 8, packed.end() - 6);
+    std::uint64_t value = text_resource_check_value(rest.data(), rest.size());
+    std::vector<std::uint8_t> truncated;
+    for (int shift = 56; shift >= 0; shift -= 8)
+        truncated.push_back(static_cast<std::uint8_t>(value >> shift));
+    truncated.insert(truncated.end(), rest.begin(), rest.end());
+    EXPECT_FALSE(unpack_text_resource(truncated.data(), truncated.size(), false, out));
+
+    // A length field that does not match what the stream inflates to.
+    std::vector<std::uint8_t> wrong_length(packed.begin() + 8, packed.end());
+    wrong_length[3] += 1;
+    value = text_resource_check_value(wrong_length.data(), wrong_length.size());
+    std::vector<std::uint8_t> relabelled;
+    for (int shift = 56; shift >= 0; shift -= 8)
+        relabelled.push_back(static_cast<std::uint8_t>(value >> shift));
+    relabelled.insert(relabelled.end(), wrong_length.begin(), wrong_length.end());
+    EXPECT_FALSE(unpack_text_resource(relabelled.data(), relabelled.size(), false, out));
+
+    crafted()[300] = truncated;
+    set_resource_source(crafted_source);
+    EXPECT_STREQ(app_string(0), "");
+}
+
+TEST_F(StringTables, InterfaceLanguageIsSetOncePerRun) {
+    use_locale(932, "ja", "JP");
+    EXPECT_FALSE(set_interface_language(13));  // Swedish is not offered
+    EXPECT_TRUE(set_interface_language(9));
+    EXPECT_EQ(interface_language(), 9);
+    EXPECT_EQ(interface_table_set(), 9);
+    EXPECT_FALSE(set_interface_language(1));
+    EXPECT_EQ(interface_language(), 9);
+}
+
+TEST_F(StringTables, LanguageThatCannotBeDisplayedIsNotSet) {
+    use_locale(1252, "en");
+    EXPECT_FALSE(set_interface_language(9));
+    EXPECT_EQ(interface_language(), 1);
+    EXPECT_TRUE(set_interface_language(2));
+}
+
+TEST_F(StringTables, CanDisplayLanguageFollowsTheCodePage) {
+    struct Case {
+        int code_page;
+        int language;
+        bool expected;
+    };
+    const Case cases[] = {
+        {932, 1, true},    {932, 2, true},    {932, 9, true},    {1252, 9, false}, {950, 5, true},
+        {949, 6, true},    {936, 10, true},   {936, 5, false},   {1252, 0, true},  {1252, 3, true},
+        {1252, 12, true},  {1252, 14, true},  {932, 3, false},   {1252, 15, false}, {1252, -1, false},
+    };
+    for (const Case& c : cases) {
+        use_locale(c.code_page, "en");
+        EXPECT_EQ(can_display_language(c.language), c.expected) << c.code_page << " " << c.language;
+    }
+}
+
+TEST_F(StringTables, DefaultLanguageMustBeAvailableAndDisplayable) {
+    struct Case {
+        int code_page;
+        const char* language;
+        const char* region;
+        int expected;
+    };
+    const Case cases[] = {
+        {932, "ja", "JP", 9}, {1252, "ja", "JP", 1}, {1252, "de", "DE", 1},
+        {936, "zh", "CN", 1}, {1252, "en", "GB", 1}, {1252, "", "", 1},
+    };
+    for (const Case& c : cases) {
+        use_locale(c.code_page, c.language, c.region);
+        EXPECT_EQ(default_language(), c.expected) << c.language;
+    }
+}
+
+int g_font_language = -1;
+std::uint16_t g_font_sizes[3];
+int g_framework_count = -1;
+std::string g_framework_first;
+
+bool record_fonts(int language, std::uint16_t a, std::uint16_t b, std::uint16_t c) {
+    g_font_language = language;
+    g_font_sizes[0] = a;
+    g_font_sizes[1] = b;
+    g_font_sizes[2] = c;
+    return true;
+}
+
+void record_framework_texts(const char* const* texts, int count) {
+    g_framework_count = count;
+    g_framework_first = count > 0 ? texts[0] : "";
+}
+
+TEST_F(StringTables, HandsFontsAndFrameworkTextsToTheFramework) {
+    FrameworkHooks hooks;
+    hooks.set_framework_texts = record_framework_texts;
+    hooks.set_interface_language = record_fonts;
+    install_framework_hooks(hooks);
+    use_locale(932, "ja");
+    ASSERT_TRUE(set_interface_language(9));
+    EXPECT_EQ(g_font_language, 9);
+    EXPECT_EQ(g_font_sizes[0], 12);
+    EXPECT_EQ(g_font_sizes[1], 12);
+    EXPECT_EQ(g_font_sizes[2], 14);
+    EXPECT_EQ(g_framework_count, 24);
+    EXPECT_EQ(g_framework_first, to_sjis("ファイルを開く"));
+}
+
+TEST_F(StringTables, CaptionsNamesAndCredits) {
+    EXPECT_STREQ(language_caption(1, 9).get(), "Japanese");
+    EXPECT_STREQ(language_caption(1, 2).get(), "British English");
+    EXPECT_STREQ(language_caption(1, 0).get(), "String numbers");
+    EXPECT_STREQ(credit_first_text(1, 9), "Japanese translation by the Quillon team.");
+    EXPECT_STREQ(credit_second_text(1, 9), "Thank you for making Quillon speak your language!");
+    EXPECT_STREQ(credit_first_text(1, 1), "");
+    EXPECT_STREQ(credit_first_text(1, 13), "");  // Swedish has a credit but is not offered
+
+    force_interface_language(9);
+    // English has another script than the Japanese interface: its name in language 1 follows.
+    EXPECT_EQ(std::string(language_caption(9, 1).get()), to_sjis("アメリカ英語 (American English)"));
+    EXPECT_EQ(std::string(language_caption(9, 9).get()), to_sjis("日本語"));
+    StrPtr english_error = error_text_in_language(1, 8);
+    EXPECT_STREQ(english_error.get(), "Choose the language Quillon speaks:");
+}
+
+TEST_F(StringTables, SlotsAndAvailableLanguages) {
+    EXPECT_EQ(count_available_languages(), 3);
+    EXPECT_EQ(slot_to_language(4), 9);
+    EXPECT_EQ(slot_to_language(5), kNoLanguage);
+    EXPECT_EQ(language_to_slot(13), 3);
+    EXPECT_EQ(language_to_slot(7), -1);
+    EXPECT_TRUE(language_available(2));
+    EXPECT_FALSE(language_available(0));
+    EXPECT_STREQ(language_file_name(9), "japanese");
+    EXPECT_EQ(language_file_name(1), nullptr);
+    EXPECT_EQ(language_from_caption("Japanese"), 9);
+    EXPECT_EQ(language_from_caption("Klingon"), kNoLanguage);
+
+    ListPtr captions(ListNew());
+    available_language_captions(captions.get());
+    std::vector<std::string> seen;
+    for (ListValue v = ListFirst(captions.get()); v != 0; v = ListNext(captions.get())) {
+        seen.push_back(ListPointer<char>(v));
+        StrFree(ListPointer<char>(v));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"American English", "British English", "Japanese"}));
+}
+
+TEST_F(StringTables, PerLanguageHelpText) {
+    StrPtr help = per_language_text(2000);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(std::string(help.get()).rfind("Quillon Help\r\rQuillon makes", 0), 0u);
+    force_interface_language(9);
+    StrPtr japanese = per_language_text(2000);
+    ASSERT_NE(japanese, nullptr);
+    EXPECT_EQ(std::string(japanese.get()).rfind(to_sjis("Quillon ヘルプ"), 0), 0u);
+}
+
+TEST_F(StringTables, LanguageNamesExistForEveryIdInBothTableSets) {
+    for (int display : {1, 9}) {
+        force_interface_language(display);
+        for (int language = 0; language < kLanguageIdCount; ++language)
+            EXPECT_STRNE(language_name(display, language), "") << display << " " << language;
+    }
+}
+
+// Every string number the program looks up by a literal number must have a text in table
+// sets 1 and 9, and a call that formats it must pass at least the values its text reads.
+TEST_F(StringTables, EveryStringUsedByTheCodeHasTextsThatMatchItsValues) {
+    const char* data = std::getenv("QUILLON_TEST_DATA");
+    ASSERT_NE(data, nullptr);
+    std::filesystem::path src = std::filesystem::path(data) / ".." / ".." / "src";
+    ASSERT_TRUE(std::filesystem::exists(src));
+    struct Family {
+        const char* function;
+        int english;
+        int japanese;
+    };
+    const Family families[] = {
+        {"app_string", 300, 380}, {"find_app_string", 300, 380}, {"error_text", 301, 381},
+        {"menu_text", 302, 382},  {"window_text", 304, 384},     {"independent_text", 200, 200},
+    };
+    std::map<int, StringTable> tables;
+    for (int number : {200, 300, 301, 302, 304, 380, 381, 382, 384}) {
+        TextResource resource = load_text_resource(number, false);
+        ASSERT_TRUE(resource) << number;
+        ASSERT_TRUE(decode_string_table(resource.bytes.get(), resource.length, tables[number]));
+    }
+    int uses = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(src)) {
+        std::string extension = entry.path().extension().string();
+        if (extension != ".cpp" && extension != ".h")
+            continue;
+        if (entry.path().filename() == "string_tables.cpp" || entry.path().filename() == "string_tables.h")
+            continue;
+        std::ifstream in(entry.path());
+        std::stringstream content;
+        content << in.rdbuf();
+        std::string text = content.str();
+        for (const Family& family : families) {
+            std::regex use(std::string("\\b") + family.function + "\\((\\d+)\\)");
+            for (auto it = std::sregex_iterator(text.begin(), text.end(), use); it != std::sregex_iterator(); ++it) {
+                int n = std::stoi((*it)[1]);
+                ++uses;
+                EXPECT_NE(tables[family.english].at(n), nullptr)
+                    << entry.path() << ": " << family.function << "(" << n << ") has no English text";
+                EXPECT_NE(tables[family.japanese].at(n), nullptr)
+                    << entry.path() << ": " << family.function << "(" << n << ") has no Japanese text";
+            }
+            // Format*(family(n), a, b, ...): count the values passed after the text.
+            std::regex call(std::string("Format(?:New|Temp)\\(\\s*") + family.function + "\\((\\d+)\\)([^;]*)\\);");
+            for (auto it = std::sregex_iterator(text.begin(), text.end(), call); it != std::sregex_iterator(); ++it) {
+                int n = std::stoi((*it)[1]);
+                std::string arguments = (*it)[2];
+                int depth = 0;
+                int passed = 0;
+                for (char c : arguments) {
+                    depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+                    passed += (c == ',' && depth == 0) ? 1 : 0;
+                }
+                const char* values = embedded_string_values(family.english, n);
+                if (values == nullptr || std::string(values) == "-")
+                    continue;
+                EXPECT_GE(passed, static_cast<int>(std::string(values).size()))
+                    << entry.path() << ": " << family.function << "(" << n << ") reads {" << values << "}";
+            }
+        }
+    }
+    RecordProperty("string_uses", uses);
+}
+
+}  // namespace
