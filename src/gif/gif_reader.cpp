@@ -1,0 +1,508 @@
+#include "gif/gif_reader.h"
+
+#include <cstring>
+
+#include "app/report.h"
+#include "app/string_tables.h"
+#include "foundation/formatter.h"
+#include "gif/codec_state.h"
+#include "gif/frame_coding.h"
+#include "gif/gif_normalise.h"
+#include "platform/core/files.h"
+
+namespace {
+
+// Application strings of the reader.
+constexpr int kLoadingCaption = 21;
+constexpr int kNotGifType = 98, kNotGifTypeButton = 99;
+constexpr int kPreparingCaption = 102;
+constexpr int kDamagedAtEnd = 111, kDamagedAt = 112;
+constexpr int kUnknownApplication = 113;
+constexpr int kDataAfterTrailer = 138;
+constexpr int kTrailingCodes = 199;
+constexpr int kCannotRead = 266, kCannotReadButton = 267;
+constexpr int kNotGifSignature = 328, kNotGifSignatureButton = 54;
+constexpr int kCanvasTooLarge = 411;
+
+constexpr std::uint8_t kImageIntroducer = 0x2C;
+constexpr std::uint8_t kExtensionIntroducer = 0x21;
+constexpr std::uint8_t kTrailer = 0x3B;
+constexpr std::uint8_t kPlainTextLabel = 0x01;
+constexpr std::uint8_t kGraphicControlLabel = 0xF9;
+constexpr std::uint8_t kCommentLabel = 0xFE;
+constexpr std::uint8_t kApplicationLabel = 0xFF;
+
+DocumentPresenter g_presenter = nullptr;
+WarningAsk g_warning_ask = &ask_warning_alert;
+std::uint64_t g_canvas_pixel_limit = std::uint64_t{1} << 28;
+
+std::uint16_t read_u16(const std::uint8_t* bytes)
+{
+    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+// The graphic-control state that applies to the next image.
+struct GraphicControl {
+    std::uint8_t disposal = 1;
+    std::uint8_t user_input = 0;
+    std::uint8_t transparent = 0;
+    std::uint32_t delay = 0;
+    std::uint8_t transparent_index = 0;
+};
+
+enum class BlockResult : std::uint8_t { Ok, Bad, TooLarge };
+
+// One load: the document being filled and what the block loop carries between blocks.
+class Parse {
+public:
+    Parse(Document& document, const char* file_name) : m_document(document), m_file_name(file_name) {}
+
+    // The logical screen descriptor and the global palette; false on a short read.
+    [[nodiscard]] bool read_logical_screen();
+    // The block loop after the screen; false when the load fails.
+    [[nodiscard]] bool read_blocks(Tolerance tolerance);
+    bool screen_too_large() const { return m_screen_too_large; }
+
+private:
+    BlockResult read_extension();
+    BlockResult read_graphic_control();
+    BlockResult read_comment();
+    BlockResult read_plain_text();
+    BlockResult read_application();
+    BlockResult read_image();
+    BlockResult read_image_pixels(Frame& frame, bool interlaced);
+    [[nodiscard]] bool skip_sub_blocks();
+    void take_comment(StrPtr comment);
+    StrPtr take_pending_comment();
+    bool canvas_fits(std::uint32_t width, std::uint32_t height) const;
+    void queue_bad_block(std::uint32_t position, BlockResult why);
+    void advance_to_position();
+
+    Document& m_document;
+    const char* m_file_name;
+    GraphicControl m_control;
+    std::uint32_t m_reported_position = 0;
+    bool m_screen_too_large = false;
+};
+
+InputWindow& input() { return codec_state().input; }
+
+bool Parse::canvas_fits(std::uint32_t width, std::uint32_t height) const
+{
+    // Screen rectangles are 16-bit signed, so neither side may pass 32767.
+    if (width > 32767 || height > 32767)
+        return false;
+    return std::uint64_t{width} * height <= g_canvas_pixel_limit;
+}
+
+bool Parse::read_logical_screen()
+{
+    const std::uint8_t* screen = input().read_window(7);
+    if (!screen)
+        return false;
+    const std::uint16_t width = read_u16(screen);
+    const std::uint16_t height = read_u16(screen + 2);
+    const std::uint8_t packed = screen[4];
+    const std::uint8_t background = screen[5];
+    m_document.aspect = screen[6];
+    if (packed & 0x80) {  // bit 7: a global colour table follows; bits 0-2: its size
+        m_document.background_index = background;
+        m_document.palette_size = static_cast<std::uint16_t>(1u << ((packed & 7) + 1));
+        const std::uint8_t* table = input().read_window(m_document.palette_size * 3u);
+        if (!table)
+            return false;
+        std::memcpy(m_document.palette.get(), table, m_document.palette_size * 3u);
+    } else {
+        m_document.background_index = 0;
+        m_document.palette_size = 0;
+    }
+    if (!canvas_fits(width, height)) {
+        m_screen_too_large = true;
+        return true;
+    }
+    m_document.screen_width = width;
+    m_document.screen_height = height;
+    canvas_resize(m_document.canvas, width, height);
+    return true;
+}
+
+void Parse::advance_to_position()
+{
+    const std::uint32_t position = input().position();
+    if (position > m_reported_position) {
+        reporter().advance_progress(position - m_reported_position);
+        m_reported_position = position;
+    }
+}
+
+void Parse::queue_bad_block(std::uint32_t position, BlockResult why)
+{
+    const char* too_large = find_app_string(kCanvasTooLarge);
+    if (why == BlockResult::TooLarge && too_large && too_large[0])
+        warning_queue().add(3, StrPtr(FormatNew(too_large, m_file_name)));
+    const std::uint32_t total = input().total_size();
+    const std::uint32_t left = total > position ? total - position : 0;
+    if (left < 8) {
+        warning_queue().add(3, StrPtr(FormatNew(app_string(kDamagedAtEnd), m_file_name)));
+        return;
+    }
+    const double percentage = position * 100.0 / total;
+    warning_queue().add(3, StrPtr(FormatNew(app_string(kDamagedAt), m_file_name, percentage)));
+}
+
+bool Parse::read_blocks(Tolerance tolerance)
+{
+    m_control = GraphicControl{};
+    m_reported_position = input().position();
+    if (m_screen_too_large) {
+        queue_bad_block(m_reported_position, BlockResult::TooLarge);
+        return tolerance == Tolerance::Tolerant;
+    }
+    for (;;) {
+        const std::uint32_t position = input().position();
+        advance_to_position();
+        std::uint8_t introducer = 0;
+        BlockResult result = BlockResult::Bad;
+        if (!input().read_byte(introducer)) {
+            result = BlockResult::Bad;
+        } else if (introducer == kImageIntroducer) {
+            result = read_image();
+            m_control = GraphicControl{};
+        } else if (introducer == kExtensionIntroducer) {
+            result = read_extension();
+        } else if (introducer == kTrailer) {
+            advance_to_position();
+            if (input().position() < input().total_size())
+                warning_queue().add(4, StrPtr(FormatNew(app_string(kDataAfterTrailer), m_file_name)));
+            return true;
+        }
+        if (result != BlockResult::Ok) {
+            queue_bad_block(position, result);
+            return tolerance == Tolerance::Tolerant;
+        }
+    }
+}
+
+BlockResult Parse::read_extension()
+{
+    std::uint8_t label = 0;
+    if (!input().read_byte(label))
+        return BlockResult::Bad;
+    switch (label) {
+    case kPlainTextLabel:
+        return read_plain_text();
+    case kGraphicControlLabel:
+        return read_graphic_control();
+    case kCommentLabel:
+        return read_comment();
+    case kApplicationLabel:
+        return read_application();
+    default:
+        return BlockResult::Bad;
+    }
+}
+
+bool Parse::skip_sub_blocks()
+{
+    for (;;) {
+        std::uint32_t length = 0;
+        if (!input().read_sub_block(length))
+            return false;
+        if (length == 0)
+            return true;
+    }
+}
+
+BlockResult Parse::read_graphic_control()
+{
+    std::uint32_t length = 0;
+    const std::uint8_t* data = input().read_sub_block(length);
+    if (!data || length != 4)
+        return BlockResult::Bad;
+    // Packed byte: bits 2-4 disposal, bit 1 user input, bit 0 transparency.
+    m_control.disposal = static_cast<std::uint8_t>((data[0] >> 2) & 7);
+    m_control.user_input = static_cast<std::uint8_t>((data[0] >> 1) & 1);
+    m_control.transparent = static_cast<std::uint8_t>(data[0] & 1);
+    m_control.delay = read_u16(data + 1);
+    m_control.transparent_index = data[3];
+    if (!input().read_sub_block(length) || length != 0)
+        return BlockResult::Bad;
+    return BlockResult::Ok;
+}
+
+BlockResult Parse::read_comment()
+{
+    std::vector<char> text;
+    for (;;) {
+        std::uint32_t length = 0;
+        const std::uint8_t* data = input().read_sub_block(length);
+        if (!data)
+            return BlockResult::Bad;
+        if (length == 0)
+            break;
+        for (std::uint32_t i = 0; i < length; ++i)
+            text.push_back(data[i] == 0 ? '#' : static_cast<char>(data[i]));
+    }
+    // Line breaks inside the program are single CRs; a comment keeps none of its own.
+    std::size_t kept = 0;
+    for (char c : text)
+        if (c != '\r')
+            text[kept++] = c;
+    take_comment(StrPtr(StrDupN(text.data(), kept)));
+    return BlockResult::Ok;
+}
+
+void Parse::take_comment(StrPtr comment)
+{
+    if (ListCount(m_document.frames.get()) == 0 && !m_document.leading_comment) {
+        m_document.leading_comment = std::move(comment);
+        return;
+    }
+    StrPtr& pending = m_document.trailing_comment;
+    if (!pending) {
+        pending = std::move(comment);
+        return;
+    }
+    // Comments that gather before one image are joined with an empty line between them.
+    const std::size_t first = StrLen(pending.get());
+    const std::size_t second = StrLen(comment.get());
+    StrPtr joined(static_cast<char*>(MemAlloc(first + 2 + second + 1)));
+    std::memcpy(joined.get(), pending.get(), first);
+    joined.get()[first] = '\r';
+    joined.get()[first + 1] = '\r';
+    std::memcpy(joined.get() + first + 2, comment.get(), second + 1);
+    pending = std::move(joined);
+}
+
+StrPtr Parse::take_pending_comment()
+{
+    if (m_document.trailing_comment)
+        return std::move(m_document.trailing_comment);
+    return StrPtr(StrDup(""));
+}
+
+BlockResult Parse::read_plain_text()
+{
+    std::uint32_t length = 0;
+    if (!input().read_sub_block(length) || length != 12)
+        return BlockResult::Bad;
+    return skip_sub_blocks() ? BlockResult::Ok : BlockResult::Bad;
+}
+
+BlockResult Parse::read_application()
+{
+    std::uint32_t length = 0;
+    const std::uint8_t* data = input().read_sub_block(length);
+    if (!data || length != 11)
+        return BlockResult::Bad;
+    char identifier[12] = {};
+    std::memcpy(identifier, data, 11);
+    // Both looping blocks share one layout: sub-block 1, loop count, terminator.
+    if (std::memcmp(identifier, "NETSCAPE2.0", 11) == 0 || std::memcmp(identifier, "ANIMEXTS1.0", 11) == 0) {
+        data = input().read_sub_block(length);
+        if (!data || length != 3)
+            return BlockResult::Bad;
+        m_document.loop_present = 1;
+        m_document.loop_count = read_u16(data + 1);
+        if (!input().read_sub_block(length) || length != 0)
+            return BlockResult::Bad;
+        return BlockResult::Ok;
+    }
+    warning_queue().add(1, StrPtr(FormatNew(app_string(kUnknownApplication), identifier)));
+    return skip_sub_blocks() ? BlockResult::Ok : BlockResult::Bad;
+}
+
+BlockResult Parse::read_image()
+{
+    const std::uint8_t* descriptor = input().read_window(9);
+    if (!descriptor)
+        return BlockResult::Bad;
+    const std::uint32_t left = read_u16(descriptor);
+    const std::uint32_t top = read_u16(descriptor + 2);
+    const std::uint32_t right = left + read_u16(descriptor + 4);
+    const std::uint32_t bottom = top + read_u16(descriptor + 6);
+    const std::uint8_t packed = descriptor[8];
+    // Frame edges are 16-bit signed screen coordinates; larger ones cannot be shown.
+    if (right > 32767 || bottom > 32767)
+        return BlockResult::TooLarge;
+
+    FramePtr frame(new_frame());
+    frame->rect = ScreenRect{static_cast<std::int16_t>(top), static_cast<std::int16_t>(left),
+                             static_cast<std::int16_t>(bottom), static_cast<std::int16_t>(right)};
+    const bool interlaced = (packed >> 6) & 1;  // bit 6: rows stored in interlace order
+    frame->interlaced = interlaced ? 1 : 0;
+    frame->delay = m_control.delay;
+    frame->disposal = m_control.disposal;
+    frame->user_input = m_control.user_input;
+    frame->transparent = m_control.transparent;
+    frame->transparent_index = m_control.transparent_index;
+
+    if (right > m_document.screen_width || bottom > m_document.screen_height) {
+        const std::uint32_t width = right > m_document.screen_width ? right : m_document.screen_width;
+        const std::uint32_t height = bottom > m_document.screen_height ? bottom : m_document.screen_height;
+        if (!canvas_fits(width, height))
+            return BlockResult::TooLarge;
+        m_document.screen_width = static_cast<std::uint16_t>(width);
+        m_document.screen_height = static_cast<std::uint16_t>(height);
+        canvas_resize(m_document.canvas, m_document.screen_width, m_document.screen_height);
+    }
+
+    // Bit 7: a local colour table follows; bits 0-2: its size.
+    const bool local_table = (packed & 0x80) != 0;
+    const std::uint32_t table_entries = 1u << ((packed & 7) + 1);
+    std::uint32_t palette_size = local_table ? table_entries : m_document.palette_size;
+    if (palette_size == 0)
+        palette_size = 256;
+    if (frame->transparent)
+        while (palette_size <= frame->transparent_index)
+            palette_size *= 2;
+    frame->load_palette_size = static_cast<std::uint16_t>(palette_size);
+    if (local_table) {
+        // Entries beyond the table the file gives (grown for the transparent index) are zero.
+        frame->local_palette.reset(static_cast<std::uint8_t*>(MemAlloc(palette_size * 3)));
+        std::memset(frame->local_palette.get(), 0, palette_size * 3);
+        const std::uint8_t* table = input().read_window(table_entries * 3);
+        if (!table)
+            return BlockResult::Bad;
+        std::memcpy(frame->local_palette.get(), table, table_entries * 3);
+    }
+    frame_reset_usage(*frame, static_cast<std::uint16_t>(palette_size));
+    const BlockResult pixels = read_image_pixels(*frame, interlaced);
+    if (pixels != BlockResult::Ok)
+        return pixels;
+    // The pending comment belongs to the image only once the image has been read whole.
+    frame->comment = take_pending_comment();
+    m_document.total_delay += frame->delay;
+    document_append_frame(m_document, std::move(frame));
+    return BlockResult::Ok;
+}
+
+BlockResult Parse::read_image_pixels(Frame& frame, bool interlaced)
+{
+    const DecodeResult decoded = decode_image(m_document.canvas, frame, interlaced, TransparentAware::No);
+    if (decoded == DecodeResult::Failed)
+        return BlockResult::Bad;
+    if (decoded == DecodeResult::TrailingSkipped)
+        warning_queue().add(2, StrPtr(StrDup(app_string(kTrailingCodes))));
+
+    const ScreenRect& rect = frame.rect;
+    std::uint32_t* usage = frame.colour_usage.get();
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        const std::uint8_t* row = m_document.canvas.row(y);
+        for (int x = rect.left; x < rect.right; ++x) {
+            if (row[x] >= frame.load_palette_size)
+                return BlockResult::Bad;
+            ++usage[row[x]];
+        }
+    }
+    if (frame.transparent)
+        usage[frame.transparent_index] = 0;
+    encode_frame_into(frame, m_document.canvas, interlaced, frame.load_palette_size);
+    return BlockResult::Ok;
+}
+
+const char* file_name_of(const char* path)
+{
+    const char* slash = StrFindLastChar(path, '/');
+    return slash ? slash + 1 : path;
+}
+
+enum class Signature : std::uint8_t { Unknown, Gif87a, Gif89a };
+
+Signature read_signature(int fd)
+{
+    std::uint64_t size = 0;
+    if (!platform::file_size(fd, &size))
+        return Signature::Unknown;
+    char bytes[6] = {};
+    std::uint32_t got = 0;
+    if (!platform::file_read(fd, bytes, 6, &got) || got != 6)
+        return Signature::Unknown;
+    if (std::memcmp(bytes, "GIF87a", 6) == 0)
+        return Signature::Gif87a;
+    if (std::memcmp(bytes, "GIF89a", 6) == 0)
+        return Signature::Gif89a;
+    return Signature::Unknown;
+}
+
+void report_failure(int message, int button, const char* file_name, bool beep_first)
+{
+    Reporter& out = reporter();
+    const StrPtr text(FormatNew(app_string(message), file_name));
+    if (beep_first)
+        out.beep();
+    out.alert(AlertKind::Stop, text.get(), app_string(button));
+    if (!beep_first)
+        out.beep();
+}
+
+}  // namespace
+
+Document* load_gif_document(const char* path, int fd, ShowDocument show, Tolerance tolerance)
+{
+    const char* file_name = file_name_of(path);
+    if (read_signature(fd) == Signature::Unknown) {
+        report_failure(kNotGifSignature, kNotGifSignatureButton, file_name, false);
+        return nullptr;
+    }
+    InputWindow& window = input();
+    warning_queue().clear();
+    const bool window_ready = window.set_file_descriptor(fd);
+    const std::uint32_t unread = window_ready ? window.total_size() - window.position() : 0;
+    const StrPtr caption(FormatNew(app_string(kLoadingCaption), file_name));
+    // A quarter of the units for reading, three quarters for the normalisation.
+    const std::uint64_t units = std::uint64_t{unread} * 4;
+    reporter().begin_progress(caption.get(), units > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(units));
+
+    DocumentPtr document(new_document());
+    Parse parse(*document, file_name);
+    bool loaded = window_ready && parse.read_logical_screen() && parse.read_blocks(tolerance);
+    if (!document->leading_comment)
+        document->leading_comment.reset(StrDup(""));
+    if (!document->trailing_comment)
+        document->trailing_comment.reset(StrDup(""));
+    if (loaded) {
+        document->path.reset(StrDup(path));
+        document->file_size = window.total_size();
+        reporter().set_progress_caption(app_string(kPreparingCaption));
+        normalise_document(*document, unread);
+    }
+    reporter().end_progress();
+    window.close();
+    if (!loaded) {
+        document.reset();
+        warning_queue().clear();
+        report_failure(kCannotRead, kCannotReadButton, file_name, true);
+        return nullptr;
+    }
+    warning_queue().show(g_warning_ask);
+    if (g_presenter)
+        g_presenter(*document, show);
+    return document.release();
+}
+
+Document* open_gif_file(const char* path)
+{
+    const char* file_name = file_name_of(path);
+    const char* dot = StrFindLastChar(file_name, '.');
+    const bool gif_type = dot && CharToLower(static_cast<std::uint8_t>(dot[1])) == 'g' &&
+                          CharToLower(static_cast<std::uint8_t>(dot[2])) == 'i' &&
+                          CharToLower(static_cast<std::uint8_t>(dot[3])) == 'f' && dot[4] == '\0';
+    if (!gif_type) {
+        report_failure(kNotGifType, kNotGifTypeButton, file_name, true);
+        return nullptr;
+    }
+    const int fd = platform::file_open(path, platform::FileAccess::Read);
+    if (fd == platform::kNoFile) {
+        report_failure(kCannotRead, kCannotReadButton, file_name, true);
+        return nullptr;
+    }
+    Document* document = load_gif_document(path, fd, ShowDocument::Yes, Tolerance::Tolerant);
+    platform::file_close(fd);
+    return document;
+}
+
+void set_document_presenter(DocumentPresenter presenter) { g_presenter = presenter; }
+void set_warning_ask(WarningAsk ask) { g_warning_ask = ask ? ask : &ask_warning_alert; }
+void set_canvas_pixel_limit(std::uint64_t pixels) { g_canvas_pixel_limit = pixels; }
+std::uint64_t canvas_pixel_limit() { return g_canvas_pixel_limit; }

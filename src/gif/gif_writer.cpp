@@ -1,0 +1,363 @@
+#include "gif/gif_writer.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/report.h"
+#include "app/string_tables.h"
+#include "foundation/formatter.h"
+#include "gif/output_buffer.h"
+#include "optimize/frame_optimizer.h"
+#include "platform/core/files.h"
+
+namespace {
+
+// Application strings of the writer.
+constexpr int kSavingCaption = 107, kWritingCaption = 108;
+constexpr int kCannotCreate = 116, kCannotCreateButton = 117;
+constexpr int kCannotWrite = 118, kCannotWriteButton = 119;
+constexpr int kSizeUnits = 135, kSizeThousands = 136, kSizeMillions = 137;
+constexpr int kReportLarger = 176, kReportLargerButton = 177;
+constexpr int kReportSame = 178, kReportSameButton = 179;
+constexpr int kReportSmaller256 = 180, kReportSmaller256Button = 181;
+constexpr int kReportSmaller = 182, kReportSmallerButton = 183;
+constexpr int kAskLarger = 184, kAskLargerYes = 185, kAskLargerNo = 186;
+constexpr int kAskSame = 187, kAskSameYes = 188, kAskSameNo = 189;
+constexpr int kSaved256 = 190, kSaved256Button = 191;
+constexpr int kSaved = 192, kSavedButton = 193;
+constexpr int kCannotReplace = 335, kCannotReplaceButton = 336;
+
+SaveFault g_fault = SaveFault::None;
+
+const char* file_name_of(const char* path)
+{
+    const char* slash = StrFindLastChar(path, '/');
+    return slash ? slash + 1 : path;
+}
+
+// The background index written in the header: a free table entry that gets the background
+// colour, or else the table entry nearest to it.
+std::uint8_t choose_background_index(Document& document, int table_bits)
+{
+    std::uint8_t* palette = document.palette.get();
+    const std::uint32_t entries = 1u << table_bits;
+    if (entries > document.palette_size) {
+        std::memcpy(palette + document.palette_size * 3, palette + 255 * 3, 3);
+        return static_cast<std::uint8_t>(document.palette_size);
+    }
+    int best = 768;
+    std::uint8_t nearest = 0;
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        int distance = 0;
+        for (int c = 0; c < 3; ++c) {
+            const int d = palette[i * 3 + c] - palette[255 * 3 + c];
+            distance += d < 0 ? -d : d;
+        }
+        if (distance < best) {
+            best = distance;
+            nearest = static_cast<std::uint8_t>(i);
+        }
+    }
+    return nearest;
+}
+
+void write_document_header(OutputBuffer& out, Document& document)
+{
+    std::uint16_t largest = 0;
+    for (Frame* frame = document_first_frame(document); frame; frame = document_next_frame(document)) {
+        const std::uint16_t needed = colours_needed(document.palette_size, *frame);
+        if (needed > largest)
+            largest = needed;
+    }
+    const int bits = table_bits_for(largest);
+    const std::uint8_t background = choose_background_index(document, bits);
+    write_header(out, document.screen_width, document.screen_height, background, bits, document.palette.get());
+}
+
+void write_frames(OutputBuffer& out, Document& document)
+{
+    for (Frame* frame = document_first_frame(document); frame; frame = document_next_frame(document)) {
+        if (frame->comment && frame->comment.get()[0] != '\0')
+            write_comment(out, frame->comment.get());
+        write_graphic_control(out, *frame);
+        write_image_descriptor(out, *frame);
+        if (frame->encoded_data)
+            out.append(frame->encoded_data.get(), frame->encoded_length);
+        reporter().advance_progress(1);
+    }
+}
+
+bool has_text(const StrPtr& text) { return text && text.get()[0] != '\0'; }
+
+void show_failure(int message, int button, const char* file_name)
+{
+    reporter().beep();
+    const StrPtr text(FormatNew(app_string(message), file_name));
+    reporter().alert(AlertKind::Stop, text.get(), app_string(button));
+}
+
+// A temporary name in the target's folder, unique to this process.
+std::string temporary_path_for(const char* path, int attempt)
+{
+    const std::string target(path);
+    const std::size_t slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    return folder + "." + name + ".quillon-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+}
+
+int create_temporary(const char* path, std::string* temporary)
+{
+    if (g_fault == SaveFault::Create)
+        return platform::kNoFile;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *temporary = temporary_path_for(path, attempt);
+        const int fd = platform::file_create_new(temporary->c_str());
+        if (fd != platform::kNoFile)
+            return fd;
+        if (!platform::path_is_file(temporary->c_str()))
+            return platform::kNoFile;  // not a name clash: the folder refuses new files
+    }
+    return platform::kNoFile;
+}
+
+bool write_chunks(int fd, const OutputBuffer& out)
+{
+    if (g_fault == SaveFault::Write)
+        return false;
+    for (std::size_t i = 0; i < out.chunk_count(); ++i) {
+        const std::uint32_t length = out.chunk_length(i);
+        if (length > 0 && !platform::file_write(fd, out.chunk_data(i), length))
+            return false;
+    }
+    return platform::file_sync(fd);
+}
+
+// A replaced file keeps its permission bits; a new one gets the usual ones.
+void keep_permissions(int fd, const char* path)
+{
+    struct stat old_file {};
+    if (::stat(path, &old_file) == 0)
+        (void)::fchmod(fd, old_file.st_mode & 07777);
+    else
+        (void)::fchmod(fd, 0666 & ~[] { const mode_t mask = ::umask(0); ::umask(mask); return mask; }());
+}
+
+// The save report of a finished build: tells the sizes, asks before writing a file that is
+// not shorter, writes. Returns true when a file was written.
+bool save_report(Document& document, SaveMode mode, const char* path, std::uint32_t old_size,
+                 std::uint32_t new_size, SaveSummary& summary)
+{
+    const char* name = file_name_of(path);
+    const StrPtr old_text = save_size_text(old_size);
+    const StrPtr new_text = save_size_text(new_size);
+    const double percent = old_size ? (static_cast<double>(old_size) - new_size) * 100.0 / old_size : 0.0;
+    summary.old_size = old_size;
+    summary.new_size = new_size;
+    summary.saved_percent = percent;
+    Reporter& out = reporter();
+    const bool many = document.has_256_colours != 0;
+    if (mode == SaveMode::Report) {
+        summary.outcome = SaveOutcome::Reported;
+        StrPtr text;
+        int button = 0;
+        if (new_size > old_size) {
+            text.reset(FormatNew(app_string(kReportLarger), name, old_text.get(), new_text.get()));
+            button = kReportLargerButton;
+        } else if (new_size < old_size) {
+            text.reset(FormatNew(app_string(many ? kReportSmaller256 : kReportSmaller), name, old_text.get(),
+                                 new_text.get(), percent));
+            button = many ? kReportSmaller256Button : kReportSmallerButton;
+        } else {
+            text.reset(FormatNew(app_string(kReportSame), name));
+            button = kReportSameButton;
+        }
+        out.alert(AlertKind::Information, text.get(), app_string(button));
+        return false;
+    }
+    if (new_size >= old_size) {
+        out.beep();
+        const bool larger = new_size > old_size;
+        const StrPtr question(larger ? FormatNew(app_string(kAskLarger), name, old_text.get(), new_text.get())
+                                     : FormatNew(app_string(kAskSame), name, new_text.get()));
+        if (!out.ask(AlertKind::Exclamation, question.get(), app_string(larger ? kAskLargerYes : kAskSameYes),
+                     app_string(larger ? kAskLargerNo : kAskSameNo))) {
+            summary.outcome = SaveOutcome::Declined;
+            return false;
+        }
+    }
+    if (!write_output_to_file(output_buffer(), path)) {
+        summary.outcome = SaveOutcome::WriteFailed;
+        return false;
+    }
+    summary.outcome = SaveOutcome::Written;
+    document.file_size = new_size;
+    if (new_size < old_size) {
+        const StrPtr text(FormatNew(app_string(many ? kSaved256 : kSaved), name, old_text.get(), new_text.get(),
+                                    percent));
+        out.alert(AlertKind::Information, text.get(), app_string(many ? kSaved256Button : kSavedButton));
+    }
+    return true;
+}
+
+}  // namespace
+
+int table_bits_for(std::uint32_t colour_count)
+{
+    if (colour_count < 3)
+        return 1;
+    int bits = 0;
+    for (std::uint32_t v = colour_count - 1; v != 0; v >>= 1)
+        ++bits;
+    return bits;
+}
+
+void write_header(OutputBuffer& out, std::uint16_t width, std::uint16_t height, std::uint8_t background_index,
+                  int table_bits, const std::uint8_t* palette)
+{
+    static const std::uint8_t kSignature[] = {'G', 'I', 'F', '8', '9', 'a'};
+    out.append(kSignature, sizeof kSignature);
+    out.append_u16(width);
+    out.append_u16(height);
+    // Packed: bit 7 global table, bits 4-6 colour resolution, bits 0-2 table size (both bits - 1).
+    std::uint8_t packed = static_cast<std::uint8_t>(((table_bits - 1) << 4) | (table_bits - 1));
+    if (palette)
+        packed |= 0x80;
+    out.append_byte(packed);
+    out.append_byte(background_index);
+    out.append_byte(0x31);  // aspect byte as every file of this program carries it
+    if (palette)
+        out.append(palette, (std::size_t{1} << table_bits) * 3);
+}
+
+void write_looping_block(OutputBuffer& out, std::uint16_t loop_count)
+{
+    static const std::uint8_t kBlock[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0x03, 0x01};
+    out.append(kBlock, sizeof kBlock);
+    out.append_u16(loop_count);
+    out.append_byte(0x00);
+}
+
+void write_comment(OutputBuffer& out, const char* text)
+{
+    out.append_byte(0x21);
+    out.append_byte(0xFE);
+    // The whole text, however long, in sub-blocks of at most 255 bytes.
+    std::size_t left = StrLen(text);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text);
+    while (left > 0) {
+        const std::size_t piece = left < 255 ? left : 255;
+        out.append_byte(static_cast<std::uint8_t>(piece));
+        out.append(bytes, piece);
+        bytes += piece;
+        left -= piece;
+    }
+    out.append_byte(0x00);
+}
+
+void write_graphic_control(OutputBuffer& out, const Frame& frame)
+{
+    out.append_byte(0x21);
+    out.append_byte(0xF9);
+    out.append_byte(0x04);
+    // Packed: bits 2-4 disposal, bit 1 user input, bit 0 transparency.
+    out.append_byte(static_cast<std::uint8_t>(((frame.disposal & 7) << 2) | ((frame.user_input & 1) << 1) |
+                                              (frame.transparent & 1)));
+    out.append_u16(static_cast<std::uint16_t>(frame.delay));
+    out.append_byte(frame.transparent_index);
+    out.append_byte(0x00);
+}
+
+void write_image_descriptor(OutputBuffer& out, const Frame& frame)
+{
+    out.append_byte(0x2C);
+    out.append_u16(static_cast<std::uint16_t>(frame.rect.left));
+    out.append_u16(static_cast<std::uint16_t>(frame.rect.top));
+    out.append_u16(static_cast<std::uint16_t>(frame.rect.width()));
+    out.append_u16(static_cast<std::uint16_t>(frame.rect.height()));
+    // Packed: bit 7 local table (never written here), bit 6 interlace.
+    out.append_byte(static_cast<std::uint8_t>((frame.interlaced & 1) << 6));
+}
+
+void write_trailer(OutputBuffer& out) { out.append_byte(0x3B); }
+
+StrPtr save_size_text(std::uint32_t bytes)
+{
+    const std::uint32_t millions = bytes / 1000000;
+    const std::uint32_t thousands = (bytes / 1000) % 1000;
+    const std::uint32_t units = bytes % 1000;
+    if (millions > 0)
+        return StrPtr(FormatNew(app_string(kSizeMillions), millions, thousands, units));
+    if (thousands > 0)
+        return StrPtr(FormatNew(app_string(kSizeThousands), thousands, units));
+    return StrPtr(FormatNew(app_string(kSizeUnits), units));
+}
+
+std::uint32_t write_gif_to_buffer(Document& document, const char* path)
+{
+    Reporter& progress = reporter();
+    const char* name = file_name_of(path);
+    const StrPtr caption(FormatNew(app_string(kSavingCaption), name));
+    progress.begin_progress(caption.get(), static_cast<std::uint32_t>(document.frame_count) * 2 + 2);
+    optimize_document(document);
+    const StrPtr writing(FormatNew(app_string(kWritingCaption), name));
+    progress.set_progress_caption(writing.get());
+
+    OutputBuffer& out = output_buffer();
+    out.reset();
+    write_document_header(out, document);
+    progress.advance_progress(1);
+    if (document.loop_present)
+        write_looping_block(out, document.loop_count);
+    // An empty leading comment is still written before a commented first frame, so that the
+    // frame's comment is read back as the frame's own.
+    Frame* first = document_first_frame(document);
+    if (has_text(document.leading_comment) || (first && has_text(first->comment)))
+        write_comment(out, document.leading_comment ? document.leading_comment.get() : "");
+    write_frames(out, document);
+    if (has_text(document.trailing_comment))
+        write_comment(out, document.trailing_comment.get());
+    write_trailer(out);
+    progress.advance_progress(1);
+    progress.end_progress();
+    return out.total();
+}
+
+bool save_document(Document& document, SaveMode mode, SaveSummary* summary)
+{
+    SaveSummary local;
+    SaveSummary& result = summary ? *summary : local;
+    const char* path = document.path ? document.path.get() : "";
+    const std::uint32_t new_size = write_gif_to_buffer(document, path);
+    return save_report(document, mode, path, document.file_size, new_size, result);
+}
+
+bool write_output_to_file(const OutputBuffer& out, const char* path)
+{
+    const char* name = file_name_of(path);
+    std::string temporary;
+    const int fd = create_temporary(path, &temporary);
+    if (fd == platform::kNoFile) {
+        show_failure(kCannotCreate, kCannotCreateButton, name);
+        return false;
+    }
+    keep_permissions(fd, path);
+    const bool written = write_chunks(fd, out);
+    const bool closed = platform::file_close(fd);
+    if (!written || !closed) {
+        platform::path_delete(temporary.c_str());
+        show_failure(kCannotWrite, kCannotWriteButton, name);
+        return false;
+    }
+    if (g_fault == SaveFault::Replace || !platform::path_rename(temporary.c_str(), path)) {
+        platform::path_delete(temporary.c_str());
+        show_failure(kCannotReplace, kCannotReplaceButton, name);
+        return false;
+    }
+    return true;
+}
+
+void set_save_fault_for_testing(SaveFault fault) { g_fault = fault; }
