@@ -66,6 +66,7 @@ enum class MessageType : std::uint16_t {
     command,        // value: 16-bit command identifier (menu items)
     sys_command,    // value: a system command below
     quit,           // value: exit code; no window
+    enter_idle,     // sent to the main window while a menu or system dialog runs its own loop
     user            // posted by the program with its own value and position
 };
 
@@ -225,6 +226,10 @@ Point CursorPosition();        // screen coordinates
 Window* WindowAt(Point screen);  // the topmost visible window of the program there
 enum class CursorShape : std::uint8_t { arrow, ibeam, wait, cross, hand, size_we, size_ns };
 void SetCursorShape(CursorShape shape);
+
+// The close and next-window entries of a document window's system menu. Choosing the
+// next-window entry sends sys_command next_window.
+void WindowSetSystemMenuTexts(Window* window, const char* close_text, const char* next_text);
 
 // Saves the window as it is shown (client area with child document windows, menu bar of
 // the main window) as a PNG file. False on failure.
