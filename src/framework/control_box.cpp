@@ -386,7 +386,7 @@ int separator_kind(View* view)
 
 }  // namespace
 
-View* BoxNew(BoxKind kind, View* parent, FrameWindow* window, const BoxStyle& style)
+View* BoxNew(BoxKind kind, View* parent, FrameWindow* window, const BoxStyle& style, int x, int y)
 {
     const ViewClass* cls = kind == BoxKind::scroll ? &kScrollClass : &kBoxClass;
     auto* data = new BoxData;
@@ -396,7 +396,7 @@ View* BoxNew(BoxKind kind, View* parent, FrameWindow* window, const BoxStyle& st
         data->style.margin_x = std::max(style.margin_x, 8);
         data->style.margin_y = std::max(style.margin_y, 8);
     }
-    View* view = parent == nullptr ? ViewNew(cls, window, 0, 0, data) : ViewNewChild(cls, parent, 0, 0, data);
+    View* view = parent == nullptr ? ViewNew(cls, window, 0, 0, data) : ViewNewChild(cls, parent, x, y, data);
     if (kind != BoxKind::scroll)
         ViewDefaultSetSize(view, 2 * data->style.margin_x, 2 * data->style.margin_y);
     ViewShow(view, 0);
@@ -407,6 +407,16 @@ void BoxSetMargins(View* view, int margin_x, int margin_y)
 {
     box(view)->style.margin_x = margin_x;
     box(view)->style.margin_y = margin_y;
+    layout(view);
+}
+
+void BoxSetChildOffset(View* view, View* child, int dx, int dy)
+{
+    for (BoxChild& c : box(view)->children)
+        if (c.view == child) {
+            c.dx = dx;
+            c.dy = dy;
+        }
     layout(view);
 }
 

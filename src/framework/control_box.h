@@ -20,8 +20,11 @@ struct BoxStyle {
 };
 
 // A box inside a parent, or a top-level box of a window when parent is null.
-View* BoxNew(BoxKind kind, View* parent, FrameWindow* window, const BoxStyle& style);
+// x, y: the offset of the new box inside a free parent box.
+View* BoxNew(BoxKind kind, View* parent, FrameWindow* window, const BoxStyle& style, int x = 0, int y = 0);
 void BoxSetMargins(View* box, int margin_x, int margin_y);
+// Free boxes: moves a child to a new offset inside the margins.
+void BoxSetChildOffset(View* box, View* child, int dx, int dy);
 int BoxChildCount(View* box);
 View* BoxChildAt(View* box, int index);
 // Lays the box out again (a child changed something besides its size).

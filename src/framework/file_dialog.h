@@ -28,9 +28,10 @@ FileRef* AskSaveFile(const FileRef* start, std::uint16_t type_id);
 void SetLastFileName(const char* name);
 const char* LastFileName();
 
-// A scripted answer in place of the dialog, for tests: the dialog request is recorded and
-// the given path (or a cancel when null) is answered with the given filter index.
-struct FileDialogRequest {
+// A scripted answer in place of the dialog, for tests: the request is recorded and the
+// given path (or a cancel when null) is answered with the given filter chosen. As the real
+// dialog does, a name without extension receives the chosen filter's default extension.
+struct FileDialogRecord {
     bool save = false;
     std::vector<FileFilterEntry> filters;
     int filter_index = 0;          // zero-based
@@ -42,6 +43,7 @@ struct FileDialogScript {
     bool active = false;
     const char* answer_path = nullptr;  // null: cancelled
     int answer_filter = 0;              // zero-based filter chosen by the "user"
-    FileDialogRequest last_request;     // filled by the dialog
+    FileDialogRecord last_request;     // filled by the dialog
 };
+// Null returns to the real dialog.
 void FileDialogSetScript(FileDialogScript* script);

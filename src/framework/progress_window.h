@@ -1,19 +1,11 @@
 // The paced progress window: a caption and a bar over the main window while a command works
 // through a known number of units. It paces the command so that the run lasts at least one
 // second and stays visible 150 ms more at the end. One run at a time, process-wide.
-// The clock is injectable so that the pacing can be checked without sleeping.
+// Time comes from the event loop's clock (LoopTick, LoopWait), which tests replace.
 #pragma once
 #include <cstdint>
 
-struct ProgressClock {
-    std::uint32_t (*now)(void* context) = nullptr;
-    // Waits until `milliseconds` have passed on this clock.
-    void (*wait)(void* context, std::uint32_t milliseconds) = nullptr;
-    void* context = nullptr;
-};
-
-// Null restores the system tick count and the framework's wait.
-void ProgressSetClock(const ProgressClock* clock);
+struct FrameWindow;
 
 // Milliseconds to wait after `done` of `total` units when `elapsed` ms have passed since
 // the start: the run is paced to done x 1000 / total ms. Zero when the work is behind.
@@ -27,3 +19,5 @@ void ProgressClose();
 bool ProgressIsOpen();
 std::uint32_t ProgressDone();
 std::uint32_t ProgressTotal();
+// The window of the open run (tests and screenshots), or null.
+FrameWindow* ProgressWindow();

@@ -1,0 +1,151 @@
+#include "framework/progress_window.h"
+
+#include <algorithm>
+
+#include "foundation/heap_string.h"
+#include "framework/control_box.h"
+#include "framework/control_progress.h"
+#include "framework/control_text.h"
+#include "framework/event_loop.h"
+#include "framework/frame_window.h"
+
+namespace {
+
+constexpr std::uint16_t kProgressFlags = 0x38;  // a bordered popup that holds controls
+constexpr int kBarHeight = 16;
+constexpr int kCaptionGap = 8;
+
+struct ProgressRecord {
+    FrameWindow* window = nullptr;
+    View* caption = nullptr;
+    View* bar = nullptr;
+    std::uint32_t total = 0;
+    std::uint32_t done = 0;
+    std::uint32_t start = 0;
+    StrPtr caption_text;
+};
+
+ProgressRecord* g_progress = nullptr;
+
+void paint_now(FrameWindow* window)
+{
+    if (window == nullptr || window->window == nullptr || !platform::WindowNeedsPaint(window->window))
+        return;
+    platform::Message paint;
+    paint.window = window->window;
+    paint.type = platform::MessageType::paint;
+    platform::DispatchMessage(paint);
+}
+
+platform::Rect main_area()
+{
+    platform::Window* main = platform::MainWindow();
+    if (main == nullptr)
+        return platform::MakeRect(0, 0, 640, 480);
+    const platform::Size client = platform::WindowClientSize(main);
+    const platform::Point origin = platform::WindowClientToScreen(main, platform::Point{0, 0});
+    return platform::MakeRect(origin.x, origin.y, client.width, client.height);
+}
+
+void build_window(ProgressRecord* record)
+{
+    FrameWindow* main = FrameWindowOf(platform::MainWindow());
+    record->window = CreateFrameWindow(main, "", kProgressFlags, platform::MakeRect(0, 0, 200, 80));
+    if (record->window == nullptr)
+        return;
+    BoxStyle style;
+    View* root = BoxNew(BoxKind::free, nullptr, record->window, style);
+    record->caption = LabelNew(root, LabelKind::text_line, record->caption_text.get(), TextStyle::normal);
+    const platform::Rect area = main_area();
+    const int caption_w = record->caption->width;
+    const int caption_h = record->caption->height;
+    const int content_w = std::max(caption_w * 5 / 4, platform::RectWidth(area) / 10 * 4);
+    const int content_h = std::max(caption_h * 5 / 4, platform::RectHeight(area) / 5);
+    const int bar_w = content_w * 3 / 4;
+    record->bar = ProgressBarNew(root, record->total, bar_w, kBarHeight);
+    const int block = caption_h + kCaptionGap + kBarHeight;
+    const int top = 10 + std::max((content_h - block) / 2, 0);
+    BoxSetChildOffset(root, record->caption, 10 + (content_w - caption_w) / 2, top);
+    BoxSetChildOffset(root, record->bar, 10 + (content_w - bar_w) / 2, top + caption_h + kCaptionGap);
+    const int width = content_w + 20;
+    const int height = std::max(content_h, block) + 20;
+    const platform::Rect bounds = platform::MakeRect(area.left + (platform::RectWidth(area) - width) / 2,
+                                                     area.top + (platform::RectHeight(area) - height) / 2, width, height);
+    FrameWindowSetBounds(record->window, bounds);
+    platform::WindowShow(record->window->window, platform::Show::show_no_activate);
+    paint_now(record->window);
+    DrawOnMainWindow();
+}
+
+}  // namespace
+
+std::uint32_t ProgressPacingWait(std::uint32_t done, std::uint32_t total, std::uint32_t elapsed)
+{
+    if (total == 0)
+        return 0;
+    const std::uint64_t target = static_cast<std::uint64_t>(done) * 1000u / total;
+    return target > elapsed ? static_cast<std::uint32_t>(target - elapsed) : 0;
+}
+
+void ProgressOpen(const char* caption, std::uint32_t total)
+{
+    if (g_progress != nullptr)
+        ProgressClose();
+    g_progress = new ProgressRecord;
+    g_progress->total = total;
+    g_progress->start = LoopTick();
+    g_progress->caption_text.reset(StrDup(caption != nullptr ? caption : ""));
+    build_window(g_progress);
+}
+
+void ProgressAdvance(std::uint32_t units)
+{
+    ProgressRecord* record = g_progress;
+    if (record == nullptr)
+        return;
+    const std::uint32_t room = record->total - record->done;
+    const std::uint32_t step = std::min(units, room);
+    record->done += step;
+    if (record->bar != nullptr) {
+        ProgressBarAdvance(record->bar, step);
+        paint_now(record->window);
+    }
+    // Elapsed time is a difference of tick counts, so a wrap of the counter does no harm.
+    const std::uint32_t wait = ProgressPacingWait(record->done, record->total, LoopTick() - record->start);
+    if (wait > 0)
+        LoopWait(wait);
+}
+
+void ProgressClose()
+{
+    ProgressRecord* record = g_progress;
+    if (record == nullptr)
+        return;
+    ProgressAdvance(record->total - record->done);
+    LoopWait(150);
+    DrawOnMainWindow();
+    g_progress = nullptr;
+    if (record->window != nullptr)
+        FrameWindowClose(record->window);
+    delete record;
+}
+
+bool ProgressIsOpen()
+{
+    return g_progress != nullptr;
+}
+
+std::uint32_t ProgressDone()
+{
+    return g_progress != nullptr ? g_progress->done : 0;
+}
+
+std::uint32_t ProgressTotal()
+{
+    return g_progress != nullptr ? g_progress->total : 0;
+}
+
+FrameWindow* ProgressWindow()
+{
+    return g_progress != nullptr ? g_progress->window : nullptr;
+}
