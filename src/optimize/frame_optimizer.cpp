@@ -206,39 +206,10 @@ struct Substitution {
     std::uint8_t* out;
 };
 
-void substitute_row(const Substitution& s, const std::uint8_t* cur, const std::uint8_t* prev)
-{
-    std::uint8_t* out = s.out;
-    const std::uint8_t t = s.transparent;
-    const int w = s.width;
-    if (s.mode == SubstitutionMode::None) {
-        for (int x = 0; x < w; ++x)
-            out[x] = cur[x] < kEmpty ? cur[x] : t;
-        return;
-    }
-    for (int x = 0; x < w; ++x)
-        out[x] = (cur[x] == prev[x] || cur[x] == kEmpty) ? t : cur[x];
-    if (s.mode == SubstitutionMode::ExtendRuns) {
-        for (int x = 1; x < w; ++x)
-            if (out[x - 1] != t && cur[x] == out[x - 1])
-                out[x] = cur[x];
-        for (int x = w - 1; x >= 1; --x)
-            if (out[x] != t && cur[x - 1] == out[x])
-                out[x - 1] = cur[x - 1];
-    } else if (s.mode == SubstitutionMode::FillAround) {
-        for (int x = 1; x < w; ++x)
-            if (out[x - 1] != t && cur[x] < kEmpty)
-                out[x] = cur[x];
-        for (int x = w - 1; x >= 1; --x)
-            if (out[x] != t && cur[x - 1] < kEmpty)
-                out[x - 1] = cur[x - 1];
-    }
-}
-
 const std::uint8_t* produce_row(void* context, int y)
 {
     auto* s = static_cast<Substitution*>(context);
-    substitute_row(*s, s->after->row(y) + s->left, s->before->row(y) + s->left);
+    substitute_row(s->mode, s->after->row(y) + s->left, s->before->row(y) + s->left, s->width, s->transparent, s->out);
     return s->out;
 }
 
@@ -317,6 +288,35 @@ void optimize_frame(Document& document, Canvases& canvases, Frame& frame, bool f
 }
 
 }  // namespace
+
+void substitute_row(SubstitutionMode mode, const std::uint8_t* cur, const std::uint8_t* prev, int width,
+                    std::uint8_t transparent, std::uint8_t* out)
+{
+    const std::uint8_t t = transparent;
+    const int w = width;
+    if (mode == SubstitutionMode::None) {
+        for (int x = 0; x < w; ++x)
+            out[x] = cur[x] < kEmpty ? cur[x] : t;
+        return;
+    }
+    for (int x = 0; x < w; ++x)
+        out[x] = (cur[x] == prev[x] || cur[x] == kEmpty) ? t : cur[x];
+    if (mode == SubstitutionMode::ExtendRuns) {
+        for (int x = 1; x < w; ++x)
+            if (out[x - 1] != t && cur[x] == out[x - 1])
+                out[x] = cur[x];
+        for (int x = w - 1; x >= 1; --x)
+            if (out[x] != t && cur[x - 1] == out[x])
+                out[x - 1] = cur[x - 1];
+    } else if (mode == SubstitutionMode::FillAround) {
+        for (int x = 1; x < w; ++x)
+            if (out[x - 1] != t && cur[x] < kEmpty)
+                out[x] = cur[x];
+        for (int x = w - 1; x >= 1; --x)
+            if (out[x] != t && cur[x - 1] < kEmpty)
+                out[x - 1] = cur[x - 1];
+    }
+}
 
 std::uint8_t transparent_index_for(std::uint16_t palette_size, const std::uint32_t* usage,
                                    std::uint16_t usage_count)

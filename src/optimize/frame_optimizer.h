@@ -17,6 +17,11 @@ enum class SubstitutionMode : std::uint8_t {
     None = 3,          // only empty pixels are transparent
 };
 
+// One row of a candidate: cur is the screen with the frame drawn, prev the screen before it;
+// unchanged and empty pixels become the transparent index as the mode allows.
+void substitute_row(SubstitutionMode mode, const std::uint8_t* cur, const std::uint8_t* prev, int width,
+                    std::uint8_t transparent, std::uint8_t* out);
+
 // Runs the pass over every frame; one progress unit per frame.
 void optimize_document(Document& document);
 

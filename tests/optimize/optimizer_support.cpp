@@ -1,0 +1,95 @@
+#include "optimizer_support.h"
+
+#include "gif/frame_coding.h"
+
+#include <gtest/gtest.h>
+
+ScreenRect rect_of(int top, int left, int bottom, int right)
+{
+    return ScreenRect{static_cast<std::int16_t>(top), static_cast<std::int16_t>(left),
+                      static_cast<std::int16_t>(bottom), static_cast<std::int16_t>(right)};
+}
+
+DocumentPtr make_document(std::uint16_t width, std::uint16_t height, std::uint16_t colours,
+                          const std::vector<FrameSpec>& frames)
+{
+    DocumentPtr document(new_document());
+    document->screen_width = width;
+    document->screen_height = height;
+    document->palette_size = colours;
+    document->background_index = 255;
+    for (int i = 0; i < 255; ++i) {
+        document->palette.get()[i * 3] = static_cast<std::uint8_t>(i);
+        document->palette.get()[i * 3 + 1] = static_cast<std::uint8_t>(i * 2);
+        document->palette.get()[i * 3 + 2] = static_cast<std::uint8_t>(i * 3);
+    }
+    canvas_resize(document->canvas, width, height, 255);
+    for (const FrameSpec& spec : frames)
+        add_frame(*document, spec);
+    return document;
+}
+
+void add_frame(Document& document, const FrameSpec& spec)
+{
+    FramePtr frame(new_frame());
+    frame->rect = spec.rect;
+    frame->disposal = spec.disposal;
+    frame->transparent = spec.transparent ? 1 : 0;
+    frame->transparent_index = spec.transparent_index;
+    frame->comment.reset(StrDup(""));
+    const int width = spec.rect.width();
+    const int height = spec.rect.height();
+    EXPECT_EQ(spec.pixels.size(), static_cast<std::size_t>(width * height));
+
+    Canvas scratch;
+    canvas_resize(scratch, document.screen_width, document.screen_height, 0);
+    frame_reset_usage(*frame, document.palette_size);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t p = spec.pixels[static_cast<std::size_t>(y * width + x)];
+            scratch.row(spec.rect.top + y)[spec.rect.left + x] = p;
+            if (!(spec.transparent && p == spec.transparent_index) && p < document.palette_size)
+                ++frame->colour_usage.get()[p];
+        }
+    }
+    int needed = spec.transparent ? spec.transparent_index + 1 : 1;
+    for (std::uint8_t p : spec.pixels)
+        needed = std::max(needed, p + 1);
+    encode_frame_into(*frame, scratch, false, static_cast<std::uint16_t>(needed));
+    document.total_delay += frame->delay;
+    document_append_frame(document, std::move(frame));
+    document.frame_count = ListCount(document.frames.get());
+}
+
+std::vector<std::vector<std::uint8_t>> composed_screens(Document& document)
+{
+    Canvas screen;
+    canvas_resize(screen, document.screen_width, document.screen_height, 255);
+    canvas_fill(screen, 255);
+    std::vector<std::vector<std::uint8_t>> screens;
+    for (ListNode* node = document.frames->first; node; node = node->next) {
+        const Frame& frame = *ListPointer<Frame>(node->value);
+        EXPECT_EQ(decode_frame_onto(screen, frame, frame.transparent ? TransparentAware::Yes : TransparentAware::No),
+                  DecodeResult::Complete);
+        screens.emplace_back(screen.pixels.get(), screen.pixels.get() + screen.size());
+        if (frame.disposal == 2)
+            canvas_fill_rect(screen, frame.rect, 255);
+    }
+    return screens;
+}
+
+std::vector<std::uint8_t> decoded_pixels(const Frame& frame)
+{
+    Canvas canvas;
+    const int right = std::max<int>(frame.rect.right, 1);
+    const int bottom = std::max<int>(frame.rect.bottom, 1);
+    canvas_resize(canvas, static_cast<std::uint16_t>(right), static_cast<std::uint16_t>(bottom), 0);
+    EXPECT_EQ(decode_frame_onto(canvas, frame, TransparentAware::No), DecodeResult::Complete);
+    std::vector<std::uint8_t> pixels;
+    for (int y = frame.rect.top; y < frame.rect.bottom; ++y)
+        for (int x = frame.rect.left; x < frame.rect.right; ++x)
+            pixels.push_back(canvas.row(y)[x]);
+    return pixels;
+}
+
+Frame& frame_at(Document& document, int index) { return *document_frame_at(document, index); }

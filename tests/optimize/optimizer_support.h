@@ -1,0 +1,30 @@
+// Hand-built animations for the optimizer tests: a document of a given screen and palette,
+// frames made from pixel rows written in the test, and the screens an animation shows.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "app/document.h"
+
+struct FrameSpec {
+    ScreenRect rect;
+    std::vector<std::uint8_t> pixels;  // rect width x height, row by row
+    std::uint8_t disposal = 1;
+    bool transparent = false;
+    std::uint8_t transparent_index = 0;
+};
+
+// A document with the given screen and `colours` palette entries (entry i = (i, 2i, 3i) mod
+// 256, entry 255 the background), every frame encoded from its pixels.
+DocumentPtr make_document(std::uint16_t width, std::uint16_t height, std::uint16_t colours,
+                          const std::vector<FrameSpec>& frames);
+// Appends one frame, its usage counted over its pixels (the transparent index not counted).
+void add_frame(Document& document, const FrameSpec& spec);
+
+// The screen after each frame is drawn (255 = empty), disposals applied between frames.
+std::vector<std::vector<std::uint8_t>> composed_screens(Document& document);
+// The pixels of a frame's stored encoding, every pixel written (transparent ones included).
+std::vector<std::uint8_t> decoded_pixels(const Frame& frame);
+
+Frame& frame_at(Document& document, int index);
+ScreenRect rect_of(int top, int left, int bottom, int right);
