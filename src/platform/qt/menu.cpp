@@ -183,6 +183,14 @@ bool NativeMenuEntryChecked(const NativeMenu* menu, int index) {
     return menu->entries[static_cast<std::size_t>(index)].checked;
 }
 
+void NativeMenuTrigger(NativeMenu* menu, int index) {
+    if (menu == nullptr || index < 0 || index >= static_cast<int>(menu->entries.size()))
+        return;
+    QAction* action = menu->entries[static_cast<std::size_t>(index)].action;
+    if (action != nullptr && action->isEnabled())
+        action->trigger();
+}
+
 int RunPopupMenu(Window* window, Point client, const char* const* texts, int count,
                  int checked_index) {
     if (!WindowIsAlive(window) || texts == nullptr || count <= 0)

@@ -33,6 +33,9 @@ const char* NativeMenuEntryText(const NativeMenu* menu, int index);
 bool NativeMenuEntryEnabled(const NativeMenu* menu, int index);
 bool NativeMenuEntryChecked(const NativeMenu* menu, int index);
 
+// Chooses entry i as the user would (tests and keyboard navigation).
+void NativeMenuTrigger(NativeMenu* menu, int index);
+
 // Shows a list of choices at a point of a window and waits for one: the chosen index, or
 // -1 when the menu was dismissed. Texts "-" are separators.
 int RunPopupMenu(Window* window, Point client, const char* const* texts, int count,
