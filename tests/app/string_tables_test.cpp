@@ -459,3 +459,62 @@ TEST_F(StringTables, EveryStringUsedByTheCodeHasTextsThatMatchItsValues) {
 }
 
 }  // namespace
+
+namespace {
+
+// The build tool refuses tables whose texts do not fit the values they are formatted with.
+class PackStrings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* build = std::getenv("QUILLON_BUILD");
+        ASSERT_NE(build, nullptr);
+        m_tool = std::filesystem::path(build) / "tools" / "quillon_pack_strings";
+        ASSERT_TRUE(std::filesystem::exists(m_tool));
+        m_folder = std::filesystem::temp_directory_path() /
+                   ("quillon-pack-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::create_directories(m_folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(m_folder); }
+
+    void write(const char* name, const std::string& content) {
+        std::ofstream(m_folder / name, std::ios::binary) << content;
+    }
+    int pack() {
+        std::string command = m_tool.string() + " " + (m_folder / "manifest.txt").string() + " " +
+                              (m_folder / "out.cpp").string() + " 2>/dev/null";
+        return std::system(command.c_str());
+    }
+
+    std::filesystem::path m_tool;
+    std::filesystem::path m_folder;
+};
+
+TEST_F(PackStrings, AcceptsMatchingTablesAndRefusesMismatches) {
+    write("manifest.txt", "300 table cp1252 en.txt\n380 table cp932 ja.txt translates 300\n"
+                          "310 substitution cp1252 sub.txt applies 300\n");
+    write("sub.txt", "0 1\n1 color colour\n");
+    write("en.txt", "# file name, percentage\n1 {s f} \"%s%\" saved %f .0,1%%%%.\n2 OK\n");
+    write("ja.txt", "1 {s f} 「%s%」%f .0,1%%%%\n2 OK\n");
+    EXPECT_EQ(pack(), 0);
+    EXPECT_TRUE(std::filesystem::exists(m_folder / "out.cpp"));
+
+    struct Case {
+        const char* english;
+        const char* japanese;
+    };
+    const Case refused[] = {
+        {"1 {s f} \"%s%\" saved %d%.\n2 OK\n", "1 {s f} %s%%f%\n2 OK\n"},       // wrong directive
+        {"1 {s f} %s% %f%\n2 OK\n", "1 {s f} %f% %s%\n2 OK\n"},                 // order differs
+        {"1 {s f} %s% %f%\n2 OK\n", "1 {s f} %s% %f%\n"},                       // untranslated
+        {"1 {s f} %s% %f%\n2 OK\n", "1 {s} %s%\n2 OK\n"},                       // other values
+        {"1 {s f} %s% %f%\n2 100% OK\n", "1 {s f} %s% %f%\n2 OK\n"},            // stray percent
+        {"1 {s f} %s% %f%\n2 color and color\n", "1 {s f} %s% %f%\n2 OK\n"},    // word left over
+    };
+    for (const Case& c : refused) {
+        write("en.txt", c.english);
+        write("ja.txt", c.japanese);
+        EXPECT_NE(pack(), 0) << c.english << " / " << c.japanese;
+    }
+}
+
+}  // namespace
