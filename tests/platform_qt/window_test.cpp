@@ -231,8 +231,9 @@ TEST_F(PlatformWindows, FontSubstitutesResolve) {
     EXPECT_NE(serif, mono);
     EXPECT_NE(serif, sans);
     // An East Asian family maps to an installed font of its script.
-    if (FontFamilyResolves("MS Mincho", charset::shift_jis))
+    if (FontFamilyResolves("MS Mincho", charset::shift_jis)) {
         EXPECT_NE(std::string(FontResolvedFamily("MS Mincho", charset::shift_jis)), sans);
+    }
 }
 
 TEST_F(PlatformWindows, TextWidthGrowsWithText) {
