@@ -64,9 +64,8 @@ private:
     std::uint32_t m_bits = 0;
 };
 
-// Where decoded rows go: straight into the canvas row when every pixel is written, through
-// the row buffer when pixels of the transparent index must be left alone or the row falls
-// outside the frame (ignored).
+// Where decoded rows go. Pixels collect in the row buffer and reach the canvas only as whole
+// rows, so a stream that breaks off mid-row leaves the canvas with complete rows only.
 class RowWriter {
 public:
     RowWriter(const DecodeTarget& target, std::uint8_t* row_buffer)
@@ -83,19 +82,16 @@ public:
     {
     }
 
-    // The row the next pixels are decoded into.
-    std::uint8_t* destination()
-    {
-        if (m_aware || m_done || m_row >= m_bottom)
-            return m_row_buffer;
-        return m_canvas.row(m_row) + m_left;
-    }
-
-    // The destination row is complete.
+    // The row buffer holds a complete row.
     void row_done()
     {
-        if (m_aware && !m_done && m_row < m_bottom)
-            copy_opaque_pixels(m_canvas.row(m_row) + m_left);
+        if (!m_done && m_row < m_bottom) {
+            std::uint8_t* out = m_canvas.row(m_row) + m_left;
+            if (m_aware)
+                copy_opaque_pixels(out);
+            else
+                std::memcpy(out, m_row_buffer, m_width);
+        }
         advance();
     }
 
@@ -210,7 +206,7 @@ DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
     std::uint8_t* const stack = m_stack.get();
     int previous = -1;  // none until the first clear code
     std::uint8_t first_byte = 0;
-    std::uint8_t* row = writer.destination();
+    std::uint8_t* const row = row_buffer.get();
     std::uint32_t filled = 0;
 
     while (rows_left) {
@@ -271,7 +267,6 @@ DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
                 filled = 0;
                 if (--rows_left == 0)
                     break;
-                row = writer.destination();
             }
         }
     }

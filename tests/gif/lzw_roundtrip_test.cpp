@@ -1,0 +1,113 @@
+// Round trips decode(encode(x)) == x over many sizes, code sizes and pixel patterns, and our
+// encoder's output read back by giflib.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "gif/codec_state.h"
+#include "gif/codec_support.h"
+#include "gif/frame_coding.h"
+
+using codec_test::Bytes;
+
+namespace {
+
+enum class Pattern { Noise, Runs, Gradient };
+
+std::vector<std::uint8_t> make_pixels(int width, int height, int colours, Pattern pattern, std::mt19937& random)
+{
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height);
+    std::uniform_int_distribution<int> colour(0, colours - 1);
+    std::uniform_int_distribution<int> run_length(1, 40);
+    std::size_t at = 0;
+    while (at < pixels.size()) {
+        std::uint8_t c = static_cast<std::uint8_t>(colour(random));
+        std::size_t n = pattern == Pattern::Runs ? static_cast<std::size_t>(run_length(random)) : 1;
+        if (pattern == Pattern::Gradient)
+            c = static_cast<std::uint8_t>((at % static_cast<std::size_t>(width) / 3 + at / static_cast<std::size_t>(width)) % colours);
+        for (; n && at < pixels.size(); --n)
+            pixels[at++] = c;
+    }
+    return pixels;
+}
+
+struct Size {
+    int width, height;
+};
+
+}  // namespace
+
+TEST(LzwRoundTrip, DecodeOfEncodeGivesThePixelsBack)
+{
+    const Size sizes[] = {{1, 1}, {1, 9}, {9, 1}, {2, 2}, {3, 17}, {17, 13}, {64, 64}, {255, 3}, {300, 257}};
+    const int colour_counts[] = {2, 3, 4, 7, 16, 33, 128, 256};
+    std::mt19937 random(20240607);
+    int checked = 0;
+    for (Size size : sizes) {
+        for (int colours : colour_counts) {
+            for (Pattern pattern : {Pattern::Noise, Pattern::Runs, Pattern::Gradient}) {
+                bool interlaced = (checked % 2) == 1;
+                EndCode end_code = (checked % 3) == 0 ? EndCode::Always : EndCode::SaveWhenFree;
+                bool aware = (checked % 4) >= 2;
+                ++checked;
+                std::vector<std::uint8_t> pixels = make_pixels(size.width, size.height, colours, pattern, random);
+
+                // The frame sits at an offset inside a larger canvas.
+                Canvas source;
+                canvas_resize(source, static_cast<std::uint16_t>(size.width + 3), static_cast<std::uint16_t>(size.height + 2), 0);
+                for (int y = 0; y < size.height; ++y)
+                    std::copy_n(pixels.begin() + static_cast<long>(y) * size.width, size.width, source.row(y + 1) + 2);
+                FramePtr frame(new_frame());
+                frame->rect = {1, 2, static_cast<std::int16_t>(size.height + 1), static_cast<std::int16_t>(size.width + 2)};
+                frame->interlaced = interlaced ? 1 : 0;
+                frame->transparent_index = static_cast<std::uint8_t>(colours / 2);
+                encode_frame_into(*frame, source, interlaced, static_cast<std::uint16_t>(colours), end_code);
+
+                Canvas target;
+                canvas_resize(target, source.width, source.height, 0xEE);
+                ASSERT_EQ(decode_frame_onto(target, *frame, aware ? TransparentAware::Yes : TransparentAware::No),
+                          DecodeResult::Complete)
+                    << size.width << "x" << size.height << " colours " << colours;
+                for (int y = 0; y < size.height; ++y) {
+                    for (int x = 0; x < size.width; ++x) {
+                        std::uint8_t want = pixels[static_cast<std::size_t>(y) * size.width + x];
+                        if (aware && want == frame->transparent_index)
+                            want = 0xEE;
+                        ASSERT_EQ(target.row(y + 1)[x + 2], want)
+                            << size.width << "x" << size.height << " colours " << colours << " at " << x << "," << y;
+                    }
+                }
+                EXPECT_EQ(target.row(0)[0], 0xEE);  // outside the frame
+            }
+        }
+    }
+    EXPECT_EQ(checked, 9 * 8 * 3);
+}
+
+TEST(LzwRoundTrip, GiflibReadsOurEncoding)
+{
+    const Size sizes[] = {{1, 1}, {5, 5}, {33, 9}, {128, 96}, {320, 240}};
+    std::mt19937 random(7);
+    for (Size size : sizes) {
+        for (int colours : {2, 5, 16, 256}) {
+            for (Pattern pattern : {Pattern::Noise, Pattern::Runs}) {
+                for (bool interlaced : {false, true}) {
+                    for (EndCode end_code : {EndCode::Always, EndCode::SaveWhenFree}) {
+                        std::vector<std::uint8_t> pixels = make_pixels(size.width, size.height, colours, pattern, random);
+                        Canvas canvas;
+                        canvas_resize(canvas, static_cast<std::uint16_t>(size.width), static_cast<std::uint16_t>(size.height));
+                        std::copy(pixels.begin(), pixels.end(), canvas.pixels.get());
+                        FramePtr frame(new_frame());
+                        frame->rect = {0, 0, static_cast<std::int16_t>(size.height), static_cast<std::int16_t>(size.width)};
+                        encode_frame_into(*frame, canvas, interlaced, static_cast<std::uint16_t>(colours), end_code);
+                        Bytes data(frame->encoded_data.get(), frame->encoded_data.get() + frame->encoded_length);
+                        auto frames = codec_test::giflib_decode(codec_test::wrap_image(size.width, size.height, interlaced, data));
+                        ASSERT_EQ(frames.size(), 1u) << size.width << "x" << size.height << " colours " << colours;
+                        EXPECT_EQ(frames[0].pixels, pixels) << size.width << "x" << size.height << " colours " << colours;
+                    }
+                }
+            }
+        }
+    }
+}
