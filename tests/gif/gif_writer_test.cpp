@@ -1,0 +1,451 @@
+#include "gif/gif_writer.h"
+
+#include <dirent.h>
+#include <sys/mount.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/string_tables.h"
+#include "foundation/formatter.h"
+#include "gif/gif_file_support.h"
+#include "gif/output_buffer.h"
+
+using namespace gif_file_test;
+
+namespace {
+
+const std::vector<std::uint32_t> kFourColours = {0xFF0000, 0x00FF00, 0x0000FF, 0xC8C8C8};
+
+// One block of a written file, found by walking it independently of the writer.
+struct Block {
+    std::uint8_t introducer;  // 0x21 or 0x2C
+    std::uint8_t label;       // extension label; 0 for images
+    Bytes head;               // the bytes before the sub-blocks (image descriptor, code size)
+    std::vector<Bytes> sub_blocks;
+};
+
+struct WrittenFile {
+    Bytes header;   // 13 bytes
+    Bytes palette;  // the global table
+    std::vector<Block> blocks;
+    bool complete = false;
+};
+
+WrittenFile walk(const Bytes& bytes)
+{
+    WrittenFile file;
+    if (bytes.size() < 13)
+        return file;
+    file.header.assign(bytes.begin(), bytes.begin() + 13);
+    std::size_t at = 13;
+    if (bytes[10] & 0x80) {
+        const std::size_t table = 3u << ((bytes[10] & 7) + 1);
+        file.palette.assign(bytes.begin() + 13, bytes.begin() + static_cast<std::ptrdiff_t>(13 + table));
+        at += table;
+    }
+    while (at < bytes.size()) {
+        Block block{bytes[at++], 0, {}, {}};
+        if (block.introducer == 0x3B) {
+            file.complete = at == bytes.size();
+            return file;
+        }
+        if (block.introducer == 0x21) {
+            block.label = bytes[at++];
+        } else {
+            block.head.assign(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                              bytes.begin() + static_cast<std::ptrdiff_t>(at + 10));
+            at += 10;  // descriptor and minimum code size (no local tables are written)
+        }
+        while (at < bytes.size() && bytes[at] != 0) {
+            const std::size_t length = bytes[at];
+            block.sub_blocks.emplace_back(bytes.begin() + static_cast<std::ptrdiff_t>(at + 1),
+                                          bytes.begin() + static_cast<std::ptrdiff_t>(at + 1 + length));
+            at += 1 + length;
+        }
+        ++at;
+        file.blocks.push_back(std::move(block));
+    }
+    return file;
+}
+
+Bytes built_bytes(Document& document)
+{
+    const std::uint32_t length = write_gif_to_buffer(document, "built.gif");
+    MemPtr<std::uint8_t> block = output_buffer().finish();
+    return Bytes(block.get(), block.get() + length);
+}
+
+std::string comment_text(const Block& block)
+{
+    std::string text;
+    for (const Bytes& piece : block.sub_blocks)
+        text.append(piece.begin(), piece.end());
+    return text;
+}
+
+class GifWriter : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        start_engine_for_tests();
+        record_warnings();
+    }
+    void TearDown() override
+    {
+        set_save_fault_for_testing(SaveFault::None);
+    }
+    DocumentPtr load(const GifBuilder& gif, const std::string& name = "in.gif")
+    {
+        DocumentPtr document = load_bytes(folder, gif.bytes(), name);
+        EXPECT_NE(document, nullptr);
+        return document;
+    }
+    TempFolder folder;
+    RecordingReporter reporter;
+};
+
+TEST_F(GifWriter, TwoColoursGiveAOneBitTableAndCodeSizeTwo)
+{
+    GifBuilder gif;
+    gif.header().screen(4, 1, kFourColours, 2).image(0, 0, 4, 1, {0, 1, 1, 0}).trailer();
+    DocumentPtr document = load(gif);
+    ASSERT_NE(document, nullptr);
+    const WrittenFile file = walk(built_bytes(*document));
+    ASSERT_TRUE(file.complete);
+    EXPECT_EQ(std::string(file.header.begin(), file.header.begin() + 6), "GIF89a");
+    const Block* image = nullptr;
+    for (const Block& block : file.blocks)
+        if (block.introducer == 0x2C)
+            image = &block;
+    ASSERT_NE(image, nullptr);
+    const Frame* frame = document_frame_at(*document, 0);
+    const int expected_bits = frame->transparent ? 2 : 1;
+    EXPECT_EQ(file.header[10], 0x80 | ((expected_bits - 1) << 4) | (expected_bits - 1));
+    EXPECT_EQ(file.palette.size(), 3u << expected_bits);
+    EXPECT_EQ(image->head[9], 2);  // minimum code size
+    EXPECT_EQ(file.header[12], 0x31);
+}
+
+TEST_F(GifWriter, BackgroundGoesToAFreeEntryOrTheNearestColour)
+{
+    // Three colours: a four-entry table has a free entry, which gets the background (white).
+    GifBuilder three;
+    three.header().screen(3, 1, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, 2, 3).image(0, 0, 3, 1, {0, 1, 2});
+    DocumentPtr document = load(three.trailer());
+    ASSERT_NE(document, nullptr);
+    WrittenFile file = walk(built_bytes(*document));
+    ASSERT_EQ(file.palette.size(), 12u);
+    EXPECT_EQ(file.header[11], 3);
+    EXPECT_EQ(Bytes(file.palette.begin() + 9, file.palette.end()), (Bytes{255, 255, 255}));
+
+    // Four colours in use fill the table: the entry nearest to the background is named.
+    GifBuilder four;
+    four.header().screen(4, 4, kFourColours, 2, 0);
+    four.image(0, 0, 4, 4, {0, 1, 2, 3, 3, 2, 1, 0, 0, 1, 2, 3, 3, 2, 1, 0}).trailer();
+    document = load(four);
+    ASSERT_NE(document, nullptr);
+    // The background entry holds red (index 0 of the file); make it white-ish grey instead.
+    document->palette.get()[255 * 3] = 250;
+    document->palette.get()[255 * 3 + 1] = 250;
+    document->palette.get()[255 * 3 + 2] = 250;
+    file = walk(built_bytes(*document));
+    ASSERT_EQ(file.palette.size(), 12u) << "the frame kept a transparent index and needs a larger table";
+    const std::uint8_t written = file.header[11];
+    ASSERT_LT(written, 4);
+    EXPECT_EQ(Bytes(file.palette.begin() + written * 3, file.palette.begin() + written * 3 + 3),
+              (Bytes{200, 200, 200}));
+}
+
+TEST_F(GifWriter, CommentsAreWrittenInPiecesOf255)
+{
+    GifBuilder gif;
+    gif.header().screen(2, 1, kFourColours, 2).comment(std::string(600, 'c')).image(0, 0, 2, 1, {0, 1}).trailer();
+    DocumentPtr document = load(gif);
+    ASSERT_NE(document, nullptr);
+    const WrittenFile file = walk(built_bytes(*document));
+    ASSERT_FALSE(file.blocks.empty());
+    const Block& comment = file.blocks[0];
+    EXPECT_EQ(comment.label, 0xFE);
+    ASSERT_EQ(comment.sub_blocks.size(), 3u);
+    EXPECT_EQ(comment.sub_blocks[0].size(), 255u);
+    EXPECT_EQ(comment.sub_blocks[1].size(), 255u);
+    EXPECT_EQ(comment.sub_blocks[2].size(), 90u);
+}
+
+TEST_F(GifWriter, LongCommentIsWrittenWhole)
+{
+    GifBuilder gif;
+    gif.header().screen(2, 1, kFourColours, 2).image(0, 0, 2, 1, {0, 1}).trailer();
+    DocumentPtr document = load(gif);
+    ASSERT_NE(document, nullptr);
+    document->trailing_comment.reset(StrDup(std::string(70000, 'x').c_str()));
+    const WrittenFile file = walk(built_bytes(*document));
+    ASSERT_TRUE(file.complete);
+    EXPECT_EQ(comment_text(file.blocks.back()).size(), 70000u);
+}
+
+TEST_F(GifWriter, LoopingBlockOnlyWhenTheSourceHadOne)
+{
+    GifBuilder plain;
+    plain.header().screen(2, 1, kFourColours, 2).image(0, 0, 2, 1, {0, 1}).trailer();
+    DocumentPtr document = load(plain);
+    ASSERT_NE(document, nullptr);
+    for (const Block& block : walk(built_bytes(*document)).blocks)
+        EXPECT_NE(block.label, 0xFF);
+
+    GifBuilder looping;
+    looping.header().screen(2, 1, kFourColours, 2).netscape_loop(513).image(0, 0, 2, 1, {0, 1}).trailer();
+    document = load(looping);
+    ASSERT_NE(document, nullptr);
+    const Bytes bytes = built_bytes(*document);
+    const std::size_t at = 13 + walk(bytes).palette.size();
+    const Bytes expected = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 1, 2, 0};
+    EXPECT_EQ(Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(at + 19)),
+              expected);
+}
+
+TEST_F(GifWriter, EmptyLeadingCommentKeepsTheFramesComment)
+{
+    GifBuilder gif;
+    gif.header().screen(2, 1, kFourColours, 2).comment("mine").image(0, 0, 2, 1, {0, 1}).trailer();
+    DocumentPtr document = load(gif);
+    ASSERT_NE(document, nullptr);
+    // Read as the leading comment; make it the frame's to test the placeholder.
+    std::swap(document->leading_comment, document_frame_at(*document, 0)->comment);
+    ASSERT_STREQ(document->leading_comment.get(), "");
+    const WrittenFile file = walk(built_bytes(*document));
+    ASSERT_GE(file.blocks.size(), 3u);
+    EXPECT_EQ(file.blocks[0].label, 0xFE);
+    EXPECT_TRUE(file.blocks[0].sub_blocks.empty());
+    EXPECT_EQ(file.blocks[1].label, 0xFE);
+    EXPECT_EQ(comment_text(file.blocks[1]), "mine");
+}
+
+TEST_F(GifWriter, ControlAndDescriptorFollowTheFrame)
+{
+    GifBuilder gif;
+    gif.header().screen(4, 4, kFourColours, 2);
+    gif.graphic_control(1, 300, false, 0, true).image(0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), {}, 0, true);
+    gif.graphic_control(2, 70000 & 0xFFFF).image(1, 2, 2, 2, {0, 2, 2, 0}).trailer();
+    DocumentPtr document = load(gif);
+    ASSERT_NE(document, nullptr);
+    const WrittenFile file = walk(built_bytes(*document));
+    std::vector<const Block*> controls, images;
+    for (const Block& block : file.blocks) {
+        if (block.label == 0xF9)
+            controls.push_back(&block);
+        if (block.introducer == 0x2C)
+            images.push_back(&block);
+    }
+    ASSERT_EQ(controls.size(), 2u);
+    ASSERT_EQ(images.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        const Frame* frame = document_frame_at(*document, i);
+        const Bytes& control = controls[static_cast<std::size_t>(i)]->sub_blocks.at(0);
+        ASSERT_EQ(control.size(), 4u);
+        EXPECT_EQ(control[0], (frame->disposal << 2) | (frame->user_input << 1) | frame->transparent);
+        EXPECT_EQ(control[1] | (control[2] << 8), static_cast<int>(frame->delay & 0xFFFF));
+        EXPECT_EQ(control[3], frame->transparent_index);
+        const Bytes& head = images[static_cast<std::size_t>(i)]->head;
+        EXPECT_EQ(head[0] | (head[1] << 8), frame->rect.left);
+        EXPECT_EQ(head[2] | (head[3] << 8), frame->rect.top);
+        EXPECT_EQ(head[4] | (head[5] << 8), frame->rect.width());
+        EXPECT_EQ(head[6] | (head[7] << 8), frame->rect.height());
+        EXPECT_EQ(head[8], frame->interlaced << 6);
+        EXPECT_EQ(head[9], frame->encoded_data.get()[0]);
+    }
+    EXPECT_EQ(document_frame_at(*document, 0)->user_input, 1);
+    EXPECT_EQ(document_frame_at(*document, 0)->delay, 300u);
+    EXPECT_EQ(document_frame_at(*document, 0)->interlaced, 1);
+}
+
+TEST_F(GifWriter, SizeTextsGroupDigits)
+{
+    struct Case {
+        std::uint32_t bytes;
+        const char* text;
+    };
+    const Case cases[] = {{0, "0 bytes"},          {999, "999 bytes"},           {1000, "1,000 bytes"},
+                          {12345, "12,345 bytes"}, {1000005, "1,000,005 bytes"}, {1234567, "1,234,567 bytes"}};
+    for (const Case& c : cases)
+        EXPECT_STREQ(save_size_text(c.bytes).get(), c.text);
+}
+
+TEST_F(GifWriter, SaveReportCoversEveryCase)
+{
+    GifBuilder gif;
+    gif.header().screen(8, 8, kFourColours, 2).image(0, 0, 8, 8, std::vector<std::uint8_t>(64, 2)).trailer();
+    const std::string path = folder.file("report.gif");
+    ASSERT_TRUE(write_file(path, gif.bytes()));
+    DocumentPtr document = load_path(path);
+    ASSERT_NE(document, nullptr);
+    const std::uint32_t size = write_gif_to_buffer(*document, path.c_str());
+    const StrPtr new_text = save_size_text(size);
+
+    struct Case {
+        SaveMode mode;
+        std::uint32_t old_size;
+        bool many_colours;
+        bool answer;
+        SaveOutcome outcome;
+        int string_number;
+    };
+    const Case cases[] = {
+        {SaveMode::Report, size - 1, false, true, SaveOutcome::Reported, 176},
+        {SaveMode::Report, size + 100, false, true, SaveOutcome::Reported, 182},
+        {SaveMode::Report, size + 100, true, true, SaveOutcome::Reported, 180},
+        {SaveMode::Report, size, false, true, SaveOutcome::Reported, 178},
+        {SaveMode::Write, size - 1, false, false, SaveOutcome::Declined, 184},
+        {SaveMode::Write, size, false, false, SaveOutcome::Declined, 187},
+        {SaveMode::Write, size - 1, false, true, SaveOutcome::Written, 184},
+        {SaveMode::Write, size + 100, false, true, SaveOutcome::Written, 192},
+        {SaveMode::Write, size + 100, true, true, SaveOutcome::Written, 190},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.string_number);
+        ASSERT_TRUE(write_file(path, gif.bytes()));
+        document->file_size = c.old_size;
+        document->has_256_colours = c.many_colours ? 1 : 0;
+        reporter.alerts.clear();
+        reporter.answer = c.answer;
+        SaveSummary summary;
+        const bool written = save_document(*document, c.mode, &summary);
+        EXPECT_EQ(written, c.outcome == SaveOutcome::Written);
+        EXPECT_EQ(summary.outcome, c.outcome);
+        EXPECT_EQ(summary.new_size, size);
+        ASSERT_FALSE(reporter.alerts.empty());
+        const StrPtr old_text = save_size_text(c.old_size);
+        const double percent = (static_cast<double>(c.old_size) - size) * 100.0 / c.old_size;
+        StrPtr expected;
+        switch (c.string_number) {
+        case 178:
+            expected.reset(FormatNew(app_string(178), "report.gif"));
+            break;
+        case 187:
+            expected.reset(FormatNew(app_string(187), "report.gif", new_text.get()));
+            break;
+        case 176:
+        case 184:
+            expected.reset(FormatNew(app_string(c.string_number), "report.gif", old_text.get(), new_text.get()));
+            break;
+        default:
+            expected.reset(
+                FormatNew(app_string(c.string_number), "report.gif", old_text.get(), new_text.get(), percent));
+        }
+        EXPECT_EQ(reporter.alerts[0].text, expected.get());
+        const Bytes on_disk = read_file(path);
+        if (c.outcome == SaveOutcome::Written) {
+            EXPECT_EQ(on_disk.size(), size);
+            EXPECT_EQ(document->file_size, size);
+        } else {
+            EXPECT_EQ(on_disk, gif.bytes());
+        }
+    }
+}
+
+TEST_F(GifWriter, SavingTwiceGivesTheSameBytes)
+{
+    GifBuilder gif;
+    gif.header().screen(6, 6, kFourColours, 2).netscape_loop(0).comment("hello");
+    gif.graphic_control(1, 10).image(0, 0, 6, 6, std::vector<std::uint8_t>(36, 0));
+    gif.graphic_control(2, 10).image(1, 1, 3, 3, std::vector<std::uint8_t>(9, 1));
+    gif.graphic_control(1, 10).image(2, 2, 2, 2, {2, 3, 3, 2}).trailer();
+    DocumentPtr document = load(gif);
+    ASSERT_NE(document, nullptr);
+    const Bytes first = built_bytes(*document);
+    const Bytes second = built_bytes(*document);
+    EXPECT_EQ(first, second);
+}
+
+std::vector<std::string> folder_names(const std::string& path)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(path.c_str())) {
+        while (dirent* entry = ::readdir(dir))
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                names.emplace_back(entry->d_name);
+        ::closedir(dir);
+    }
+    return names;
+}
+
+// Every failure leaves the old file as it was, shows its message and leaves no temporary.
+TEST_F(GifWriter, FailedSavesKeepTheOldFile)
+{
+    GifBuilder gif;
+    gif.header().screen(8, 8, kFourColours, 2).image(0, 0, 8, 8, std::vector<std::uint8_t>(64, 2)).trailer();
+    const std::string path = folder.file("keep.gif");
+    ASSERT_TRUE(write_file(path, gif.bytes()));
+    DocumentPtr document = load_path(path);
+    ASSERT_NE(document, nullptr);
+    struct Case {
+        SaveFault fault;
+        int string_number;
+    };
+    for (const Case& c : {Case{SaveFault::Create, 116}, Case{SaveFault::Write, 118}, Case{SaveFault::Replace, 335}}) {
+        SCOPED_TRACE(c.string_number);
+        set_save_fault_for_testing(c.fault);
+        reporter.alerts.clear();
+        document->file_size = 1000000;
+        SaveSummary summary;
+        EXPECT_FALSE(save_document(*document, SaveMode::Write, &summary));
+        EXPECT_EQ(summary.outcome, SaveOutcome::WriteFailed);
+        EXPECT_EQ(document->file_size, 1000000u);
+        ASSERT_EQ(reporter.alerts.size(), 1u);
+        EXPECT_EQ(reporter.alerts[0].kind, AlertKind::Stop);
+        const StrPtr expected(FormatNew(app_string(c.string_number), "keep.gif"));
+        EXPECT_EQ(reporter.alerts[0].text, expected.get());
+        EXPECT_EQ(read_file(path), gif.bytes());
+        EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"keep.gif"});
+    }
+}
+
+// The same on a real read-only and a real full file system, where this process may mount one.
+TEST_F(GifWriter, ReadOnlyAndFullFileSystemsKeepTheOldFile)
+{
+    const std::string mount_point = folder.file("mnt");
+    ASSERT_EQ(std::system(("mkdir -p '" + mount_point + "'").c_str()), 0);
+    if (::mount("tmpfs", mount_point.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    struct Unmount {
+        std::string path;
+        ~Unmount() { ::umount(path.c_str()); }
+    } unmount{mount_point};
+    GifBuilder gif;
+    gif.header().screen(40, 40, kFourColours, 2);
+    std::vector<std::uint8_t> pixels(1600);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint8_t>((i * 7 + i / 40) % 4);
+    gif.image(0, 0, 40, 40, pixels).trailer();
+    const std::string path = mount_point + "/full.gif";
+    ASSERT_TRUE(write_file(path, gif.bytes()));
+    DocumentPtr document = load_path(path);
+    ASSERT_NE(document, nullptr);
+
+    // Full: a filler takes all but a few bytes.
+    const std::string filler = mount_point + "/filler";
+    (void)std::system(("dd if=/dev/zero of='" + filler + "' bs=1k count=200 2>/dev/null").c_str());
+    reporter.alerts.clear();
+    document->file_size = 1000000;
+    EXPECT_FALSE(save_document(*document, SaveMode::Write));
+    EXPECT_EQ(read_file(path), gif.bytes());
+    ASSERT_EQ(reporter.alerts.size(), 1u);
+    const StrPtr cannot_write(FormatNew(app_string(118), "full.gif"));
+    EXPECT_EQ(reporter.alerts[0].text, cannot_write.get());
+
+    // Read-only: the same file system, remounted.
+    ASSERT_EQ(std::remove(filler.c_str()), 0);
+    ASSERT_EQ(::mount("tmpfs", mount_point.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0);
+    reporter.alerts.clear();
+    EXPECT_FALSE(save_document(*document, SaveMode::Write));
+    EXPECT_EQ(read_file(path), gif.bytes());
+    ASSERT_EQ(reporter.alerts.size(), 1u);
+    const StrPtr cannot_create(FormatNew(app_string(116), "full.gif"));
+    EXPECT_EQ(reporter.alerts[0].text, cannot_create.get());
+    EXPECT_EQ(folder_names(mount_point), std::vector<std::string>{"full.gif"});
+}
+
+}  // namespace
