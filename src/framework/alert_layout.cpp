@@ -8,10 +8,11 @@ int AlertMessageWidth(int natural_width, int natural_height)
     if (natural_width < kAlertMinimumMessageWidth)
         return kAlertMinimumMessageWidth;
     // A long line becomes a block about 2.5 times as wide as it is high: the width w' with
-    // w' x (w' / 2.5) = w x h.
+    // w' x (w' / 2.5) = w x h. The block keeps the minimum width of a one-word message, so
+    // that a sentence is never squeezed narrower than a single word would be.
     const double area = static_cast<double>(natural_width) * natural_height * 2.5;
     if (natural_height * 2.5 < natural_width)
-        return static_cast<int>(std::sqrt(area));
+        return std::max(static_cast<int>(std::sqrt(area)), kAlertMinimumMessageWidth);
     return natural_width;
 }
 

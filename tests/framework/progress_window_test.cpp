@@ -1,0 +1,89 @@
+// The paced progress window, timed by a clock of the test's own: waiting advances it.
+#include "framework/progress_window.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/event_loop.h"
+#include "framework/frame_window.h"
+#include "platform/qt/window.h"
+#include "view_support.h"
+
+namespace {
+
+std::uint32_t g_now = 0;
+std::uint32_t g_slept = 0;
+
+class PacedProgress : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(StartTestFramework());
+        g_now = 5000;
+        g_slept = 0;
+        LoopClock clock;
+        clock.tick = [] { return g_now; };
+        clock.sleep = [](std::uint32_t ms) {
+            g_now += ms;
+            g_slept += ms;
+        };
+        SetLoopClock(clock);
+    }
+    void TearDown() override { SetLoopClock(LoopClock{}); }
+};
+
+TEST(ProgressPacing, TargetIsDoneOverTotalSeconds)
+{
+    const struct {
+        std::uint32_t done, total, elapsed, wait;
+    } cases[] = {
+        {4, 4, 0, 1000}, {1, 4, 0, 250}, {1, 4, 300, 0}, {3, 4, 700, 50}, {0, 4, 0, 0}, {2, 3, 0, 666},
+        {4000000000u, 4000000000u, 10, 990},  // no overflow in done x 1000
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ProgressPacingWait(c.done, c.total, c.elapsed), c.wait) << c.done << "/" << c.total;
+}
+
+TEST_F(PacedProgress, FourUnitsAtOnceStillLastASecondAnd150)
+{
+    const std::uint32_t start = g_now;
+    ProgressOpen("Removing comments", 4);
+    ASSERT_NE(ProgressWindow(), nullptr);
+    ProgressAdvance(4);
+    EXPECT_EQ(g_now - start, 1000u);
+    ProgressClose();
+    EXPECT_EQ(g_now - start, 1150u);
+    EXPECT_FALSE(ProgressIsOpen());
+}
+
+TEST_F(PacedProgress, SlowWorkNeverWaits)
+{
+    ProgressOpen("Scaling delays", 2);
+    g_now += 600;  // the first unit took 600 ms: paced at 500
+    ProgressAdvance(1);
+    g_now += 600;
+    ProgressAdvance(1);
+    EXPECT_EQ(g_slept, 0u);
+    ProgressClose();
+    EXPECT_EQ(g_slept, 150u);
+}
+
+TEST_F(PacedProgress, AdvancingPastTheTotalStopsAtTheTotal)
+{
+    ProgressOpen("Interlacing", 4);
+    ProgressAdvance(3);
+    ProgressAdvance(10);
+    EXPECT_EQ(ProgressDone(), 4u);
+    EXPECT_EQ(ProgressTotal(), 4u);
+    ProgressClose();
+}
+
+TEST_F(PacedProgress, Screenshot)
+{
+    ProgressOpen("Making every frame non-interlaced", 10);
+    ProgressAdvance(6);
+    PumpAll();
+    EXPECT_TRUE(platform::WindowSaveScreenshot(ProgressWindow()->window, ScreenshotPath("paced_progress").c_str()));
+    ProgressClose();
+}
+
+}  // namespace

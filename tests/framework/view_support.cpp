@@ -1,0 +1,51 @@
+#include "view_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "framework/event_loop.h"
+#include "framework/frame_window.h"
+#include "platform/qt/window.h"
+
+bool StartTestFramework()
+{
+    static int started = -1;
+    if (started >= 0)
+        return started == 1;
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static char name[] = "framework_test";
+    static char* argv[] = {name, nullptr};
+    started = FrameworkStart(1, argv, 1) ? 1 : 0;
+    if (started == 1 && platform::MainWindow() == nullptr)
+        CreateMainWindow();
+    if (started == 1)
+        platform::WindowSetBounds(platform::MainWindow(), platform::MakeRect(0, 0, 1000, 760));
+    return started == 1;
+}
+
+FrameWindow* NewTestWindow(int width, int height, const char* title)
+{
+    FrameWindow* window = CreateFrameWindow(nullptr, title, 0x20, platform::MakeRect(60, 60, width, height));
+    platform::WindowShow(window->window, platform::Show::show);
+    SetFocusedFrameWindow(window);
+    return window;
+}
+
+void PumpAll()
+{
+    for (int i = 0; i < 200 && platform::QueuedMessageCount() + 1 > 0; ++i) {
+        platform::Message message;
+        if (!platform::PeekMessage(&message, nullptr))
+            break;
+        PumpStep(nullptr, false, nullptr);
+    }
+}
+
+std::string ScreenshotPath(const char* name)
+{
+    const char* build = std::getenv("QUILLON_BUILD");
+    std::filesystem::path folder = build != nullptr ? std::filesystem::path(build) / "screenshots" : std::filesystem::path("screenshots");
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return (folder / (std::string(name) + ".png")).string();
+}

@@ -1,0 +1,238 @@
+// The view tree: sizing through the parent, show and hide, destruction with observers and
+// deferred freeing, mouse delivery with the pressed view and tracking, the activation rule.
+// Views live in framework window records without platform windows, so nothing is drawn.
+#include "framework/view.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/formatter.h"
+#include "framework/frame_window.h"
+
+namespace {
+
+std::vector<std::string> g_log;
+
+void log(const char* what, View* view)
+{
+    g_log.push_back(std::string(what) + ":" + std::to_string(view->words[0]));
+}
+
+ViewClass recording_class()
+{
+    ViewClass c;
+    c.name = "recording";
+    c.init = [](View* v) { v->words[0] = 0; };
+    c.destroy = [](View* v) { log("destroy", v); };
+    c.set_size = [](View* v, int w, int h) {
+        log("set_size", v);
+        ViewDefaultSetSize(v, w, h);
+    };
+    c.show = [](View* v, int) { log("show", v); };
+    c.hide = [](View* v, int) { log("hide", v); };
+    c.mouse_down = [](View* v, std::uint8_t, int x, int y) { log(("down " + std::to_string(x) + "," + std::to_string(y)).c_str(), v); };
+    c.mouse_drag = [](View* v, std::uint8_t, int, int) { log("drag", v); };
+    c.mouse_up = [](View* v, std::uint8_t, int x, int y) { log(("up " + std::to_string(x) + "," + std::to_string(y)).c_str(), v); };
+    return c;
+}
+
+const ViewClass kRecording = recording_class();
+
+// A container holding one list of children, reporting its child operations.
+struct Holder {
+    std::vector<View*> children;
+};
+const ViewClass kHolder = [] {
+    ViewClass c = recording_class();
+    c.name = "holder";
+    c.destroy = [](View* p) {
+        log("destroy", p);
+        auto& list = static_cast<Holder*>(p->data)->children;
+        while (!list.empty())
+            ViewDestroy(list.back());
+    };
+    c.add_child = [](View* p, View* child) { static_cast<Holder*>(p->data)->children.push_back(child); };
+    c.remove_child = [](View* p, View* child) {
+        log("remove_child", p);
+        auto& list = static_cast<Holder*>(p->data)->children;
+        std::erase(list, child);
+    };
+    c.child_resized = [](View* p, View* child, int w, int h) {
+        log("child_resized", p);
+        ViewDefaultSetSize(child, w, h);
+    };
+    c.child_count = [](View* p) { return static_cast<int>(static_cast<Holder*>(p->data)->children.size()); };
+    c.child_at = [](View* p, int i) { return static_cast<Holder*>(p->data)->children[static_cast<std::size_t>(i)]; };
+    return c;
+}();
+
+class ViewTree : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_log.clear();
+        TempMark();
+        ViewSetCaptureEnabled(false);
+    }
+    void TearDown() override
+    {
+        ViewsWindowClosing(&m_window);
+        TempRelease();
+    }
+    View* top(int tag, int x = 0, int y = 0)
+    {
+        View* v = ViewNew(&kRecording, &m_window, x, y);
+        v->words[0] = static_cast<std::uintptr_t>(tag);
+        return v;
+    }
+    FrameWindow m_window;
+    Holder m_holder;
+};
+
+TEST_F(ViewTree, NewViewsStartHidden16By16)
+{
+    View* v = top(1, 5, 7);
+    EXPECT_EQ(v->width, 16);
+    EXPECT_EQ(v->height, 16);
+    EXPECT_FALSE(ViewIsShown(v));
+    const Rect r = ViewRect(v);
+    EXPECT_EQ(r.top, 7);
+    EXPECT_EQ(r.left, 5);
+    EXPECT_EQ(r.bottom, 23);
+    EXPECT_EQ(r.right, 21);
+    EXPECT_EQ(ViewTopLevelCount(&m_window), 1);
+}
+
+TEST_F(ViewTree, SettingTheCurrentSizeCallsNothing)
+{
+    View* v = top(1);
+    ViewSetSize(v, 16, 16);
+    ViewGrow(v, 10, 12);  // both below the current size
+    EXPECT_TRUE(g_log.empty());
+    ViewSetWidth(v, 40);
+    EXPECT_EQ(g_log, std::vector<std::string>{"set_size:1"});
+    EXPECT_EQ(v->width, 40);
+    EXPECT_EQ(v->height, 16);
+}
+
+TEST_F(ViewTree, AChildIsSizedByItsParent)
+{
+    View* parent = ViewNew(&kHolder, &m_window, 0, 0, &m_holder);
+    parent->words[0] = 9;
+    View* child = ViewNewChild(&kRecording, parent, 0, 0);
+    child->words[0] = 2;
+    ViewSetSize(child, 30, 20);
+    EXPECT_EQ(g_log, std::vector<std::string>{"child_resized:9"});
+    EXPECT_EQ(child->width, 30);
+    EXPECT_EQ(child->height, 20);
+    EXPECT_EQ(ViewTopLevelCount(&m_window), 1);  // only the parent is top-level
+}
+
+TEST_F(ViewTree, ShowAndHideHappenOnce)
+{
+    View* v = top(3);
+    ViewHide(v, 0);
+    EXPECT_TRUE(g_log.empty());
+    ViewShow(v, 1);
+    ViewShow(v, 1);
+    EXPECT_TRUE(ViewIsShown(v));
+    ViewHide(v, 0);
+    ViewHide(v, 0);
+    EXPECT_FALSE(ViewIsShown(v));
+    EXPECT_EQ(g_log, (std::vector<std::string>{"show:3", "hide:3"}));
+}
+
+TEST_F(ViewTree, DestroyedViewStaysReadableUntilTheStepEnds)
+{
+    View* v = top(4);
+    std::vector<int> order;
+    static std::vector<int>* seen;
+    seen = &order;
+    ViewAddObserver(v, [](View*, void* d) { seen->push_back(static_cast<int>(reinterpret_cast<std::intptr_t>(d))); }, reinterpret_cast<void*>(1));
+    ViewAddObserver(v, [](View*, void* d) { seen->push_back(static_cast<int>(reinterpret_cast<std::intptr_t>(d))); }, reinterpret_cast<void*>(2));
+    const std::uint16_t depth = TempDepth();
+    ViewDestroy(v);
+    // The handler that destroyed it still reads it.
+    EXPECT_TRUE(ViewIsBeingDestroyed(v));
+    EXPECT_EQ(v->words[0], 4u);
+    EXPECT_EQ(order, (std::vector<int>{2, 1}));  // the last registered first
+    EXPECT_EQ(TempDepth(), depth + 1);           // freed with the step's temporaries
+    EXPECT_EQ(ViewTopLevelCount(&m_window), 0);
+    ViewDestroy(v);  // a second destroy does nothing
+    EXPECT_EQ(order.size(), 2u);
+    EXPECT_EQ(g_log, std::vector<std::string>{"destroy:4"});
+}
+
+TEST_F(ViewTree, DestroyingAChildRemovesItFromItsParent)
+{
+    View* parent = ViewNew(&kHolder, &m_window, 0, 0, &m_holder);
+    parent->words[0] = 9;
+    View* child = ViewNewChild(&kRecording, parent, 0, 0);
+    child->words[0] = 5;
+    ViewDestroy(child);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"remove_child:9", "destroy:5"}));
+    EXPECT_TRUE(m_holder.children.empty());
+}
+
+TEST_F(ViewTree, PressAndReleaseGoToThePressedView)
+{
+    View* a = top(1, 0, 0);
+    View* b = top(2, 50, 0);
+    ViewShow(a, 0);
+    ViewShow(b, 0);
+    g_log.clear();
+    EXPECT_TRUE(ViewsMouseDown(&m_window, 0, 5, 5));
+    EXPECT_EQ(ViewPressed(), a);
+    // The pointer leaves for b: moves and the release still go to a.
+    EXPECT_TRUE(ViewsMouseMove(&m_window, 0, 55, 5));
+    EXPECT_TRUE(ViewsMouseUp(&m_window, 0, 55, 5));
+    EXPECT_EQ(ViewPressed(), nullptr);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"down 5,5:1", "drag:1", "up 55,5:1"}));
+    // Nothing under the point: the window's own handler gets it.
+    EXPECT_FALSE(ViewsMouseDown(&m_window, 0, 200, 200));
+    EXPECT_FALSE(ViewsMouseUp(&m_window, 0, 200, 200));
+}
+
+TEST_F(ViewTree, ATrackingViewReceivesEveryPress)
+{
+    View* a = top(1, 0, 0);
+    View* menu = top(7, 100, 100);
+    ViewShow(a, 0);
+    ViewShow(menu, 0);
+    ViewTrackMouse(menu);
+    g_log.clear();
+    ViewsMouseDown(&m_window, 0, 5, 5);
+    ViewsMouseUp(&m_window, 0, 5, 5);
+    ViewStopTracking(menu);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"down 5,5:7", "up 5,5:7"}));
+}
+
+TEST_F(ViewTree, HiddenViewsAreNotHit)
+{
+    View* a = top(1, 0, 0);
+    EXPECT_EQ(ViewAt(&m_window, 5, 5), nullptr);
+    ViewShow(a, 0);
+    EXPECT_EQ(ViewAt(&m_window, 5, 5), a);
+    EXPECT_EQ(ViewAt(&m_window, 16, 5), nullptr);  // right edge is exclusive
+}
+
+TEST_F(ViewTree, ActivationRule)
+{
+    FrameWindow other;
+    FrameWindow tool;
+    tool.flags = frame_flag::tool;
+    SetFocusedFrameWindow(&m_window);
+    EXPECT_TRUE(ViewsPressAllowed(&m_window));
+    EXPECT_TRUE(ViewsPressAllowed(&tool));
+    EXPECT_FALSE(ViewsPressAllowed(&other));  // only activates it
+    EXPECT_EQ(FocusedFrameWindow(), &other);
+    ModalEnter(&m_window);
+    EXPECT_TRUE(ViewsPressAllowed(&m_window));
+    EXPECT_FALSE(ViewsPressAllowed(&other));
+    ModalLeave();
+    SetFocusedFrameWindow(nullptr);
+}
+
+}  // namespace
