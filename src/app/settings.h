@@ -9,6 +9,11 @@ struct SettingsRect {
 };
 
 struct Settings {
+    Settings() = default;
+    ~Settings();
+    Settings(const Settings&) = delete;
+    Settings& operator=(const Settings&) = delete;
+
     // option 0 (tag 3), options 1-8 (tags 4-11), options 9-14 (tags 14-19).
     // 1 end-code saving, 2 offset frames, 3 crop first frame, 4 transparency search,
     // 5 display check, 6 welcome window, 7 settings section 340, 8 range limits shown.
@@ -19,7 +24,7 @@ struct Settings {
     std::uint16_t language_chosen = 0;          // tag 22
     std::uint16_t first_start_notice_shown = 0; // tag 23
     std::uint32_t framework_setting = 0;        // tag 20
-    SettingsRect main_window;                   // tag 24
+    SettingsRect main_window;                   // tag 24: outer rectangle, kept by the window layer
 
     bool end_code_saving() const { return options[1] != 0; }
     bool offset_frames() const { return options[2] != 0; }

@@ -1,0 +1,397 @@
+#include "app/preferences.h"
+
+#include "app/report.h"
+#include "app/settings.h"
+#include "foundation/file_access.h"
+#include "foundation/formatter.h"
+#include "foundation/heap_string.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+// Header and template texts as the string tables hold them.
+const char* independent(int n)
+{
+    switch (n) {
+    case 0: return "Quillon Preferences";
+    case 1: return "Quillon";
+    case 2: return "%s%";
+    case 8: return "Quillon Preferences";
+    case 9: return "Version 2";
+    case 10: return "Quillon";
+    default: return "";
+    }
+}
+
+const char* application(int n)
+{
+    switch (n) {
+    case 106: return "Optimized by <program>";
+    case 324: return "Prepared with <program>";
+    default: return "";
+    }
+}
+
+int language_five() { return 5; }
+
+// The header as bytes, written out by hand.
+const std::string kHeader = std::string("Quillon Preferences\0Version 2\0Quillon\0Quillon\0", 46);
+
+std::string record(std::uint16_t tag, std::uint8_t type, const std::string& payload)
+{
+    std::string bytes{static_cast<char>(tag >> 8), static_cast<char>(tag & 0xFF), static_cast<char>(type)};
+    auto n = static_cast<std::uint32_t>(payload.size());
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes += static_cast<char>((n >> shift) & 0xFF);
+    return bytes + payload;
+}
+
+std::string byte_record(std::uint16_t tag, std::uint8_t value) { return record(tag, 3, std::string(1, static_cast<char>(value))); }
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        char pattern[] = "/tmp/quillon-prefs-XXXXXX";
+        m_path = mkdtemp(pattern) ? pattern : "";
+    }
+    ~TempFolder()
+    {
+        std::string command = "rm -rf '" + m_path + "'";
+        if (!m_path.empty() && std::system(command.c_str()) != 0)
+            ADD_FAILURE() << "could not remove " << m_path;
+    }
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+void write_file(const std::string& path, const std::string& bytes)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+    std::fclose(file);
+}
+
+std::string read_file(const std::string& path)
+{
+    std::string bytes;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return bytes;
+    int c;
+    while ((c = std::fgetc(file)) != EOF)
+        bytes += static_cast<char>(c);
+    std::fclose(file);
+    return bytes;
+}
+
+// Records the progress the preference file reports.
+class ProgressReporter : public Reporter {
+public:
+    void alert(AlertKind, const char*, const char*) override {}
+    bool ask(AlertKind, const char*, const char*, const char*) override { return false; }
+    void begin_progress(const char*, std::uint32_t) override { ++begins; }
+    void restart_progress(std::uint32_t total) override
+    {
+        restarted = true;
+        restarted_total = total;
+    }
+    void advance_progress(std::uint32_t units) override
+    {
+        if (restarted)
+            advanced += units;
+    }
+    void end_progress() override { ++ends; }
+    int begins = 0, ends = 0;
+    bool restarted = false;
+    std::uint32_t restarted_total = 0, advanced = 0;
+};
+
+void fill_non_defaults(Settings& s)
+{
+    for (int i = 0; i < 15; ++i)
+        s.options[i] = static_cast<std::uint8_t>(200 + i);
+    StrFree(s.template_text);
+    s.template_text = StrDup("Stamp <date>");
+    s.rule_value = 6;
+    s.interface_language = 9;
+    s.language_chosen = 1;
+    s.first_start_notice_shown = 1;
+    s.framework_setting = 0x89ABCDEF;
+    s.main_window = SettingsRect{-10, 20, 640, 480};
+}
+
+void set_defaults(Settings& s)
+{
+    RecordStream stream;
+    stream.mode = RecordMode::Initialise;
+    settings_schema(stream, &s);
+    stream.mode = RecordMode::Defaults;
+    settings_schema(stream, &s);
+}
+
+class Preferences : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FormatterStart();
+        PreferenceTexts texts;
+        texts.independent = independent;
+        texts.application = application;
+        texts.default_language = language_five;
+        set_preference_texts(texts);
+        set_preference_options(PreferenceOptions{});
+        m_primary.reset(FileRefFromPath(m_folder.file("primary.rqs").c_str()));
+        m_secondary.reset(FileRefFromPath(m_folder.file("secondary.rqs").c_str()));
+        set_preference_locations(m_primary.get(), m_secondary.get());
+        set_settings_came_from_secondary(false);
+    }
+    void TearDown() override { set_reporter(nullptr); }
+
+    TempFolder m_folder;
+    FileRefPtr m_primary;
+    FileRefPtr m_secondary;
+};
+
+}  // namespace
+
+TEST_F(Preferences, DefaultsOfEveryField)
+{
+    Settings s;
+    s.main_window = SettingsRect{1, 2, 3, 4};
+    set_defaults(s);
+    const std::uint8_t expected[15] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 1, 1};
+    for (int i = 0; i < 15; ++i)
+        EXPECT_EQ(s.options[i], expected[i]) << "option " << i;
+    EXPECT_STREQ(s.template_text, "Optimized by <program>");
+    EXPECT_EQ(s.rule_value, 0);
+    EXPECT_EQ(s.interface_language, 5);
+    EXPECT_EQ(s.language_chosen, 0);
+    EXPECT_EQ(s.first_start_notice_shown, 0);
+    EXPECT_EQ(s.main_window.width, 3);  // the window's current rectangle is its default
+
+    PreferenceOptions sibling;
+    sibling.sibling_mode = true;
+    sibling.framework_default = 77;
+    set_preference_options(sibling);
+    set_defaults(s);
+    EXPECT_STREQ(s.template_text, "Prepared with <program>");
+    EXPECT_EQ(s.framework_setting, 77u);
+}
+
+TEST_F(Preferences, WritesHeaderAndRecordsInTagOrder)
+{
+    Settings s;
+    set_defaults(s);
+    ASSERT_TRUE(write_preference_file(m_primary.get(), s));
+    std::string expected = kHeader;
+    for (int tag = 3; tag <= 11; ++tag)
+        expected += byte_record(static_cast<std::uint16_t>(tag), tag == 3 ? 0 : 1);
+    expected += record(12, 4, std::string(2, '\0'));
+    expected += record(13, 5, "Optimized by <program>");
+    const std::uint8_t late[6] = {1, 0, 1, 0, 1, 1};
+    for (int tag = 14; tag <= 19; ++tag)
+        expected += byte_record(static_cast<std::uint16_t>(tag), late[tag - 14]);
+    expected += record(20, 8, std::string(4, '\0'));
+    expected += record(21, 4, std::string("\0\5", 2));
+    expected += record(22, 4, std::string(2, '\0'));
+    expected += record(23, 4, std::string(2, '\0'));
+    expected += record(24, 15, std::string(8, '\0'));
+    expected += std::string(7, '\0');
+    EXPECT_EQ(read_file(m_folder.file("primary.rqs")), expected);
+}
+
+TEST_F(Preferences, RoundTripOfEveryField)
+{
+    Settings written;
+    set_defaults(written);
+    fill_non_defaults(written);
+    ASSERT_TRUE(write_preference_file(m_primary.get(), written));
+    Settings read;
+    set_defaults(read);
+    ASSERT_TRUE(read_preference_file(m_primary.get(), read));
+    for (int i = 0; i < 15; ++i)
+        EXPECT_EQ(read.options[i], 200 + i) << "option " << i;
+    EXPECT_STREQ(read.template_text, "Stamp <date>");
+    EXPECT_EQ(read.rule_value, 6);
+    EXPECT_EQ(read.interface_language, 9);
+    EXPECT_EQ(read.language_chosen, 1);
+    EXPECT_EQ(read.first_start_notice_shown, 1);
+    EXPECT_EQ(read.framework_setting, 0x89ABCDEFu);
+    EXPECT_EQ(read.main_window.left, -10);
+    EXPECT_EQ(read.main_window.top, 20);
+    EXPECT_EQ(read.main_window.width, 640);
+    EXPECT_EQ(read.main_window.height, 480);
+}
+
+TEST_F(Preferences, HeaderRules)
+{
+    std::string body = byte_record(4, 0) + std::string(7, '\0');  // end-code saving off
+    std::string text253(253, 'n');
+    std::string text254(254, 'n');
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool header_ok;
+        bool body_read;
+    } cases[] = {
+        {"valid", kHeader + body, true, true},
+        {"253 characters", std::string("Quillon Preferences\0Version 2\0Quillon\0", 38) + text253 + '\0' + body, true, true},
+        {"254 without zero", std::string("Quillon Preferences\0Version 2\0Quillon\0", 38) + text254 + '\0' + body, false, false},
+        {"old version", std::string("Quillon Preferences\0Version 1\0Quillon\0Quillon\0", 46) + body, true, false},
+        {"other creator", std::string("Quillon Preferences\0Version 2\0Tessel\0Quillon\0", 45) + body, true, false},
+        {"other signature", std::string("Quillon Preference!\0Version 2\0Quillon\0Quillon\0", 46) + body, false, false},
+        {"only the signature", std::string("Quillon Preferences", 19), false, false},
+        {"empty", "", false, false},
+    };
+    for (const Case& c : cases) {
+        write_file(m_folder.file("primary.rqs"), c.bytes);
+        Settings s;
+        set_defaults(s);
+        EXPECT_EQ(read_preference_file(m_primary.get(), s), c.header_ok) << c.what;
+        EXPECT_EQ(s.options[1], c.body_read ? 0 : 1) << c.what;
+    }
+}
+
+TEST_F(Preferences, MissingFileIsNotAnError)
+{
+    Settings s;
+    set_defaults(s);
+    EXPECT_FALSE(read_preference_file(m_primary.get(), s));
+    EXPECT_STREQ(s.template_text, "Optimized by <program>");
+}
+
+TEST_F(Preferences, TruncationAtEveryOffsetKeepsEarlierValues)
+{
+    Settings written;
+    set_defaults(written);
+    fill_non_defaults(written);
+    ASSERT_TRUE(write_preference_file(m_primary.get(), written));
+    std::string bytes = read_file(m_folder.file("primary.rqs"));
+    // Offsets where each option record of tags 3-11 ends (header, then 8 bytes each).
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+        write_file(m_folder.file("primary.rqs"), bytes.substr(0, cut));
+        Settings s;
+        set_defaults(s);
+        bool header = read_preference_file(m_primary.get(), s);
+        EXPECT_EQ(header, cut >= kHeader.size()) << cut;
+        for (int i = 0; i <= 8; ++i) {
+            std::size_t end = kHeader.size() + 8 * static_cast<std::size_t>(i + 1);
+            std::uint8_t expected = cut >= end ? static_cast<std::uint8_t>(200 + i) : (i == 0 ? 0 : 1);
+            EXPECT_EQ(s.options[i], expected) << "cut " << cut << " option " << i;
+        }
+        ASSERT_NE(s.template_text, nullptr) << cut;
+        // The rectangle is the last record before the end record.
+        EXPECT_EQ(s.main_window.height, cut >= bytes.size() - 7 ? 480 : 0) << cut;
+    }
+}
+
+TEST_F(Preferences, MeasuredSizeFillsTheProgressExactly)
+{
+    ProgressReporter progress;
+    set_reporter(&progress);
+    Settings s;
+    set_defaults(s);
+    fill_non_defaults(s);
+    ASSERT_TRUE(write_preference_file(m_primary.get(), s));
+    std::string bytes = read_file(m_folder.file("primary.rqs"));
+    EXPECT_EQ(progress.restarted_total, bytes.size());
+    EXPECT_EQ(progress.advanced, bytes.size());
+    EXPECT_EQ(progress.begins, 1);
+    EXPECT_EQ(progress.ends, 1);
+}
+
+TEST_F(Preferences, SecondaryFileWinsAndIsSavedBack)
+{
+    Settings& s = settings();
+    initialise_settings();
+    fill_non_defaults(s);
+    s.rule_value = 3;
+    ASSERT_TRUE(write_preference_file(m_primary.get(), s));
+    s.rule_value = 4;
+    ASSERT_TRUE(write_preference_file(m_secondary.get(), s));
+    initialise_settings();
+    EXPECT_EQ(s.rule_value, 0);
+    ASSERT_TRUE(read_settings());
+    EXPECT_EQ(s.rule_value, 4);
+    EXPECT_TRUE(settings_came_from_secondary());
+    s.rule_value = 5;
+    ASSERT_TRUE(save_settings());
+    Settings check;
+    set_defaults(check);
+    ASSERT_TRUE(read_preference_file(m_secondary.get(), check));
+    EXPECT_EQ(check.rule_value, 5);
+
+    PreferenceOptions forbid;
+    forbid.read_secondary = false;
+    set_preference_options(forbid);
+    initialise_settings();
+    ASSERT_TRUE(read_settings());
+    EXPECT_EQ(s.rule_value, 3);
+    EXPECT_FALSE(settings_came_from_secondary());
+    s.rule_value = 6;
+    ASSERT_TRUE(save_settings());
+    set_defaults(check);
+    ASSERT_TRUE(read_preference_file(m_primary.get(), check));
+    EXPECT_EQ(check.rule_value, 6);
+    initialise_settings();
+}
+
+TEST_F(Preferences, SecondaryNamingThePrimaryIsDropped)
+{
+    set_preference_locations(m_primary.get(), m_primary.get());
+    EXPECT_EQ(secondary_preference_file(), nullptr);
+    ASSERT_NE(primary_preference_file(), nullptr);
+}
+
+TEST_F(Preferences, FailedSaveKeepsTheOldFile)
+{
+    Settings s;
+    set_defaults(s);
+    ASSERT_TRUE(write_preference_file(m_primary.get(), s));
+    std::string before = read_file(m_folder.file("primary.rqs"));
+    FileRefPtr unwritable(FileRefFromPath(m_folder.file("no/such/folder.rqs").c_str()));
+    EXPECT_FALSE(write_preference_file(unwritable.get(), s));
+    EXPECT_EQ(read_file(m_folder.file("primary.rqs")), before);
+}
+
+TEST(MainWindowRect, FitsTheSavedRectangleOnTheScreen)
+{
+    const WindowFrame none{0, 0, 0, 0};
+    struct Case {
+        SettingsRect outer;
+        SettingsRect expected;
+    } cases[] = {
+        {{100, 100, 10, 300}, {80, 100, 50, 300}},     // 50 wide, 20 to the left
+        {{100, 100, 640, 480}, {100, 100, 640, 480}},  // unchanged
+        {{100, 100, 50, 50}, {100, 100, 50, 50}},
+        {{0, 0, 4000, 200}, {500, 0, 3000, 200}},      // clamped to the largest, centred
+        {{-1000, 100, 640, 480}, {-590, 100, 640, 480}},  // 50 pixels stay reachable
+        {{2990, 100, 640, 480}, {2950, 100, 640, 480}},
+        {{100, -30, 640, 480}, {100, 0, 640, 480}},    // the top edge is not above the screen
+        {{100, 2990, 640, 480}, {100, 2950, 640, 480}},
+        {{100, 100, -7, 0}, {72, 75, 50, 50}},          // (-7 - 50) / 2 rounds toward zero: -28
+    };
+    for (const Case& c : cases) {
+        SettingsRect got = main_window_client_rect(c.outer, 3000, 3000, none);
+        EXPECT_EQ(got.left, c.expected.left) << c.outer.left << "," << c.outer.width;
+        EXPECT_EQ(got.top, c.expected.top) << c.outer.top << "," << c.outer.height;
+        EXPECT_EQ(got.width, c.expected.width);
+        EXPECT_EQ(got.height, c.expected.height);
+    }
+    SettingsRect framed = main_window_client_rect({100, 100, 640, 480}, 3000, 3000, WindowFrame{4, 30, 4, 4});
+    EXPECT_EQ(framed.left, 104);
+    EXPECT_EQ(framed.top, 130);
+    EXPECT_EQ(framed.width, 632);
+    EXPECT_EQ(framed.height, 446);
+}
