@@ -36,6 +36,7 @@ void add_frame(Document& document, const FrameSpec& spec)
     frame->disposal = spec.disposal;
     frame->transparent = spec.transparent ? 1 : 0;
     frame->transparent_index = spec.transparent_index;
+    frame->interlaced = spec.interlaced ? 1 : 0;
     frame->comment.reset(StrDup(""));
     const int width = spec.rect.width();
     const int height = spec.rect.height();
@@ -55,7 +56,7 @@ void add_frame(Document& document, const FrameSpec& spec)
     int needed = spec.transparent ? spec.transparent_index + 1 : 1;
     for (std::uint8_t p : spec.pixels)
         needed = std::max(needed, p + 1);
-    encode_frame_into(*frame, scratch, false, static_cast<std::uint16_t>(needed));
+    encode_frame_into(*frame, scratch, spec.interlaced, static_cast<std::uint16_t>(needed));
     document.total_delay += frame->delay;
     document_append_frame(document, std::move(frame));
     document.frame_count = ListCount(document.frames.get());
@@ -93,3 +94,32 @@ std::vector<std::uint8_t> decoded_pixels(const Frame& frame)
 }
 
 Frame& frame_at(Document& document, int index) { return *document_frame_at(document, index); }
+
+std::vector<std::vector<std::uint32_t>> composed_colours(Document& document)
+{
+    const std::size_t size = static_cast<std::size_t>(document.screen_width) * document.screen_height;
+    std::vector<std::uint32_t> screen(size, 0xFFFFFFFFu);
+    std::vector<std::vector<std::uint32_t>> screens;
+    for (ListNode* node = document.frames->first; node; node = node->next) {
+        const Frame& frame = *ListPointer<Frame>(node->value);
+        const std::uint8_t* palette = frame.local_palette ? frame.local_palette.get() : document.palette.get();
+        std::vector<std::uint8_t> pixels = decoded_pixels(frame);
+        std::size_t i = 0;
+        for (int y = frame.rect.top; y < frame.rect.bottom; ++y) {
+            for (int x = frame.rect.left; x < frame.rect.right; ++x, ++i) {
+                std::uint8_t p = pixels[i];
+                if (frame.transparent && p == frame.transparent_index)
+                    continue;
+                const std::uint8_t* rgb = palette + p * 3;
+                screen[static_cast<std::size_t>(y) * document.screen_width + static_cast<std::size_t>(x)] =
+                    static_cast<std::uint32_t>(rgb[0]) << 16 | static_cast<std::uint32_t>(rgb[1]) << 8 | rgb[2];
+            }
+        }
+        screens.push_back(screen);
+        if (frame.disposal == 2)
+            for (int y = frame.rect.top; y < frame.rect.bottom; ++y)
+                for (int x = frame.rect.left; x < frame.rect.right; ++x)
+                    screen[static_cast<std::size_t>(y) * document.screen_width + static_cast<std::size_t>(x)] = 0xFFFFFFFFu;
+    }
+    return screens;
+}

@@ -12,6 +12,7 @@ struct FrameSpec {
     std::uint8_t disposal = 1;
     bool transparent = false;
     std::uint8_t transparent_index = 0;
+    bool interlaced = false;
 };
 
 // A document with the given screen and `colours` palette entries (entry i = (i, 2i, 3i) mod
@@ -23,6 +24,9 @@ void add_frame(Document& document, const FrameSpec& spec);
 
 // The screen after each frame is drawn (255 = empty), disposals applied between frames.
 std::vector<std::vector<std::uint8_t>> composed_screens(Document& document);
+// The same in colours (0xRRGGBB, 0xFFFFFFFF for empty), each frame shown through its local
+// table when it has one, else the document's palette.
+std::vector<std::vector<std::uint32_t>> composed_colours(Document& document);
 // The pixels of a frame's stored encoding, every pixel written (transparent ones included).
 std::vector<std::uint8_t> decoded_pixels(const Frame& frame);
 
