@@ -68,6 +68,9 @@ struct FrameWindowHandlers {
                    int position) = nullptr;
     // The window is being destroyed; the record is freed after this returns.
     void (*destroy)(FrameWindow* window) = nullptr;
+    // Told which menu item was chosen, before the command runs (none: nothing chosen);
+    // the focused window gets it, for status texts.
+    void (*chosen)(FrameWindow* window, MenuItem* item) = nullptr;
 };
 
 // Per-window state of the view tree; owned and defined by the view module.
@@ -141,6 +144,8 @@ FrameWindow* CreateFrameWindow(FrameWindow* parent, const char* title, std::uint
                                const platform::Rect& bounds);
 // Destroys the platform window; the record is freed at once (destroy handler first).
 void FrameWindowClose(FrameWindow* window);
+// Unlinks a record whose platform window is gone and frees it (the destroy message does it).
+void FrameWindowForget(FrameWindow* window);
 // Sets the client area bounds (coordinates as in CreateFrameWindow).
 void FrameWindowSetBounds(FrameWindow* window, const platform::Rect& client);
 platform::Rect FrameWindowClientBounds(FrameWindow* window);
@@ -164,6 +169,10 @@ void ModalLeave();                     // pops it
 // window.
 FrameWindow* CommandTargetWindow();
 void SetModalViewWindowSource(FrameWindow* (*source)(FrameWindow* modal));
+
+// The system beep (a refused entry, a disabled shortcut); tests count it.
+void FrameworkBeep();
+void SetBeepHook(void (*hook)());
 
 // ---- The current drawing target
 
@@ -191,3 +200,13 @@ bool HandleKeyEvent(const KeyEvent& event);
 void ApplyClickAway();
 // Command dispatch of a 16-bit command identifier; true when an item handled it.
 bool DispatchCommand(std::uint16_t id);
+// Pointer tracking: hands the pointer position to the view tree of the window under it
+// when it moved since the last time (the idle step and move messages both call it).
+void TrackPointer();
+// The keyboard handling of a key message of the main or a document window; true when used.
+bool HandleKeyMessage(const platform::Message& message);
+// System commands of the main and document windows.
+std::intptr_t HandleSysCommand(platform::Window* window, const platform::Message& message);
+const FrameworkViewHooks& ViewHooks();
+// Ctrl+F6: sends the active document window to the back and activates the next one.
+void CycleDocumentWindows();

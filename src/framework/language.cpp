@@ -1,0 +1,163 @@
+#include "framework/language.h"
+
+#include <vector>
+
+#include "foundation/heap_string.h"
+#include "foundation/memory.h"
+#include "framework/menu_text.h"
+#include "framework/menus.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/text.h"
+
+namespace {
+
+struct LanguageEntry {
+    int script;
+    int script_class;
+};
+
+// Scripts and classes of the fifteen interface languages.
+constexpr LanguageEntry kLanguages[kLanguageCount] = {
+    {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {5, 1}, {6, 1}, {1, 0},
+    {1, 0}, {9, 1}, {10, 1}, {1, 0}, {12, 0}, {1, 0}, {1, 0}};
+
+int g_language = 1;
+int g_charset = 0;
+bool g_western = true;
+int g_thread_locale = 0;
+platform::Font* g_fonts[3] = {nullptr, nullptr, nullptr};
+std::vector<FontFamily*> g_families;
+void (*g_changed_hook)() = nullptr;
+
+bool valid(int language) { return language >= 0 && language < kLanguageCount; }
+
+FontFamily* register_family(const char* name, bool fixed_pitch) {
+    auto* family = static_cast<FontFamily*>(MemAlloc(sizeof(FontFamily)));
+    family->name = StrDup(name);
+    family->fixed_pitch = fixed_pitch;
+    g_families.push_back(family);
+    return family;
+}
+
+// Creates the three fonts of a language; false (and nothing kept) when one fails.
+bool create_fonts(int language, const std::uint16_t sizes[3], platform::Font* out[3]) {
+    if (!valid(language))
+        return false;
+    ScriptSettings settings = ScriptSettingsOf(ScriptOf(language));
+    for (int slot = 0; slot < 3; ++slot) {
+        platform::FontRequest request;
+        request.family = slot == 2 ? settings.family2 : settings.family;
+        request.size = sizes[slot] != 0 ? sizes[slot] : 15;
+        request.charset = settings.charset;
+        out[slot] = platform::FontCreate(request);
+        if (out[slot] == nullptr) {
+            for (int k = 0; k < slot; ++k)
+                platform::FontFree(out[k]);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int ScriptOf(int language) { return valid(language) ? kLanguages[language].script : 1; }
+int ClassOf(int language) { return valid(language) ? kLanguages[language].script_class : 0; }
+int CharsetOf(int language) { return ScriptSettingsOf(ScriptOf(language)).charset; }
+
+ScriptSettings ScriptSettingsOf(int script) {
+    ScriptSettings s;
+    switch (script) {
+    case 5: return ScriptSettings{"MingLi", "MingLi", platform::charset::big5, "cht_hkg.950", 950, 1028};
+    case 6: return ScriptSettings{"Gulim", "Gulim", platform::charset::hangul, "kor_kor.949", 949, 1042};
+    case 9: return ScriptSettings{"MS Mincho", "MS Mincho", platform::charset::shift_jis, "jpn_jpn.932", 932, 1041};
+    case 10: return ScriptSettings{"Kai", "Kai", platform::charset::gb2312, "chs_chn.936", 936, 2052};
+    default: return s;
+    }
+}
+
+bool SetInterfaceLanguage(int language, std::uint16_t size0, std::uint16_t size1,
+                          std::uint16_t size2) {
+    if (ScriptOf(language) == ScriptOf(g_language) && size0 == 0 && size1 == 0 && size2 == 0)
+        return false;
+    const std::uint16_t sizes[3] = {size0, size1, size2};
+    platform::Font* fonts[3];
+    if (!create_fonts(language, sizes, fonts))
+        return false;
+    for (int slot = 0; slot < 3; ++slot) {
+        platform::FontFree(g_fonts[slot]);
+        g_fonts[slot] = fonts[slot];
+    }
+    g_language = language;
+    ScriptSettings settings = ScriptSettingsOf(ScriptOf(language));
+    // Texts are decoded in the script's code page; Western scripts use Windows-1252.
+    platform::SetTextCodePage(settings.code_page != 0 ? settings.code_page : 1252);
+    g_charset = settings.charset;
+    g_western = ClassOf(language) == 0;
+    // Western scripts keep the user's default locale (0).
+    g_thread_locale = settings.thread_locale;
+    SetMenuScriptClass(ClassOf(language));
+    RefreshAllMenus();
+    if (g_changed_hook != nullptr)
+        g_changed_hook();
+    return true;
+}
+
+int InterfaceLanguage() { return g_language; }
+int InterfaceCharset() { return g_charset; }
+bool WesternInterface() { return g_western; }
+int ThreadLocale() { return g_thread_locale; }
+
+FontFamily* FindFontFamily(const char* name, int language) {
+    if (name == nullptr)
+        name = "MS Sans Serif";
+    for (auto it = g_families.rbegin(); it != g_families.rend(); ++it)
+        if (StrEqual((*it)->name, name))
+            return *it;
+    // Not known yet: probe it with the language's character set.
+    if (!platform::FontFamilyResolves(name, CharsetOf(language)))
+        return nullptr;
+    return register_family(name, false);
+}
+
+int FontFamilyCount() { return static_cast<int>(g_families.size()); }
+
+platform::Font* FrameworkFont(int slot) {
+    return slot >= 0 && slot < 3 ? g_fonts[slot] : nullptr;
+}
+
+void LanguageStart() {
+    if (g_families.empty())
+        register_family("Courier New", true);
+    if (g_fonts[0] != nullptr)
+        return;
+    g_language = 1;
+    const std::uint16_t sizes[3] = {0, 0, 0};
+    platform::Font* fonts[3];
+    if (create_fonts(g_language, sizes, fonts))
+        for (int slot = 0; slot < 3; ++slot)
+            g_fonts[slot] = fonts[slot];
+    g_charset = 0;
+    g_western = true;
+    SetMenuScriptClass(0);
+}
+
+void LanguageEnd() {
+    for (platform::Font*& font : g_fonts) {
+        platform::FontFree(font);
+        font = nullptr;
+    }
+    for (FontFamily* f : g_families) {
+        StrFree(f->name);
+        MemFree(f);
+    }
+    g_families.clear();
+    g_language = 1;
+    g_western = true;
+    g_charset = 0;
+    g_thread_locale = 0;
+    platform::SetTextCodePage(1252);
+    SetMenuScriptClass(0);
+}
+
+void SetLanguageChangedHook(void (*hook)()) { g_changed_hook = hook; }
