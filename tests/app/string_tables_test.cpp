@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -393,6 +394,80 @@ TEST_F(StringTables, LanguageNamesExistForEveryIdInBothTableSets) {
     }
 }
 
+// A lookup by a literal number in a source text; passed counts the values given after it
+// when the lookup is the format of a FormatNew or FormatTemp call (-1 otherwise).
+struct StringUse {
+    int number;
+    int passed;
+};
+
+bool is_word(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// Named string numbers of a source text: "kName = 123;" (or "," in an enum).
+std::map<std::string, int> named_numbers(const std::string& text) {
+    std::map<std::string, int> names;
+    for (std::size_t at = text.find(" = "); at != std::string::npos; at = text.find(" = ", at + 1)) {
+        std::size_t start = at;
+        while (start > 0 && is_word(text[start - 1]))
+            --start;
+        std::size_t digits = at + 3;
+        std::size_t end = digits;
+        while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])))
+            ++end;
+        if (start == at || text[start] != 'k' || end == digits || end >= text.size() || (text[end] != ';' && text[end] != ','))
+            continue;
+        names[text.substr(start, at - start)] = std::stoi(text.substr(digits, end - digits));
+    }
+    return names;
+}
+
+std::vector<StringUse> find_uses(const std::string& text, const std::string& function) {
+    std::vector<StringUse> uses;
+    std::map<std::string, int> names = named_numbers(text);
+    std::string opening = function + "(";
+    for (std::size_t at = text.find(opening); at != std::string::npos; at = text.find(opening, at + 1)) {
+        bool word_start = at == 0 || !is_word(text[at - 1]);
+        std::size_t digits = at + opening.size();
+        std::size_t end = digits;
+        while (end < text.size() && is_word(text[end]))
+            ++end;
+        if (!word_start || end == digits || end >= text.size() || text[end] != ')')
+            continue;
+        std::string token = text.substr(digits, end - digits);
+        int number = -1;
+        if (std::isdigit(static_cast<unsigned char>(token[0])) && token.find_first_not_of("0123456789") == std::string::npos)
+            number = std::stoi(token);
+        else if (names.count(token) != 0)
+            number = names[token];
+        if (number < 0)
+            continue;
+        StringUse use{number, -1};
+        std::size_t before = at;
+        while (before > 0 && std::isspace(static_cast<unsigned char>(text[before - 1])))
+            --before;
+        for (const char* format : {"FormatNew(", "FormatTemp("}) {
+            std::size_t length = std::strlen(format);
+            if (before >= length && text.compare(before - length, length, format) == 0) {
+                int depth = 0;
+                use.passed = 0;
+                for (std::size_t i = end + 1; i < text.size(); ++i) {
+                    char c = text[i];
+                    if (c == '(')
+                        ++depth;
+                    else if (c == ')' && depth-- == 0)
+                        break;
+                    else if (c == ',' && depth == 0)
+                        ++use.passed;
+                }
+            }
+        }
+        uses.push_back(use);
+    }
+    return uses;
+}
+
 // Every string number the program looks up by a literal number must have a text in table
 // sets 1 and 9, and a call that formats it must pass at least the values its text reads.
 TEST_F(StringTables, EveryStringUsedByTheCodeHasTextsThatMatchItsValues) {
@@ -427,35 +502,24 @@ TEST_F(StringTables, EveryStringUsedByTheCodeHasTextsThatMatchItsValues) {
         content << in.rdbuf();
         std::string text = content.str();
         for (const Family& family : families) {
-            std::regex use(std::string("\\b") + family.function + "\\((\\d+)\\)");
-            for (auto it = std::sregex_iterator(text.begin(), text.end(), use); it != std::sregex_iterator(); ++it) {
-                int n = std::stoi((*it)[1]);
+            for (const StringUse& found : find_uses(text, family.function)) {
                 ++uses;
-                EXPECT_NE(tables[family.english].at(n), nullptr)
-                    << entry.path() << ": " << family.function << "(" << n << ") has no English text";
-                EXPECT_NE(tables[family.japanese].at(n), nullptr)
-                    << entry.path() << ": " << family.function << "(" << n << ") has no Japanese text";
-            }
-            // Format*(family(n), a, b, ...): count the values passed after the text.
-            std::regex call(std::string("Format(?:New|Temp)\\(\\s*") + family.function + "\\((\\d+)\\)([^;]*)\\);");
-            for (auto it = std::sregex_iterator(text.begin(), text.end(), call); it != std::sregex_iterator(); ++it) {
-                int n = std::stoi((*it)[1]);
-                std::string arguments = (*it)[2];
-                int depth = 0;
-                int passed = 0;
-                for (char c : arguments) {
-                    depth += c == '(' ? 1 : c == ')' ? -1 : 0;
-                    passed += (c == ',' && depth == 0) ? 1 : 0;
-                }
-                const char* values = embedded_string_values(family.english, n);
+                EXPECT_NE(tables[family.english].at(found.number), nullptr)
+                    << entry.path() << ": " << family.function << "(" << found.number << ") has no English text";
+                EXPECT_NE(tables[family.japanese].at(found.number), nullptr)
+                    << entry.path() << ": " << family.function << "(" << found.number << ") has no Japanese text";
+                if (found.passed < 0)
+                    continue;
+                const char* values = embedded_string_values(family.english, found.number);
                 if (values == nullptr || std::string(values) == "-")
                     continue;
-                EXPECT_GE(passed, static_cast<int>(std::string(values).size()))
-                    << entry.path() << ": " << family.function << "(" << n << ") reads {" << values << "}";
+                EXPECT_GE(found.passed, static_cast<int>(std::string(values).size()))
+                    << entry.path() << ": " << family.function << "(" << found.number << ") reads {" << values << "}";
             }
         }
     }
     RecordProperty("string_uses", uses);
+    std::printf("string lookups checked: %d\n", uses);
 }
 
 }  // namespace
