@@ -46,12 +46,13 @@ EQUAL, DIFFERS, FAILED, UNCHECKED, MISSING = "equal", "differs", "failed", "unch
 # Tools
 
 class Tool:
-    def __init__(self, name, slug, argv, exe, missing_reason=None):
+    def __init__(self, name, slug, argv, exe, missing_reason=None, env=None):
         self.name = name          # shown in the report
         self.slug = slug          # output sub-folder
         self.argv = argv          # function (input, output) -> argument list
         self.exe = exe
         self.missing_reason = missing_reason
+        self.env = env            # the environment the tool runs in
         self.version = "not available"
 
     @property
@@ -81,8 +82,11 @@ def make_tools(args):
         return f"{path or what} not found" + (" (bench/run.sh builds it)" if what == OURS else "")
 
     tools = [
+        # An empty configuration folder: the run measures the defaults, not a preference file
+        # saved by the desktop program on this machine.
         Tool(OURS, "quillon", lambda i, o: [quillon, "--quiet", "--allow-larger", "-j", "1", "-o", o, i],
-             quillon, need(quillon, OURS)),
+             quillon, need(quillon, OURS),
+             env=dict(os.environ, XDG_CONFIG_HOME=os.path.join(os.path.abspath(args.work), "config"))),
         Tool("gifsicle -O2", "gifsicle-O2", lambda i, o: [gifsicle, "-O2", i, "-o", o],
              gifsicle, need(gifsicle, "gifsicle")),
         Tool("gifsicle -O3", "gifsicle-O3", lambda i, o: [gifsicle, "-O3", i, "-o", o],
@@ -149,7 +153,7 @@ def build_measure(work):
     return binary
 
 
-def run_measured(measure, argv, stderr_path, timeout):
+def run_measured(measure, argv, env, stderr_path, timeout):
     """Runs argv through the measuring launcher with no input and stderr into stderr_path.
     Answers a dict with cpu (user + system seconds of the child), rss_kib (its peak resident
     set) and error (a short text, or None)."""
@@ -162,18 +166,24 @@ def run_measured(measure, argv, stderr_path, timeout):
                (os.POSIX_SPAWN_OPEN, 2, stderr_path, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)]
     clock = time.monotonic()
     # A session of its own, so that a timeout stops the launcher and the tool together.
-    pid = os.posix_spawn(measure, [measure, stats_path] + argv, os.environ, file_actions=actions, setsid=True)
+    pid = os.posix_spawn(measure, [measure, stats_path] + argv, env or os.environ, file_actions=actions, setsid=True)
     timed_out = False
-    while True:
-        # Polling keeps the timeout free of races with pid reuse; the sleeps are the script's
-        # time, never charged to the tool.
-        wpid, status, _ = os.wait4(pid, os.WNOHANG)
-        if wpid == pid:
-            break
-        if not timed_out and time.monotonic() - clock > timeout:
-            os.killpg(pid, signal.SIGKILL)
-            timed_out = True
-        time.sleep(0.002)
+    try:
+        while True:
+            # Polling keeps the timeout free of races with pid reuse; the sleeps are the
+            # script's time, never charged to the tool.
+            wpid, _, _ = os.wait4(pid, os.WNOHANG)
+            if wpid == pid:
+                break
+            if not timed_out and time.monotonic() - clock > timeout:
+                os.killpg(pid, signal.SIGKILL)
+                timed_out = True
+            time.sleep(0.002)
+    except BaseException:
+        # Interrupted: the tool runs in a session of its own, so it would outlive the script.
+        os.killpg(pid, signal.SIGKILL)
+        os.waitpid(pid, 0)
+        raise
     if timed_out:
         return {"cpu": time.monotonic() - clock, "rss_kib": 0,
                 "error": f"timed out after {timeout:g} s (CPU counted as wall time)"}
@@ -197,7 +207,11 @@ def stderr_tail(path):
     except OSError:
         return ""
     lines = [line.strip() for line in text.splitlines() if line.strip()]
-    return lines[-1][:200] if lines else "(no message)"
+    if not lines:
+        return "(no message)"
+    # The first error names the cause; later lines tend to be its consequences or warnings.
+    errors = [line for line in lines if "error" in line.lower() or "cannot" in line.lower()]
+    return (errors[0] if errors else lines[-1])[:200]
 
 
 # ---------------------------------------------------------------------------------------------
@@ -291,7 +305,7 @@ def benchmark_file(path, tools, args):
             out = os.path.join(out_dir, name)
             if os.path.exists(out):
                 os.remove(out)
-            m = run_measured(args.measure, t.argv(path, out), os.path.join(out_dir, name + ".stderr"), args.timeout)
+            m = run_measured(args.measure, t.argv(path, out), t.env, os.path.join(out_dir, name + ".stderr"), args.timeout)
             r["cpu"] = m["cpu"] if r["cpu"] is None else min(r["cpu"], m["cpu"])
             r["rss_kib"] = max(r["rss_kib"] or 0, m["rss_kib"])
             if m["error"] is None and not os.path.isfile(out):
@@ -615,6 +629,7 @@ def main():
     if not os.path.isdir(args.corpus):
         p.error(f"corpus folder not found: {args.corpus}")
     warnings.simplefilter("ignore")     # Pillow's decompression-bomb and palette warnings
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))   # unwinds, stopping the running tool
     if importlib.util.find_spec("PIL") is None:
         sys.exit("Pillow is missing: run scripts/install-deps.sh --bench")
 
