@@ -75,6 +75,8 @@ struct Window {
 const std::vector<Window*>& AllWindows();
 void NoteFocus(Window* window);
 void NoteCapture(Window* window);
+// Lays out a window's widgets now (hidden windows included), so that sizes are right.
+void SettleLayout(Window* window);
 
 QString ToQString(const char* text, int length = -1);
 QRect ToQRect(const Rect& r);

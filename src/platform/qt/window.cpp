@@ -30,7 +30,9 @@ namespace platform {
 
 namespace {
 
-std::unique_ptr<QApplication> g_app;
+// Not destroyed at exit: the process end reclaims it, and tearing Qt down after other
+// statics are gone is not safe. PlatformEnd destroys it in order.
+QApplication* g_app = nullptr;
 std::deque<Message> g_queue;
 std::vector<Window*> g_windows;  // live windows in creation order
 Window* g_main = nullptr;
@@ -519,7 +521,7 @@ bool PlatformStart(int& argc, char** argv) {
     if (QGuiApplication::platformName().isEmpty() && qgetenv("DISPLAY").isEmpty() &&
         qgetenv("WAYLAND_DISPLAY").isEmpty() && qgetenv("QT_QPA_PLATFORM").isEmpty())
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    g_app = std::make_unique<QApplication>(argc, argv);
+    g_app = new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     return true;
 }
@@ -528,7 +530,8 @@ void PlatformEnd() {
     while (!g_windows.empty())
         WindowDestroy(g_windows.back());
     g_queue.clear();
-    g_app.reset();
+    delete g_app;
+    g_app = nullptr;
 }
 
 bool PlatformStarted() { return g_app != nullptr; }
@@ -642,6 +645,7 @@ Window* WindowCreate(const WindowDesc& desc) {
     filter->setParent(window->outer);
     window->outer->installEventFilter(filter);
     WindowSetTitle(window, desc.title);
+    SettleLayout(window);
     return window;
 }
 

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/qt/qt_internal.h"
 #include "platform/qt/window.h"
@@ -27,25 +28,28 @@ QWidget* client_widget(const Window* window) {
 }
 
 // Lays out a hidden window's children now, so that sizes are right before it is shown.
-void settle_layout(Window* window) {
+}  // namespace
+
+void SettleLayout(Window* window) {
     QWidget* outer = window->outer;
     if (outer == nullptr)
         return;
-    if (window->sub != nullptr) {
-        // A sub-window places its widget inside its margins when it is resized; do the same.
-        QMargins m = window->sub->contentsMargins();
-        if (QWidget* inner = window->sub->widget())
-            inner->setGeometry(window->sub->rect().marginsRemoved(m));
+    // Outside in: each layout places the widget whose layout runs next.
+    std::vector<QWidget*> chain;
+    for (QWidget* w = client_widget(window); w != nullptr; w = w->parentWidget()) {
+        chain.push_back(w);
+        if (w == outer)
+            break;
     }
-    for (QWidget* w = client_widget(window); w != nullptr && w != outer; w = w->parentWidget())
-        if (w->layout() != nullptr)
-            w->layout()->activate();
-    if (outer->layout() != nullptr)
-        outer->layout()->activate();
-    if (QWidget* inner = window->sub != nullptr ? window->sub->widget() : nullptr)
-        if (inner->layout() != nullptr)
-            inner->layout()->activate();
+    // A hidden widget gets no resize event, so its layout is told that the size changed.
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        if (QLayout* layout = (*it)->layout()) {
+            layout->invalidate();
+            layout->activate();
+        }
 }
+
+namespace {
 
 void apply_tracking(Window* window) {
     QWidget* outer = window->outer;
@@ -82,7 +86,7 @@ void WindowSetBounds(Window* window, const Rect& outer) {
     } else {
         window->outer->setGeometry(r);
     }
-    settle_layout(window);
+    SettleLayout(window);
     WindowSurface(window);
 }
 
@@ -158,7 +162,7 @@ void WindowShow(Window* window, Show how) {
     case Show::maximize: outer->showMaximized(); break;
     case Show::restore: outer->showNormal(); break;
     }
-    settle_layout(window);
+    SettleLayout(window);
     WindowSurface(window);
 }
 
@@ -272,7 +276,7 @@ void WindowSetScrollBar(Window* window, Orientation which, int minimum, int maxi
     bar->setValue(position);
     if (bar->isVisible() != visible) {
         bar->setVisible(visible);
-        settle_layout(window);
+        SettleLayout(window);
         WindowSurface(window);
     }
 }
