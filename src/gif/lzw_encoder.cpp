@@ -11,6 +11,7 @@ constexpr int kMaxWidth = 12;
 constexpr int kHashSize = LzwEncoder::kHashSize;
 // 5003 needs four doublings to reach 65536; the pixel is shifted by 8 - 4 before hashing.
 constexpr int kHashShift = 4;
+static_assert((255 << kHashShift) < 4096 && 4096 <= kHashSize, "the first slot needs no modulo");
 
 // Codes packed least significant bit first into packets of a count byte and up to 255 data
 // bytes, with the code width that follows the encoder's next free code.
@@ -172,7 +173,9 @@ void LzwEncoder::lzw_encode(PixelSource& source, OutputBuffer& output, int initi
         for (; pixel != stop; ++pixel) {
             const int c = *pixel;
             const std::int32_t key = (c << 12) + prefix;
-            int slot = ((c << kHashShift) ^ prefix) % kHashSize;
+            // (c shl 4) and the prefix are both below 4096, so their exclusive or is already
+            // below the table size and the modulo changes nothing.
+            int slot = (c << kHashShift) ^ prefix;
             std::int32_t held = hash[slot];
             if (held == key) {
                 prefix = codes[slot];

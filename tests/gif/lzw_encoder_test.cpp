@@ -2,7 +2,9 @@
 // order in which a pixel source hands rows to the encoder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "gif/codec_state.h"
@@ -207,4 +209,160 @@ TEST(FrameCoding, RowProducerFeedsTheSameBytesAsACanvas)
         &canvas, true, 16, EndCode::Always);
     ASSERT_EQ(a->encoded_length, b->encoded_length);
     EXPECT_EQ(0, std::memcmp(a->encoded_data.get(), b->encoded_data.get(), a->encoded_length));
+}
+
+namespace {
+
+// The hashing encoder written out step by step, as plainly as possible and without any of
+// the shortcuts of the real one: the real encoder must give the same bytes.
+Bytes reference_image_data(const std::vector<std::uint8_t>& pixels, int minimum_size, bool always_end)
+{
+    const int initial_width = minimum_size + 1;
+    int width = initial_width;
+    const int clear = 1 << (initial_width - 1);
+    const int end = clear + 1;
+    int next_free = clear + 2;
+    int largest = (1 << width) - 1;
+    bool clear_flag = false;
+    std::uint32_t accumulator = 0;
+    int bits = 0;
+    Bytes out{static_cast<std::uint8_t>(minimum_size)};
+    Bytes packet;
+    auto write_packet = [&] {
+        out.push_back(static_cast<std::uint8_t>(packet.size()));
+        out.insert(out.end(), packet.begin(), packet.end());
+        packet.clear();
+    };
+    auto emit = [&](int code) {
+        accumulator |= static_cast<std::uint32_t>(code) << bits;
+        bits += width;
+        while (bits >= 8) {
+            packet.push_back(static_cast<std::uint8_t>(accumulator & 0xFF));
+            if (packet.size() == 255)
+                write_packet();
+            accumulator >>= 8;
+            bits -= 8;
+        }
+        if (clear_flag) {
+            width = initial_width;
+            largest = (1 << width) - 1;
+            clear_flag = false;
+        } else if (next_free > largest) {
+            ++width;
+            largest = width == 12 ? 4096 : (1 << width) - 1;
+        }
+    };
+    auto flush = [&] {
+        while (bits > 0) {
+            packet.push_back(static_cast<std::uint8_t>(accumulator & 0xFF));
+            if (packet.size() == 255)
+                write_packet();
+            accumulator >>= 8;
+            bits -= 8;
+        }
+        if (!packet.empty())
+            write_packet();
+        out.push_back(0);
+    };
+    if (pixels.empty()) {
+        emit(end);
+        flush();
+        return out;
+    }
+    std::vector<std::int32_t> hash(5003, -1);
+    std::vector<int> codes(5003, 0);
+    emit(clear);
+    int prefix = pixels[0];
+    for (std::size_t i = 1; i < pixels.size(); ++i) {
+        int c = pixels[i];
+        std::int32_t key = (c << 12) + prefix;
+        int slot = ((c << 4) ^ prefix) % 5003;
+        bool found = false;
+        if (hash[static_cast<std::size_t>(slot)] == key) {
+            found = true;
+        } else if (hash[static_cast<std::size_t>(slot)] >= 0) {
+            int step = slot == 0 ? 1 : 5003 - slot;
+            for (;;) {
+                slot -= step;
+                if (slot < 0)
+                    slot += 5003;
+                if (hash[static_cast<std::size_t>(slot)] == key) {
+                    found = true;
+                    break;
+                }
+                if (hash[static_cast<std::size_t>(slot)] <= 0)
+                    break;
+            }
+        }
+        if (found) {
+            prefix = codes[static_cast<std::size_t>(slot)];
+            continue;
+        }
+        emit(prefix);
+        prefix = c;
+        if (next_free < 4096) {
+            hash[static_cast<std::size_t>(slot)] = key;
+            codes[static_cast<std::size_t>(slot)] = next_free++;
+        } else {
+            std::fill(hash.begin(), hash.end(), -1);
+            next_free = clear + 2;
+            clear_flag = true;
+            emit(clear);
+        }
+    }
+    emit(prefix);
+    if (always_end || (bits >= 1 && bits <= 7 && bits + width < 9))
+        emit(end);
+    flush();
+    return out;
+}
+
+}  // namespace
+
+TEST(LzwEncoder, AgreesWithAStepByStepEncoderOnCorpusFramesAndRandomData)
+{
+    std::vector<std::vector<std::uint8_t>> inputs;
+    std::vector<int> colours;
+    std::vector<int> widths;
+    std::uint32_t state = 99;
+    for (int n : {0, 1, 2, 17, 1000, 70000}) {
+        for (int count : {2, 4, 16, 256}) {
+            std::vector<std::uint8_t> pixels(static_cast<std::size_t>(n));
+            for (auto& p : pixels) {
+                state = state * 1664525 + 1013904223;
+                // Runs of zeros and repeats exercise key 0 and long strings.
+                p = (state >> 28) < 6 ? 0 : static_cast<std::uint8_t>((state >> 16) % static_cast<std::uint32_t>(count));
+            }
+            inputs.push_back(std::move(pixels));
+            colours.push_back(count);
+            widths.push_back(std::min(n, 1000));
+        }
+    }
+    // Frames of real files, as giflib decodes them (a few per file, small files first).
+    std::size_t budget = 2'000'000;
+    for (const std::string& path : codec_test::corpus_files()) {
+        for (auto& frame : codec_test::giflib_decode(codec_test::read_file(path), 2)) {
+            if (frame.pixels.size() > budget)
+                break;
+            budget -= frame.pixels.size();
+            if (frame.pixels.empty())
+                continue;
+            colours.push_back(1 + *std::max_element(frame.pixels.begin(), frame.pixels.end()));
+            widths.push_back(frame.width);
+            inputs.push_back(std::move(frame.pixels));
+        }
+    }
+    ASSERT_GT(inputs.size(), 40u);
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const auto& pixels = inputs[i];
+        int width = widths[i];
+        int height = width ? static_cast<int>(pixels.size()) / width : 0;
+        for (EndCode end_code : {EndCode::Always, EndCode::SaveWhenFree}) {
+            Bytes got = encode(width, height, pixels,
+                               static_cast<std::uint16_t>(colours[i]), end_code);
+            Bytes want = reference_image_data(pixels, minimum_code_size_for(static_cast<std::uint32_t>(colours[i])),
+                                              end_code == EndCode::Always);
+            ASSERT_EQ(got, want) << "input " << i << " of " << pixels.size() << " pixels";
+        }
+    }
 }
