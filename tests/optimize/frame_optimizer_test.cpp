@@ -12,17 +12,10 @@ namespace {
 
 class FrameOptimizer : public ::testing::Test {
 protected:
-    void SetUp() override { m_saved = settings(); }
-    void TearDown() override
-    {
-        std::memcpy(settings().options, m_saved.options, sizeof(m_saved.options));
-        settings().rule_value = m_saved.rule_value;
-    }
-
     static void set_option(int option, int value) { settings().options[option] = static_cast<std::uint8_t>(value); }
 
 private:
-    Settings m_saved;
+    OptimizationSettingsGuard m_saved;
 };
 
 void expect_rect(const Frame& frame, int top, int left, int bottom, int right)

@@ -79,7 +79,7 @@ void expect_rects_inside(Document& document, const std::string& where)
 
 TEST(OptimizerProperty, OptimizedAnimationsComposeToTheSameScreens)
 {
-    Settings saved = settings();
+    OptimizationSettingsGuard saved;
     std::mt19937 random(20240611);
     for (int seed = 0; seed < 250; ++seed) {
         const int width = std::uniform_int_distribution<int>(1, 14)(random);
@@ -104,8 +104,6 @@ TEST(OptimizerProperty, OptimizedAnimationsComposeToTheSameScreens)
             ASSERT_EQ(composed_screens(*document), screens) << where << " (second pass)";
         }
     }
-    std::memcpy(settings().options, saved.options, sizeof(saved.options));
-    settings().rule_value = saved.rule_value;
 }
 
 TEST(OptimizerProperty, ADocumentWithoutFramesIsLeftAlone)

@@ -1,6 +1,9 @@
 #include "optimizer_support.h"
 
+#include "app/settings.h"
 #include "gif/frame_coding.h"
+
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -122,4 +125,15 @@ std::vector<std::vector<std::uint32_t>> composed_colours(Document& document)
                     screen[static_cast<std::size_t>(y) * document.screen_width + static_cast<std::size_t>(x)] = 0xFFFFFFFFu;
     }
     return screens;
+}
+
+OptimizationSettingsGuard::OptimizationSettingsGuard() : m_rule(settings().rule_value)
+{
+    std::memcpy(m_options, settings().options, sizeof(m_options));
+}
+
+OptimizationSettingsGuard::~OptimizationSettingsGuard()
+{
+    std::memcpy(settings().options, m_options, sizeof(m_options));
+    settings().rule_value = m_rule;
 }

@@ -31,4 +31,17 @@ std::vector<std::vector<std::uint32_t>> composed_colours(Document& document);
 std::vector<std::uint8_t> decoded_pixels(const Frame& frame);
 
 Frame& frame_at(Document& document, int index);
+
+// Restores the optimization settings (options and transparent index rule) when it goes.
+class OptimizationSettingsGuard {
+public:
+    OptimizationSettingsGuard();
+    ~OptimizationSettingsGuard();
+    OptimizationSettingsGuard(const OptimizationSettingsGuard&) = delete;
+    OptimizationSettingsGuard& operator=(const OptimizationSettingsGuard&) = delete;
+
+private:
+    std::uint8_t m_options[15];
+    std::uint16_t m_rule;
+};
 ScreenRect rect_of(int top, int left, int bottom, int right);

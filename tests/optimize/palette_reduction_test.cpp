@@ -37,16 +37,14 @@ MemPtr<std::uint8_t> local_table(std::initializer_list<std::uint32_t> colours, i
 
 class PaletteReduction : public ::testing::Test {
 protected:
-    void SetUp() override { m_rule = settings().rule_value; }
     void TearDown() override
     {
-        settings().rule_value = m_rule;
         EXPECT_EQ(octree_nodes_in_use(), 0u);
         EXPECT_EQ(merge_links_in_use(), 0u);
     }
 
 private:
-    std::uint16_t m_rule = 0;
+    OptimizationSettingsGuard m_saved;
 };
 
 constexpr std::uint32_t kTeal = 0x0A141E, kOrange = 0xC86432, kUnused = 0x010101;
