@@ -43,7 +43,7 @@ public:
     }
     void put(const char* text, std::size_t length)
     {
-        if (m_at) {
+        if (m_at && length > 0) {
             std::memcpy(m_at, text, length);
             m_at += length;
         }
