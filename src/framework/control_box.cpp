@@ -203,8 +203,11 @@ void box_destroy(View* view)
 {
     BoxData* data = box(view);
     data->laying_out = true;  // children leaving must not lay out a dying box
-    while (!data->children.empty())
-        ViewDestroy(data->children.back().view);
+    while (!data->children.empty()) {
+        View* child = data->children.back().view;
+        data->children.pop_back();
+        ViewDestroy(child);
+    }
     delete data;
     view->data = nullptr;
 }
@@ -442,6 +445,11 @@ void BoxRelayoutUp(View* view)
 {
     for (View* v = view; v != nullptr; v = v->parent)
         BoxRelayout(v);
+}
+
+BoxKind BoxKindOf(View* view)
+{
+    return box(view)->kind;
 }
 
 bool ViewIsBox(const View* view)

@@ -32,6 +32,7 @@ void BoxRelayout(View* box);
 // Lays out every box from the view up to its top-level view.
 void BoxRelayoutUp(View* view);
 bool ViewIsBox(const View* view);
+BoxKind BoxKindOf(View* box);
 
 // An empty control of a fixed size.
 View* SpacerNew(View* parent, int width, int height);

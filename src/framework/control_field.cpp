@@ -413,8 +413,10 @@ bool field_key(View* view, const KeyEvent& key)
     const bool control = (key.modifiers & platform::modifier::control) != 0;
     using Move = TextEdit::Move;
     const std::uint8_t c = key.character;
-    if (control && c >= 'A' && c <= 'z')
-        return control_key(view, data, c);
+    // With Ctrl held the character may be the letter or nothing; the key code tells then.
+    const std::uint8_t letter = c != 0 ? c : (key.key >= 'A' && key.key <= 'Z' ? static_cast<std::uint8_t>(key.key) : 0);
+    if (control && ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')))
+        return control_key(view, data, letter);
     bool moved = true;
     switch (c) {
     case key_char::left: e.move(Move::left, shift); break;

@@ -459,6 +459,11 @@ void ViewsPaint(FrameWindow* window, const Rect& area)
     ViewTreeState* state = views_of(window, false);
     if (state == nullptr)
         return;
+    // Views draw over the window's background; what they left (a moved or hidden view)
+    // is cleared with it.
+    if (!state->top.empty() && window->window != nullptr)
+        platform::DrawFillRect(platform::WindowSurface(window->window), area,
+                               platform::SystemColourOf(platform::SystemColour::window));
     // A handler run while painting may add views; walk a copy.
     const std::vector<View*> top = state->top;
     for (View* view : top)

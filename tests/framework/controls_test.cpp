@@ -181,6 +181,22 @@ TEST_F(Controls, TabMovesTheFocusBetweenFields)
     EXPECT_EQ(ViewFocus(m_window), a);
 }
 
+TEST_F(Controls, ActivationRule)
+{
+    FrameWindow* other = NewTestWindow(100, 100);
+    SetFocusedFrameWindow(m_window);
+    EXPECT_TRUE(ViewsPressAllowed(m_window));
+    EXPECT_FALSE(ViewsPressAllowed(other));  // the press only activates it
+    EXPECT_EQ(FocusedFrameWindow(), other);
+    EXPECT_TRUE(ViewsPressAllowed(other));
+    ModalEnter(m_window);
+    EXPECT_TRUE(ViewsPressAllowed(m_window));
+    EXPECT_FALSE(ViewsPressAllowed(other));
+    ModalLeave();
+    FrameWindowClose(other);
+    SetFocusedFrameWindow(m_window);
+}
+
 std::string g_hook_text;
 int g_hook_calls = 0;
 void remember_text(View*, std::uintptr_t, const char* text)

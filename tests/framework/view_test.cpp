@@ -218,21 +218,4 @@ TEST_F(ViewTree, HiddenViewsAreNotHit)
     EXPECT_EQ(ViewAt(&m_window, 16, 5), nullptr);  // right edge is exclusive
 }
 
-TEST_F(ViewTree, ActivationRule)
-{
-    FrameWindow other;
-    FrameWindow tool;
-    tool.flags = frame_flag::tool;
-    SetFocusedFrameWindow(&m_window);
-    EXPECT_TRUE(ViewsPressAllowed(&m_window));
-    EXPECT_TRUE(ViewsPressAllowed(&tool));
-    EXPECT_FALSE(ViewsPressAllowed(&other));  // only activates it
-    EXPECT_EQ(FocusedFrameWindow(), &other);
-    ModalEnter(&m_window);
-    EXPECT_TRUE(ViewsPressAllowed(&m_window));
-    EXPECT_FALSE(ViewsPressAllowed(&other));
-    ModalLeave();
-    SetFocusedFrameWindow(nullptr);
-}
-
 }  // namespace
