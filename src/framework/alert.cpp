@@ -366,7 +366,8 @@ FrameWindow* build(FrameWindow* parent, int kind, const char* message, const cha
     while (count < 3 && texts[count] != nullptr)
         ++count;
     const char* title = BuildString(100);
-    FrameWindow* window = CreateFrameWindow(parent, title != nullptr ? title : "", frame_flag::dialog, platform::MakeRect(0, 0, 300, 120));
+    // Created at a generous size and placed exactly once the contents are measured.
+    FrameWindow* window = CreateFrameWindow(parent, title != nullptr ? title : "", frame_flag::dialog, platform::MakeRect(0, 0, 640, 480));
     if (window == nullptr)
         return nullptr;
     auto* record = new AlertRecord;

@@ -221,8 +221,21 @@ void box_draw(View* view, const Rect& area)
     const Rect r = ViewRect(view);
     if (data->style.panel)
         platform::DrawFillRect(surface, area, ControlColour(platform::SystemColour::window));
-    if (data->style.framed)
-        platform::DrawGroupFrame(surface, r, "", ControlFont(TextStyle::normal));
+    if (data->style.framed) {
+        // An etched frame: a shaded line with a light line inside it, rounded by a pixel.
+        const platform::Colour window = ControlColour(platform::SystemColour::window);
+        const platform::Colour shade = ColourMix(window, 0, 56);
+        const platform::Colour light = ColourMix(window, 0xFFFFFF, 180);
+        const int x0 = r.left, y0 = r.top, x1 = r.right - 2, y1 = r.bottom - 2;
+        platform::DrawLine(surface, x0 + 1, y0, x1 - 1, y0, shade);
+        platform::DrawLine(surface, x0 + 1, y1, x1 - 1, y1, shade);
+        platform::DrawLine(surface, x0, y0 + 1, x0, y1 - 1, shade);
+        platform::DrawLine(surface, x1, y0 + 1, x1, y1 - 1, shade);
+        platform::DrawLine(surface, x0 + 1, y0 + 1, x1 - 1, y0 + 1, light);
+        platform::DrawLine(surface, x0 + 1, y1 + 1, x1, y1 + 1, light);
+        platform::DrawLine(surface, x0 + 1, y0 + 1, x0 + 1, y1 - 1, light);
+        platform::DrawLine(surface, x1 + 1, y0 + 1, x1 + 1, y1 + 1, light);
+    }
     if (data->kind != BoxKind::scroll) {
         ViewDrawChildren(view, area);
         return;

@@ -54,7 +54,7 @@ void bar_draw(View* view, const Rect& /*area*/)
     const int inner_w = platform::RectWidth(inner);
     const int block = std::max(inner_w / 3, 8);
     const int period = inner_w + block;
-    const int left = inner.left - block + static_cast<int>((data->frame * 6u) % static_cast<std::uint32_t>(std::max(period, 1)));
+    const int left = inner.left - block + static_cast<int>((data->frame * 6u + static_cast<std::uint32_t>(block)) % static_cast<std::uint32_t>(std::max(period, 1)));
     const Rect sweep = platform::RectIntersect(platform::MakeRect(left, inner.top, block, platform::RectHeight(inner)), inner);
     if (!platform::RectIsEmpty(sweep))
         platform::DrawFillRect(surface, sweep, ControlColour(platform::SystemColour::highlight));

@@ -25,7 +25,8 @@ bool StartTestFramework()
 
 FrameWindow* NewTestWindow(int width, int height, const char* title)
 {
-    FrameWindow* window = CreateFrameWindow(nullptr, title, 0x20, platform::MakeRect(60, 60, width, height));
+    FrameWindow* window = CreateFrameWindow(nullptr, title, 0x20, platform::MakeRect(60, 60, 640, 480));
+    FrameWindowSetBounds(window, platform::MakeRect(60, 60, width, height));
     platform::WindowShow(window->window, platform::Show::show);
     SetFocusedFrameWindow(window);
     return window;
