@@ -1,0 +1,191 @@
+// quillon-cli as users run it: exit statuses, output files, JSON, worker processes. Inputs
+// come from the project's sample generator; the preference file is kept out of the way.
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string build_folder()
+{
+    const char* build = std::getenv("QUILLON_BUILD");
+    return build && *build ? build : "build";
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::size_t file_size(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? static_cast<std::size_t>(info.st_size) : 0;
+}
+
+bool exists(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+class CliProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/quillon-cli-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder = pattern;
+        program = build_folder() + "/src/cli/quillon-cli";
+        const std::string generator = build_folder() + "/tools/make_sample";
+        if (!exists(program) || !exists(generator))
+            GTEST_SKIP() << "quillon-cli or make_sample is not built";
+        sample = folder + "/sample.gif";
+        ASSERT_EQ(std::system(("'" + generator + "' '" + sample + "'").c_str()), 0);
+    }
+    void TearDown() override { (void)std::system(("rm -rf '" + folder + "'").c_str()); }
+
+    Outcome run(const std::string& arguments)
+    {
+        const std::string out = folder + "/stdout", err = folder + "/stderr";
+        const std::string command = "cd '" + folder + "' && XDG_CONFIG_HOME='" + folder + "/config' '" + program +
+                                    "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+        Outcome result;
+        const int status = std::system(command.c_str());
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = slurp(out);
+        result.err = slurp(err);
+        return result;
+    }
+    std::string copy(const std::string& name)
+    {
+        const std::string path = folder + "/" + name;
+        std::ofstream(path, std::ios::binary) << slurp(sample);
+        return path;
+    }
+
+    std::string folder, program, sample;
+};
+
+TEST_F(CliProgram, HelpVersionAndUsageErrors)
+{
+    Outcome help = run("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: quillon-cli"), std::string::npos);
+    Outcome version = run("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("quillon-cli ", 0), 0u);
+    for (const char* bad : {"", "--bogus sample.gif", "-o a.gif sample.gif sample.gif", "--transparent-index-rule 9 x"}) {
+        Outcome usage = run(bad);
+        EXPECT_EQ(usage.status, 2) << bad;
+        EXPECT_NE(usage.err.find("Usage:"), std::string::npos);
+    }
+}
+
+TEST_F(CliProgram, WritesASmallerFileBesideTheInput)
+{
+    Outcome result = run("sample.gif");
+    EXPECT_EQ(result.status, 0) << result.err;
+    const std::string output = folder + "/sample.opt.gif";
+    ASSERT_TRUE(exists(output));
+    EXPECT_LT(file_size(output) * 4, file_size(sample)) << "the sample should shrink a lot";
+    EXPECT_NE(result.out.find("sample.opt.gif"), std::string::npos);
+    EXPECT_EQ(slurp(output).substr(0, 6), "GIF89a");
+
+    // The optimized file cannot shrink again: it is left alone unless larger files are allowed.
+    Outcome again = run("-o again.gif sample.opt.gif");
+    EXPECT_EQ(again.status, 1);
+    EXPECT_FALSE(exists(folder + "/again.gif"));
+    Outcome allowed = run("--allow-larger -o again.gif sample.opt.gif");
+    EXPECT_EQ(allowed.status, 0) << allowed.err;
+    EXPECT_TRUE(exists(folder + "/again.gif"));
+}
+
+TEST_F(CliProgram, ReportWritesNothing)
+{
+    Outcome result = run("--report sample.gif");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_FALSE(exists(folder + "/sample.opt.gif"));
+    EXPECT_NE(result.out.find("sample.gif"), std::string::npos);
+    Outcome quiet = run("--report --quiet sample.gif");
+    EXPECT_EQ(quiet.out, "");
+}
+
+TEST_F(CliProgram, InPlaceAndOutDir)
+{
+    const std::string before = slurp(sample);
+    const std::string other = copy("other.gif");
+    ASSERT_EQ(::mkdir((folder + "/small").c_str(), 0755), 0);
+    Outcome to_folder = run("--quiet --out-dir small sample.gif other.gif");
+    EXPECT_EQ(to_folder.status, 0) << to_folder.err;
+    EXPECT_TRUE(exists(folder + "/small/sample.gif"));
+    EXPECT_TRUE(exists(folder + "/small/other.gif"));
+    EXPECT_EQ(slurp(sample), before);
+
+    Outcome in_place = run("--in-place other.gif");
+    EXPECT_EQ(in_place.status, 0) << in_place.err;
+    EXPECT_EQ(slurp(other), slurp(folder + "/small/other.gif"));
+    EXPECT_LT(file_size(other), before.size());
+}
+
+TEST_F(CliProgram, JsonFromWorkersInFileOrder)
+{
+    copy("b.gif");
+    std::ofstream(folder + "/broken.gif") << "not a GIF file at all";
+    std::string damaged = slurp(sample);
+    damaged.resize(damaged.size() / 2);
+    std::ofstream(folder + "/damaged.gif", std::ios::binary) << damaged;
+    Outcome result = run("--json -j 2 sample.gif broken.gif damaged.gif b.gif missing.gif");
+    EXPECT_EQ(result.status, 1);
+    std::istringstream lines(result.out);
+    std::vector<std::string> objects;
+    for (std::string line; std::getline(lines, line);)
+        objects.push_back(line);
+    ASSERT_EQ(objects.size(), 5u) << result.out;
+    const char* paths[] = {"sample.gif", "broken.gif", "damaged.gif", "b.gif", "missing.gif"};
+    const char* statuses[] = {"written", "failed", "written", "written", "failed"};
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(objects[i].rfind(std::string("{\"path\":\"") + paths[i] + "\"", 0), 0u) << objects[i];
+        EXPECT_NE(objects[i].find(std::string("\"status\":\"") + statuses[i] + "\""), std::string::npos)
+            << objects[i];
+    }
+    EXPECT_NE(objects[2].find("\"warnings\":[\""), std::string::npos) << "the damage is reported";
+    EXPECT_NE(objects[1].find("\"errors\":[\""), std::string::npos);
+    EXPECT_EQ(slurp(folder + "/sample.opt.gif"), slurp(folder + "/b.opt.gif"));
+}
+
+TEST_F(CliProgram, SettingsOverridesChangeTheOutput)
+{
+    Outcome plain = run("-o plain.gif sample.gif");
+    Outcome full = run("--full-first-frame --no-offset-frames --no-transparency-search -o full.gif sample.gif");
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(full.status, 0);
+    EXPECT_NE(slurp(folder + "/plain.gif"), slurp(folder + "/full.gif"));
+    EXPECT_GT(file_size(folder + "/full.gif"), file_size(folder + "/plain.gif"));
+}
+
+TEST_F(CliProgram, InfoListsTheFrames)
+{
+    Outcome info = run("info sample.gif");
+    EXPECT_EQ(info.status, 0);
+    EXPECT_NE(info.out.find("screen 320 x 200"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("frame 20: 320x200 at (0,0), delay 8"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("loops forever"), std::string::npos);
+}
+
+}  // namespace
