@@ -87,6 +87,8 @@ std::uint32_t ControlState(View* view)
         state |= platform::control_state::enabled;
     if (view->window != nullptr && ViewFocus(view->window) == view && FocusedFrameWindow() == view->window)
         state |= platform::control_state::focused;
+    if (ViewHovered() == view)
+        state |= platform::control_state::hovered;
     return state;
 }
 

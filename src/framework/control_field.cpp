@@ -5,6 +5,7 @@
 
 #include "foundation/heap_string.h"
 #include "platform/qt/system.h"
+#include "platform/qt/window.h"
 
 // ---- Editing rules
 
@@ -467,6 +468,7 @@ const ViewClass kFieldClass = [] {
     c.key = field_key;
     c.focus = field_focus;
     c.takes_focus = true;
+    c.cursor = static_cast<std::uint8_t>(platform::CursorShape::ibeam);
     return c;
 }();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/heap_string.h"
+#include "platform/qt/window.h"
 
 namespace {
 
@@ -153,6 +154,7 @@ const ViewClass kClickableClass = [] {
     c.mouse_up = label_mouse_up;
     c.key = label_key;
     c.takes_focus = true;
+    c.cursor = static_cast<std::uint8_t>(platform::CursorShape::hand);
     return c;
 }();
 

@@ -23,6 +23,7 @@ namespace {
 
 View* g_pressed = nullptr;
 View* g_tracking = nullptr;
+View* g_hovered = nullptr;
 bool g_capture_enabled = true;
 
 ViewTreeState* views_of(FrameWindow* window, bool create)
@@ -72,6 +73,8 @@ void forget_references(View* view)
         g_pressed = nullptr;
     if (g_tracking != nullptr && contains(view, g_tracking))
         g_tracking = nullptr;
+    if (g_hovered != nullptr && contains(view, g_hovered))
+        g_hovered = nullptr;
     ViewTreeState* state = views_of(view->window, false);
     if (state == nullptr)
         return;
@@ -490,8 +493,39 @@ bool ViewsMouseDown(FrameWindow* window, std::uint8_t modifiers, int x, int y)
     return true;
 }
 
-bool ViewsMouseMove(FrameWindow* /*window*/, std::uint8_t modifiers, int x, int y)
+namespace {
+
+// Hover feedback: the view under the pointer is redrawn as hovered and sets the pointer shape.
+void hover(FrameWindow* window, int x, int y)
 {
+    View* under = ViewAt(window, x, y);
+    if (under != nullptr && !ViewIsEnabled(under))
+        under = nullptr;
+    if (under == g_hovered)
+        return;
+    View* old = g_hovered;
+    g_hovered = under;
+    if (old != nullptr)
+        ViewInvalidate(old);
+    if (under != nullptr)
+        ViewInvalidate(under);
+    const std::uint8_t shape = under != nullptr ? under->cls->cursor : 0;
+    const std::uint8_t before = old != nullptr ? old->cls->cursor : 0;
+    if (shape != before)
+        platform::SetCursorShape(static_cast<platform::CursorShape>(shape));
+}
+
+}  // namespace
+
+View* ViewHovered()
+{
+    return g_hovered;
+}
+
+bool ViewsMouseMove(FrameWindow* window, std::uint8_t modifiers, int x, int y)
+{
+    if (g_pressed == nullptr && g_tracking == nullptr && window != nullptr && window->views != nullptr)
+        hover(window, x, y);
     View* target = g_pressed != nullptr ? g_pressed : g_tracking;
     if (target == nullptr || target->cls->mouse_drag == nullptr)
         return false;

@@ -39,6 +39,8 @@ struct ViewClass {
     int (*child_count)(View* view) = nullptr;                   // containers: children in order
     View* (*child_at)(View* view, int index) = nullptr;
     bool takes_focus = false;                                   // Tab stops at it
+    // The pointer's shape over the view (platform::CursorShape: 0 arrow, 1 I-beam, 4 hand).
+    std::uint8_t cursor = 0;
 };
 
 namespace view_flag {
@@ -107,6 +109,8 @@ void ViewSetFocus(View* view);                 // null clears nothing; see ViewC
 void ViewClearFocus(FrameWindow* window);
 void ViewFocusNext(FrameWindow* window, bool backwards);
 View* ViewPressed();
+// The view under the pointer while no button is down (hover feedback), or null.
+View* ViewHovered();
 // The view that receives every press while it tracks the mouse (an open menu, a drag).
 void ViewTrackMouse(View* view);
 void ViewStopTracking(View* view);

@@ -12,6 +12,7 @@
 #include "framework/control_text.h"
 #include "framework/frame_window.h"
 #include "platform/qt/system.h"
+#include "platform/qt/window.h"
 #include "view_support.h"
 
 namespace {
@@ -195,6 +196,45 @@ TEST_F(Controls, ActivationRule)
     ModalLeave();
     FrameWindowClose(other);
     SetFocusedFrameWindow(m_window);
+}
+
+TEST_F(Controls, MovingAShownViewInvalidatesItsWindow)
+{
+    View* spacer = make_spacer(m_root, 20, 20);
+    PumpAll();
+    ASSERT_FALSE(platform::WindowNeedsPaint(m_window->window));
+    ViewMoveTo(spacer, spacer->x + 5, spacer->y);
+    EXPECT_TRUE(platform::WindowNeedsPaint(m_window->window));
+    PumpAll();
+    ViewHide(m_root, 0);
+    PumpAll();
+    ViewMoveTo(spacer, spacer->x + 5, spacer->y);  // not visible: nothing to repaint
+    EXPECT_FALSE(platform::WindowNeedsPaint(m_window->window));
+}
+
+TEST_F(Controls, HoverFollowsThePointerWhileNoButtonIsDown)
+{
+    View* button = make_button(m_root, "Hover", false, nullptr, 0);
+    ViewsMouseMove(m_window, 0, button->x + 3, button->y + 3);
+    EXPECT_EQ(ViewHovered(), button);
+    ViewsMouseMove(m_window, 0, button->x + button->width + 50, button->y + 3);
+    EXPECT_EQ(ViewHovered(), nullptr);
+}
+
+TEST_F(Controls, ScrollPanelKeepsItsOffsetInsideTheContent)
+{
+    View* panel = ScrollPanelNew(m_root, m_window, 100, 50);
+    BoxStyle style;
+    View* content = BoxNew(BoxKind::column, panel, m_window, style);
+    make_spacer(content, 80, 200);
+    EXPECT_EQ(panel->height, 50);
+    ScrollPanelScrollBy(panel, 0, 70);
+    EXPECT_EQ(ScrollPanelOffsetY(panel), 70);
+    EXPECT_EQ(content->y, panel->y - 70);
+    ScrollPanelScrollBy(panel, 0, 1000);
+    EXPECT_EQ(ScrollPanelOffsetY(panel), 150);  // 200 - 50
+    ScrollPanelScrollTo(panel, 0, -5);
+    EXPECT_EQ(ScrollPanelOffsetY(panel), 0);
 }
 
 std::string g_hook_text;
