@@ -70,6 +70,7 @@ private:
     BlockResult read_plain_text();
     BlockResult read_application();
     BlockResult read_image();
+    [[nodiscard]] bool read_frame_palette(Frame& frame, std::uint8_t packed);
     BlockResult read_image_pixels(Frame& frame, bool interlaced);
     [[nodiscard]] bool skip_sub_blocks();
     void take_comment(StrPtr comment);
@@ -347,26 +348,9 @@ BlockResult Parse::read_image()
         canvas_resize(m_document.canvas, m_document.screen_width, m_document.screen_height);
     }
 
-    // Bit 7: a local colour table follows; bits 0-2: its size.
-    const bool local_table = (packed & 0x80) != 0;
-    const std::uint32_t table_entries = 1u << ((packed & 7) + 1);
-    std::uint32_t palette_size = local_table ? table_entries : m_document.palette_size;
-    if (palette_size == 0)
-        palette_size = 256;
-    if (frame->transparent)
-        while (palette_size <= frame->transparent_index)
-            palette_size *= 2;
-    frame->load_palette_size = static_cast<std::uint16_t>(palette_size);
-    if (local_table) {
-        // Entries beyond the table the file gives (grown for the transparent index) are zero.
-        frame->local_palette.reset(static_cast<std::uint8_t*>(MemAlloc(palette_size * 3)));
-        std::memset(frame->local_palette.get(), 0, palette_size * 3);
-        const std::uint8_t* table = input().read_window(table_entries * 3);
-        if (!table)
-            return BlockResult::Bad;
-        std::memcpy(frame->local_palette.get(), table, table_entries * 3);
-    }
-    frame_reset_usage(*frame, static_cast<std::uint16_t>(palette_size));
+    if (!read_frame_palette(*frame, packed))
+        return BlockResult::Bad;
+    frame_reset_usage(*frame, frame->load_palette_size);
     const BlockResult pixels = read_image_pixels(*frame, interlaced);
     if (pixels != BlockResult::Ok)
         return pixels;
@@ -375,6 +359,30 @@ BlockResult Parse::read_image()
     m_document.total_delay += frame->delay;
     document_append_frame(m_document, std::move(frame));
     return BlockResult::Ok;
+}
+
+bool Parse::read_frame_palette(Frame& frame, std::uint8_t packed)
+{
+    // Bit 7: a local colour table follows; bits 0-2: its size.
+    const bool local_table = (packed & 0x80) != 0;
+    const std::uint32_t table_entries = 1u << ((packed & 7) + 1);
+    std::uint32_t palette_size = local_table ? table_entries : m_document.palette_size;
+    if (palette_size == 0)
+        palette_size = 256;
+    if (frame.transparent)
+        while (palette_size <= frame.transparent_index)
+            palette_size *= 2;
+    frame.load_palette_size = static_cast<std::uint16_t>(palette_size);
+    if (!local_table)
+        return true;
+    // Entries beyond the table the file gives (grown for the transparent index) are zero.
+    frame.local_palette.reset(static_cast<std::uint8_t*>(MemAlloc(palette_size * 3)));
+    std::memset(frame.local_palette.get(), 0, palette_size * 3);
+    const std::uint8_t* table = input().read_window(table_entries * 3);
+    if (!table)
+        return false;
+    std::memcpy(frame.local_palette.get(), table, table_entries * 3);
+    return true;
 }
 
 BlockResult Parse::read_image_pixels(Frame& frame, bool interlaced)
