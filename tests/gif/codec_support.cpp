@@ -4,8 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 
 #include <gif_lib.h>
 
@@ -40,8 +39,20 @@ Bytes CodeStream::image_data(std::uint8_t minimum_code_size, bool terminator) co
 
 Bytes read_file(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Bytes bytes;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return bytes;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        long size = std::ftell(file);
+        std::rewind(file);
+        if (size > 0) {
+            bytes.resize(static_cast<std::size_t>(size));
+            bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+        }
+    }
+    std::fclose(file);
+    return bytes;
 }
 
 namespace {

@@ -15,7 +15,7 @@ using codec_test::Bytes;
 
 namespace {
 
-constexpr std::size_t kPixelBudgetPerFile = 1'500'000;
+constexpr std::size_t kPixelBudgetPerFile = 1'000'000;
 constexpr std::size_t kLargestFrame = 16'000'000;
 
 }  // namespace

@@ -209,3 +209,52 @@ TEST(LzwDecoder, DecodeImageReadsStoredDataAndLeavesTheFileWindowAlone)
     empty->rect = rect_of(1, 1);
     EXPECT_EQ(decode_frame_onto(canvas, *empty, TransparentAware::No), DecodeResult::Failed);
 }
+
+TEST(LzwDecoder, DamagedDataNeverTouchesPixelsOutsideTheFrame)
+{
+    // A 40 x 30 frame at top 10, left 12 of a 64 x 50 canvas, its encoding damaged in many
+    // ways: bytes flipped, sub-blocks cut short, lengths changed. Whatever the result, the
+    // pixels around the frame stay as they were.
+    Canvas source;
+    canvas_resize(source, 40, 30, 0);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            source.row(y)[x] = static_cast<std::uint8_t>((x * y + x / 3) % 13);
+    FramePtr frame(new_frame());
+    frame->rect = rect_of(40, 30);
+    encode_frame_into(*frame, source, true, 16, EndCode::Always);
+    const Bytes good(frame->encoded_data.get(), frame->encoded_data.get() + frame->encoded_length);
+
+    const ScreenRect placed{10, 12, 40, 52};
+    std::uint32_t state = 1;
+    auto next = [&state](std::uint32_t limit) {
+        state = state * 1103515245 + 12345;
+        return (state >> 8) % limit;
+    };
+    int results[3] = {0, 0, 0};
+    for (int round = 0; round < 1500; ++round) {
+        Bytes data = good;
+        int damage = 1 + static_cast<int>(next(4));
+        for (int d = 0; d < damage; ++d) {
+            std::size_t at = next(static_cast<std::uint32_t>(data.size()));
+            switch (next(3)) {
+            case 0: data[at] = static_cast<std::uint8_t>(next(256)); break;
+            case 1: data.resize(at); break;
+            default: data[at] ^= static_cast<std::uint8_t>(1u << next(8)); break;
+            }
+            if (data.empty())
+                break;
+        }
+        Decoded got = decode(data, 64, 50, placed, (round % 2) == 0, TransparentAware::No);
+        ++results[static_cast<int>(got.result)];
+        for (int y = 0; y < 50; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                bool inside = y >= placed.top && y < placed.bottom && x >= placed.left && x < placed.right;
+                if (!inside) {
+                    ASSERT_EQ(got.pixels[static_cast<std::size_t>(y) * 64 + x], kUntouched) << "round " << round;
+                }
+            }
+        }
+    }
+    EXPECT_GT(results[static_cast<int>(DecodeResult::Failed)], 0);
+}

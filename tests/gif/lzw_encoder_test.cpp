@@ -339,7 +339,7 @@ TEST(LzwEncoder, AgreesWithAStepByStepEncoderOnCorpusFramesAndRandomData)
         }
     }
     // Frames of real files, as giflib decodes them (a few per file, small files first).
-    std::size_t budget = 2'000'000;
+    std::size_t budget = 600'000;
     for (const std::string& path : codec_test::corpus_files()) {
         for (auto& frame : codec_test::giflib_decode(codec_test::read_file(path), 2)) {
             if (frame.pixels.size() > budget)
