@@ -3,9 +3,30 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <gtest/gtest.h>
+
+#include "foundation/formatter.h"
 #include "framework/event_loop.h"
 #include "framework/frame_window.h"
+#include "framework/language.h"
 #include "platform/qt/window.h"
+
+namespace {
+
+// Shuts the window system down after the last test, so that the leak check sees only what
+// the code under test lost.
+class FrameworkEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        if (platform::MainWindow() != nullptr)
+            platform::WindowDestroy(platform::MainWindow());
+        LanguageEnd();
+        platform::PlatformEnd();
+    }
+};
+
+}  // namespace
 
 bool StartTestFramework()
 {
@@ -13,11 +34,19 @@ bool StartTestFramework()
     if (started >= 0)
         return started == 1;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // What the framework's start does for these tests: the formatter, Qt, the fonts and the
+    // main window (window classes and the command line are not needed here).
+    static int argc = 1;
     static char name[] = "framework_test";
     static char* argv[] = {name, nullptr};
-    started = FrameworkStart(1, argv, 1) ? 1 : 0;
-    if (started == 1 && platform::MainWindow() == nullptr)
+    FormatterStart();
+    started = platform::PlatformStart(argc, argv) ? 1 : 0;
+    if (started == 1) {
+        LanguageStart();
+        SetLoopRunning(true);
         CreateMainWindow();
+        ::testing::AddGlobalTestEnvironment(new FrameworkEnvironment);
+    }
     if (started == 1)
         platform::WindowSetBounds(platform::MainWindow(), platform::MakeRect(0, 0, 1000, 760));
     return started == 1;
