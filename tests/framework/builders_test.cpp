@@ -88,6 +88,8 @@ TEST_F(Builders, PaneFromEveryBuilder)
     std::uint8_t flag = 1;
     make_preference_check_box(checks, "Check the display", &flag);
     make_disclosure(checks, "Transparency", true, nullptr, 0);
+    ViewSetEnabled(make_check_box(checks, "Disabled option", 1, nullptr, 0), false);
+    make_disclosure(checks, "Closed section", false, nullptr, 0);
     const char* rules[] = {"Keep the index", "Least used colour", "First unused"};
     make_labelled_popup_menu(pane, "Transparent index:", 3, rules, 1, nullptr, 0);
     View* values = make_row(pane, 10);
@@ -100,6 +102,7 @@ TEST_F(Builders, PaneFromEveryBuilder)
     make_text_line(fields, "Background:");
     View* line = FieldNew(fields, "255, 255, 255", false, 120, 0, nullptr, 0);
     ViewSetFocus(line);
+    FieldEdit(line).anchor = 5;  // "255, " stays unselected
     View* swatch = make_colour_swatch(fields, true, "Swatch", nullptr, 0);
     set_swatch_colour(swatch, SwatchColour{0x3030, 0x9090, 0xE0E0});
     View* pair = make_colour_pair(fields, false, "Pair", nullptr, nullptr);
