@@ -143,6 +143,92 @@ private:
     bool m_done = false;
 };
 
+// The string table of one image: what every code stands for, and the code width that
+// follows the table's growth.
+class StringTable {
+public:
+    StringTable(std::uint16_t* prefix, std::uint8_t* suffix, std::uint8_t* stack, int minimum_size)
+        : m_prefix(prefix),
+          m_suffix(suffix),
+          m_stack(stack),
+          m_minimum_size(minimum_size),
+          m_clear_code(1 << minimum_size),
+          m_first_free(m_clear_code + 2)
+    {
+        reset();
+    }
+
+    int width() const { return m_width; }
+    int clear_code() const { return m_clear_code; }
+    std::uint8_t* stack() const { return m_stack; }
+
+    void reset()
+    {
+        m_width = m_minimum_size + 1;
+        m_width_limit = 1 << m_width;
+        m_next_free = m_first_free;
+    }
+
+    // The first code after a clear code must be a root; it stands for itself (codes of a
+    // 9-bit minimum size keep their low 8 bits). Returns the stack top, or null.
+    std::uint8_t* start(int code)
+    {
+        if (code >= m_first_free)
+            return nullptr;
+        m_first_byte = static_cast<std::uint8_t>(code);
+        m_previous = code;
+        m_stack[0] = m_first_byte;
+        return m_stack + 1;
+    }
+
+    // Pushes the string of the code, last byte first, and defines the next entry. Returns
+    // the stack top, or null for a code the table does not know yet. The end code is not
+    // special here: it stands for the one-byte string of its value.
+    std::uint8_t* expand(int code)
+    {
+        // Data must start with a clear code; a code beyond the next free slot is unknown.
+        if (m_previous < 0 || code > m_next_free)
+            return nullptr;
+        std::uint8_t* top = m_stack;
+        int current = code;
+        if (code == m_next_free) {
+            // The string about to be defined: the previous string plus its own first byte.
+            *top++ = m_first_byte;
+            current = m_previous;
+        }
+        while (current >= m_first_free) {
+            *top++ = m_suffix[current];
+            current = m_prefix[current];
+        }
+        m_first_byte = static_cast<std::uint8_t>(current);
+        *top++ = m_first_byte;
+        if (m_next_free < m_width_limit) {
+            m_prefix[m_next_free] = static_cast<std::uint16_t>(m_previous);
+            m_suffix[m_next_free] = m_first_byte;
+            ++m_next_free;
+        }
+        if (m_next_free >= m_width_limit && m_width < kMaxWidth) {
+            m_width_limit <<= 1;
+            ++m_width;
+        }
+        m_previous = code;
+        return top;
+    }
+
+private:
+    std::uint16_t* const m_prefix;
+    std::uint8_t* const m_suffix;
+    std::uint8_t* const m_stack;
+    const int m_minimum_size;
+    const int m_clear_code;
+    const int m_first_free;
+    int m_width = 0;
+    int m_width_limit = 0;
+    int m_next_free = 0;
+    int m_previous = -1;  // none until the first clear code
+    std::uint8_t m_first_byte = 0;
+};
+
 // After the last row: the end code and the terminator, nothing, or codes that are skipped.
 DecodeResult finish_image(CodeReader& reader, InputWindow& input, int width, int clear_code, int end_code)
 {
@@ -188,74 +274,36 @@ DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
     std::uint8_t minimum_size = 0;
     if (!input.read_byte(minimum_size) || minimum_size < 2 || minimum_size > 9)
         return DecodeResult::Failed;
-    const int clear_code = 1 << minimum_size;
-    const int end_code = clear_code + 1;
-    const int first_free = clear_code + 2;
-    int width = minimum_size + 1;
-    int width_limit = 1 << width;
-    int next_free = first_free;
+    StringTable table(m_prefix.get(), m_suffix.get(), m_stack.get(), minimum_size);
+    CodeReader reader(input);
 
     const std::uint32_t row_width = static_cast<std::uint32_t>(target.rect.width());
     std::uint32_t rows_left = row_width ? static_cast<std::uint32_t>(target.rect.height()) : 0;
     MemPtr<std::uint8_t> row_buffer(static_cast<std::uint8_t*>(MemAlloc(row_width ? row_width : 1)));
     RowWriter writer(target, row_buffer.get());
-    CodeReader reader(input);
-
-    std::uint16_t* const prefix = m_prefix.get();
-    std::uint8_t* const suffix = m_suffix.get();
-    std::uint8_t* const stack = m_stack.get();
-    int previous = -1;  // none until the first clear code
-    std::uint8_t first_byte = 0;
     std::uint8_t* const row = row_buffer.get();
+    std::uint8_t* const stack = table.stack();
     std::uint32_t filled = 0;
 
     while (rows_left) {
-        int code = reader.read(width);
+        int code = reader.read(table.width());
         if (code < 0)
             return DecodeResult::Failed;
-        std::uint8_t* top = stack;
-        // The end code is not special here: it decodes as the one-byte string of its value.
-        if (code == clear_code) {
-            width = minimum_size + 1;
-            width_limit = 1 << width;
-            next_free = first_free;
+        std::uint8_t* top = nullptr;
+        if (code == table.clear_code()) {
+            table.reset();
             do {
-                code = reader.read(width);
-            } while (code == clear_code);
-            if (code < 0 || code >= first_free)
-                return DecodeResult::Failed;
-            // Codes of a 9-bit minimum size keep their low 8 bits.
-            first_byte = static_cast<std::uint8_t>(code);
-            *top++ = first_byte;
-            previous = code;
+                code = reader.read(table.width());
+            } while (code == table.clear_code());
+            if (code >= 0)
+                top = table.start(code);
         } else {
-            // Data must start with a clear code; a code beyond the next free slot is unknown.
-            if (previous < 0 || code > next_free)
-                return DecodeResult::Failed;
-            int current = code;
-            if (code == next_free) {
-                // The string about to be defined: the previous string plus its own first byte.
-                *top++ = first_byte;
-                current = previous;
-            }
-            while (current >= first_free) {
-                *top++ = suffix[current];
-                current = prefix[current];
-            }
-            first_byte = static_cast<std::uint8_t>(current);
-            *top++ = first_byte;
-            if (next_free < width_limit) {
-                prefix[next_free] = static_cast<std::uint16_t>(previous);
-                suffix[next_free] = first_byte;
-                ++next_free;
-            }
-            if (next_free >= width_limit && width < kMaxWidth) {
-                width_limit <<= 1;
-                ++width;
-            }
-            previous = code;
+            top = table.expand(code);
         }
-        // The stack holds the string last byte first.
+        if (!top)
+            return DecodeResult::Failed;
+        // Pop the string (last byte first on the stack) into the row buffer; every full row
+        // goes to the canvas. Bytes beyond the last row are dropped.
         while (top != stack) {
             std::uint32_t count = std::min<std::uint32_t>(static_cast<std::uint32_t>(top - stack), row_width - filled);
             std::uint8_t* out = row + filled;
@@ -270,7 +318,7 @@ DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
             }
         }
     }
-    return finish_image(reader, input, width, clear_code, end_code);
+    return finish_image(reader, input, table.width(), table.clear_code(), table.clear_code() + 1);
 }
 
 DecodeResult decode_image(Canvas& canvas, const Frame& frame, bool interlaced, TransparentAware transparent_aware)

@@ -1,5 +1,6 @@
 #include "gif/lzw_encoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "gif/output_buffer.h"
@@ -116,6 +117,76 @@ const std::uint8_t* PixelSource::next_row()
     return row;
 }
 
+namespace {
+
+// Looks for the key in the hash table, from its first slot on; on return the slot is where
+// the key was found or, when it was not, where it is to be stored. A slot holding 0 ends the
+// search like an empty one, as the table has always done.
+inline bool find_key(const std::int32_t* hash, std::int32_t key, int& slot)
+{
+    std::int32_t held = hash[slot];
+    if (held == key)
+        return true;
+    if (held < 0)
+        return false;
+    const int step = slot == 0 ? 1 : kHashSize - slot;
+    do {
+        slot -= step;
+        if (slot < 0)
+            slot += kHashSize;
+        held = hash[slot];
+        if (held == key)
+            return true;
+    } while (held > 0);
+    return false;
+}
+
+// The string table of one encoding: the hash of (pixel, prefix) keys and their codes.
+struct EncodeTables {
+    std::int32_t* hash;
+    std::uint16_t* codes;
+    int clear_code;
+    int next_free;
+    bool clear_flag;
+
+    void clear() { std::memset(hash, 0xFF, sizeof(std::int32_t) * kHashSize); }
+};
+
+// Feeds a run of pixels to the encoder; the prefix is the code of the string so far.
+void encode_run(const std::uint8_t* pixel, const std::uint8_t* stop, int& prefix_in_out, EncodeTables& tables,
+                CodePacker& packer)
+{
+    std::int32_t* const hash = tables.hash;
+    std::uint16_t* const codes = tables.codes;
+    int prefix = prefix_in_out;
+    for (; pixel != stop; ++pixel) {
+        const int c = *pixel;
+        const std::int32_t key = (c << 12) + prefix;
+        // (c shl 4) and the prefix are both below 4096, so their exclusive or is already
+        // below the table size and the modulo changes nothing.
+        int slot = (c << kHashShift) ^ prefix;
+        if (find_key(hash, key, slot)) {
+            prefix = codes[slot];
+            continue;
+        }
+        packer.emit(prefix, tables.next_free, tables.clear_flag);
+        prefix = c;
+        if (tables.next_free < kMaxCodes) {
+            hash[slot] = key;
+            codes[slot] = static_cast<std::uint16_t>(tables.next_free++);
+        } else {
+            // The table is full: start again with a clear code.
+            tables.clear();
+            tables.next_free = tables.clear_code + 2;
+            tables.clear_flag = true;
+            packer.emit(tables.clear_code, tables.next_free, tables.clear_flag);
+        }
+    }
+    prefix_in_out = prefix;
+}
+
+}  // namespace
+
 LzwEncoder::LzwEncoder()
     : m_hash(static_cast<std::int32_t*>(MemAlloc(sizeof(std::int32_t) * kHashSize))),
       m_codes(static_cast<std::uint16_t*>(MemAlloc(sizeof(std::uint16_t) * kHashSize)))
@@ -127,35 +198,24 @@ void LzwEncoder::lzw_encode(PixelSource& source, OutputBuffer& output, int initi
                             std::uint32_t pixel_count, EndCode end_code)
 {
     CodePacker packer(output, initial_width);
-    const int clear_code = 1 << (initial_width - 1);
-    const int end = clear_code + 1;
-    int next_free = clear_code + 2;
-    bool clear_flag = false;
-
-    if (pixel_count == 0) {
-        packer.emit(end, next_free, clear_flag);
-        packer.flush();
-        return;
-    }
-
-    std::int32_t* const hash = m_hash.get();
-    std::uint16_t* const codes = m_codes.get();
-    std::memset(hash, 0xFF, sizeof(std::int32_t) * kHashSize);
-    packer.emit(clear_code, next_free, clear_flag);
+    EncodeTables tables{m_hash.get(), m_codes.get(), 1 << (initial_width - 1), 0, false};
+    tables.next_free = tables.clear_code + 2;
+    const int end = tables.clear_code + 1;
 
     const std::uint32_t row_width = source.width();
-    const std::uint8_t* row = source.next_row();
-    std::uint32_t remaining = pixel_count;
-    if (!row || row_width == 0) {
-        // A source without pixels: the image ends at once.
-        packer.emit(end, next_free, clear_flag);
+    const std::uint8_t* row = pixel_count ? source.next_row() : nullptr;
+    if (pixel_count == 0 || row_width == 0 || !row) {
+        // No pixels: the end code alone.
+        packer.emit(end, tables.next_free, tables.clear_flag);
         packer.flush();
         return;
     }
+    tables.clear();
+    packer.emit(tables.clear_code, tables.next_free, tables.clear_flag);
+
     int prefix = row[0];
     std::uint32_t x = 1;
-    --remaining;
-
+    std::uint32_t remaining = pixel_count - 1;
     while (remaining) {
         if (x == row_width) {
             row = source.next_row();
@@ -163,60 +223,17 @@ void LzwEncoder::lzw_encode(PixelSource& source, OutputBuffer& output, int initi
                 break;
             x = 0;
         }
-        std::uint32_t run = row_width - x;
-        if (run > remaining)
-            run = remaining;
+        std::uint32_t run = std::min(row_width - x, remaining);
+        encode_run(row + x, row + x + run, prefix, tables, packer);
         remaining -= run;
-        const std::uint8_t* pixel = row + x;
-        const std::uint8_t* const stop = pixel + run;
         x += run;
-        for (; pixel != stop; ++pixel) {
-            const int c = *pixel;
-            const std::int32_t key = (c << 12) + prefix;
-            // (c shl 4) and the prefix are both below 4096, so their exclusive or is already
-            // below the table size and the modulo changes nothing.
-            int slot = (c << kHashShift) ^ prefix;
-            std::int32_t held = hash[slot];
-            if (held == key) {
-                prefix = codes[slot];
-                continue;
-            }
-            if (held >= 0) {
-                const int step = slot == 0 ? 1 : kHashSize - slot;
-                bool found = false;
-                do {
-                    slot -= step;
-                    if (slot < 0)
-                        slot += kHashSize;
-                    held = hash[slot];
-                    if (held == key) {
-                        found = true;
-                        break;
-                    }
-                } while (held > 0);
-                if (found) {
-                    prefix = codes[slot];
-                    continue;
-                }
-            }
-            packer.emit(prefix, next_free, clear_flag);
-            prefix = c;
-            if (next_free < kMaxCodes) {
-                hash[slot] = key;
-                codes[slot] = static_cast<std::uint16_t>(next_free++);
-            } else {
-                std::memset(hash, 0xFF, sizeof(std::int32_t) * kHashSize);
-                next_free = clear_code + 2;
-                clear_flag = true;
-                packer.emit(clear_code, next_free, clear_flag);
-            }
-        }
     }
 
-    packer.emit(prefix, next_free, clear_flag);
+    packer.emit(prefix, tables.next_free, tables.clear_flag);
+    // Saving the end code: written only when it fits into the byte already begun.
     std::uint32_t held_bits = packer.bits_held();
     bool end_fits = held_bits >= 1 && held_bits <= 7 && held_bits + static_cast<std::uint32_t>(packer.width()) < 9;
     if (end_code == EndCode::Always || end_fits)
-        packer.emit(end, next_free, clear_flag);
+        packer.emit(end, tables.next_free, tables.clear_flag);
     packer.flush();
 }
