@@ -569,11 +569,16 @@ def write_plot(path, tools, totals, started, repeat):
     import matplotlib
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
+    import matplotlib.ticker  # noqa: F401  (used through matplotlib.ticker)
 
     shown = [t for t in tools if t.available and totals["tools"][t.name]["bytes"] is not None]
     if not shown:
         return False
-    names = [t.name.replace(" -layers ", "\n-layers ") for t in shown]
+    def label(t):
+        c = totals["tools"][t.name]["counts"]
+        name = t.name.replace(" -layers ", "\n-layers ")
+        return f"{name}\nsame {c[EQUAL]}, differs {c[DIFFERS]}, failed {c[FAILED]}"
+    names = [label(t) for t in shown]
     saved = [pct_saved(totals["input"], totals["tools"][t.name]["bytes"]) for t in shown]
     cpu = [totals["tools"][t.name]["cpu"] for t in shown]
     rss = [totals["tools"][t.name]["rss_max"] / 1024 for t in shown]
@@ -581,25 +586,36 @@ def write_plot(path, tools, totals, started, repeat):
                for t in shown]
 
     fig, axes = plt.subplots(1, 3, figsize=(13, 0.9 + 0.75 * len(shown) + 1.4))
-    panels = [(axes[0], saved, "bytes saved, % of input (higher is better)", "{:.2f}%"),
-              (axes[1], cpu, "total CPU seconds, user + system (lower is better)", "{:.2f} s"),
-              (axes[2], rss, "largest peak memory on one file, MiB (lower is better)", "{:.0f} MiB")]
+    panels = [(axes[0], saved, "bytes saved, % of the input\nhigher is better", "{:.2f}%"),
+              (axes[1], cpu, "total CPU seconds (user + system)\nlower is better", "{:.2f} s"),
+              (axes[2], rss, "largest peak memory on one file, MiB\nlower is better", "{:.0f} MiB")]
     y = list(range(len(shown)))[::-1]
     for ax, values, title, fmt in panels:
+        positive = [v for v in values if v > 0]
+        # Times and memory can differ by orders of magnitude between tools: a log axis keeps the
+        # small bars readable.
+        log = ax is not axes[0] and len(positive) == len(values) and max(values) / min(values) > 20
+        if log:
+            ax.set_xscale("log")
+            ax.set_xlim(min(values) / 3, max(values) * 6)
+            ax.xaxis.set_major_formatter(matplotlib.ticker.FuncFormatter(lambda v, _: f"{v:g}"))
+            title += ", log scale"
         bars = ax.barh(y, values, color=colours)
         ax.set_title(title, fontsize=10)
         ax.set_yticks(y)
-        ax.set_yticklabels(names if ax is axes[0] else [""] * len(names), fontsize=9)
+        ax.set_yticklabels(names if ax is axes[0] else [""] * len(names), fontsize=8.5)
         top = max(values) if values and max(values) > 0 else 1
-        ax.set_xlim(min(0, min(values) * 1.15), top * 1.3)
+        if not log:
+            ax.set_xlim(min(0, min(values) * 1.15), top * 1.3)
         for bar, v in zip(bars, values):
-            ax.text(bar.get_width() + top * 0.02 if v >= 0 else top * 0.02, bar.get_y() + bar.get_height() / 2,
-                    fmt.format(v), va="center", fontsize=9)
+            x = v * 1.15 if log else (v + top * 0.02 if v >= 0 else top * 0.02)
+            ax.text(x, bar.get_y() + bar.get_height() / 2, fmt.format(v), va="center", fontsize=9)
         ax.spines[["top", "right"]].set_visible(False)
         ax.tick_params(axis="x", labelsize=8)
     fig.suptitle(f"GIF optimizers on {totals['files']} files ({totals['input'] / 1e6:.1f} MB); outputs that "
                  "differ from the input or failed count as unchanged\n"
-                 f"{started.strftime('%Y-%m-%d')}, {os.cpu_count()} CPUs, best of {repeat} runs", fontsize=11)
+                 f"{started.strftime('%Y-%m-%d')}, {os.cpu_count()} CPUs, "
+                 + (f"best of {repeat} runs" if repeat > 1 else "one run"), fontsize=11)
     fig.tight_layout()
     fig.savefig(path, dpi=110)
     plt.close(fig)
