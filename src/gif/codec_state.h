@@ -12,6 +12,7 @@ struct CodecState {
     LzwDecoder decoder;
     LzwEncoder encoder;
     OutputBuffer output;
+    int header_table_bits = 2;  // minimum code size of images without a local table
 };
 
 // Creates the state on the first call (start-up calls it once); the same object afterwards.

@@ -54,6 +54,30 @@ void append_image_data(OutputBuffer& output, PixelSource& source, std::uint8_t m
     output.append_byte(0);
 }
 
+void set_header_table_bits(int bits) { codec_state().header_table_bits = std::clamp(bits, 2, 8); }
+
+void write_image(OutputBuffer& output, PixelSource& source, bool interlaced, const std::uint8_t* local_table,
+                 int local_bits)
+{
+    const ScreenRect& rect = source.rect();
+    local_bits = std::clamp(local_bits, 1, 8);
+    output.append_byte(0x2C);  // image separator
+    output.append_u16(static_cast<std::uint16_t>(rect.left));
+    output.append_u16(static_cast<std::uint16_t>(rect.top));
+    output.append_u16(static_cast<std::uint16_t>(source.width()));
+    output.append_u16(static_cast<std::uint16_t>(source.height()));
+    std::uint8_t packed = interlaced ? 0x40 : 0x00;  // bit 6: interlaced
+    if (local_table)
+        packed |= static_cast<std::uint8_t>(0x80 | (local_bits - 1));  // bit 7: local table; bits 0-2: its size
+    output.append_byte(packed);
+    int code_size = codec_state().header_table_bits;
+    if (local_table) {
+        output.append(local_table, 3u << local_bits);
+        code_size = std::max(local_bits, 2);
+    }
+    append_image_data(output, source, static_cast<std::uint8_t>(code_size), EndCode::Always);
+}
+
 MemPtr<std::uint8_t> encode_source(PixelSource& source, std::uint16_t palette_size, EndCode end_code,
                                    std::uint32_t& length)
 {

@@ -56,6 +56,17 @@ std::uint8_t minimum_code_size_for(std::uint32_t colour_count);
 void append_image_data(OutputBuffer& output, PixelSource& source, std::uint8_t minimum_code_size,
                        EndCode end_code);
 
+// The entry for a caller without a stored encoding: a complete image appended to the output.
+// The image descriptor (at the source rectangle's left and top, with the interlace flag and,
+// when local_table is given, a local table of 1 shl local_bits RGB triples), the minimum
+// code size byte (the local table's bits, or the header's table bits recorded with
+// set_header_table_bits; at least 2), the codes with the end code always written, and the
+// terminator.
+void write_image(OutputBuffer& output, PixelSource& source, bool interlaced, const std::uint8_t* local_table,
+                 int local_bits);
+// Recorded by the writer when it writes a header: the bits of its global table.
+void set_header_table_bits(int bits);
+
 // Encodes the frame rectangle of the canvas and stores the result in the frame's encoded
 // length and data. The colour count (palette size) sets the minimum code size; the end code
 // follows the end-code saving setting unless given.

@@ -10,6 +10,7 @@
 #include "gif/codec_state.h"
 #include "gif/codec_support.h"
 #include "gif/frame_coding.h"
+#include "gif/output_buffer.h"
 
 using codec_test::Bytes;
 
@@ -365,4 +366,32 @@ TEST(LzwEncoder, AgreesWithAStepByStepEncoderOnCorpusFramesAndRandomData)
             ASSERT_EQ(got, want) << "input " << i << " of " << pixels.size() << " pixels";
         }
     }
+}
+
+TEST(FrameCoding, WriteImageGivesDescriptorTableAndData)
+{
+    Canvas canvas = canvas_of(4, 3, {0, 0, 0, 0, 0, 0, 1, 2, 0, 0, 0, 0});
+    const std::uint8_t table[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    OutputBuffer output;
+    CanvasPixelSource source(canvas, {1, 2, 2, 4}, false);
+    write_image(output, source, false, table, 2);
+    MemPtr<std::uint8_t> block = output.finish();
+    Bytes got(block.get(), block.get() + output.total());
+    Bytes expected = {0x2C, 0x02, 0x00, 0x01, 0x00, 0x02, 0x00, 0x01, 0x00,  // left 2, top 1, 2 x 1
+                      0x81};                                                  // local table of 4
+    expected.insert(expected.end(), table, table + 12);
+    // minimum code size 2; clear 4, 1, 2, end 5 in 3-bit codes; terminator
+    expected.insert(expected.end(), {0x02, 0x02, 0x8C, 0x0A, 0x00});
+    EXPECT_EQ(got, expected);
+
+    // Without a local table the header's bits decide, and the interlace flag is set.
+    set_header_table_bits(3);
+    output.reset();
+    CanvasPixelSource again(canvas, {1, 2, 2, 4}, true);
+    write_image(output, again, true, nullptr, 0);
+    block = output.finish();
+    got.assign(block.get(), block.get() + output.total());
+    EXPECT_EQ(got[9], 0x40);
+    EXPECT_EQ(got[10], 3);
+    set_header_table_bits(2);
 }
