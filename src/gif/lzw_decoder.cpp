@@ -230,16 +230,20 @@ private:
 };
 
 // After the last row: the end code and the terminator, nothing, or codes that are skipped.
-DecodeResult finish_image(CodeReader& reader, InputWindow& input, int width, int clear_code, int end_code)
+// A clear code here resets the width like anywhere else, so that an end code after it is
+// read at the width it was written with.
+DecodeResult finish_image(CodeReader& reader, InputWindow& input, StringTable& table)
 {
-    int code = reader.read(width);
-    while (code == clear_code)
-        code = reader.read(width);
+    int code = reader.read(table.width());
+    while (code == table.clear_code()) {
+        table.reset();
+        code = reader.read(table.width());
+    }
     if (code == kEndOfData)
         return DecodeResult::Complete;  // the terminator ended the data already
     if (code == kReadError)
         return DecodeResult::Failed;
-    if (code == end_code) {
+    if (code == table.clear_code() + 1) {
         std::uint8_t terminator = 0;
         if (!input.read_byte(terminator) || terminator != 0)
             return DecodeResult::Failed;
@@ -318,7 +322,7 @@ DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
             }
         }
     }
-    return finish_image(reader, input, table.width(), table.clear_code(), table.clear_code() + 1);
+    return finish_image(reader, input, table);
 }
 
 DecodeResult decode_image(Canvas& canvas, const Frame& frame, bool interlaced, TransparentAware transparent_aware)

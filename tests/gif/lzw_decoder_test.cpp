@@ -83,6 +83,9 @@ TEST(LzwDecoder, ResultsAndPixelsOfSmallStreams)
         {"code equal to the next free slot", 3, 1, codes(2, {{4, 3}, {1, 3}, {6, 3}, {5, 3}}),
          DecodeResult::Complete, {1, 1, 1}},
         {"repeated clear codes", 1, 1, codes(2, {{4, 3}, {4, 3}, {4, 3}, {2, 3}, {5, 3}}), DecodeResult::Complete, {2}},
+        // after 3 codes the width is 4; the clear brings it back to 3 for the end code
+        {"clear code after the last row", 3, 1, codes(2, {{4, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 4}, {5, 3}}),
+         DecodeResult::Complete, {1, 2, 3}},
         {"end code inside the image is a pixel", 2, 1, codes(2, {{4, 3}, {5, 3}, {1, 3}, {5, 3}}),
          DecodeResult::Complete, {5, 1}},
         {"zero-length sub-block in the middle", 2, 1, {0x02, 0x01, 0x0C, 0x00, 0x01, 0x01, 0x00},
