@@ -367,6 +367,11 @@ int run_cli(const std::vector<std::string>& arguments)
     }
     start_engine();
     apply_setting_overrides(options);
+    if (options.output == OutputMode::Folder && !options.report_only &&
+        !platform::make_folders(options.output_folder)) {
+        std::fprintf(stderr, "quillon-cli: cannot create the folder %s\n", options.output_folder.c_str());
+        return kExitFileProblem;
+    }
     std::size_t jobs = options.jobs > 0 ? static_cast<std::size_t>(options.jobs)
                                         : static_cast<std::size_t>(sysconf(_SC_NPROCESSORS_ONLN));
     if (jobs < 1)

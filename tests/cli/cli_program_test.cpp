@@ -130,8 +130,7 @@ TEST_F(CliProgram, InPlaceAndOutDir)
 {
     const std::string before = slurp(sample);
     const std::string other = copy("other.gif");
-    ASSERT_EQ(::mkdir((folder + "/small").c_str(), 0755), 0);
-    Outcome to_folder = run("--quiet --out-dir small sample.gif other.gif");
+    Outcome to_folder = run("--quiet --out-dir small sample.gif other.gif");  // made when missing
     EXPECT_EQ(to_folder.status, 0) << to_folder.err;
     EXPECT_TRUE(exists(folder + "/small/sample.gif"));
     EXPECT_TRUE(exists(folder + "/small/other.gif"));
