@@ -5,6 +5,7 @@
 #include "app/document.h"
 #include "gif/gif_reader.h"
 #include "gif/gif_writer.h"
+#include "app/settings.h"
 #include "optimize/frame_optimizer.h"
 
 #include <cstdio>
@@ -35,6 +36,26 @@ DocumentPtr load(const char* path)
     return document;
 }
 
+// FNV-1a over every frame's rectangle, flags and encoded bytes after the pass: a change to
+// the hot path must leave it alone.
+std::uint64_t fingerprint(Document& document)
+{
+    std::uint64_t hash = 1469598103934665603ull;
+    auto mix = [&](const void* data, std::size_t length) {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        for (std::size_t i = 0; i < length; ++i)
+            hash = (hash ^ bytes[i]) * 1099511628211ull;
+    };
+    for (Frame* f = document_first_frame(document); f; f = document_next_frame(document)) {
+        const std::int16_t rect[4] = {f->rect.top, f->rect.left, f->rect.bottom, f->rect.right};
+        const std::uint8_t flags[3] = {f->disposal, f->transparent, f->transparent_index};
+        mix(rect, sizeof(rect));
+        mix(flags, sizeof(flags));
+        mix(f->encoded_data.get(), f->encoded_length);
+    }
+    return hash;
+}
+
 struct Totals {
     double seconds = 0;
     double screen_pixels = 0;
@@ -49,10 +70,22 @@ int main(int argc, char** argv)
 {
     int repeat = 3;
     bool save = false;
+    bool fingerprints = false;
     std::vector<const char*> files;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc)
             repeat = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--settings") && i + 1 < argc) {
+            // end-code saving, offset frames, crop first frame, transparency search, rule
+            int e = 1, o = 1, c = 1, t = 1, rule = 0;
+            std::sscanf(argv[++i], "%d,%d,%d,%d,%d", &e, &o, &c, &t, &rule);
+            settings().options[1] = static_cast<std::uint8_t>(e);
+            settings().options[2] = static_cast<std::uint8_t>(o);
+            settings().options[3] = static_cast<std::uint8_t>(c);
+            settings().options[4] = static_cast<std::uint8_t>(t);
+            settings().rule_value = static_cast<std::uint16_t>(rule);
+        } else if (!std::strcmp(argv[i], "--fingerprint"))
+            fingerprints = true;
         else if (!std::strcmp(argv[i], "--save"))
             save = true;
         else
@@ -81,6 +114,8 @@ int main(int argc, char** argv)
             else
                 optimize_document(*document);
             file.seconds += cpu_seconds() - start;
+            if (fingerprints && r == 0)
+                std::printf("fingerprint %016llx %s\n", static_cast<unsigned long long>(fingerprint(*document)), path);
             double after = 0;
             for (Frame* f = document_first_frame(*document); f; f = document_next_frame(*document))
                 after += f->encoded_length;

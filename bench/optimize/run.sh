@@ -3,6 +3,9 @@
 # (default: the shared corpus), and the CPU time of a whole save of the largest file beside
 # gifsicle -O3 on the same file. Builds in Release into build-bench-optimize/.
 # Usage: bench/optimize/run.sh [--repeat N] [FILES...]
+# The program itself also takes --settings E,O,C,S,RULE (the optimization settings) and
+# --fingerprint (a hash of every optimized frame, to check that a faster pass gives the
+# same bytes).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
