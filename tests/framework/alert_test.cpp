@@ -114,6 +114,54 @@ TEST_F(Alerts, EscapeChoosesTheSecondButtonAndAnswers0)
     EXPECT_EQ(third.value, 2);
 }
 
+TEST_F(Alerts, ClickingAButtonClosesTheAlertThenAnswers)
+{
+    Answer answer;
+    FrameWindow* alert = alert_show(nullptr, alert_kind::question, "Keep the comments?", "Keep", "Remove", record_answer, &answer);
+    View* second = alert_button(alert, 1);
+    const int x = second->x + second->width / 2;
+    const int y = second->y + second->height / 2;
+    ASSERT_TRUE(ViewsMouseDown(alert, 0, x, y));
+    EXPECT_EQ(answer.calls, 0);  // a press alone chooses nothing
+    ASSERT_TRUE(ViewsMouseUp(alert, 0, x, y));
+    EXPECT_EQ(answer.calls, 1);
+    EXPECT_EQ(answer.value, 0);
+    EXPECT_FALSE(FrameWindowAlive(alert));
+}
+
+TEST_F(Alerts, ClickThroughTheMessageQueue)
+{
+    Answer answer;
+    FrameWindow* alert = alert_show(nullptr, alert_kind::exclamation, "Overwrite?", "Overwrite", "Cancel", record_answer, &answer);
+    SetFocusedFrameWindow(alert);
+    View* first = alert_button(alert, 0);
+    platform::Message press;
+    press.window = alert->window;
+    press.type = platform::MessageType::mouse_down;
+    press.button = platform::MouseButton::left;
+    press.clicks = 1;
+    press.point = platform::Point{first->x + 4, first->y + 4};
+    platform::PostMessage(press);
+    platform::Message release = press;
+    release.type = platform::MessageType::mouse_up;
+    platform::PostMessage(release);
+    PumpAll();
+    EXPECT_EQ(answer.calls, 1);
+    EXPECT_EQ(answer.value, 1);
+}
+
+TEST_F(Alerts, ErrorAlertHasOneButtonAndTheStopPicture)
+{
+    FrameWindow* alert = alert_error("Not enough memory to open the file.", "OK");
+    ASSERT_NE(alert, nullptr);
+    EXPECT_NE(alert_button(alert, 0), nullptr);
+    EXPECT_EQ(alert_button(alert, 1), nullptr);
+    ViewsKey(alert, key(key_char::escape));
+    EXPECT_TRUE(FrameWindowAlive(alert));
+    ViewsKey(alert, key(key_char::ret));
+    EXPECT_FALSE(FrameWindowAlive(alert));
+}
+
 TEST_F(Alerts, ModalAskReturnsTheAnswer)
 {
     // A task presses Return in the modal alert once the loop runs.
