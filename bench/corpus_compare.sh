@@ -16,10 +16,10 @@ mkdir -p "$out/quillon" "$out/gifsicle"
 export XDG_CONFIG_HOME="$out/config"
 
 cpu_seconds() {  # CPU seconds (user + system) of the command, its children included
-  local before after
-  before=$(awk '{print $14 + $15 + $16 + $17}' /proc/$$/stat)
+  local before after me=$BASHPID
+  before=$(awk '{print $14 + $15 + $16 + $17}' "/proc/$me/stat")
   "$@" >/dev/null 2>&1 || true
-  after=$(awk '{print $14 + $15 + $16 + $17}' /proc/$$/stat)
+  after=$(awk '{print $14 + $15 + $16 + $17}' "/proc/$me/stat")
   echo $(( after - before ))
 }
 
