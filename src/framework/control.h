@@ -29,7 +29,7 @@ platform::Colour ColourMix(platform::Colour a, platform::Colour b, int t);
 // The control_state bits of a view: enabled and focused.
 std::uint32_t ControlState(View* view);
 
-// Converts the view's position into a rectangle inset by the amounts.
+// The rectangle shrunk by dx on the left and right and dy at the top and bottom.
 Rect ControlInset(const Rect& r, int dx, int dy);
 
 // Texts are copied and owned by the controls; these manage such a copy.

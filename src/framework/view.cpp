@@ -630,6 +630,8 @@ void ViewsInstallHooks()
     hooks.key = ViewsKey;
     hooks.destroy = ViewsWindowClosing;
     SetFrameworkViewHooks(hooks);
+    // Commands chosen while a view tracks the mouse (an open menu) go to that view's window.
+    SetModalViewWindowSource([](FrameWindow*) -> FrameWindow* { return g_tracking != nullptr ? g_tracking->window : nullptr; });
 }
 
 bool ViewsPressAllowed(FrameWindow* window)
