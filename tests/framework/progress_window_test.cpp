@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "framework/control_box.h"
+#include "framework/control_progress.h"
 #include "framework/event_loop.h"
 #include "framework/frame_window.h"
 #include "platform/qt/window.h"
@@ -86,6 +90,21 @@ TEST_F(PacedProgress, Screenshot)
     ProgressOpen("Making every frame non-interlaced", 10);
     ProgressAdvance(6);
     PumpAll();
+    // Content: the larger of 5/4 of the caption and 4/10 of the main window; the bar takes
+    // three quarters of it; 10 pixels around.
+    View* root = ViewTopLevelAt(ProgressWindow(), 0);
+    ASSERT_NE(root, nullptr);
+    View* caption = BoxChildAt(root, 0);
+    View* bar = BoxChildAt(root, 1);
+    const platform::Size main = platform::WindowClientSize(platform::MainWindow());
+    const int content_w = std::max(caption->width * 5 / 4, main.width / 10 * 4);
+    const int content_h = std::max(caption->height * 5 / 4, main.height / 5);
+    const platform::Size client = platform::WindowClientSize(ProgressWindow()->window);
+    EXPECT_EQ(client.width, content_w + 20);
+    EXPECT_EQ(client.height, content_h + 20);
+    EXPECT_EQ(bar->width, content_w * 3 / 4);
+    EXPECT_EQ(ProgressBarValue(bar), 6u);
+    EXPECT_GT(bar->y, caption->y + caption->height);
     EXPECT_TRUE(platform::WindowSaveScreenshot(ProgressWindow()->window, ScreenshotPath("paced_progress").c_str()));
     ProgressClose();
 }
