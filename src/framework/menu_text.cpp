@@ -56,7 +56,9 @@ const char* MenuItemText(const char* text, std::uint8_t mnemonic, std::uint8_t s
             }
         }
     } else if (mnemonic != 0) {
-        // East Asian interfaces show the mnemonic in parentheses, before a closing "...".
+        // East Asian interfaces show the mnemonic in parentheses, before a closing "...";
+        // the key is shown as its capital letter, as those menus do ("(&A)").
+        mnemonic = CharToUpper(mnemonic);
         std::size_t length = StrLen(result);
         if (length >= 3 && result[length - 3] == '.' && result[length - 2] == '.' &&
             result[length - 1] == '.') {
