@@ -9,7 +9,8 @@ char* StrDup(const char* text) { return StrDupN(text, std::strlen(text)); }
 char* StrDupN(const char* text, std::size_t n)
 {
     auto* copy = static_cast<char*>(MemAlloc(n + 1));
-    std::memcpy(copy, text, n);
+    if (n > 0)  // an empty text may come as a null pointer (an empty vector's data)
+        std::memcpy(copy, text, n);
     copy[n] = '\0';
     return copy;
 }
