@@ -271,9 +271,10 @@ void CycleDocumentWindows() {
     if (n < 2)
         return;
     // windows[0] is the front (active) one; it goes to the back without being activated,
-    // and the one behind it becomes active.
-    platform::WindowToBottom(windows[0]);
+    // and the one behind it becomes active (activated first: activating re-stacks the
+    // document area, which would undo the move to the back).
     platform::WindowActivate(windows[1]);
+    platform::WindowToBottom(windows[0]);
 }
 
 void TrackPointer() {

@@ -250,3 +250,46 @@ TEST_F(PlatformWindows, TextWidthGrowsWithText) {
     EXPECT_NEAR(offsets[3], three.width, 1);
     FontFree(font);
 }
+
+TEST_F(PlatformWindows, NativeControlsDrawInTheirRectangles) {
+    Surface* s = SurfaceNew(220, 260);
+    ASSERT_NE(s, nullptr);
+    FontRequest r;
+    Font* font = FontCreate(r);
+    const std::uint32_t on = control_state::enabled;
+    struct Drawn {
+        Rect r;
+    } drawn[] = {{MakeRect(10, 10, 90, 26)}, {MakeRect(110, 10, 100, 22)}, {MakeRect(10, 50, 100, 22)},
+                 {MakeRect(110, 50, 100, 24)}, {MakeRect(10, 90, 200, 24)}, {MakeRect(10, 130, 200, 18)},
+                 {MakeRect(10, 160, 120, 24)}, {MakeRect(10, 200, 200, 50)}, {MakeRect(150, 160, 16, 16)}};
+    DrawPushButton(s, drawn[0].r, "OK", font, on | control_state::default_button);
+    DrawCheckBox(s, drawn[1].r, "Check", font, on | control_state::checked);
+    DrawRadioButton(s, drawn[2].r, "Radio", font, on | control_state::checked);
+    DrawComboBox(s, drawn[3].r, "Choice", font, on);
+    DrawSlider(s, drawn[4].r, 0, 100, 30, on);
+    DrawProgressBar(s, drawn[5].r, 0, 10, 6);
+    DrawTextFieldFrame(s, drawn[6].r, on);
+    DrawGroupFrame(s, drawn[7].r, "Group", font);
+    DrawDisclosure(s, drawn[8].r, true, on);
+    const char* out = std::getenv("QUILLON_CONTROLS_PNG");
+    if (out != nullptr) {
+        EXPECT_TRUE(SurfaceSavePng(s, out));
+    }
+    // Each control left more than one colour inside its rectangle, nothing outside them.
+    for (const Drawn& d : drawn) {
+        Colour first = SurfacePixel(s, d.r.left + 1, d.r.top + 1);
+        bool varied = false;
+        for (int y = d.r.top; y < d.r.bottom && !varied; ++y)
+            for (int x = d.r.left; x < d.r.right && !varied; ++x)
+                varied = SurfacePixel(s, x, y) != first;
+        EXPECT_TRUE(varied) << d.r.left << "," << d.r.top;
+    }
+    EXPECT_EQ(SurfacePixel(s, 105, 45), 0xFFFFFFu);
+    // The slider maps its ends to its range.
+    EXPECT_EQ(SliderValueAt(drawn[4].r, 0, 100, drawn[4].r.left), 0);
+    EXPECT_EQ(SliderValueAt(drawn[4].r, 0, 100, drawn[4].r.right - 1), 100);
+    Size button = ControlNaturalSize(ControlKind::push_button, "Cancel", font);
+    EXPECT_GT(button.width, MeasureText(font, "Cancel").width);
+    FontFree(font);
+    SurfaceFree(s);
+}

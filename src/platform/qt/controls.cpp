@@ -183,8 +183,26 @@ void DrawGroupFrame(Surface* surface, const Rect& r, const char* title, const Fo
         if (!option.text.isEmpty())
             option.subControls |= QStyle::SC_GroupBoxLabel;
         option.textAlignment = Qt::AlignLeft;
+        option.textColor = option.palette.color(QPalette::WindowText);
         option.lineWidth = 1;
-        style()->drawComplexControl(QStyle::CC_GroupBox, &option, &p, nullptr);
+        // Without a widget the style measures the title but does not place it: the title
+        // goes at the top left, and the frame's top line runs through its middle.
+        QRect bounds = ToQRect(r);
+        QSize title_size = option.text.isEmpty() ? QSize(0, 0)
+                                                 : option.fontMetrics.size(Qt::TextSingleLine, option.text);
+        QRect frame = bounds.adjusted(0, title_size.height() / 2, 0, 0);
+        QRect label(bounds.left() + 8, bounds.top(), title_size.width(), title_size.height());
+        QStyleOptionFrame frame_option;
+        init_option(frame_option, FromQRect(frame), control_state::enabled, font);
+        frame_option.features = QStyleOptionFrame::None;
+        frame_option.lineWidth = 1;
+        style()->drawPrimitive(QStyle::PE_FrameGroupBox, &frame_option, &p, nullptr);
+        if (option.text.isEmpty())
+            return;
+        // The title sits on the frame's top line, on the window background.
+        p.fillRect(label.adjusted(-2, 0, 2, 0), option.palette.window());
+        p.setPen(option.textColor);
+        p.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, option.text);
     });
 }
 
