@@ -51,6 +51,16 @@ void draw(Canvas& canvas, const Frame& frame)
 
 void clear(Canvas& canvas, const ScreenRect& rect) { canvas_fill_rect(canvas, rect, kEmpty); }
 
+// Copies the part of the rectangle that lies inside both canvases (of the same size).
+void copy_rect(Canvas& to, const Canvas& from, const ScreenRect& rect)
+{
+    const Box box = clipped(rect, to);
+    if (box.empty())
+        return;
+    for (int y = box.top; y < box.bottom; ++y)
+        std::memcpy(to.row(y) + box.left, from.row(y) + box.left, static_cast<std::size_t>(box.right - box.left));
+}
+
 bool rows_differ(const std::uint8_t* a, const std::uint8_t* b, int from, int to)
 {
     return to > from && std::memcmp(a + from, b + from, static_cast<std::size_t>(to - from)) != 0;
@@ -195,6 +205,44 @@ bool holds_empty_pixel(const Canvas& canvas, const Box& box)
     return false;
 }
 
+// The first step of modes 0 to 2: unchanged and empty pixels become transparent.
+void unchanged_transparent(const std::uint8_t* cur, const std::uint8_t* prev, int w, std::uint8_t t,
+                           std::uint8_t* out)
+{
+    for (int x = 0; x < w; ++x)
+        out[x] = (cur[x] == prev[x] || cur[x] == kEmpty) ? t : cur[x];
+}
+
+// Mode 3: only empty pixels are transparent.
+void unchanged_only_empty(const std::uint8_t* cur, int w, std::uint8_t t, std::uint8_t* out)
+{
+    for (int x = 0; x < w; ++x)
+        out[x] = cur[x] < kEmpty ? cur[x] : t;
+}
+
+// Mode 1 on top of the first step: a pixel that continues the colour of its drawn
+// neighbour is drawn too, left to right and then right to left.
+void extend_runs(const std::uint8_t* cur, int w, std::uint8_t t, std::uint8_t* out)
+{
+    for (int x = 1; x < w; ++x)
+        if (out[x - 1] != t && cur[x] == out[x - 1])
+            out[x] = cur[x];
+    for (int x = w - 1; x >= 1; --x)
+        if (out[x] != t && cur[x - 1] == out[x])
+            out[x - 1] = cur[x - 1];
+}
+
+// Mode 2 on top of the first step: every non-empty pixel next to a drawn one is drawn.
+void fill_around(const std::uint8_t* cur, int w, std::uint8_t t, std::uint8_t* out)
+{
+    for (int x = 1; x < w; ++x)
+        if (out[x - 1] != t && cur[x] < kEmpty)
+            out[x] = cur[x];
+    for (int x = w - 1; x >= 1; --x)
+        if (out[x] != t && cur[x - 1] < kEmpty)
+            out[x - 1] = cur[x - 1];
+}
+
 // The rows of one candidate encoding: the after-canvas with unchanged pixels substituted.
 struct Substitution {
     const Canvas* before;
@@ -211,6 +259,46 @@ const std::uint8_t* produce_row(void* context, int y)
     auto* s = static_cast<Substitution*>(context);
     substitute_row(s->mode, s->after->row(y) + s->left, s->before->row(y) + s->left, s->width, s->transparent, s->out);
     return s->out;
+}
+
+// Marks the modes whose rows all equal those of an earlier mode: their encoding would be
+// just as long, and an equal length never replaces the kept one, so they need no encoding.
+void find_repeated_modes(const Substitution& s, int top, int bottom, bool repeated[4])
+{
+    const int w = s.width;
+    MemPtr<std::uint8_t> buffer(static_cast<std::uint8_t*>(MemAlloc(static_cast<std::size_t>(w > 0 ? w : 1) * 4)));
+    std::uint8_t* out[4];
+    for (int m = 0; m < 4; ++m)
+        out[m] = buffer.get() + static_cast<std::size_t>(m) * static_cast<std::size_t>(w);
+    bool same[4][4] = {};
+    for (int k = 1; k < 4; ++k)
+        for (int j = 0; j < k; ++j)
+            same[k][j] = true;
+    int pairs = 6;
+    const std::size_t bytes = static_cast<std::size_t>(w);
+    for (int y = top; y < bottom && pairs > 0; ++y) {
+        const std::uint8_t* cur = s.after->row(y) + s.left;
+        const std::uint8_t* prev = s.before->row(y) + s.left;
+        unchanged_transparent(cur, prev, w, s.transparent, out[0]);
+        std::memcpy(out[1], out[0], bytes);
+        extend_runs(cur, w, s.transparent, out[1]);
+        std::memcpy(out[2], out[0], bytes);
+        fill_around(cur, w, s.transparent, out[2]);
+        unchanged_only_empty(cur, w, s.transparent, out[3]);
+        for (int k = 1; k < 4; ++k) {
+            for (int j = 0; j < k; ++j) {
+                if (same[k][j] && std::memcmp(out[k], out[j], bytes) != 0) {
+                    same[k][j] = false;
+                    --pairs;
+                }
+            }
+        }
+    }
+    for (int k = 0; k < 4; ++k) {
+        repeated[k] = false;
+        for (int j = 0; j < k; ++j)
+            repeated[k] = repeated[k] || same[k][j];
+    }
 }
 
 struct Encoding {
@@ -292,30 +380,15 @@ void optimize_frame(Document& document, Canvases& canvases, Frame& frame, bool f
 void substitute_row(SubstitutionMode mode, const std::uint8_t* cur, const std::uint8_t* prev, int width,
                     std::uint8_t transparent, std::uint8_t* out)
 {
-    const std::uint8_t t = transparent;
-    const int w = width;
     if (mode == SubstitutionMode::None) {
-        for (int x = 0; x < w; ++x)
-            out[x] = cur[x] < kEmpty ? cur[x] : t;
+        unchanged_only_empty(cur, width, transparent, out);
         return;
     }
-    for (int x = 0; x < w; ++x)
-        out[x] = (cur[x] == prev[x] || cur[x] == kEmpty) ? t : cur[x];
-    if (mode == SubstitutionMode::ExtendRuns) {
-        for (int x = 1; x < w; ++x)
-            if (out[x - 1] != t && cur[x] == out[x - 1])
-                out[x] = cur[x];
-        for (int x = w - 1; x >= 1; --x)
-            if (out[x] != t && cur[x - 1] == out[x])
-                out[x - 1] = cur[x - 1];
-    } else if (mode == SubstitutionMode::FillAround) {
-        for (int x = 1; x < w; ++x)
-            if (out[x - 1] != t && cur[x] < kEmpty)
-                out[x] = cur[x];
-        for (int x = w - 1; x >= 1; --x)
-            if (out[x] != t && cur[x - 1] < kEmpty)
-                out[x - 1] = cur[x - 1];
-    }
+    unchanged_transparent(cur, prev, width, transparent, out);
+    if (mode == SubstitutionMode::ExtendRuns)
+        extend_runs(cur, width, transparent, out);
+    else if (mode == SubstitutionMode::FillAround)
+        fill_around(cur, width, transparent, out);
 }
 
 std::uint8_t transparent_index_for(std::uint16_t palette_size, const std::uint32_t* usage,
@@ -402,9 +475,15 @@ SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& aft
         mode_count = 1;
     }
 
+    bool repeated[4] = {};
+    if (mode_count == 4)
+        find_repeated_modes(s, box.top, box.bottom, repeated);
+
     Encoding kept;
     SubstitutionMode kept_mode = modes[0];
     for (int i = 0; i < mode_count; ++i) {
+        if (repeated[i])
+            continue;
         s.mode = modes[i];
         Encoding candidate = encode_mode(s, frame.rect, interlaced, colour_count);
         if (i == 0 || candidate.length < kept.length) {
@@ -465,6 +544,7 @@ void optimize_document(Document& document)
     Frame* first = ListPointer<Frame>(frames->first->value);
     if (first->disposal != 2)
         draw(canvases.next, *first);
+    draw(canvases.after, *first);
 
     Frame* previous = nullptr;
     for (ListNode* node = frames->first; node; node = node->next) {
@@ -474,21 +554,26 @@ void optimize_document(Document& document)
             following = ListPointer<Frame>(node->next->value);
         else
             canvas_fill(canvases.next, kEmpty);  // playback loops to the first frame
-
-        if (previous) {
-            if (previous->disposal == 2)
-                clear(canvases.before, previous->rect);
-            else
-                draw(canvases.before, *previous);
-        }
-        draw(canvases.after, frame);
         draw(canvases.next, *following);
 
+        const ScreenRect old_rect = frame.rect;
         optimize_frame(document, canvases, frame, previous == nullptr);
         reporter().advance_progress(1);
 
         if (frame.disposal == 2)
             clear(canvases.after, frame.rect);
+        if (node->next) {
+            // The screens of the following frame without decoding anything again. Before it
+            // comes this screen with the disposal applied; after it comes what next-canvas
+            // holds now. They differ from the canvases they replace only inside this frame's
+            // old and new rectangles and the following frame's rectangle: the optimized frame
+            // and its disposal give the same screen as the original ones.
+            copy_rect(canvases.before, canvases.after, old_rect);
+            copy_rect(canvases.before, canvases.after, frame.rect);
+            copy_rect(canvases.after, canvases.next, old_rect);
+            copy_rect(canvases.after, canvases.next, frame.rect);
+            copy_rect(canvases.after, canvases.next, following->rect);
+        }
         if (following->disposal == 2)
             clear(canvases.next, following->rect);
         previous = &frame;
