@@ -140,10 +140,13 @@ bool write_chunks(int fd, const OutputBuffer& out)
 void keep_permissions(int fd, const char* path)
 {
     struct stat old_file {};
-    if (::stat(path, &old_file) == 0)
+    if (::stat(path, &old_file) == 0) {
         (void)::fchmod(fd, old_file.st_mode & 07777);
-    else
-        (void)::fchmod(fd, 0666 & ~[] { const mode_t mask = ::umask(0); ::umask(mask); return mask; }());
+        return;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    (void)::fchmod(fd, 0666 & ~mask);
 }
 
 // The save report of a finished build: tells the sizes, asks before writing a file that is

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -401,6 +402,23 @@ TEST_F(GifWriter, FailedSavesKeepTheOldFile)
         EXPECT_EQ(read_file(path), gif.bytes());
         EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"keep.gif"});
     }
+}
+
+TEST_F(GifWriter, ReplacedFileKeepsItsPermissions)
+{
+    GifBuilder gif;
+    gif.header().screen(8, 8, kFourColours, 2).image(0, 0, 8, 8, std::vector<std::uint8_t>(64, 2)).trailer();
+    const std::string path = folder.file("mode.gif");
+    ASSERT_TRUE(write_file(path, gif.bytes()));
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    DocumentPtr document = load_path(path);
+    ASSERT_NE(document, nullptr);
+    document->file_size = 1000000;
+    ASSERT_TRUE(save_document(*document, SaveMode::Write));
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_NE(read_file(path), gif.bytes());
 }
 
 // The same on a real read-only and a real full file system, where this process may mount one.
