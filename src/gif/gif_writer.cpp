@@ -9,6 +9,7 @@
 #include "app/report.h"
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
+#include "gif/frame_coding.h"
 #include "gif/output_buffer.h"
 #include "optimize/frame_optimizer.h"
 #include "platform/core/files.h"
@@ -234,6 +235,8 @@ void write_header(OutputBuffer& out, std::uint16_t width, std::uint16_t height, 
     out.append_byte(0x31);  // aspect byte as every file of this program carries it
     if (palette)
         out.append(palette, (std::size_t{1} << table_bits) * 3);
+    // Images written later without a local table take their code size from the header.
+    set_header_table_bits(table_bits);
 }
 
 void write_looping_block(OutputBuffer& out, std::uint16_t loop_count)
