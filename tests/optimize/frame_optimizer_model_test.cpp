@@ -3,18 +3,23 @@
 // frame, next-canvas from the following one; trims peeled one column or row at a time;
 // the transparent index rules, substitution modes, shortest-candidate choice and fallback
 // written out again. Both must give the same rectangles, disposals, transparency, colour
-// usage and encoded bytes, on generated animations under every setting.
+// usage and encoded bytes, on generated animations under every setting and on real files.
 #include "optimize/frame_optimizer.h"
 
 #include "app/settings.h"
 #include "gif/frame_coding.h"
+#include "gif/gif_reader.h"
 #include "optimizer_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <random>
+#include <unistd.h>
 
 namespace {
 
@@ -361,6 +366,30 @@ std::vector<FrameSpec> random_frames(std::mt19937& rng, int width, int height, i
     return frames;
 }
 
+DocumentPtr load(const std::filesystem::path& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return nullptr;
+    DocumentPtr document(load_gif_document(path.c_str(), fd, ShowDocument::No, Tolerance::Tolerant));
+    close(fd);
+    return document;
+}
+
+// Whether the logical screen in the file's header has at most a million pixels: larger
+// screens only slow the suite down.
+bool small_screen(const std::filesystem::path& path)
+{
+    std::uint8_t header[10] = {};
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool read_all = read(fd, header, sizeof header) == static_cast<ssize_t>(sizeof header);
+    close(fd);
+    const std::uint32_t width = header[6] | header[7] << 8, height = header[8] | header[9] << 8;
+    return read_all && width * height <= (1u << 20);
+}
+
 }  // namespace
 
 TEST(FrameOptimizerModel, GeneratedAnimationsMatchTheModelUnderEverySetting)
@@ -392,4 +421,40 @@ TEST(FrameOptimizerModel, GeneratedAnimationsMatchTheModelUnderEverySetting)
         optimize_document(*actual);
         expect_same_frames(*expected, *actual, where + " (second pass)");
     }
+}
+
+TEST(FrameOptimizerModel, CorpusFilesMatchTheModel)
+{
+    const char* shared = std::getenv("QUILLON_SHARED");
+    if (!shared)
+        GTEST_SKIP() << "no corpus (QUILLON_SHARED unset)";
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(shared) / "corpus", error))
+        if (entry.path().extension() == ".gif" && entry.file_size() < 60000 && small_screen(entry.path()))
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    // Every second small file: a sample keeps the suite fast.
+    std::vector<std::filesystem::path> sample;
+    for (std::size_t i = 0; i < files.size(); i += 2)
+        sample.push_back(files[i]);
+    OptimizationSettingsGuard saved;
+    int checked = 0;
+    for (const auto& path : sample) {
+        for (int rule : {0, 2}) {
+            // The switches change from file to file; the rules that look at usage in turn.
+            for (int option = 1; option <= 4; ++option)
+                settings().options[option] = static_cast<std::uint8_t>(((checked + 5) >> (option - 1)) & 1);
+            settings().rule_value = static_cast<std::uint16_t>(rule);
+            DocumentPtr expected = load(path);
+            DocumentPtr actual = load(path);
+            if (!expected || !actual || expected->frame_count == 0)
+                continue;
+            model_optimize_document(*expected);
+            optimize_document(*actual);
+            expect_same_frames(*expected, *actual, path.filename().string() + " rule " + std::to_string(rule));
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 0);
 }
