@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
@@ -13,7 +14,7 @@ namespace {
 
 constexpr int kWidth = 320;
 constexpr int kHeight = 200;
-constexpr int kFrames = 20;
+constexpr int kDefaultFrames = 20;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -211,7 +212,7 @@ Picture make_frame(const Picture& background, int frame)
     return picture;
 }
 
-Bytes make_gif()
+Bytes make_gif(int frames)
 {
     Bytes out = {'G', 'I', 'F', '8', '9', 'a'};
     put16(out, kWidth);
@@ -225,7 +226,7 @@ Bytes make_gif()
     out.insert(out.end(), loop, loop + sizeof loop);
     const auto palette = make_palette();
     const Picture background = make_background();
-    for (int frame = 0; frame < kFrames; ++frame) {
+    for (int frame = 0; frame < frames; ++frame) {
         // Graphic control: disposal 1 (leave in place), delay 8/100 s, no transparency.
         const std::uint8_t control[] = {0x21, 0xF9, 0x04, 0x04, 8, 0, 0, 0};
         out.insert(out.end(), control, control + sizeof control);
@@ -246,11 +247,13 @@ Bytes make_gif()
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_sample OUTPUT.gif\n");
+    // An optional frame count (1 to 100) makes a shorter sample for tests.
+    const int frames = argc == 3 ? std::atoi(argv[2]) : kDefaultFrames;
+    if (argc < 2 || argc > 3 || frames < 1 || frames > 100) {
+        std::fprintf(stderr, "usage: make_sample OUTPUT.gif [FRAMES]\n");
         return 2;
     }
-    const Bytes gif = make_gif();
+    const Bytes gif = make_gif(frames);
     std::FILE* file = std::fopen(argv[1], "wb");
     if (!file) {
         std::perror(argv[1]);
