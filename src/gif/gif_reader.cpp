@@ -1,6 +1,7 @@
 #include "gif/gif_reader.h"
 
 #include <cstring>
+#include <string>
 
 #include "app/report.h"
 #include "app/string_tables.h"
@@ -35,6 +36,12 @@ constexpr std::uint8_t kApplicationLabel = 0xFF;
 DocumentPresenter g_presenter = nullptr;
 WarningAsk g_warning_ask = &ask_warning_alert;
 std::uint64_t g_canvas_pixel_limit = std::uint64_t{1} << 28;
+std::uint64_t g_memory_budget = std::uint64_t{2} << 30;
+
+// Screen-sized canvases that a load and the save after it hold at the same time.
+constexpr std::uint64_t kCanvasCopies = 4;
+// Frame lists count in 16 bits.
+constexpr std::uint32_t kMostFrames = 65535;
 
 std::uint16_t read_u16(const std::uint8_t* bytes)
 {
@@ -73,9 +80,16 @@ private:
     [[nodiscard]] bool read_frame_palette(Frame& frame, std::uint8_t packed);
     BlockResult read_image_pixels(Frame& frame, bool interlaced);
     [[nodiscard]] bool skip_sub_blocks();
-    void take_comment(StrPtr comment);
+    void take_comment(const char* text, std::size_t length);
     StrPtr take_pending_comment();
+
+public:
+    // A comment still pending after the last block becomes the trailing comment.
+    void finish_comments();
+
+private:
     bool canvas_fits(std::uint32_t width, std::uint32_t height) const;
+    bool within_budget(std::uint64_t more_bytes, std::uint64_t frames) const;
     void queue_bad_block(std::uint32_t position, BlockResult why);
     void advance_to_position();
 
@@ -83,6 +97,12 @@ private:
     const char* m_file_name;
     GraphicControl m_control;
     std::uint32_t m_reported_position = 0;
+    std::uint64_t m_held_bytes = 0;  // frame encodings and comments kept so far
+    std::uint32_t m_frames = 0;
+    // Comments gathered since the last image; grown in place, so that many comments before
+    // one image cost time in proportion to their length.
+    std::string m_pending;
+    bool m_has_pending = false;
     bool m_screen_too_large = false;
 };
 
@@ -93,7 +113,20 @@ bool Parse::canvas_fits(std::uint32_t width, std::uint32_t height) const
     // Screen rectangles are 16-bit signed, so neither side may pass 32767.
     if (width > 32767 || height > 32767)
         return false;
-    return std::uint64_t{width} * height <= g_canvas_pixel_limit;
+    const std::uint64_t pixels = std::uint64_t{width} * height;
+    return pixels <= g_canvas_pixel_limit && pixels * kCanvasCopies <= g_memory_budget;
+}
+
+// What the document will hold with `frames` frames and `more_bytes` more kept: its
+// canvases, a snapshot of the whole screen on every eighth frame (counted at a byte a
+// pixel, what a busy screen takes; this also bounds the time spent making them) and the
+// encodings and comments. A small file of many tiny frames on a huge screen would otherwise
+// need memory and time in proportion to frames times screen size.
+bool Parse::within_budget(std::uint64_t more_bytes, std::uint64_t frames) const
+{
+    const std::uint64_t pixels = std::uint64_t{m_document.screen_width} * m_document.screen_height;
+    const std::uint64_t need = pixels * kCanvasCopies + frames / 8 * pixels + m_held_bytes + more_bytes;
+    return need <= g_memory_budget;
 }
 
 bool Parse::read_logical_screen()
@@ -249,37 +282,38 @@ BlockResult Parse::read_comment()
     for (char c : text)
         if (c != '\r')
             text[kept++] = c;
-    take_comment(StrPtr(StrDupN(text.data(), kept)));
+    if (!within_budget(kept, m_frames))
+        return BlockResult::TooLarge;
+    m_held_bytes += kept;
+    take_comment(kept ? text.data() : "", kept);  // an empty vector has no data pointer
     return BlockResult::Ok;
 }
 
-void Parse::take_comment(StrPtr comment)
+void Parse::take_comment(const char* text, std::size_t length)
 {
-    if (ListCount(m_document.frames.get()) == 0 && !m_document.leading_comment) {
-        m_document.leading_comment = std::move(comment);
-        return;
-    }
-    StrPtr& pending = m_document.trailing_comment;
-    if (!pending) {
-        pending = std::move(comment);
+    if (m_frames == 0 && !m_document.leading_comment) {
+        m_document.leading_comment.reset(StrDupN(text, length));
         return;
     }
     // Comments that gather before one image are joined with an empty line between them.
-    const std::size_t first = StrLen(pending.get());
-    const std::size_t second = StrLen(comment.get());
-    StrPtr joined(static_cast<char*>(MemAlloc(first + 2 + second + 1)));
-    std::memcpy(joined.get(), pending.get(), first);
-    joined.get()[first] = '\r';
-    joined.get()[first + 1] = '\r';
-    std::memcpy(joined.get() + first + 2, comment.get(), second + 1);
-    pending = std::move(joined);
+    if (m_has_pending)
+        m_pending.append("\r\r");
+    m_pending.append(text, length);
+    m_has_pending = true;
 }
 
 StrPtr Parse::take_pending_comment()
 {
-    if (m_document.trailing_comment)
-        return std::move(m_document.trailing_comment);
-    return StrPtr(StrDup(""));
+    StrPtr comment(StrDupN(m_pending.data(), m_pending.size()));
+    m_pending.clear();
+    m_has_pending = false;
+    return comment;
+}
+
+void Parse::finish_comments()
+{
+    if (m_has_pending)
+        m_document.trailing_comment = take_pending_comment();
 }
 
 BlockResult Parse::read_plain_text()
@@ -354,6 +388,10 @@ BlockResult Parse::read_image()
     const BlockResult pixels = read_image_pixels(*frame, interlaced);
     if (pixels != BlockResult::Ok)
         return pixels;
+    if (m_frames == kMostFrames || !within_budget(frame->encoded_length, std::uint64_t{m_frames} + 1))
+        return BlockResult::TooLarge;
+    m_held_bytes += frame->encoded_length;
+    ++m_frames;
     // The pending comment belongs to the image only once the image has been read whole.
     frame->comment = take_pending_comment();
     m_document.total_delay += frame->delay;
@@ -465,6 +503,7 @@ Document* load_gif_document(const char* path, int fd, ShowDocument show, Toleran
     DocumentPtr document(new_document());
     Parse parse(*document, file_name);
     bool loaded = window_ready && parse.read_logical_screen() && parse.read_blocks(tolerance);
+    parse.finish_comments();
     if (!document->leading_comment)
         document->leading_comment.reset(StrDup(""));
     if (!document->trailing_comment)
@@ -514,3 +553,5 @@ void set_document_presenter(DocumentPresenter presenter) { g_presenter = present
 void set_warning_ask(WarningAsk ask) { g_warning_ask = ask ? ask : &ask_warning_alert; }
 void set_canvas_pixel_limit(std::uint64_t pixels) { g_canvas_pixel_limit = pixels; }
 std::uint64_t canvas_pixel_limit() { return g_canvas_pixel_limit; }
+void set_document_memory_budget(std::uint64_t bytes) { g_memory_budget = bytes; }
+std::uint64_t document_memory_budget() { return g_memory_budget; }

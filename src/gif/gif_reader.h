@@ -35,3 +35,10 @@ void set_warning_ask(WarningAsk ask);
 // frame that would need more is treated as damage instead of exhausting memory.
 void set_canvas_pixel_limit(std::uint64_t pixels);
 std::uint64_t canvas_pixel_limit();
+
+// The most memory one document may take, in bytes (2 GiB by default): its canvases, the
+// snapshots of the composed screen and the frame encodings and comments. A file that needs
+// more is cut at the block that passes the budget, with the same message as a canvas that
+// is too large; everything before it is kept.
+void set_document_memory_budget(std::uint64_t bytes);
+std::uint64_t document_memory_budget();
