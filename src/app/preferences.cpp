@@ -20,6 +20,7 @@ constexpr int kCreatorText = 10;
 constexpr int kTemplateText = 106;
 constexpr int kSiblingTemplateText = 324;
 constexpr std::uint32_t kHeaderTextLimit = 254;  // bytes of one header text with its zero
+constexpr int kCannotReplaceText = 335, kCannotReplaceButton = 336;  // a failed save
 
 // The preference module's process-wide state.
 struct Preferences {
@@ -262,7 +263,13 @@ bool save_settings()
     const FileRef* target = p.primary.get();
     if (p.secondary && p.from_secondary && FileExists(p.secondary.get()))
         target = p.secondary.get();
-    return write_preference_file(target, settings());
+    if (write_preference_file(target, settings()))
+        return true;
+    // The old file is untouched; the user learns that the settings were not kept.
+    const StrPtr name(FileRefDisplayName(target));
+    const StrPtr text(FormatNew(app_string(kCannotReplaceText), name.get()));
+    reporter().alert(AlertKind::Stop, text.get(), app_string(kCannotReplaceButton));
+    return false;
 }
 
 bool settings_came_from_secondary() { return preferences().from_secondary; }
