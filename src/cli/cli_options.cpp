@@ -98,6 +98,10 @@ bool parse_option(const std::vector<std::string>& arguments, std::size_t* i, Cli
         options.allow_larger = true;
         return true;
     }
+    if (argument == "--keep-damaged") {
+        options.keep_damaged = true;
+        return true;
+    }
     if (argument == "--report") {
         options.report_only = true;
         return true;
@@ -231,6 +235,8 @@ const char* usage_text()
            "      --in-place             replace each input file (safely: the old file stays\n"
            "                             until the new one is completely written)\n"
            "      --allow-larger         also write results that are not smaller than the input\n"
+           "      --keep-damaged         also write files that were damaged (only what comes\n"
+           "                             before the damage is kept; by default they are skipped)\n"
            "      --report               only report the size a save would give; write nothing\n"
            "\n"
            "Optimization (defaults come from the desktop program's preference file):\n"

@@ -12,6 +12,8 @@ const char* status_name(FileStatus status)
         return "reported";
     case FileStatus::Skipped:
         return "skipped";
+    case FileStatus::Damaged:
+        return "damaged";
     case FileStatus::Failed:
         break;
     }
@@ -101,6 +103,9 @@ void print_result(const FileResult& result, bool quiet, std::string& out, std::s
     }
     if (result.status == FileStatus::Skipped && !quiet)
         err += result.path + ": not written (use --allow-larger to write it anyway)\n";
+    if (result.status == FileStatus::Damaged)
+        err += result.path + ": not written: the file is damaged and the result would keep only what comes "
+                             "before the damage (use --keep-damaged to write it anyway)\n";
 }
 
 namespace {
@@ -173,7 +178,7 @@ bool decode_result(const std::string& bytes, FileResult* result)
 {
     Reader in(bytes);
     std::uint32_t status = 0, low = 0, high = 0, has_sizes = 0, count = 0;
-    if (!in.text(&result->path) || !in.text(&result->output) || !in.u32(&status) || status > 3 ||
+    if (!in.text(&result->path) || !in.text(&result->output) || !in.u32(&status) || status > 4 ||
         !in.u32(&result->old_size) || !in.u32(&result->new_size) || !in.u32(&low) || !in.u32(&high) ||
         !in.u32(&has_sizes) || !in.u32(&count))
         return false;

@@ -7,7 +7,8 @@
 
 #include "cli/cli_reporter.h"
 
-enum class FileStatus : std::uint8_t { Written, Reported, Skipped, Failed };
+// Skipped: not smaller; Damaged: not written because the load lost part of the file.
+enum class FileStatus : std::uint8_t { Written, Reported, Skipped, Failed, Damaged };
 
 struct FileResult {
     std::string path;

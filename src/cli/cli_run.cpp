@@ -41,15 +41,29 @@ void report_unreadable(CliReporter& out, const std::string& path)
     out.alert(AlertKind::Stop, text.get(), app_string(kCannotReadButton));
 }
 
+// The worst warning of the last load: severity 3 means the file was damaged and the
+// document holds only what came before the damage.
+std::uint8_t g_worst_warning = 0;
+
+bool note_warning(std::uint8_t severity, const char* text, bool more_follow)
+{
+    if (severity > g_worst_warning)
+        g_worst_warning = severity;
+    return ask_warning_alert(severity, text, more_follow);
+}
+
 DocumentPtr load_file(const std::string& path, CliReporter& out)
 {
+    g_worst_warning = 0;
     const int fd = platform::file_open(path.c_str(), platform::FileAccess::Read);
     if (fd == platform::kNoFile) {
         report_unreadable(out, path);
         return nullptr;
     }
     out.set_answer(true);  // see every warning
+    set_warning_ask(note_warning);
     DocumentPtr document(load_gif_document(path.c_str(), fd, ShowDocument::No, Tolerance::Tolerant));
+    set_warning_ask(nullptr);
     platform::file_close(fd);
     return document;
 }
@@ -277,6 +291,13 @@ FileResult optimize_file(const CliOptions& options, const std::string& path, Cli
         return result;
     }
     SaveSummary summary;
+    if (g_worst_warning >= 3 && !options.report_only && !options.keep_damaged) {
+        // Writing would drop everything after the damage (with --in-place, from the only
+        // copy): leave the file alone unless asked.
+        result.status = FileStatus::Damaged;
+        result.messages = reporter.take_messages();
+        return result;
+    }
     if (options.report_only) {
         (void)save_document(*document, SaveMode::Report, &summary);
         result.status = FileStatus::Reported;

@@ -116,6 +116,30 @@ TEST_F(CliProgram, WritesASmallerFileBesideTheInput)
     EXPECT_TRUE(exists(folder + "/again.gif"));
 }
 
+TEST_F(CliProgram, DamagedFilesAreLeftAloneUnlessKeptOnPurpose)
+{
+    // The sample cut in the middle of its image data: the reader keeps the frames before the
+    // cut and warns. Writing that back would lose the rest of the animation.
+    const std::string whole = slurp(sample);
+    const std::string path = folder + "/cut.gif";
+    std::ofstream(path, std::ios::binary) << whole.substr(0, whole.size() / 2);
+    const std::string before = slurp(path);
+
+    Outcome in_place = run("--in-place cut.gif");
+    EXPECT_EQ(in_place.status, 1);
+    EXPECT_EQ(slurp(path), before) << "a damaged file must not be replaced";
+    EXPECT_NE(in_place.err.find("--keep-damaged"), std::string::npos) << in_place.err;
+
+    Outcome json = run("--json -o out.gif cut.gif");
+    EXPECT_EQ(json.status, 1);
+    EXPECT_NE(json.out.find("\"status\":\"damaged\""), std::string::npos) << json.out;
+    EXPECT_FALSE(exists(folder + "/out.gif"));
+
+    Outcome kept = run("--keep-damaged -o out.gif cut.gif");
+    EXPECT_EQ(kept.status, 0) << kept.err;
+    EXPECT_TRUE(exists(folder + "/out.gif"));
+}
+
 TEST_F(CliProgram, ReportWritesNothing)
 {
     Outcome result = run("--report sample.gif");
@@ -157,7 +181,7 @@ TEST_F(CliProgram, JsonFromWorkersInFileOrder)
         objects.push_back(line);
     ASSERT_EQ(objects.size(), 5u) << result.out;
     const char* paths[] = {"sample.gif", "broken.gif", "damaged.gif", "b.gif", "missing.gif"};
-    const char* statuses[] = {"written", "failed", "written", "written", "failed"};
+    const char* statuses[] = {"written", "failed", "damaged", "written", "failed"};
     for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(objects[i].rfind(std::string("{\"path\":\"") + paths[i] + "\"", 0), 0u) << objects[i];
         EXPECT_NE(objects[i].find(std::string("\"status\":\"") + statuses[i] + "\""), std::string::npos)
