@@ -81,8 +81,9 @@ void FrameworkEnd() {
     // The process exit reclaims everything else; the tasks and the windows go now so that
     // nothing runs after the end.
     TaskClearAll();
-    MenuBarInstall(nullptr);
+    MenusEnd();
     LanguageEnd();
+    WindowClassesEnd();
     platform::PlatformEnd();
     g_started = false;
 }

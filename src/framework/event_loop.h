@@ -37,6 +37,8 @@ void LoopWait(std::uint32_t milliseconds);
 // Starts Qt, the foundations, the window classes and the framework's subsystems. False
 // when the window system cannot be started.
 [[nodiscard]] bool FrameworkStart(int argc, char** argv, int show_state);
+// Drops the waiting tasks, frees the menu bars, frees the fonts and ends Qt with every
+// remaining window. Nothing of the framework may be used afterwards.
 void FrameworkEnd();
 bool FrameworkShuttingDown();
 

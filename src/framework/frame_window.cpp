@@ -109,10 +109,15 @@ void SetBuildString(int number, const char* text) {
 
 // ---- Window classes
 
-void RegisterWindowClasses() {
+void WindowClassesEnd() {
     for (WindowClass& c : g_classes)
         MemFree(c.name);
     g_classes.clear();
+    g_class_once = nullptr;
+}
+
+void RegisterWindowClasses() {
+    WindowClassesEnd();
     g_classes.push_back(WindowClass{StrDup("JChildWindow"), -1, true});
     const char* range = BuildString(102);
     const char* rest = nullptr;

@@ -109,6 +109,8 @@ void SetFrameworkViewHooks(const FrameworkViewHooks& hooks);
 // "JChildWindow", "JChildWindow-0" .. "JChildWindow-4" (from string resource 102), and
 // "JMainWindow". Registered by FrameworkStart.
 void RegisterWindowClasses();
+// Frees the class names (shutdown).
+void WindowClassesEnd();
 int WindowClassCount();
 const char* WindowClassName(int index);
 // The icon resource of a numbered document class (-1 for none).

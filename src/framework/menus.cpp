@@ -1,7 +1,9 @@
 #include "framework/menus.h"
 
 #include <bitset>
+#include <algorithm>
 #include <new>
+#include <vector>
 
 #include "foundation/formatter.h"
 #include "foundation/heap_string.h"
@@ -19,6 +21,7 @@ constexpr std::uint16_t kFirstId = 0x100, kEndId = 0xF000;
 std::bitset<65536> g_ids_in_use;
 int g_ids_count = 0;
 MenuBar* g_current = nullptr;
+std::vector<MenuBar*> g_bars;  // every bar alive, for the shutdown
 bool g_redraw = false;
 
 bool is_separator(const char* text) { return text != nullptr && text[0] == '-' && text[1] == 0; }
@@ -146,6 +149,7 @@ int MenuIdsInUse() { return g_ids_count; }
 MenuBar* MenuBarNew() {
     auto* bar = new (MemAlloc(sizeof(MenuBar))) MenuBar;
     bar->native = platform::NativeMenuNew();
+    g_bars.push_back(bar);
     return bar;
 }
 
@@ -165,6 +169,7 @@ void MenuBarFree(MenuBar* bar) {
         return;
     if (g_current == bar)
         MenuBarInstall(nullptr);
+    g_bars.erase(std::remove(g_bars.begin(), g_bars.end(), bar), g_bars.end());
     while (bar->menu_count > 0)
         MenuFree(bar->menus[bar->menu_count - 1]);
     MemFree(bar->menus);
@@ -173,6 +178,11 @@ void MenuBarFree(MenuBar* bar) {
 }
 
 MenuBar* CurrentMenuBar() { return g_current; }
+
+void MenusEnd() {
+    while (!g_bars.empty())
+        MenuBarFree(g_bars.back());
+}
 
 void MenuBarSetEnabled(MenuBar* bar, bool enabled) {
     if (bar == nullptr || bar->enabled == enabled)

@@ -55,6 +55,8 @@ MenuBar* MenuBarNew();
 void MenuBarInstall(MenuBar* bar);
 void MenuBarFree(MenuBar* bar);
 MenuBar* CurrentMenuBar();
+// Frees every bar still alive with its menus and items (shutdown, before Qt ends).
+void MenusEnd();
 void MenuBarSetEnabled(MenuBar* bar, bool enabled);
 
 // A menu appended to the bar (or free standing when bar is null); texts are copied.

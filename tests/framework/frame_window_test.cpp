@@ -16,6 +16,7 @@ namespace {
 
 class FrameWindows : public ::testing::Test {
 protected:
+    static void TearDownTestSuite() { WindowClassesEnd(); }
     void SetUp() override {
         ASSERT_TRUE(StartTestFramework());
         if (WindowClassCount() == 0)
@@ -174,8 +175,10 @@ TEST_F(FrameWindows, ClosingTheMainWindowAsksTheQuitSlot) {
     platform::Message close;
     close.window = MainWindowInfo().window;
     close.type = platform::MessageType::close;
+    ASSERT_NE(close.window, nullptr);
     platform::PostMessage(close);
-    PumpAll();
+    for (int i = 0; i < 1000 && g_quits == 0; ++i)
+        PumpStep(nullptr, false, nullptr);
     EXPECT_EQ(g_quits, 1);
     EXPECT_TRUE(platform::WindowIsAlive(MainWindowInfo().window));
     EXPECT_TRUE(LoopRunning());

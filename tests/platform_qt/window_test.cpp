@@ -18,6 +18,8 @@ namespace {
 
 class PlatformWindows : public ::testing::Test {
 protected:
+    // Qt (and the font configuration it loads) goes down with the suite.
+    static void TearDownTestSuite() { PlatformEnd(); }
     static void SetUpTestSuite() {
         static int argc = 1;
         static char name[] = "window_test";

@@ -46,11 +46,10 @@ constexpr std::uint8_t shift = 0x2, shortcut = 0x4, control = 0x8, alt = 0x10,
 enum class MessageType : std::uint16_t {
     none,
     paint,          // generated when the queue is empty and the window has an update region
-    key_down,       // key, modifiers, repeat, character
+    key_down,       // key, modifiers, repeat, character (Unicode, 0 for keys without one)
     key_up,
     sys_key_down,   // a key with Alt held (or F10), as the system reports it
     sys_key_up,
-    character,      // character (Unicode), modifiers, repeat
     mouse_down,     // point (client), modifiers, button, clicks (2 = double click)
     mouse_up,
     mouse_move,
@@ -88,7 +87,7 @@ struct Message {
     MessageType type = MessageType::none;
     std::uint32_t value = 0;      // command id, scroll code, activation state, exit code
     std::uint16_t key = 0;        // key messages: virtual key code
-    std::uint32_t character = 0;  // key_down and character: the key's Unicode character
+    std::uint32_t character = 0;  // key_down: the Unicode character of the key
     std::uint8_t modifiers = 0;   // shift, control, alt bits
     std::uint16_t repeat = 1;     // key messages
     MouseButton button = MouseButton::none;

@@ -84,6 +84,9 @@ void WindowSetBounds(Window* window, const Rect& outer) {
             window->sub->setFixedSize(r.size());
         window->sub->setGeometry(r);
     } else {
+        // Windows without a sizing frame keep the size the program gives them.
+        if (!(window->style & window_style::resizable))
+            window->outer->setFixedSize(r.size());
         window->outer->setGeometry(r);
     }
     SettleLayout(window);
