@@ -7,7 +7,7 @@ packages=(
   cmake g++ ninja-build pkg-config
   libgtest-dev zlib1g-dev          # tests, text resources
   qt6-base-dev                     # desktop program
-  libgif-dev python3-pil gifsicle  # independent decoders the tests compare against
+  libgif-dev python3-pil gifsicle imagemagick  # independent decoders the tests compare against
   fonts-dejavu-core                # a font for offscreen rendering
 )
 if [ "${1:-}" = "--fuzz" ]; then
