@@ -61,7 +61,7 @@ private:
     std::size_t m_count = 0;
 };
 
-// The specification of one directive: the characters between its type letter and its
+// The field text of one directive: the characters between its type letter and its
 // closing '%', read left to right.
 struct Spec {
     const char* at;
