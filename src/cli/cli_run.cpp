@@ -41,20 +41,21 @@ void report_unreadable(CliReporter& out, const std::string& path)
     out.alert(AlertKind::Stop, text.get(), app_string(kCannotReadButton));
 }
 
-// The worst warning of the last load: severity 3 means the file was damaged and the
-// document holds only what came before the damage.
-std::uint8_t g_worst_warning = 0;
+// Whether the last load met damage (a warning of severity 3): the document then holds only
+// what came before it. Trailing codes (2) and data after the end (4) lose nothing.
+constexpr std::uint8_t kDamageSeverity = 3;
+bool g_damaged = false;
 
 bool note_warning(std::uint8_t severity, const char* text, bool more_follow)
 {
-    if (severity > g_worst_warning)
-        g_worst_warning = severity;
+    if (severity == kDamageSeverity)
+        g_damaged = true;
     return ask_warning_alert(severity, text, more_follow);
 }
 
 DocumentPtr load_file(const std::string& path, CliReporter& out)
 {
-    g_worst_warning = 0;
+    g_damaged = false;
     const int fd = platform::file_open(path.c_str(), platform::FileAccess::Read);
     if (fd == platform::kNoFile) {
         report_unreadable(out, path);
@@ -291,7 +292,7 @@ FileResult optimize_file(const CliOptions& options, const std::string& path, Cli
         return result;
     }
     SaveSummary summary;
-    if (g_worst_warning >= 3 && !options.report_only && !options.keep_damaged) {
+    if (g_damaged && !options.report_only && !options.keep_damaged) {
         // Writing would drop everything after the damage (with --in-place, from the only
         // copy): leave the file alone unless asked.
         result.status = FileStatus::Damaged;

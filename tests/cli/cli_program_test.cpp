@@ -138,6 +138,12 @@ TEST_F(CliProgram, DamagedFilesAreLeftAloneUnlessKeptOnPurpose)
     Outcome kept = run("--keep-damaged -o out.gif cut.gif");
     EXPECT_EQ(kept.status, 0) << kept.err;
     EXPECT_TRUE(exists(folder + "/out.gif"));
+
+    // Bytes after the end of the file lose nothing: only a warning, and the file is written.
+    std::ofstream(folder + "/tail.gif", std::ios::binary) << whole << "extra bytes";
+    Outcome tail = run("-o tail.opt.gif tail.gif");
+    EXPECT_EQ(tail.status, 0) << tail.err;
+    EXPECT_TRUE(exists(folder + "/tail.opt.gif"));
 }
 
 TEST_F(CliProgram, ReportWritesNothing)
