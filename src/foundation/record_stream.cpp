@@ -334,8 +334,15 @@ bool close_record_stream(RecordStream& stream)
     return ok;
 }
 
-bool record_byte(RecordStream& stream, std::uint16_t tag, std::uint8_t& value, std::uint8_t default_value)
+namespace {
+
+// The four modes of a fixed-size field: its payload is N big-endian bytes that `encode`
+// writes from the value and `decode` reads back into it.
+template <std::size_t N, typename T, typename Encode, typename Decode>
+bool record_fixed(RecordStream& stream, std::uint16_t tag, std::uint8_t type, T& value, const T& default_value,
+                  Encode encode, Decode decode)
 {
+    std::uint8_t payload[N];
     switch (stream.mode) {
     case RecordMode::Initialise:
         return true;
@@ -343,76 +350,54 @@ bool record_byte(RecordStream& stream, std::uint16_t tag, std::uint8_t& value, s
         value = default_value;
         return true;
     case RecordMode::Read:
-        return read_payload(stream, tag, kRecordByte, &value, 1);
+        if (!read_payload(stream, tag, type, payload, N))
+            return false;
+        decode(payload, value);
+        return true;
     default:
-        return put_record(stream, tag, kRecordByte, &value, 1);
+        encode(payload, value);
+        return put_record(stream, tag, type, payload, N);
     }
+}
+
+}  // namespace
+
+bool record_byte(RecordStream& stream, std::uint16_t tag, std::uint8_t& value, std::uint8_t default_value)
+{
+    return record_fixed<1>(
+        stream, tag, kRecordByte, value, default_value, [](std::uint8_t* p, std::uint8_t v) { p[0] = v; },
+        [](const std::uint8_t* p, std::uint8_t& v) { v = p[0]; });
 }
 
 bool record_u16(RecordStream& stream, std::uint16_t tag, std::uint16_t& value, std::uint16_t default_value)
 {
-    std::uint8_t payload[2];
-    switch (stream.mode) {
-    case RecordMode::Initialise:
-        return true;
-    case RecordMode::Defaults:
-        value = default_value;
-        return true;
-    case RecordMode::Read:
-        if (!read_payload(stream, tag, kRecordU16, payload, 2))
-            return false;
-        value = get_u16(payload);
-        return true;
-    default:
-        put_u16(payload, value);
-        return put_record(stream, tag, kRecordU16, payload, 2);
-    }
+    return record_fixed<2>(
+        stream, tag, kRecordU16, value, default_value, [](std::uint8_t* p, std::uint16_t v) { put_u16(p, v); },
+        [](const std::uint8_t* p, std::uint16_t& v) { v = get_u16(p); });
 }
 
 bool record_u32(RecordStream& stream, std::uint16_t tag, std::uint32_t& value, std::uint32_t default_value)
 {
-    std::uint8_t payload[4];
-    switch (stream.mode) {
-    case RecordMode::Initialise:
-        return true;
-    case RecordMode::Defaults:
-        value = default_value;
-        return true;
-    case RecordMode::Read:
-        if (!read_payload(stream, tag, kRecordU32, payload, 4))
-            return false;
-        value = get_u32(payload);
-        return true;
-    default:
-        put_u32(payload, value);
-        return put_record(stream, tag, kRecordU32, payload, 4);
-    }
+    return record_fixed<4>(
+        stream, tag, kRecordU32, value, default_value, [](std::uint8_t* p, std::uint32_t v) { put_u32(p, v); },
+        [](const std::uint8_t* p, std::uint32_t& v) { v = get_u32(p); });
 }
 
 bool record_rect(RecordStream& stream, std::uint16_t tag, RecordRect& value, const RecordRect& default_value)
 {
-    std::uint8_t payload[8];
-    switch (stream.mode) {
-    case RecordMode::Initialise:
-        return true;
-    case RecordMode::Defaults:
-        value = default_value;
-        return true;
-    case RecordMode::Read:
-        if (!read_payload(stream, tag, kRecordRect, payload, 8))
-            return false;
-        value.a = static_cast<std::int16_t>(get_u16(payload));
-        value.b = static_cast<std::int16_t>(get_u16(payload + 2));
-        value.c = static_cast<std::int16_t>(get_u16(payload + 4));
-        value.d = static_cast<std::int16_t>(get_u16(payload + 6));
-        return true;
-    default:
-        put_u16(payload, static_cast<std::uint16_t>(value.a));
-        put_u16(payload + 2, static_cast<std::uint16_t>(value.b));
-        put_u16(payload + 4, static_cast<std::uint16_t>(value.c));
-        put_u16(payload + 6, static_cast<std::uint16_t>(value.d));
-        return put_record(stream, tag, kRecordRect, payload, 8);
-    }
+    return record_fixed<8>(
+        stream, tag, kRecordRect, value, default_value,
+        [](std::uint8_t* p, const RecordRect& v) {
+            const std::int16_t sides[4] = {v.a, v.b, v.c, v.d};
+            for (int i = 0; i < 4; ++i)
+                put_u16(p + 2 * i, static_cast<std::uint16_t>(sides[i]));
+        },
+        [](const std::uint8_t* p, RecordRect& v) {
+            v.a = static_cast<std::int16_t>(get_u16(p));
+            v.b = static_cast<std::int16_t>(get_u16(p + 2));
+            v.c = static_cast<std::int16_t>(get_u16(p + 4));
+            v.d = static_cast<std::int16_t>(get_u16(p + 6));
+        });
 }
 
 bool record_text(RecordStream& stream, std::uint16_t tag, char*& value, const char* default_value)
