@@ -35,6 +35,9 @@ namespace {
 // Everything the engine needs once per process: the formatter, the settings record and its
 // defaults, and smaller limits than a user's so that one input stays fast. The limits are
 // the reader's own mechanism; they do not hide a fault, they only bound the work per input.
+// The screen may still pass 65535 pixels (so products that overflow 16 bits are reached);
+// the budget bounds frames times screen pixels near 128 million, a second or two under the
+// sanitizers.
 void start_once()
 {
     static bool started = false;
@@ -43,8 +46,8 @@ void start_once()
     started = true;
     FormatterStart();
     initialise_settings();
-    set_canvas_pixel_limit(std::uint64_t{1} << 20);
-    set_document_memory_budget(std::uint64_t{64} << 20);
+    set_canvas_pixel_limit(std::uint64_t{1} << 17);
+    set_document_memory_budget(std::uint64_t{16} << 20);
     set_language_file_end_hook([] {});
 }
 

@@ -10,6 +10,8 @@ namespace {
 
 constexpr std::size_t kCheckSize = 8;
 constexpr std::size_t kLengthSize = 4;
+// What the unpacker sets aside before the stream shows it needs more (doubled as it fills).
+constexpr std::uint32_t kFirstRoom = 64u * 1024u;
 
 std::uint32_t read_u32_be(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
@@ -91,16 +93,30 @@ bool unpack_text_resource(const std::uint8_t* data, std::size_t size, bool add_t
     std::uint32_t length = read_u32_be(plain.data());
     if (length > kMaxUnpackedLength)
         return false;
-    std::vector<std::uint8_t> unpacked(length + (add_terminator ? 1u : 0u) + 1u);  // + 1: never empty
+    // The output grows as the stream fills it, so that a few damaged bytes claiming a large
+    // length cost what they really inflate to, not the length they claim.
+    const std::size_t extra = (add_terminator ? 1u : 0u) + 1u;  // + 1: never empty
+    std::uint32_t room = length < kFirstRoom ? length : kFirstRoom;
+    std::vector<std::uint8_t> unpacked(room + extra);
 
     z_stream stream{};
     stream.next_in = plain.data() + kLengthSize;
     stream.avail_in = static_cast<uInt>(plain.size() - kLengthSize);
     stream.next_out = unpacked.data();
-    stream.avail_out = length;
+    stream.avail_out = room;
     if (inflateInit(&stream) != Z_OK)
         return false;
-    int result = inflate(&stream, Z_FINISH);
+    int result = Z_OK;
+    for (;;) {
+        result = inflate(&stream, Z_FINISH);
+        // Ended, damaged, out of input, or more output than the length allows: done.
+        if ((result != Z_OK && result != Z_BUF_ERROR) || stream.avail_out != 0 || room == length)
+            break;
+        room = length - room < room ? length : room * 2;
+        unpacked.resize(room + extra);
+        stream.next_out = unpacked.data() + stream.total_out;
+        stream.avail_out = room - static_cast<std::uint32_t>(stream.total_out);
+    }
     bool complete = result == Z_STREAM_END && stream.total_out == length;
     if (inflateEnd(&stream) != Z_OK || !complete)
         return false;

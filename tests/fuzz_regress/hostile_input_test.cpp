@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +25,7 @@
 #include "app/report.h"
 #include "app/settings.h"
 #include "app/string_tables.h"
+#include "app/text_resource.h"
 #include "foundation/file_ref.h"
 #include "foundation/formatter.h"
 #include "gif/gif_file_support.h"
@@ -448,3 +450,102 @@ TEST_F(HostileInput, FailedPreferenceSaveKeepsTheOldFileAndTellsTheUser)
 }
 
 }  // namespace
+
+namespace {
+
+// The bytes behind their check value (64-bit FNV-1a, written out here by hand).
+std::vector<std::uint8_t> with_check_value(const std::vector<std::uint8_t>& rest)
+{
+    std::uint64_t check = 0xCBF29CE484222325ull;
+    for (std::uint8_t byte : rest)
+        check = (check ^ byte) * 0x100000001B3ull;
+    std::vector<std::uint8_t> resource;
+    for (int shift = 56; shift >= 0; shift -= 8)
+        resource.push_back(static_cast<std::uint8_t>(check >> shift));
+    resource.insert(resource.end(), rest.begin(), rest.end());
+    return resource;
+}
+
+// A text resource made here with zlib, whose length field may claim another length than the payload really has.
+std::vector<std::uint8_t> text_resource(const std::vector<std::uint8_t>& payload, std::uint32_t claimed)
+{
+    uLongf packed_size = compressBound(static_cast<uLong>(payload.size()));
+    std::vector<std::uint8_t> packed(packed_size);
+    EXPECT_EQ(compress2(packed.data(), &packed_size, payload.data(), static_cast<uLong>(payload.size()), 6), Z_OK);
+    std::vector<std::uint8_t> rest = {static_cast<std::uint8_t>(claimed >> 24), static_cast<std::uint8_t>(claimed >> 16),
+                                      static_cast<std::uint8_t>(claimed >> 8), static_cast<std::uint8_t>(claimed)};
+    rest.insert(rest.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(packed_size));
+    return with_check_value(rest);
+}
+
+// Bytes that do not compress to nothing: a slow pattern with a little noise.
+std::vector<std::uint8_t> payload_of(std::size_t size)
+{
+    std::vector<std::uint8_t> payload(size);
+    std::uint32_t state = 12345;
+    for (std::size_t i = 0; i < size; ++i) {
+        state = state * 1103515245u + 12345u;
+        payload[i] = static_cast<std::uint8_t>((i / 7) ^ ((state >> 16) & 3));
+    }
+    return payload;
+}
+
+}  // namespace
+
+// The unpacker sets aside only what the stream really delivers, growing as it fills; the
+// length field must still match the stream exactly, on both sides of every growth step.
+TEST(HostileTextResource, LengthMustMatchWhatTheStreamHolds)
+{
+    struct Case {
+        const char* what;
+        std::size_t real;
+        std::uint32_t claimed;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"empty", 0, 0, true},
+        {"small", 100, 100, true},
+        {"exactly the first room", 65536, 65536, true},
+        {"one past the first room", 65537, 65537, true},
+        {"several growth steps", 300000, 300000, true},
+        {"a few bytes claiming the largest length", 10, kMaxUnpackedLength, false},
+        {"past the largest length", 10, kMaxUnpackedLength + 1, false},
+        {"claims one byte more", 300000, 300001, false},
+        {"claims one byte less", 300000, 299999, false},
+        {"claims less than the first room", 100000, 50000, false},
+        {"claims nothing, holds something", 10, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<std::uint8_t> payload = payload_of(c.real);
+        const std::vector<std::uint8_t> resource = text_resource(payload, c.claimed);
+        for (bool terminator : {false, true}) {
+            std::vector<std::uint8_t> out = {0xEE};
+            EXPECT_EQ(unpack_text_resource(resource.data(), resource.size(), terminator, out), c.accepted);
+            if (!c.accepted) {
+                EXPECT_EQ(out, std::vector<std::uint8_t>{0xEE}) << "a refused resource leaves out untouched";
+                continue;
+            }
+            std::vector<std::uint8_t> expected = payload;
+            if (terminator)
+                expected.push_back(0);
+            EXPECT_EQ(out, expected);
+        }
+    }
+}
+
+// A stream cut short at any point is refused, wherever the output buffer stood.
+TEST(HostileTextResource, CutStreamsAreRefused)
+{
+    const std::vector<std::uint8_t> payload = payload_of(200000);
+    const std::vector<std::uint8_t> whole = text_resource(payload, 200000);
+    for (std::size_t keep : {std::size_t{13}, whole.size() / 4, whole.size() / 2, whole.size() - 1}) {
+        SCOPED_TRACE(keep);
+        // Cut the stream, then fix the check value so that only the stream is wrong.
+        const std::vector<std::uint8_t> cut =
+            with_check_value(std::vector<std::uint8_t>(whole.begin() + 8, whole.begin() + static_cast<std::ptrdiff_t>(keep)));
+        std::vector<std::uint8_t> out;
+        EXPECT_FALSE(unpack_text_resource(cut.data(), cut.size(), false, out));
+        EXPECT_TRUE(out.empty());
+    }
+}
