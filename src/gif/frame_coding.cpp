@@ -79,11 +79,22 @@ void write_image(OutputBuffer& output, PixelSource& source, bool interlaced, con
 }
 
 MemPtr<std::uint8_t> encode_source(PixelSource& source, std::uint16_t palette_size, EndCode end_code,
-                                   std::uint32_t& length)
+                                   std::uint32_t& length, std::uint32_t give_up_at)
 {
     OutputBuffer& output = codec_state().output;
     output.reset();
-    append_image_data(output, source, minimum_code_size_for(palette_size), end_code);
+    const std::uint8_t minimum_code_size = minimum_code_size_for(palette_size);
+    output.append_byte(minimum_code_size);
+    // The terminator still follows the codes: the limit applies to the finished length.
+    const bool limited = give_up_at != LzwEncoder::kNoLimit;
+    const std::uint32_t codes_limit = limited ? (give_up_at ? give_up_at - 1 : 0) : give_up_at;
+    if (!codec_state().encoder.lzw_encode(source, output, minimum_code_size + 1, source.pixel_count(), end_code,
+                                          codes_limit) ||
+        (limited && output.total() + 1 >= give_up_at)) {
+        length = 0;
+        return nullptr;
+    }
+    output.append_byte(0);
     length = output.total();
     return output.finish();
 }

@@ -77,8 +77,10 @@ void encode_frame_into(Frame& frame, const Canvas& canvas, bool interlaced, std:
 void encode_frame_rows(Frame& frame, RowProducer producer, void* context, bool interlaced,
                        std::uint16_t palette_size, EndCode end_code);
 // Any source: resets the process-wide output buffer, encodes, and returns the finished block.
+// With a limit, an encoding whose length would reach it is abandoned part way: the result is
+// then null (length 0), as such an encoding is of no use to a caller looking for a shorter one.
 MemPtr<std::uint8_t> encode_source(PixelSource& source, std::uint16_t palette_size, EndCode end_code,
-                                   std::uint32_t& length);
+                                   std::uint32_t& length, std::uint32_t give_up_at = LzwEncoder::kNoLimit);
 // The end-code rule of the end-code saving setting.
 EndCode end_code_from_settings();
 

@@ -18,8 +18,9 @@ static_assert((255 << kHashShift) < 4096 && 4096 <= kHashSize, "the first slot n
 // bytes, with the code width that follows the encoder's next free code.
 class CodePacker {
 public:
-    CodePacker(OutputBuffer& output, int initial_width)
+    CodePacker(OutputBuffer& output, int initial_width, std::uint32_t give_up_at)
         : m_output(output),
+          m_give_up_at(give_up_at),
           m_initial_width(initial_width),
           m_width(initial_width),
           m_largest((1 << initial_width) - 1)
@@ -28,6 +29,8 @@ public:
 
     int width() const { return m_width; }
     std::uint32_t bits_held() const { return m_bits; }
+    // The output has reached the total at which the caller gives up on this encoding.
+    bool given_up() const { return m_output.total() >= m_give_up_at; }
 
     void emit(int code, int next_free, bool& clear_flag)
     {
@@ -75,6 +78,7 @@ private:
     }
 
     OutputBuffer& m_output;
+    std::uint32_t m_give_up_at;
     int m_initial_width;
     int m_width;
     int m_largest;
@@ -194,10 +198,10 @@ LzwEncoder::LzwEncoder()
     std::memset(m_codes.get(), 0, sizeof(std::uint16_t) * kHashSize);
 }
 
-void LzwEncoder::lzw_encode(PixelSource& source, OutputBuffer& output, int initial_width,
-                            std::uint32_t pixel_count, EndCode end_code)
+bool LzwEncoder::lzw_encode(PixelSource& source, OutputBuffer& output, int initial_width, std::uint32_t pixel_count,
+                            EndCode end_code, std::uint32_t give_up_at)
 {
-    CodePacker packer(output, initial_width);
+    CodePacker packer(output, initial_width, give_up_at);
     EncodeTables tables{m_hash.get(), m_codes.get(), 1 << (initial_width - 1), 0, false};
     tables.next_free = tables.clear_code + 2;
     const int end = tables.clear_code + 1;
@@ -208,7 +212,7 @@ void LzwEncoder::lzw_encode(PixelSource& source, OutputBuffer& output, int initi
         // No pixels: the end code alone.
         packer.emit(end, tables.next_free, tables.clear_flag);
         packer.flush();
-        return;
+        return !packer.given_up();
     }
     tables.clear();
     packer.emit(tables.clear_code, tables.next_free, tables.clear_flag);
@@ -227,6 +231,10 @@ void LzwEncoder::lzw_encode(PixelSource& source, OutputBuffer& output, int initi
         encode_run(row + x, row + x + run, prefix, tables, packer);
         remaining -= run;
         x += run;
+        // Checked once a row: output only grows, so an encoding that has reached the limit
+        // cannot come out below it.
+        if (packer.given_up())
+            return false;
     }
 
     packer.emit(prefix, tables.next_free, tables.clear_flag);
@@ -236,4 +244,5 @@ void LzwEncoder::lzw_encode(PixelSource& source, OutputBuffer& output, int initi
     if (end_code == EndCode::Always || end_fits)
         packer.emit(end, tables.next_free, tables.clear_flag);
     packer.flush();
+    return !packer.given_up();
 }

@@ -53,8 +53,15 @@ public:
     // Encodes pixel_count pixels of the source with codes starting at initial_width bits
     // (minimum code size + 1, 3 to 9) and appends the sub-blocks (not the minimum code size
     // byte, not the terminator) to the output.
-    void lzw_encode(PixelSource& source, OutputBuffer& output, int initial_width,
-                    std::uint32_t pixel_count, EndCode end_code);
+    //
+    // A caller that only wants the encoding when it is shorter than one it already has gives
+    // the output total at which it loses interest: once the output holds that many bytes the
+    // encoding stops early and false is returned (the output then holds a partial encoding).
+    // Without a limit, or when it is never reached, the whole encoding is written and the
+    // result is true.
+    static constexpr std::uint32_t kNoLimit = 0xFFFFFFFFu;
+    bool lzw_encode(PixelSource& source, OutputBuffer& output, int initial_width, std::uint32_t pixel_count,
+                    EndCode end_code, std::uint32_t give_up_at = kNoLimit);
 
 private:
     MemPtr<std::int32_t> m_hash;    // 5003 keys, -1 for empty

@@ -306,20 +306,24 @@ struct Encoding {
     std::uint32_t length = 0;
 };
 
-Encoding encode_mode(Substitution& s, const ScreenRect& rect, bool interlaced, std::uint16_t colour_count)
+// An encoding whose length would reach give_up_at is abandoned (null data): the candidates
+// only ever replace the kept encoding when they are shorter.
+Encoding encode_mode(Substitution& s, const ScreenRect& rect, bool interlaced, std::uint16_t colour_count,
+                     std::uint32_t give_up_at = LzwEncoder::kNoLimit)
 {
     ProducedPixelSource source(rect, interlaced, produce_row, &s);
     Encoding result;
-    result.data = encode_source(source, colour_count, end_code_from_settings(), result.length);
+    result.data = encode_source(source, colour_count, end_code_from_settings(), result.length, give_up_at);
     return result;
 }
 
 // Encodes the frame rectangle of the canvas pixel for pixel, without substitution.
-Encoding encode_straight(const Canvas& canvas, const Frame& frame, std::uint16_t colour_count)
+Encoding encode_straight(const Canvas& canvas, const Frame& frame, std::uint16_t colour_count,
+                         std::uint32_t give_up_at = LzwEncoder::kNoLimit)
 {
     CanvasPixelSource source(canvas, frame.rect, frame.interlaced != 0);
     Encoding result;
-    result.data = encode_source(source, colour_count, end_code_from_settings(), result.length);
+    result.data = encode_source(source, colour_count, end_code_from_settings(), result.length, give_up_at);
     return result;
 }
 
@@ -368,8 +372,9 @@ void optimize_frame(Document& document, Canvases& canvases, Frame& frame, bool f
         holds_empty_pixel(canvases.after, box))
         return;
     frame.transparent = 0;
-    Encoding straight = encode_straight(canvases.after, frame, colours_needed(palette_size, frame));
-    if (straight.length <= frame.encoded_length)
+    Encoding straight =
+        encode_straight(canvases.after, frame, colours_needed(palette_size, frame), frame.encoded_length + 1);
+    if (straight.data && straight.length <= frame.encoded_length)
         frame_set_encoding(frame, std::move(straight.data), straight.length);
     else
         frame.transparent = 1;
@@ -485,8 +490,10 @@ SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& aft
         if (repeated[i])
             continue;
         s.mode = modes[i];
-        Encoding candidate = encode_mode(s, frame.rect, interlaced, colour_count);
-        if (i == 0 || candidate.length < kept.length) {
+        const bool first = !kept.data;
+        Encoding candidate = encode_mode(s, frame.rect, interlaced, colour_count,
+                                         first ? LzwEncoder::kNoLimit : kept.length);
+        if (first || (candidate.data && candidate.length < kept.length)) {
             kept = std::move(candidate);
             kept_mode = modes[i];
         }
