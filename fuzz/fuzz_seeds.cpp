@@ -187,12 +187,17 @@ int preference_seeds(const std::string& folder)
 
 int language_seeds(const std::string& folder)
 {
-    // Byte 0 chooses the language: odd Japanese, even Swedish.
+    // Byte 0 chooses the language (bits 0-1): Swedish, Japanese, single-byte, Korean.
     const char* const files[] = {
         "\x00g0 Noll\ng1 Ett\n+\\nmore\nm0 Arkiv\nj0 \\'e\\:u\\0101\ngw2 tv\\aa\ngm3 ignored\ng3 tre\n",
         "\x01g0 \\x82\\xa0\nm0 menu\r\ng1 text\n",
         "\x00# comment\no0 \\~n\nw0 window\nw1 \\\\ back\n",
         "\x00g0text\n",
+        // Shift_JIS: a two-byte character whose second byte is a backslash, half-width
+        // katakana, a lead byte cut off at the end of the line.
+        "\x01g0 \x83\x5c\xb1\xb2 \\n\x82\xa0\ng1 \x82\n+\x83\x41\n",
+        "\x02g0 \xc1\xe1\\n\xf0\nl0 \\\\x\n",
+        "\x03g0 \xa1\xb0\xc7\xd1\xa1\xb1\nr0 \xa1\xa1\\n\n",
     };
     int count = 0;
     int number = 0;

@@ -224,8 +224,10 @@ int language_file(const std::uint8_t* data, std::size_t size)
     start_once();
     if (size < 1)
         return 0;
-    // Swedish (Western letters) or Japanese (double-byte script).
-    const int language = (data[0] & 1) ? 9 : 13;
+    // Bits 0-1: Swedish (Western letters), Japanese (double-byte with single-byte katakana),
+    // the single-byte non-Western script, or Korean (double-byte, full-width quotes).
+    static const int kLanguages[] = {13, 9, 12, 6};
+    const int language = kLanguages[data[0] & 3];
     const std::string path = scratch_folder() + "/fuzz.language";
     if (!write_scratch(path, data + 1, size - 1))
         return 0;

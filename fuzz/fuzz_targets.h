@@ -17,8 +17,8 @@ int gif_roundtrip(const std::uint8_t* data, std::size_t size);
 int lzw_decode(const std::uint8_t* data, std::size_t size);
 // The preference file reader; a file it accepts is written back and must read again.
 int preference_file(const std::uint8_t* data, std::size_t size);
-// The language file reader. Byte 0 chooses the language (a Western or a double-byte one);
-// the rest is the file.
+// The language file reader. Byte 0 chooses the language (a Western, a single-byte
+// non-Western or one of two double-byte ones); the rest is the file.
 int language_file(const std::uint8_t* data, std::size_t size);
 // The string table unpacker. Byte 0 chooses: the table decoder on the rest, the resource
 // unpacker on the rest with a correct check value in front, the unpacker on the raw rest,

@@ -83,8 +83,10 @@ for target in "${targets[@]}"; do
   # larger seeds are cut to this length when read, which still tries their damaged endings.
   max_len=4096
   [ "$target" = gif_roundtrip ] && max_len=16384
+  dictionary=()
+  [ -f "$root/fuzz/$target.dict" ] && dictionary=(-dict="$root/fuzz/$target.dict")
   echo "== $target: $seconds s"
-  "$build/fuzz/fuzz_$target" "$corpus" "$seeds" \
+  "$build/fuzz/fuzz_$target" "$corpus" "$seeds" "${dictionary[@]}" \
     -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -max_len="$max_len" \
     -print_final_stats=1 -artifact_prefix="$findings/" 2>&1 | tee "$build/$target.log" |
     grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)|ERROR|SUMMARY|stat::|Test unit written' || true
