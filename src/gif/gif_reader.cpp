@@ -38,8 +38,9 @@ WarningAsk g_warning_ask = &ask_warning_alert;
 std::uint64_t g_canvas_pixel_limit = std::uint64_t{1} << 28;
 std::uint64_t g_memory_budget = std::uint64_t{2} << 30;
 
-// Screen-sized canvases that a load and the save after it hold at the same time.
-constexpr std::uint64_t kCanvasCopies = 4;
+// Screen-sized canvases that a load and the save after it hold at the same time, and the
+// decoder's image of one frame.
+constexpr std::uint64_t kCanvasCopies = 5;
 // Frame lists count in 16 bits.
 constexpr std::uint32_t kMostFrames = 65535;
 

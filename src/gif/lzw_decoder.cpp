@@ -11,10 +11,24 @@ namespace {
 constexpr int kMaxWidth = 12;
 constexpr int kEndOfData = -1;  // a zero-length sub-block where data was needed
 constexpr int kReadError = -2;  // the source ended inside a sub-block or its length byte
-// The longest string: every entry above the first free code chained, the first byte of the
-// previous string for a code equal to the next free slot, and the final byte. Entries always
-// point to lower codes, so no string can be longer and the stack cannot overflow.
-constexpr int kStackSize = LzwDecoder::kTableSize + 2;
+// Each entry is one byte longer than an earlier code's string, so no string is longer than
+// the table: the image keeps this much room behind its last pixel, and the last string of
+// an image may run into it without a check on every byte.
+constexpr std::size_t kImageSlack = LzwDecoder::kTableSize + 16;
+
+// Copies a string of the image to the place after it. The string lies wholly before that
+// place and the image has room behind its end, so a short one is moved as one 16-byte block
+// (bytes past its end are overwritten later).
+inline void copy_run(std::uint8_t* to, const std::uint8_t* from, std::uint32_t length)
+{
+    if (length <= 16) {
+        std::uint8_t block[16];
+        std::memcpy(block, from, 16);
+        std::memcpy(to, block, 16);
+    } else {
+        std::memcpy(to, from, length);
+    }
+}
 
 // Codes least significant bit first, from the chain of data sub-blocks.
 class CodeReader {
@@ -64,11 +78,11 @@ private:
     std::uint32_t m_bits = 0;
 };
 
-// Where decoded rows go. Pixels collect in the row buffer and reach the canvas only as whole
-// rows, so a stream that breaks off mid-row leaves the canvas with complete rows only.
+// Where decoded rows go. Pixels collect in the decoder's image and reach the canvas only as
+// whole rows, so a stream that breaks off mid-row leaves the canvas with complete rows only.
 class RowWriter {
 public:
-    RowWriter(const DecodeTarget& target, std::uint8_t* row_buffer)
+    explicit RowWriter(const DecodeTarget& target)
         : m_canvas(*target.canvas),
           m_left(target.rect.left),
           m_top(target.rect.top),
@@ -77,33 +91,31 @@ public:
           m_width(static_cast<std::uint32_t>(target.rect.width())),
           m_interlaced(target.interlaced),
           m_aware(target.transparent_aware == TransparentAware::Yes),
-          m_transparent(target.transparent_index),
-          m_row_buffer(row_buffer)
+          m_transparent(target.transparent_index)
     {
     }
 
-    // The row buffer holds a complete row.
-    void row_done()
+    // The next complete row, in stream order.
+    void row_done(const std::uint8_t* pixels)
     {
         if (!m_done && m_row < m_bottom) {
             std::uint8_t* out = m_canvas.row(m_row) + m_left;
             if (m_aware)
-                copy_opaque_pixels(out);
+                copy_opaque_pixels(pixels, out);
             else
-                std::memcpy(out, m_row_buffer, m_width);
+                std::memcpy(out, pixels, m_width);
         }
         advance();
     }
 
 private:
-    void copy_opaque_pixels(std::uint8_t* out) const
+    void copy_opaque_pixels(const std::uint8_t* in, std::uint8_t* out) const
     {
-        const std::uint8_t* in = m_row_buffer;
         const std::uint8_t transparent = m_transparent;
-        for (std::uint32_t x = 0; x < m_width; ++x) {
-            if (in[x] != transparent)
-                out[x] = in[x];
-        }
+        // Every pixel is written, transparent ones with what was there: a form the compiler
+        // turns into whole-vector blends.
+        for (std::uint32_t x = 0; x < m_width; ++x)
+            out[x] = in[x] != transparent ? in[x] : out[x];
     }
 
     void advance()
@@ -137,20 +149,20 @@ private:
     bool m_interlaced;
     bool m_aware;
     std::uint8_t m_transparent;
-    std::uint8_t* m_row_buffer;
     int m_step = 8;
     int m_next_step = 8;
     bool m_done = false;
 };
 
-// The string table of one image: what every code stands for, and the code width that
-// follows the table's growth.
+// The string table of one image and the code width that follows its growth. Every string
+// is a run of pixels already in the image, so expanding a code copies that run. The entry
+// made after each code is the previous code's string and the first byte of this one, and in
+// the image the two follow each other: the new entry is the previous run, one byte longer.
 class StringTable {
 public:
-    StringTable(std::uint16_t* prefix, std::uint8_t* suffix, std::uint8_t* stack, int minimum_size)
-        : m_prefix(prefix),
-          m_suffix(suffix),
-          m_stack(stack),
+    StringTable(std::uint32_t* start, std::uint16_t* length, int minimum_size)
+        : m_start(start),
+          m_length(length),
           m_minimum_size(minimum_size),
           m_clear_code(1 << minimum_size),
           m_first_free(m_clear_code + 2)
@@ -160,7 +172,6 @@ public:
 
     int width() const { return m_width; }
     int clear_code() const { return m_clear_code; }
-    std::uint8_t* stack() const { return m_stack; }
 
     void reset()
     {
@@ -170,55 +181,60 @@ public:
     }
 
     // The first code after a clear code must be a root; it stands for itself (codes of a
-    // 9-bit minimum size keep their low 8 bits). Returns the stack top, or null.
-    std::uint8_t* start(int code)
+    // 9-bit minimum size keep their low 8 bits). Writes it at image[at] and returns its
+    // length, or 0 for any other code.
+    std::uint32_t start(int code, std::uint8_t* image, std::uint32_t at)
     {
         if (code >= m_first_free)
-            return nullptr;
-        m_first_byte = static_cast<std::uint8_t>(code);
-        m_previous = code;
-        m_stack[0] = m_first_byte;
-        return m_stack + 1;
+            return 0;
+        image[at] = static_cast<std::uint8_t>(code);
+        remember(code, at, 1);
+        return 1;
     }
 
-    // Pushes the string of the code, last byte first, and defines the next entry. Returns
-    // the stack top, or null for a code the table does not know yet. The end code is not
+    // Writes the string of the code at image[at], defines the next entry and returns the
+    // string's length, or 0 for a code the table does not know yet. The end code is not
     // special here: it stands for the one-byte string of its value.
-    std::uint8_t* expand(int code)
+    std::uint32_t expand(int code, std::uint8_t* image, std::uint32_t at)
     {
         // Data must start with a clear code; a code beyond the next free slot is unknown.
         if (m_previous < 0 || code > m_next_free)
-            return nullptr;
-        std::uint8_t* top = m_stack;
-        int current = code;
-        if (code == m_next_free) {
+            return 0;
+        std::uint32_t length = 1;
+        if (code < m_first_free) {
+            image[at] = static_cast<std::uint8_t>(code);
+        } else if (code < m_next_free) {
+            length = m_length[code];
+            copy_run(image + at, image + m_start[code], length);
+        } else {
             // The string about to be defined: the previous string plus its own first byte.
-            *top++ = m_first_byte;
-            current = m_previous;
+            length = m_previous_length + 1;
+            copy_run(image + at, image + m_previous_start, m_previous_length);
+            image[at + m_previous_length] = image[m_previous_start];
         }
-        while (current >= m_first_free) {
-            *top++ = m_suffix[current];
-            current = m_prefix[current];
-        }
-        m_first_byte = static_cast<std::uint8_t>(current);
-        *top++ = m_first_byte;
         if (m_next_free < m_width_limit) {
-            m_prefix[m_next_free] = static_cast<std::uint16_t>(m_previous);
-            m_suffix[m_next_free] = m_first_byte;
+            m_start[m_next_free] = m_previous_start;
+            m_length[m_next_free] = static_cast<std::uint16_t>(m_previous_length + 1);
             ++m_next_free;
         }
         if (m_next_free >= m_width_limit && m_width < kMaxWidth) {
             m_width_limit <<= 1;
             ++m_width;
         }
-        m_previous = code;
-        return top;
+        remember(code, at, length);
+        return length;
     }
 
 private:
-    std::uint16_t* const m_prefix;
-    std::uint8_t* const m_suffix;
-    std::uint8_t* const m_stack;
+    void remember(int code, std::uint32_t at, std::uint32_t length)
+    {
+        m_previous = code;
+        m_previous_start = at;
+        m_previous_length = length;
+    }
+
+    std::uint32_t* const m_start;
+    std::uint16_t* const m_length;
     const int m_minimum_size;
     const int m_clear_code;
     const int m_first_free;
@@ -226,7 +242,8 @@ private:
     int m_width_limit = 0;
     int m_next_free = 0;
     int m_previous = -1;  // none until the first clear code
-    std::uint8_t m_first_byte = 0;
+    std::uint32_t m_previous_start = 0;
+    std::uint32_t m_previous_length = 0;
 };
 
 // After the last row: the end code and the terminator, nothing, or codes that are skipped.
@@ -261,12 +278,22 @@ DecodeResult finish_image(CodeReader& reader, InputWindow& input, StringTable& t
 }  // namespace
 
 LzwDecoder::LzwDecoder()
-    : m_prefix(static_cast<std::uint16_t*>(MemAlloc(sizeof(std::uint16_t) * kTableSize))),
-      m_suffix(static_cast<std::uint8_t*>(MemAlloc(kTableSize))),
-      m_stack(static_cast<std::uint8_t*>(MemAlloc(kStackSize)))
+    : m_start(static_cast<std::uint32_t*>(MemAlloc(sizeof(std::uint32_t) * kTableSize))),
+      m_length(static_cast<std::uint16_t*>(MemAlloc(sizeof(std::uint16_t) * kTableSize)))
 {
-    std::memset(m_prefix.get(), 0, sizeof(std::uint16_t) * kTableSize);
-    std::memset(m_suffix.get(), 0, kTableSize);
+    std::memset(m_start.get(), 0, sizeof(std::uint32_t) * kTableSize);
+    std::memset(m_length.get(), 0, sizeof(std::uint16_t) * kTableSize);
+}
+
+std::uint8_t* LzwDecoder::image_for(std::size_t pixels)
+{
+    const std::size_t needed = pixels + kImageSlack;
+    if (needed > m_image_capacity) {
+        m_image.reset();
+        m_image.reset(static_cast<std::uint8_t*>(MemAlloc(needed)));
+        m_image_capacity = needed;
+    }
+    return m_image.get();
 }
 
 DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
@@ -278,48 +305,51 @@ DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
     std::uint8_t minimum_size = 0;
     if (!input.read_byte(minimum_size) || minimum_size < 2 || minimum_size > 9)
         return DecodeResult::Failed;
-    StringTable table(m_prefix.get(), m_suffix.get(), m_stack.get(), minimum_size);
+    StringTable table(m_start.get(), m_length.get(), minimum_size);
     CodeReader reader(input);
 
+    // The rectangle lies inside the canvas, so the image is never larger than the canvas.
     const std::uint32_t row_width = static_cast<std::uint32_t>(target.rect.width());
     std::uint32_t rows_left = row_width ? static_cast<std::uint32_t>(target.rect.height()) : 0;
-    MemPtr<std::uint8_t> row_buffer(static_cast<std::uint8_t*>(MemAlloc(row_width ? row_width : 1)));
-    RowWriter writer(target, row_buffer.get());
-    std::uint8_t* const row = row_buffer.get();
-    std::uint8_t* const stack = table.stack();
-    std::uint32_t filled = 0;
+    std::uint8_t* const image = image_for(std::size_t{row_width} * rows_left);
+    struct ImageRelease {
+        LzwDecoder& decoder;
+        ~ImageRelease()
+        {
+            if (decoder.m_image_capacity > kKeptImageBytes) {
+                decoder.m_image.reset();
+                decoder.m_image_capacity = 0;
+            }
+        }
+    } release{*this};
+    RowWriter writer(target);
+    std::uint32_t filled = 0;    // pixels decoded so far, the last string's tail included
+    std::uint32_t row_start = 0;  // where the next row to hand on begins
 
     while (rows_left) {
         int code = reader.read(table.width());
         if (code < 0)
             return DecodeResult::Failed;
-        std::uint8_t* top = nullptr;
+        std::uint32_t length = 0;
         if (code == table.clear_code()) {
             table.reset();
             do {
                 code = reader.read(table.width());
             } while (code == table.clear_code());
             if (code >= 0)
-                top = table.start(code);
+                length = table.start(code, image, filled);
         } else {
-            top = table.expand(code);
+            length = table.expand(code, image, filled);
         }
-        if (!top)
+        if (!length)
             return DecodeResult::Failed;
-        // Pop the string (last byte first on the stack) into the row buffer; every full row
-        // goes to the canvas. Bytes beyond the last row are dropped.
-        while (top != stack) {
-            std::uint32_t count = std::min<std::uint32_t>(static_cast<std::uint32_t>(top - stack), row_width - filled);
-            std::uint8_t* out = row + filled;
-            for (std::uint32_t i = 0; i < count; ++i)
-                out[i] = *--top;
-            filled += count;
-            if (filled == row_width) {
-                writer.row_done();
-                filled = 0;
-                if (--rows_left == 0)
-                    break;
-            }
+        // Every full row goes to the canvas; bytes beyond the last row are dropped.
+        filled += length;
+        while (filled - row_start >= row_width) {
+            writer.row_done(image + row_start);
+            row_start += row_width;
+            if (--rows_left == 0)
+                break;
         }
     }
     return finish_image(reader, input, table);

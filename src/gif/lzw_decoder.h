@@ -36,9 +36,17 @@ public:
     [[nodiscard]] DecodeResult decode(InputWindow& input, const DecodeTarget& target);
 
 private:
-    MemPtr<std::uint16_t> m_prefix;  // 4096 entries
-    MemPtr<std::uint8_t> m_suffix;   // 4096 entries
-    MemPtr<std::uint8_t> m_stack;    // 4096 entries and room for the string's first byte
+    // Room for the pixels of a rectangle of this many, grown as needed; the block is kept
+    // between images unless it is larger than kKeptImageBytes.
+    std::uint8_t* image_for(std::size_t pixels);
+    static constexpr std::size_t kKeptImageBytes = std::size_t{64} << 20;
+
+    // Every string in the table is a run of pixels already decoded: where it starts in the
+    // image and how long it is.
+    MemPtr<std::uint32_t> m_start;   // 4096 entries
+    MemPtr<std::uint16_t> m_length;  // 4096 entries
+    MemPtr<std::uint8_t> m_image;
+    std::size_t m_image_capacity = 0;
 };
 
 // Decodes one image into the canvas at the frame's rectangle, through the process-wide
