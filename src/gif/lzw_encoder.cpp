@@ -123,61 +123,69 @@ const std::uint8_t* PixelSource::next_row()
 
 namespace {
 
+constexpr std::uint32_t kEmptySlot = 0xFFFFFFFFu;
+constexpr int kCodeBits = 12;
+constexpr std::uint32_t kCodeMask = (1u << kCodeBits) - 1;
+
+// Whether the slot holds the key (an empty slot holds none: its bits would read as the
+// largest key).
+inline bool holds(std::uint32_t entry, std::uint32_t key) { return (entry >> kCodeBits) == key && entry != kEmptySlot; }
+
 // Looks for the key in the hash table, from its first slot on; on return the slot is where
-// the key was found or, when it was not, where it is to be stored. A slot holding 0 ends the
-// search like an empty one, as the table has always done.
-inline bool find_key(const std::int32_t* hash, std::int32_t key, int& slot)
+// the key was found or, when it was not, where it is to be stored. A slot holding key 0
+// ends the search like an empty one once the probing has begun, as the table has always
+// done.
+inline bool find_key(const std::uint32_t* table, std::uint32_t key, int& slot, int& code)
 {
-    std::int32_t held = hash[slot];
-    if (held == key)
+    std::uint32_t entry = table[slot];
+    if (holds(entry, key)) {
+        code = static_cast<int>(entry & kCodeMask);
         return true;
-    if (held < 0)
+    }
+    if (entry == kEmptySlot)
         return false;
     const int step = slot == 0 ? 1 : kHashSize - slot;
     do {
         slot -= step;
         if (slot < 0)
             slot += kHashSize;
-        held = hash[slot];
-        if (held == key)
+        entry = table[slot];
+        if (holds(entry, key)) {
+            code = static_cast<int>(entry & kCodeMask);
             return true;
-    } while (held > 0);
+        }
+    } while (entry > kCodeMask && entry != kEmptySlot);  // a key above 0
     return false;
 }
 
 // The string table of one encoding: the hash of (pixel, prefix) keys and their codes.
 struct EncodeTables {
-    std::int32_t* hash;
-    std::uint16_t* codes;
+    std::uint32_t* table;
     int clear_code;
     int next_free;
     bool clear_flag;
 
-    void clear() { std::memset(hash, 0xFF, sizeof(std::int32_t) * kHashSize); }
+    void clear() { std::memset(table, 0xFF, sizeof(std::uint32_t) * kHashSize); }
 };
 
 // Feeds a run of pixels to the encoder; the prefix is the code of the string so far.
 void encode_run(const std::uint8_t* pixel, const std::uint8_t* stop, int& prefix_in_out, EncodeTables& tables,
                 CodePacker& packer)
 {
-    std::int32_t* const hash = tables.hash;
-    std::uint16_t* const codes = tables.codes;
+    std::uint32_t* const table = tables.table;
     int prefix = prefix_in_out;
     for (; pixel != stop; ++pixel) {
         const int c = *pixel;
-        const std::int32_t key = (c << 12) + prefix;
+        const std::uint32_t key = static_cast<std::uint32_t>((c << 12) + prefix);
         // (c shl 4) and the prefix are both below 4096, so their exclusive or is already
         // below the table size and the modulo changes nothing.
         int slot = (c << kHashShift) ^ prefix;
-        if (find_key(hash, key, slot)) {
-            prefix = codes[slot];
+        if (find_key(table, key, slot, prefix))
             continue;
-        }
         packer.emit(prefix, tables.next_free, tables.clear_flag);
         prefix = c;
         if (tables.next_free < kMaxCodes) {
-            hash[slot] = key;
-            codes[slot] = static_cast<std::uint16_t>(tables.next_free++);
+            table[slot] = key << kCodeBits | static_cast<std::uint32_t>(tables.next_free++);
         } else {
             // The table is full: start again with a clear code.
             tables.clear();
@@ -191,18 +199,16 @@ void encode_run(const std::uint8_t* pixel, const std::uint8_t* stop, int& prefix
 
 }  // namespace
 
-LzwEncoder::LzwEncoder()
-    : m_hash(static_cast<std::int32_t*>(MemAlloc(sizeof(std::int32_t) * kHashSize))),
-      m_codes(static_cast<std::uint16_t*>(MemAlloc(sizeof(std::uint16_t) * kHashSize)))
+LzwEncoder::LzwEncoder() : m_table(static_cast<std::uint32_t*>(MemAlloc(sizeof(std::uint32_t) * kHashSize)))
 {
-    std::memset(m_codes.get(), 0, sizeof(std::uint16_t) * kHashSize);
+    std::memset(m_table.get(), 0xFF, sizeof(std::uint32_t) * kHashSize);
 }
 
 bool LzwEncoder::lzw_encode(PixelSource& source, OutputBuffer& output, int initial_width, std::uint32_t pixel_count,
                             EndCode end_code, std::uint32_t give_up_at)
 {
     CodePacker packer(output, initial_width, give_up_at);
-    EncodeTables tables{m_hash.get(), m_codes.get(), 1 << (initial_width - 1), 0, false};
+    EncodeTables tables{m_table.get(), 1 << (initial_width - 1), 0, false};
     tables.next_free = tables.clear_code + 2;
     const int end = tables.clear_code + 1;
 

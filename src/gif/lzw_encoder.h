@@ -64,6 +64,7 @@ public:
                     EndCode end_code, std::uint32_t give_up_at = kNoLimit);
 
 private:
-    MemPtr<std::int32_t> m_hash;    // 5003 keys, -1 for empty
-    MemPtr<std::uint16_t> m_codes;  // 5003 codes, beside the keys
+    // 5003 slots, each a 20-bit key (pixel shl 12 + prefix) above its 12-bit code, all ones
+    // when empty: one load finds both, which is what the encoder waits on for every pixel.
+    MemPtr<std::uint32_t> m_table;
 };
