@@ -105,6 +105,34 @@ TEST(LzwDecoder, ResultsAndPixelsOfSmallStreams)
     }
 }
 
+TEST(LzwDecoder, TheLastStringMayRunPastTheLastPixel)
+{
+    // 2 x 1, minimum size 2: clear 4, 1, then 6 (the entry being defined: "1 1") gives three
+    // pixels for two places; the third is dropped and the end code still follows.
+    Decoded got = decode(codes(2, {{4, 3}, {1, 3}, {6, 3}, {5, 3}}), 2, 1, rect_of(2, 1));
+    EXPECT_EQ(got.result, DecodeResult::Complete);
+    EXPECT_EQ(got.pixels, (std::vector<std::uint8_t>{1, 1}));
+
+    // One colour over a 50 x 4 frame: after the first pixel every code is the entry being
+    // defined, one pixel longer than the one before (2, 3, ... 20 pixels), so strings pass
+    // 16 pixels, cross rows, and the last one ends 10 pixels past the frame.
+    const int width = 50, height = 4, total = width * height;
+    CodeStream stream;
+    stream.add(4, 3);
+    stream.add(2, 3);
+    int decoded = 1, next_free = 6, code_width = 3;
+    for (int length = 2; decoded < total; ++length) {
+        stream.add(next_free, code_width);
+        decoded += length;
+        if (++next_free == (1 << code_width) && code_width < 12)
+            ++code_width;
+    }
+    stream.add(5, code_width);
+    Decoded runs = decode(stream.image_data(2), width, height, rect_of(width, height));
+    EXPECT_EQ(runs.result, DecodeResult::Complete);
+    EXPECT_EQ(runs.pixels, std::vector<std::uint8_t>(total, 2));
+}
+
 TEST(LzwDecoder, WritesOnlyInsideTheFrameRectangle)
 {
     // A 2 x 2 frame at top 1, left 1 of a 4 x 3 canvas: pixels 1 2 / 3 0.

@@ -395,3 +395,44 @@ TEST(FrameCoding, WriteImageGivesDescriptorTableAndData)
     EXPECT_EQ(got[10], 3);
     set_header_table_bits(2);
 }
+
+TEST(FrameCoding, AnEncodingThatCannotComeOutShorterIsAbandoned)
+{
+    // A caller after an encoding shorter than `limit` bytes gets the whole encoding when it is,
+    // and nothing (no bytes, length 0) as soon as it cannot be.
+    std::uint32_t state = 5;
+    std::vector<std::uint8_t> noise(64 * 40);
+    for (auto& pixel : noise) {
+        state = state * 1664525u + 1013904223u;
+        pixel = static_cast<std::uint8_t>(state >> 24);
+    }
+    struct Image {
+        int width, height;
+        std::vector<std::uint8_t> pixels;
+        std::uint16_t colours;
+    };
+    const Image images[] = {{64, 40, noise, 256}, {1, 1, {3}, 4}, {5, 2, {1, 1, 1, 1, 1, 1, 1, 1, 1, 2}, 4}};
+    for (const Image& image : images) {
+        const Bytes whole = reference_image_data(image.pixels, minimum_code_size_for(image.colours), true);
+        const auto length = static_cast<std::uint32_t>(whole.size());
+        const struct {
+            std::uint32_t limit;
+            bool kept;
+        } cases[] = {{LzwEncoder::kNoLimit, true}, {length + 1, true}, {length + 300, true}, {length, false},
+                     {length - 1, false}, {length / 2, false}, {1, false}, {0, false}};
+        for (const auto& c : cases) {
+            Canvas canvas = canvas_of(image.width, image.height, image.pixels);
+            CanvasPixelSource source(canvas, {0, 0, static_cast<std::int16_t>(image.height),
+                                              static_cast<std::int16_t>(image.width)}, false);
+            std::uint32_t got_length = 99;
+            MemPtr<std::uint8_t> got = encode_source(source, image.colours, EndCode::Always, got_length, c.limit);
+            if (c.kept) {
+                ASSERT_TRUE(got) << image.width << "x" << image.height << " limit " << c.limit;
+                EXPECT_EQ(Bytes(got.get(), got.get() + got_length), whole) << "limit " << c.limit;
+            } else {
+                EXPECT_FALSE(got) << image.width << "x" << image.height << " limit " << c.limit;
+                EXPECT_EQ(got_length, 0u);
+            }
+        }
+    }
+}
