@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,6 +18,7 @@
 #include "foundation/file_ref.h"
 #include "foundation/formatter.h"
 #include "foundation/heap_string.h"
+#include "foundation/list.h"
 #include "gif/codec_state.h"
 #include "gif/frame_coding.h"
 #include "gif/gif_reader.h"
@@ -139,6 +141,47 @@ void vary_settings(std::size_t size)
     record.rule_value = static_cast<std::uint16_t>((size >> 4) % 7);
 }
 
+// What the animation shows, one hash per frame: the screen after the frame is drawn, in
+// colours of the document's palette (pixels never drawn apart from every colour), the
+// transparent index leaving pixels alone and disposal 2 emptying the frame's rectangle.
+// Empty when a frame's encoding does not decode completely.
+std::vector<std::uint64_t> shown_screens(const Document& document)
+{
+    constexpr std::uint32_t kEmpty = 0xFF000000u;
+    const int width = document.screen_width;
+    const int height = document.screen_height;
+    std::vector<std::uint32_t> screen(static_cast<std::size_t>(width) * height, kEmpty);
+    Canvas scratch;
+    canvas_resize(scratch, document.screen_width, document.screen_height, 0);
+    const std::uint8_t* palette = document.palette.get();
+    std::vector<std::uint64_t> hashes;
+    for (ListNode* node = document.frames->first; node; node = node->next) {
+        const Frame& frame = *ListPointer<Frame>(node->value);
+        const int top = std::max<int>(frame.rect.top, 0), bottom = std::min<int>(frame.rect.bottom, height);
+        const int left = std::max<int>(frame.rect.left, 0), right = std::min<int>(frame.rect.right, width);
+        if (decode_frame_onto(scratch, frame, TransparentAware::No) != DecodeResult::Complete)
+            return {};
+        for (int y = top; y < bottom; ++y) {
+            for (int x = left; x < right; ++x) {
+                const std::uint8_t index = scratch.row(y)[x];
+                if (frame.transparent && index == frame.transparent_index)
+                    continue;
+                const std::uint8_t* rgb = palette + index * 3;
+                screen[static_cast<std::size_t>(y) * width + x] = std::uint32_t{rgb[0]} << 16 | rgb[1] << 8 | rgb[2];
+            }
+        }
+        std::uint64_t hash = 0xCBF29CE484222325ull;
+        for (std::uint32_t pixel : screen)
+            hash = (hash ^ pixel) * 0x100000001B3ull;
+        hashes.push_back(hash);
+        if (frame.disposal == 2)
+            for (int y = top; y < bottom; ++y)
+                std::fill(screen.begin() + static_cast<std::ptrdiff_t>(y) * width + left,
+                          screen.begin() + static_cast<std::ptrdiff_t>(y) * width + right, kEmpty);
+    }
+    return hashes;
+}
+
 }  // namespace
 
 int gif_roundtrip(const std::uint8_t* data, std::size_t size)
@@ -149,6 +192,7 @@ int gif_roundtrip(const std::uint8_t* data, std::size_t size)
     if (!document)
         return 0;
     const std::int32_t frames = document->frame_count;
+    const std::vector<std::uint64_t> shown = shown_screens(*document);
     const std::uint32_t length = write_gif_to_buffer(*document, "fuzz.gif");
     const std::vector<std::uint8_t> written = output_bytes();
     if (written.size() != length)
@@ -159,6 +203,9 @@ int gif_roundtrip(const std::uint8_t* data, std::size_t size)
         broken("the written file does not load");
     if (again->frame_count != frames)
         broken("the written file has another frame count");
+    const std::vector<std::uint64_t> shown_again = shown_screens(*again);
+    if (!shown.empty() && shown_again != shown)
+        broken("the written file shows other screens");
     return 0;
 }
 

@@ -10,7 +10,8 @@
 namespace fuzz {
 
 // Loads the bytes as a GIF file (reader, normalisation), saves the document to memory
-// (optimizer, writer) and loads that output again: it must load strictly with as many frames.
+// (optimizer, writer) and loads that output again: it must load strictly with as many frames
+// and show the same screens, colour for colour, after every frame.
 int gif_roundtrip(const std::uint8_t* data, std::size_t size);
 // The LZW decoder alone. Bytes 0-3 choose the canvas, the frame rectangle, interlacing and
 // transparency; the rest is image data (minimum code size byte, sub-blocks).
