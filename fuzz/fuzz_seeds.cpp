@@ -1,5 +1,6 @@
 // Seed inputs for the fuzz targets: small files each target's parser accepts, so that the
 // fuzzer starts from the interesting paths instead of finding every header by chance.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -208,24 +209,27 @@ int language_seeds(const std::string& folder)
     return count;
 }
 
+// The target's input: a selector byte, then the bytes it works on.
+Bytes with_selector(std::uint8_t selector, const std::uint8_t* begin, const std::uint8_t* end)
+{
+    Bytes input(static_cast<std::size_t>(end - begin) + 1);
+    input[0] = selector;
+    std::copy(begin, end, input.begin() + 1);
+    return input;
+}
+
 int string_table_seeds(const std::string& folder)
 {
     const Bytes table = encode_string_table({"", "Quillon", "two\rlines", std::string(300, 'x')});
-    int count = 0;
-    Bytes plain = {0};
-    plain.insert(plain.end(), table.begin(), table.end());
-    count += save(folder, "table.bin", plain);
+    const std::uint8_t* table_end = table.data() + table.size();
     // Mode 1 puts the check value in front itself: the seed is the resource without it.
     const Bytes resource = pack_text_resource(table.data(), table.size());
-    Bytes checked = {1};
-    checked.insert(checked.end(), resource.begin() + 8, resource.end());
-    count += save(folder, "resource.bin", checked);
-    Bytes raw = {2};
-    raw.insert(raw.end(), resource.begin(), resource.end());
-    count += save(folder, "raw_resource.bin", raw);
-    Bytes repack = {3};
-    repack.insert(repack.end(), table.begin(), table.end());
-    count += save(folder, "repack.bin", repack);
+    const std::uint8_t* resource_end = resource.data() + resource.size();
+    int count = 0;
+    count += save(folder, "table.bin", with_selector(0, table.data(), table_end));
+    count += save(folder, "resource.bin", with_selector(1, resource.data() + 8, resource_end));
+    count += save(folder, "raw_resource.bin", with_selector(2, resource.data(), resource_end));
+    count += save(folder, "repack.bin", with_selector(3, table.data(), table_end));
     return count;
 }
 
