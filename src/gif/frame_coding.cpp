@@ -86,11 +86,10 @@ MemPtr<std::uint8_t> encode_source(PixelSource& source, std::uint16_t palette_si
     const std::uint8_t minimum_code_size = minimum_code_size_for(palette_size);
     output.append_byte(minimum_code_size);
     // The terminator still follows the codes: the limit applies to the finished length.
-    const bool limited = give_up_at != LzwEncoder::kNoLimit;
-    const std::uint32_t codes_limit = limited ? (give_up_at ? give_up_at - 1 : 0) : give_up_at;
+    const std::uint32_t codes_limit =
+        give_up_at == LzwEncoder::kNoLimit ? give_up_at : (give_up_at ? give_up_at - 1 : 0);
     if (!codec_state().encoder.lzw_encode(source, output, minimum_code_size + 1, source.pixel_count(), end_code,
-                                          codes_limit) ||
-        (limited && output.total() + 1 >= give_up_at)) {
+                                          codes_limit)) {
         length = 0;
         return nullptr;
     }
