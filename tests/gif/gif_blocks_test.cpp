@@ -35,16 +35,7 @@ Bytes frame_block_frame(const Bytes& middle)
     return gif.bytes();
 }
 
-class GifBlocks : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        start_engine_for_tests();
-        record_warnings();
-    }
-    TempFolder folder;
-    RecordingReporter reporter;
-};
+class GifBlocks : public GifFileTest {};
 
 // An image written without a local table uses the bits of the header written before it as
 // its minimum code size, and at least 2.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "app/document.h"
 #include "app/report.h"
 
@@ -94,5 +96,18 @@ DocumentPtr load_bytes(const TempFolder& folder, const Bytes& bytes, const std::
 DocumentPtr load_path(const std::string& path, bool tolerant = true);
 // Starts what the engine needs once (formatter, texts).
 void start_engine_for_tests();
+
+// The set-up of the reader and writer tests: the engine started, warnings recorded, a
+// scratch folder, and a reporter that records what the user is told.
+class GifFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        start_engine_for_tests();
+        record_warnings();
+    }
+    TempFolder folder;
+    RecordingReporter reporter;
+};
 
 }  // namespace gif_file_test

@@ -41,16 +41,7 @@ int warnings_of_severity(int severity)
     return count;
 }
 
-class GifReader : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        start_engine_for_tests();
-        record_warnings();
-    }
-    TempFolder folder;
-    RecordingReporter reporter;
-};
+class GifReader : public GifFileTest {};
 
 TEST_F(GifReader, RefusesUnknownSignatures)
 {

@@ -87,13 +87,8 @@ std::string comment_text(const Block& block)
     return text;
 }
 
-class GifWriter : public ::testing::Test {
+class GifWriter : public GifFileTest {
 protected:
-    void SetUp() override
-    {
-        start_engine_for_tests();
-        record_warnings();
-    }
     void TearDown() override
     {
         set_save_fault_for_testing(SaveFault::None);
@@ -104,8 +99,6 @@ protected:
         EXPECT_NE(document, nullptr);
         return document;
     }
-    TempFolder folder;
-    RecordingReporter reporter;
 };
 
 TEST_F(GifWriter, TwoColoursGiveAOneBitTableAndCodeSizeTwo)

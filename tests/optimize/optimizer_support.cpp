@@ -137,3 +137,16 @@ OptimizationSettingsGuard::~OptimizationSettingsGuard()
     std::memcpy(settings().options, m_options, sizeof(m_options));
     settings().rule_value = m_rule;
 }
+
+void set_colour(std::uint8_t* palette, int index, std::uint32_t rgb)
+{
+    palette[index * 3] = static_cast<std::uint8_t>(rgb >> 16);
+    palette[index * 3 + 1] = static_cast<std::uint8_t>(rgb >> 8);
+    palette[index * 3 + 2] = static_cast<std::uint8_t>(rgb);
+}
+
+std::uint32_t colour_of(const std::uint8_t* palette, int index)
+{
+    return static_cast<std::uint32_t>(palette[index * 3]) << 16 | static_cast<std::uint32_t>(palette[index * 3 + 1]) << 8 |
+           palette[index * 3 + 2];
+}

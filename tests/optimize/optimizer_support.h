@@ -45,3 +45,6 @@ private:
     std::uint16_t m_rule;
 };
 ScreenRect rect_of(int top, int left, int bottom, int right);
+// A palette entry as 0xRRGGBB, written and read.
+void set_colour(std::uint8_t* palette, int index, std::uint32_t rgb);
+std::uint32_t colour_of(const std::uint8_t* palette, int index);

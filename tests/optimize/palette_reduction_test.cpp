@@ -12,19 +12,6 @@
 
 namespace {
 
-void set_colour(std::uint8_t* palette, int index, std::uint32_t rgb)
-{
-    palette[index * 3] = static_cast<std::uint8_t>(rgb >> 16);
-    palette[index * 3 + 1] = static_cast<std::uint8_t>(rgb >> 8);
-    palette[index * 3 + 2] = static_cast<std::uint8_t>(rgb);
-}
-
-std::uint32_t colour_of(const std::uint8_t* palette, int index)
-{
-    return static_cast<std::uint32_t>(palette[index * 3]) << 16 | static_cast<std::uint32_t>(palette[index * 3 + 1]) << 8 |
-           palette[index * 3 + 2];
-}
-
 MemPtr<std::uint8_t> local_table(std::initializer_list<std::uint32_t> colours, int entries)
 {
     MemPtr<std::uint8_t> table(static_cast<std::uint8_t*>(MemAlloc(static_cast<std::size_t>(entries) * 3)));
