@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "app/document.h"
+#include "document/document.h"
 #include "app/preferences.h"
 #include "app/settings.h"
 #include "app/text_resource.h"
 #include "foundation/file_ref.h"
 #include "foundation/heap_string.h"
 #include "fuzz/fuzz_targets.h"
-#include "gif/frame_coding.h"
+#include "codec/frame_coding.h"
 
 namespace fuzz {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/document.h"
+#include "document/document.h"
 #include "app/language_file.h"
 #include "app/preferences.h"
 #include "app/settings.h"
@@ -19,8 +19,8 @@
 #include "foundation/formatter.h"
 #include "foundation/heap_string.h"
 #include "foundation/list.h"
-#include "gif/codec_state.h"
-#include "gif/frame_coding.h"
+#include "codec/codec_state.h"
+#include "codec/frame_coding.h"
 #include "gif/gif_reader.h"
 #include "gif/gif_writer.h"
 

@@ -14,8 +14,8 @@
 
 #include <gif_lib.h>
 
-#include "gif/codec_state.h"
-#include "gif/frame_coding.h"
+#include "codec/codec_state.h"
+#include "codec/frame_coding.h"
 
 namespace {
 

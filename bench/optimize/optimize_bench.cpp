@@ -2,7 +2,7 @@
 // --save, the whole in-memory save) on a fresh copy of the document, and reports megapixels
 // per second. "Screen pixels" are frames x logical screen: the canvases the pass composes
 // and compares; "frame pixels" are the areas of the rectangles before the pass.
-#include "app/document.h"
+#include "document/document.h"
 #include "gif/gif_reader.h"
 #include "gif/gif_writer.h"
 #include "app/settings.h"

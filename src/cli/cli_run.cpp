@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/document.h"
+#include "document/document.h"
 #include "app/preferences.h"
 #include "app/settings.h"
 #include "app/string_tables.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/report.h"
-#include "gif/frame_coding.h"
+#include "codec/frame_coding.h"
 #include "optimize/palette_reduction.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/document.h"
+#include "document/document.h"
 
 // `units` is the progress the caller reserved for each of the three phases.
 void normalise_document(Document& document, std::uint32_t units);

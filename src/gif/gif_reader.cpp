@@ -6,8 +6,8 @@
 #include "app/report.h"
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
-#include "gif/codec_state.h"
-#include "gif/frame_coding.h"
+#include "codec/codec_state.h"
+#include "codec/frame_coding.h"
 #include "gif/gif_normalise.h"
 #include "platform/core/files.h"
 

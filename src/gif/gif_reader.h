@@ -7,7 +7,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/document.h"
+#include "document/document.h"
 #include "gif/warning_queue.h"
 
 // Whether the document gets its window after the load (the desktop program's presenter).

@@ -9,8 +9,8 @@
 #include "app/report.h"
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
-#include "gif/frame_coding.h"
-#include "gif/output_buffer.h"
+#include "codec/frame_coding.h"
+#include "codec/output_buffer.h"
 #include "optimize/frame_optimizer.h"
 #include "platform/core/files.h"
 

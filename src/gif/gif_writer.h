@@ -7,7 +7,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/document.h"
+#include "document/document.h"
 
 class OutputBuffer;
 

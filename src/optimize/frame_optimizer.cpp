@@ -2,7 +2,7 @@
 
 #include "app/report.h"
 #include "app/settings.h"
-#include "gif/frame_coding.h"
+#include "codec/frame_coding.h"
 
 #include <algorithm>
 #include <cstring>

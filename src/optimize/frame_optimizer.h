@@ -7,7 +7,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/document.h"
+#include "document/document.h"
 
 // How unchanged pixels are replaced by the transparent index while a frame is encoded.
 enum class SubstitutionMode : std::uint8_t {

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/document.h"
+#include "document/document.h"
 
 // Pools every frame's colours (local table, else the global one) and reduces them to one
 // global palette; frames still carry their load-time palette size and local table. Reports

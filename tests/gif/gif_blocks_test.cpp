@@ -9,10 +9,10 @@
 
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
-#include "gif/frame_coding.h"
+#include "codec/frame_coding.h"
 #include "gif/gif_file_support.h"
 #include "gif/gif_writer.h"
-#include "gif/output_buffer.h"
+#include "codec/output_buffer.h"
 
 using namespace gif_file_test;
 

@@ -17,7 +17,7 @@
 
 #include "gif/gif_file_support.h"
 #include "gif/gif_writer.h"
-#include "gif/output_buffer.h"
+#include "codec/output_buffer.h"
 #include "platform/core/files.h"
 
 using namespace gif_file_test;

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/document.h"
+#include "document/document.h"
 #include "app/report.h"
 
 namespace gif_file_test {

@@ -6,7 +6,7 @@
 
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
-#include "gif/frame_coding.h"
+#include "codec/frame_coding.h"
 #include "gif/gif_file_support.h"
 
 using namespace gif_file_test;

@@ -12,7 +12,7 @@
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
 #include "gif/gif_file_support.h"
-#include "gif/output_buffer.h"
+#include "codec/output_buffer.h"
 
 using namespace gif_file_test;
 

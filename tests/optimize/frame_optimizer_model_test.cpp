@@ -7,7 +7,7 @@
 #include "optimize/frame_optimizer.h"
 
 #include "app/settings.h"
-#include "gif/frame_coding.h"
+#include "codec/frame_coding.h"
 #include "gif/gif_reader.h"
 #include "optimizer_support.h"
 

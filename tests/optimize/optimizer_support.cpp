@@ -1,7 +1,7 @@
 #include "optimizer_support.h"
 
 #include "app/settings.h"
-#include "gif/frame_coding.h"
+#include "codec/frame_coding.h"
 
 #include <cstring>
 

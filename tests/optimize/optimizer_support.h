@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/document.h"
+#include "document/document.h"
 
 struct FrameSpec {
     ScreenRect rect;

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "gif/codec_state.h"
-#include "gif/codec_support.h"
-#include "gif/frame_coding.h"
-#include "gif/output_buffer.h"
+#include "codec/codec_state.h"
+#include "codec/codec_support.h"
+#include "codec/frame_coding.h"
+#include "codec/output_buffer.h"
 
 using codec_test::Bytes;
 

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/document.h"
+#include "document/document.h"
 #include "foundation/memory.h"
 
 class OutputBuffer;

@@ -1,9 +1,9 @@
-#include "gif/lzw_encoder.h"
+#include "codec/lzw_encoder.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "gif/output_buffer.h"
+#include "codec/output_buffer.h"
 
 namespace {
 

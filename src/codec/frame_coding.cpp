@@ -1,11 +1,11 @@
-#include "gif/frame_coding.h"
+#include "codec/frame_coding.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
 #include "app/settings.h"
-#include "gif/codec_state.h"
+#include "codec/codec_state.h"
 
 CanvasPixelSource::CanvasPixelSource(const Canvas& canvas, const ScreenRect& rect, bool interlaced)
     : PixelSource(rect, interlaced), m_canvas(canvas)

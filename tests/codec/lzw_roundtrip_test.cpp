@@ -5,9 +5,9 @@
 #include <random>
 #include <vector>
 
-#include "gif/codec_state.h"
-#include "gif/codec_support.h"
-#include "gif/frame_coding.h"
+#include "codec/codec_state.h"
+#include "codec/codec_support.h"
+#include "codec/frame_coding.h"
 
 using codec_test::Bytes;
 

@@ -1,9 +1,9 @@
-#include "gif/output_buffer.h"
+#include "codec/output_buffer.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "gif/codec_state.h"
+#include "codec/codec_state.h"
 
 OutputBuffer::OutputBuffer()
 {

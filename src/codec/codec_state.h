@@ -2,10 +2,10 @@
 // window, the decoder's tables, the encoder's hash and code tables and the output buffer.
 // One load, one save or one frame encoding runs at a time per process.
 #pragma once
-#include "gif/input_window.h"
-#include "gif/lzw_decoder.h"
-#include "gif/lzw_encoder.h"
-#include "gif/output_buffer.h"
+#include "codec/input_window.h"
+#include "codec/lzw_decoder.h"
+#include "codec/lzw_encoder.h"
+#include "codec/output_buffer.h"
 
 struct CodecState {
     InputWindow input;

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "gif/codec_state.h"
-#include "gif/codec_support.h"
-#include "gif/frame_coding.h"
+#include "codec/codec_state.h"
+#include "codec/codec_support.h"
+#include "codec/frame_coding.h"
 
 using codec_test::Bytes;
 using codec_test::CodeStream;

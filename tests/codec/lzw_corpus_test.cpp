@@ -6,10 +6,10 @@
 #include <cstring>
 #include <vector>
 
-#include "gif/codec_support.h"
-#include "gif/frame_coding.h"
-#include "gif/input_window.h"
-#include "gif/lzw_decoder.h"
+#include "codec/codec_support.h"
+#include "codec/frame_coding.h"
+#include "codec/input_window.h"
+#include "codec/lzw_decoder.h"
 
 using codec_test::Bytes;
 

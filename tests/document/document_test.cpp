@@ -1,7 +1,7 @@
 // The document records: ownership, frame access and iteration, canvas helpers.
 #include <gtest/gtest.h>
 
-#include "app/document.h"
+#include "document/document.h"
 
 #include <cstring>
 #include <vector>

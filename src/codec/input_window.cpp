@@ -1,11 +1,11 @@
-#include "gif/input_window.h"
+#include "codec/input_window.h"
 
 #include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "gif/codec_state.h"
+#include "codec/codec_state.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #pragma once
 #include <cstdint>
 
-#include "app/document.h"
-#include "gif/lzw_decoder.h"
-#include "gif/lzw_encoder.h"
+#include "document/document.h"
+#include "codec/lzw_decoder.h"
+#include "codec/lzw_encoder.h"
 
 class OutputBuffer;
 

@@ -6,8 +6,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "gif/input_window.h"
-#include "gif/output_buffer.h"
+#include "codec/input_window.h"
+#include "codec/output_buffer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "gif/codec_support.h"
+#include "codec/codec_support.h"
 
 #include <algorithm>
 #include <cstdlib>

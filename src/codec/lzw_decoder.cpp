@@ -1,10 +1,10 @@
-#include "gif/lzw_decoder.h"
+#include "codec/lzw_decoder.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "gif/codec_state.h"
-#include "gif/input_window.h"
+#include "codec/codec_state.h"
+#include "codec/input_window.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "gif/codec_state.h"
+#include "codec/codec_state.h"
 
 #include <new>
 
