@@ -4,11 +4,12 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ ninja-build pkg-config
+  cmake g++ ninja-build pkg-config clang-format
   libgtest-dev zlib1g-dev          # tests, text resources
   qt6-base-dev                     # desktop program
   libgif-dev python3-pil gifsicle imagemagick  # independent decoders the tests compare against
   fonts-dejavu-core                # a font for offscreen rendering
+  fonts-ipafont-gothic             # a Japanese font: the Japanese interface and its tests
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
