@@ -15,10 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-static long long micros(struct timeval tv)
-{
-    return (long long)tv.tv_sec * 1000000 + tv.tv_usec;
-}
+static long long micros(struct timeval tv) { return (long long)tv.tv_sec * 1000000 + tv.tv_usec; }
 
 int main(int argc, char** argv)
 {

@@ -66,8 +66,8 @@ Bytes gif_header(const char* signature, int width, int height, int table_bits)
     put16(out, width);
     put16(out, height);
     out.push_back(static_cast<std::uint8_t>(table_bits ? 0x80 | (table_bits - 1) : 0));  // global table, size
-    out.push_back(0);                                                                  // background index
-    out.push_back(0);                                                                  // aspect
+    out.push_back(0);                                                                    // background index
+    out.push_back(0);                                                                    // aspect
     if (table_bits)
         put_table(out, table_bits);
     return out;
@@ -76,7 +76,8 @@ Bytes gif_header(const char* signature, int width, int height, int table_bits)
 void graphic_control(Bytes& out, int disposal, int delay, bool transparent, int index)
 {
     const std::uint8_t packed = static_cast<std::uint8_t>((disposal << 2) | (transparent ? 1 : 0));
-    const Bytes block = {0x21, 0xF9, 4, packed, static_cast<std::uint8_t>(delay), 0, static_cast<std::uint8_t>(index), 0};
+    const Bytes block = {0x21, 0xF9, 4, packed, static_cast<std::uint8_t>(delay), 0, static_cast<std::uint8_t>(index),
+                         0};
     out.insert(out.end(), block.begin(), block.end());
 }
 

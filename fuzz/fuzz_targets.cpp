@@ -236,8 +236,7 @@ int lzw_decode(const std::uint8_t* data, std::size_t size)
     codec.input.set_window_to_memory(static_cast<std::uint32_t>(size - 4), data + 4);
     const DecodeResult result = codec.decoder.decode(codec.input, target);
     codec.input.end_memory_window();
-    if (result != DecodeResult::Complete && result != DecodeResult::Failed &&
-        result != DecodeResult::TrailingSkipped)
+    if (result != DecodeResult::Complete && result != DecodeResult::Failed && result != DecodeResult::TrailingSkipped)
         broken("the decoder answered an unknown result");
     return 0;
 }
@@ -259,8 +258,7 @@ int preference_file(const std::uint8_t* data, std::size_t size)
     if (!read_preference_file(file.get(), again))
         broken("the settings written do not read again");
     if (std::memcmp(read.options, again.options, sizeof read.options) != 0 || read.rule_value != again.rule_value ||
-        read.interface_language != again.interface_language ||
-        read.framework_setting != again.framework_setting ||
+        read.interface_language != again.interface_language || read.framework_setting != again.framework_setting ||
         StrCompare(read.template_text ? read.template_text : "", again.template_text ? again.template_text : "") != 0)
         broken("the settings written read back differently");
     return 0;
@@ -328,7 +326,7 @@ int string_table(const std::uint8_t* data, std::size_t size)
 }
 
 const Target kTargets[] = {
-    {"gif_roundtrip", gif_roundtrip}, {"lzw_decode", lzw_decode},       {"preference_file", preference_file},
+    {"gif_roundtrip", gif_roundtrip}, {"lzw_decode", lzw_decode},     {"preference_file", preference_file},
     {"language_file", language_file}, {"string_table", string_table}, {nullptr, nullptr},
 };
 

@@ -27,7 +27,7 @@ void put16(Bytes& out, int value)
 // A plain LZW encoder (8-bit minimum code size) with a clear code when the table is full.
 class LzwWriter {
 public:
-    explicit LzwWriter(Bytes& out) : m_out(out) {}
+    explicit LzwWriter(Bytes& out) : m_out(out) { }
 
     void encode(const std::vector<std::uint8_t>& pixels)
     {
@@ -126,7 +126,7 @@ constexpr Glyph kGlyphs[] = {
 
 class Picture {
 public:
-    Picture() : m_pixels(kWidth * kHeight, 0) {}
+    Picture() : m_pixels(kWidth * kHeight, 0) { }
 
     void set(int x, int y, std::uint8_t index)
     {
@@ -221,8 +221,8 @@ Bytes make_gif(int frames)
     out.push_back(0);     // background index
     out.push_back(0);     // aspect
     // Looping block: repeat forever.
-    const std::uint8_t loop[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0',
-                                 0x03, 0x01, 0x00, 0x00, 0x00};
+    const std::uint8_t loop[] = {0x21, 0xFF, 0x0B, 'N', 'E',  'T',  'S',  'C',  'A', 'P',
+                                 'E',  '2',  '.',  '0', 0x03, 0x01, 0x00, 0x00, 0x00};
     out.insert(out.end(), loop, loop + sizeof loop);
     const auto palette = make_palette();
     const Picture background = make_background();

@@ -38,25 +38,28 @@ struct Resource {
     std::string kind;      // table, text, substitution
     std::string encoding;  // ascii, cp1252, cp932
     std::string file;
-    int translates = -1;              // table: the resource whose entries it must match
-    std::vector<int> applies_to;      // substitution: the tables it is checked against
+    int translates = -1;          // table: the resource whose entries it must match
+    std::vector<int> applies_to;  // substitution: the tables it is checked against
     std::vector<std::uint8_t> payload;
     Table table;
 };
 
 int g_errors = 0;
 
-void fail(const std::string& where, int line, const std::string& message) {
+void fail(const std::string& where, int line, const std::string& message)
+{
     std::fprintf(stderr, "%s:%d: error: %s\n", where.c_str(), line, message.c_str());
     ++g_errors;
 }
 
-std::string folder_of(const std::string& path) {
+std::string folder_of(const std::string& path)
+{
     std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
-bool read_file(const std::string& path, std::string& out) {
+bool read_file(const std::string& path, std::string& out)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
@@ -66,7 +69,8 @@ bool read_file(const std::string& path, std::string& out) {
     return true;
 }
 
-std::vector<std::string> split_lines(const std::string& text) {
+std::vector<std::string> split_lines(const std::string& text)
+{
     std::vector<std::string> lines;
     std::string line;
     for (char c : text) {
@@ -85,7 +89,8 @@ std::vector<std::string> split_lines(const std::string& text) {
 }
 
 // Converts UTF-8 to the resource's code page; false when a character has no equivalent.
-bool convert(const std::string& utf8, const std::string& encoding, std::string& out) {
+bool convert(const std::string& utf8, const std::string& encoding, std::string& out)
+{
     if (encoding == "ascii") {
         for (unsigned char c : utf8)
             if (c >= 128)
@@ -114,7 +119,8 @@ bool convert(const std::string& utf8, const std::string& encoding, std::string& 
 // The value classes a text's directives read, in order, following the formatter's directive
 // language: d u x (integers) give 'd', s 's', f 'f', c 'c'; a 'v' width or maximum and an 's'
 // sign mode read an integer first. False when a '%' does not open a known directive.
-bool directive_signature(const std::string& text, std::string& out, std::string& problem) {
+bool directive_signature(const std::string& text, std::string& out, std::string& problem)
+{
     out.clear();
     std::size_t i = 0;
     while (i < text.size()) {
@@ -176,7 +182,8 @@ bool directive_signature(const std::string& text, std::string& out, std::string&
     return true;
 }
 
-std::string unescape(const std::string& text, std::string& problem) {
+std::string unescape(const std::string& text, std::string& problem)
+{
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\\') {
@@ -205,7 +212,8 @@ std::string unescape(const std::string& text, std::string& problem) {
 // Entry lines: "<number> [{values}] <text>", "+<text>" continues the previous entry with a
 // line break, '#' starts a comment line. "{}" declares a text formatted with no values, no
 // braces a text that is shown as it is.
-bool parse_table(const std::string& path, Table& table) {
+bool parse_table(const std::string& path, Table& table)
+{
     std::string content;
     if (!read_file(path, content)) {
         fail(path, 0, "cannot read the file");
@@ -277,7 +285,8 @@ bool parse_table(const std::string& path, Table& table) {
     return true;
 }
 
-void check_directives(const Table& table, const Table* master) {
+void check_directives(const Table& table, const Table* master)
+{
     for (const auto& [number, entry] : table.entries) {
         std::string wanted = entry.signature;
         if (master != nullptr) {
@@ -287,16 +296,18 @@ void check_directives(const Table& table, const Table* master) {
                 continue;
             }
             if (found->second.signature != entry.signature)
-                fail(table.file, entry.line, "string " + std::to_string(number) + " declares values {" +
-                                                 entry.signature + "}, the original {" + found->second.signature + "}");
+                fail(table.file, entry.line,
+                     "string " + std::to_string(number) + " declares values {" + entry.signature + "}, the original {" +
+                         found->second.signature + "}");
             wanted = found->second.signature;
         }
         std::string actual;
         std::string problem;
         if (wanted == "-") {
             if (entry.text.find('%') != std::string::npos)
-                fail(table.file, entry.line, "string " + std::to_string(number) +
-                                                 " is shown unformatted but holds a '%' (declare its values with {})");
+                fail(table.file, entry.line,
+                     "string " + std::to_string(number) +
+                         " is shown unformatted but holds a '%' (declare its values with {})");
             continue;
         }
         if (!directive_signature(entry.text, actual, problem)) {
@@ -304,8 +315,9 @@ void check_directives(const Table& table, const Table* master) {
             continue;
         }
         if (actual != wanted)
-            fail(table.file, entry.line, "string " + std::to_string(number) + " reads values {" + actual +
-                                             "} but is formatted with {" + wanted + "}");
+            fail(table.file, entry.line,
+                 "string " + std::to_string(number) + " reads values {" + actual + "} but is formatted with {" +
+                     wanted + "}");
     }
     if (master == nullptr)
         return;
@@ -314,7 +326,8 @@ void check_directives(const Table& table, const Table* master) {
             fail(table.file, 0, "string " + std::to_string(number) + " of " + master->file + " has no translation");
 }
 
-std::string lower(std::string text) {
+std::string lower(std::string text)
+{
     for (char& c : text)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
@@ -323,7 +336,8 @@ std::string lower(std::string text) {
 
 // Applies the list as the program does (first occurrence per pair, case-insensitive, the
 // upper-case rule) and reports words the list was meant to change that are still there.
-void check_substitution(const Resource& list, const std::map<int, Resource*>& resources) {
+void check_substitution(const Resource& list, const std::map<int, Resource*>& resources)
+{
     std::vector<std::pair<std::string, std::string>> pairs;
     for (const auto& [number, entry] : list.table.entries) {
         if (number == 0)
@@ -359,15 +373,16 @@ void check_substitution(const Resource& list, const std::map<int, Resource*>& re
             for (const auto& [from, to] : pairs) {
                 std::string low = lower(text);
                 if (low.find(lower(from)) != std::string::npos && lower(to).find(lower(from)) == std::string::npos)
-                    fail(table.file, entry.line, "after the list of " + list.file + " string " +
-                                                     std::to_string(number) + " still holds '" + from +
-                                                     "' (repeat the pair once per occurrence)");
+                    fail(table.file, entry.line,
+                         "after the list of " + list.file + " string " + std::to_string(number) + " still holds '" +
+                             from + "' (repeat the pair once per occurrence)");
             }
         }
     }
 }
 
-bool parse_manifest(const std::string& path, std::vector<Resource>& out) {
+bool parse_manifest(const std::string& path, std::vector<Resource>& out)
+{
     std::string content;
     if (!read_file(path, content)) {
         fail(path, 0, "cannot read the manifest");
@@ -405,7 +420,8 @@ bool parse_manifest(const std::string& path, std::vector<Resource>& out) {
     return true;
 }
 
-bool build_payload(Resource& resource) {
+bool build_payload(Resource& resource)
+{
     if (resource.kind == "text") {
         std::string content;
         if (!read_file(resource.file, content)) {
@@ -431,8 +447,8 @@ bool build_payload(Resource& resource) {
     for (const auto& [number, entry] : resource.table.entries) {
         std::string converted;
         if (!convert(entry.text, resource.encoding, converted)) {
-            fail(resource.file, entry.line, "string " + std::to_string(number) + " has a character without an equivalent in " +
-                                                resource.encoding);
+            fail(resource.file, entry.line,
+                 "string " + std::to_string(number) + " has a character without an equivalent in " + resource.encoding);
             continue;
         }
         texts[static_cast<std::size_t>(number)] = converted;
@@ -441,7 +457,8 @@ bool build_payload(Resource& resource) {
     return true;
 }
 
-std::string escape_c(const std::string& text) {
+std::string escape_c(const std::string& text)
+{
     std::string out;
     for (unsigned char c : text) {
         if (c == '"' || c == '\\') {
@@ -458,7 +475,8 @@ std::string escape_c(const std::string& text) {
     return out;
 }
 
-bool write_output(const std::string& path, const std::vector<Resource>& resources) {
+bool write_output(const std::string& path, const std::vector<Resource>& resources)
+{
     std::ostringstream out;
     out << "// Generated by quillon_pack_strings from resources/strings; do not edit.\n"
         << "#include \"app/embedded_resources.h\"\n\n"
@@ -508,7 +526,8 @@ bool write_output(const std::string& path, const std::vector<Resource>& resource
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 3) {
         std::fprintf(stderr, "usage: quillon_pack_strings <manifest> <output.cpp>\n");
         return 2;

@@ -134,8 +134,7 @@ std::size_t giflib_decode(const Bytes& file, std::vector<Image>& images, std::si
             GifByteType* extension = nullptr;
             if (DGifGetExtension(gif, &code, &extension) != GIF_OK)
                 break;
-            while (extension && DGifGetExtensionNext(gif, &extension) == GIF_OK) {
-            }
+            while (extension && DGifGetExtensionNext(gif, &extension) == GIF_OK) { }
             if (extension)
                 break;
             continue;
@@ -174,16 +173,14 @@ std::size_t giflib_encode(const Image& image, Bytes& out)
     EGifPutScreenDesc(gif, image.width, image.height, image.bits, 0, map);
     EGifPutImageDesc(gif, 0, 0, image.width, image.height, false, nullptr);
     for (int y = 0; y < image.height; ++y)
-        EGifPutLine(gif, const_cast<GifPixelType*>(image.pixels.data() + static_cast<std::size_t>(y) * image.width), image.width);
+        EGifPutLine(gif, const_cast<GifPixelType*>(image.pixels.data() + static_cast<std::size_t>(y) * image.width),
+                    image.width);
     EGifCloseFile(gif, &error);
     GifFreeMapObject(map);
     return out.size();
 }
 
-double seconds_since(Clock::time_point start)
-{
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 void bench_file(const char* path, int repeat, Totals& totals)
 {
@@ -215,10 +212,14 @@ void bench_file(const char* path, int repeat, Totals& totals)
         auto start = Clock::now();
         for (const Image& image : images) {
             if (canvas.width != image.width || canvas.height != image.height)
-                canvas_resize(canvas, static_cast<std::uint16_t>(image.width), static_cast<std::uint16_t>(image.height));
+                canvas_resize(canvas, static_cast<std::uint16_t>(image.width),
+                              static_cast<std::uint16_t>(image.height));
             state.input.set_window_to_memory(static_cast<std::uint32_t>(image.length), file.data() + image.offset);
-            DecodeTarget target{&canvas, {0, 0, static_cast<std::int16_t>(image.height), static_cast<std::int16_t>(image.width)},
-                                image.interlaced, TransparentAware::No, 0};
+            DecodeTarget target{&canvas,
+                                {0, 0, static_cast<std::int16_t>(image.height), static_cast<std::int16_t>(image.width)},
+                                image.interlaced,
+                                TransparentAware::No,
+                                0};
             if (state.decoder.decode(state.input, target) == DecodeResult::Failed)
                 std::fprintf(stderr, "%s: decoding failed\n", path);
             state.input.end_memory_window();
@@ -237,10 +238,11 @@ void bench_file(const char* path, int repeat, Totals& totals)
             source.height = static_cast<std::uint16_t>(image.height);
             // Borrow the pixels: the canvas never frees them.
             source.pixels.reset(const_cast<std::uint8_t*>(image.pixels.data()));
-            CanvasPixelSource pixels(source, {0, 0, static_cast<std::int16_t>(image.height), static_cast<std::int16_t>(image.width)},
-                                     false);
+            CanvasPixelSource pixels(
+                source, {0, 0, static_cast<std::int16_t>(image.height), static_cast<std::int16_t>(image.width)}, false);
             std::uint32_t length = 0;
-            MemPtr<std::uint8_t> data = encode_source(pixels, static_cast<std::uint16_t>(1 << image.bits), EndCode::Always, length);
+            MemPtr<std::uint8_t> data =
+                encode_source(pixels, static_cast<std::uint16_t>(1 << image.bits), EndCode::Always, length);
             (void)source.pixels.release();
             ours_bytes += length;
         }

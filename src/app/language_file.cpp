@@ -19,7 +19,8 @@ constexpr std::size_t kLineBuffer = 5000;
 
 void (*g_end_hook)() = nullptr;
 
-void end_program() {
+void end_program()
+{
     if (g_end_hook != nullptr) {
         g_end_hook();
         return;
@@ -27,7 +28,8 @@ void end_program() {
     std::exit(EXIT_FAILURE);
 }
 
-std::string format_message(const char* pattern, ...) {
+std::string format_message(const char* pattern, ...)
+{
     va_list arguments;
     va_start(arguments, pattern);
     StrPtr text(FormatNewV(pattern, arguments));
@@ -37,7 +39,8 @@ std::string format_message(const char* pattern, ...) {
 
 enum class Script { Western, SingleByte, DoubleByte };
 
-Script script_for(int language) {
+Script script_for(int language)
+{
     switch (language) {
     case 5:
     case 6:
@@ -57,8 +60,8 @@ struct SingleCode {
     unsigned char result;
 };
 constexpr SingleCode kSingleCodes[] = {
-    {'n', 13}, {'\\', '\\'}, {' ', 160}, {'!', 161}, {'?', 191}, {'*', 45},
-    {'+', 177}, {'c', 169}, {'d', 176}, {'8', 17},
+    {'n', 13}, {'\\', '\\'}, {' ', 160}, {'!', 161}, {'?', 191},
+    {'*', 45}, {'+', 177},   {'c', 169}, {'d', 176}, {'8', 17},
 };
 
 // Two-character codes: first character, second character, result (0: no character).
@@ -68,10 +71,9 @@ struct PairCode {
     unsigned char result;
 };
 constexpr PairCode kPairCodes[] = {
-    {'a', 'p', 20},  {'\'', ' ', 39}, {'\'', '\'', 34}, {'`', ' ', 39}, {'`', '`', 34},
-    {',', ',', 132}, {'A', 'E', 198}, {'a', 'e', 230},  {'O', 'E', 140}, {'o', 'e', 156},
-    {'s', 's', 223}, {'/', 'O', 216}, {'/', 'o', 248},  {'5', 'C', 199}, {'5', 'c', 231},
-    {'o', 'A', 197}, {'o', 'a', 229}, {'o', 'o', 0},
+    {'a', 'p', 20},  {'\'', ' ', 39}, {'\'', '\'', 34}, {'`', ' ', 39},  {'`', '`', 34},  {',', ',', 132},
+    {'A', 'E', 198}, {'a', 'e', 230}, {'O', 'E', 140},  {'o', 'e', 156}, {'s', 's', 223}, {'/', 'O', 216},
+    {'/', 'o', 248}, {'5', 'C', 199}, {'5', 'c', 231},  {'o', 'A', 197}, {'o', 'a', 229}, {'o', 'o', 0},
 };
 
 // Accent codes with the letters they accept and the Windows-1252 results, in the same order.
@@ -86,11 +88,12 @@ constexpr unsigned char kCircumflex[] = {194, 202, 206, 212, 219, 226, 234, 238,
 constexpr unsigned char kDiaeresis[] = {196, 203, 207, 214, 220, 228, 235, 239, 246, 252};
 constexpr unsigned char kTilde[] = {195, 209, 213, 227, 241, 245};
 constexpr Accent kAccents[] = {
-    {'\'', "AEIOUYaeiouy", kAcute}, {'`', "AEIOUaeiou", kGrave}, {'^', "AEIOUaeiou", kCircumflex},
+    {'\'', "AEIOUYaeiouy", kAcute},  {'`', "AEIOUaeiou", kGrave}, {'^', "AEIOUaeiou", kCircumflex},
     {':', "AEIOUaeiou", kDiaeresis}, {'~', "ANOano", kTilde},
 };
 
-bool is_first_of_pair(char code) {
+bool is_first_of_pair(char code)
+{
     for (const PairCode& pair : kPairCodes)
         if (pair.first == code)
             return true;
@@ -101,7 +104,8 @@ bool is_first_of_pair(char code) {
 }
 
 // A raw byte of 128 or more is allowed only when an escape produces it.
-bool has_escape(unsigned char byte) {
+bool has_escape(unsigned char byte)
+{
     for (const SingleCode& single : kSingleCodes)
         if (single.result == byte)
             return true;
@@ -116,7 +120,8 @@ bool has_escape(unsigned char byte) {
 }
 
 // Decodes the two-character code first, second; false when second is not accepted.
-bool decode_pair(char first, char second, std::string& out) {
+bool decode_pair(char first, char second, std::string& out)
+{
     for (const PairCode& pair : kPairCodes) {
         if (pair.first == first && pair.second == second) {
             if (pair.result != 0)
@@ -137,7 +142,8 @@ bool decode_pair(char first, char second, std::string& out) {
     return false;
 }
 
-DecodedText decode_western(const char* text, char letter, int index) {
+DecodedText decode_western(const char* text, char letter, int index)
+{
     DecodedText result;
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     while (*p != 0) {
@@ -200,7 +206,8 @@ DecodedText decode_western(const char* text, char letter, int index) {
     return result;
 }
 
-DecodedText decode_single_byte(const char* text) {
+DecodedText decode_single_byte(const char* text)
+{
     DecodedText result;
     for (const char* p = text; *p != 0; ++p) {
         if (p[0] == '\\' && p[1] == 'n') {
@@ -215,7 +222,8 @@ DecodedText decode_single_byte(const char* text) {
 
 // Shift_JIS keeps its half-width katakana (0xA1 to 0xDF) in single bytes; every other byte
 // of 128 or more starts a two-byte character, whose second byte may be a backslash.
-bool starts_double_byte(int language, unsigned char byte) {
+bool starts_double_byte(int language, unsigned char byte)
+{
     if (byte < 128)
         return false;
     if (language == 9 && byte >= 0xA1 && byte <= 0xDF)
@@ -223,7 +231,8 @@ bool starts_double_byte(int language, unsigned char byte) {
     return true;
 }
 
-DecodedText decode_double_byte(const char* text, int language) {
+DecodedText decode_double_byte(const char* text, int language)
+{
     DecodedText result;
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     while (*p != 0) {
@@ -249,7 +258,8 @@ DecodedText decode_double_byte(const char* text, int language) {
     return result;
 }
 
-bool family_of(char letter, TextFamily& family) {
+bool family_of(char letter, TextFamily& family)
+{
     switch (letter) {
     case 'g':
         family = TextFamily::Application;
@@ -274,9 +284,7 @@ bool family_of(char letter, TextFamily& family) {
     }
 }
 
-bool is_white_space(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
-}
+bool is_white_space(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
 
 struct ReaderState {
     int language = 1;
@@ -286,17 +294,20 @@ struct ReaderState {
     int last_index = -1;
 };
 
-bool stop(const std::string& message) {
+bool stop(const std::string& message)
+{
     reporter().alert(AlertKind::Exclamation, message.c_str(), "Ok");
     end_program();
     return false;
 }
 
-bool read_line(ReaderState& reader, const char* line) {
+bool read_line(ReaderState& reader, const char* line)
+{
     if (line[0] == '+') {
         if (!reader.has_family || reader.last_index < 0)
             return true;
-        DecodedText decoded = decode_language_text(line + 1, reader.language, reader.previous_letter, reader.last_index);
+        DecodedText decoded =
+            decode_language_text(line + 1, reader.language, reader.previous_letter, reader.last_index);
         if (!decoded.ok)
             return stop(decoded.message);
         family_table(reader.family).append(reader.last_index, decoded.text.c_str());
@@ -340,7 +351,8 @@ bool read_line(ReaderState& reader, const char* line) {
 }
 
 // Reads one line of at most kLineBuffer - 1 bytes without its line end; false at the end.
-bool next_line(std::FILE* file, char* buffer) {
+bool next_line(std::FILE* file, char* buffer)
+{
     std::size_t length = 0;
     int c = std::fgetc(file);
     if (c == EOF)
@@ -361,7 +373,8 @@ struct FileCloser {
 
 }  // namespace
 
-DecodedText decode_language_text(const char* text, int language, char letter, int index) {
+DecodedText decode_language_text(const char* text, int language, char letter, int index)
+{
     switch (script_for(language)) {
     case Script::SingleByte:
         return decode_single_byte(text);
@@ -373,11 +386,10 @@ DecodedText decode_language_text(const char* text, int language, char letter, in
     return decode_western(text, letter, index);
 }
 
-void set_language_file_end_hook(void (*hook)()) {
-    g_end_hook = hook;
-}
+void set_language_file_end_hook(void (*hook)()) { g_end_hook = hook; }
 
-LanguageFileResult read_language_file(const char* path, int language) {
+LanguageFileResult read_language_file(const char* path, int language)
+{
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
     if (!file)
         return LanguageFileResult::Missing;

@@ -19,7 +19,7 @@ constexpr int kVersionText = 9;
 constexpr int kCreatorText = 10;
 constexpr int kTemplateText = 106;
 constexpr int kSiblingTemplateText = 324;
-constexpr std::uint32_t kHeaderTextLimit = 254;  // bytes of one header text with its zero
+constexpr std::uint32_t kHeaderTextLimit = 254;                      // bytes of one header text with its zero
 constexpr int kCannotReplaceText = 335, kCannotReplaceButton = 336;  // a failed save
 
 // The preference module's process-wide state.
@@ -112,8 +112,7 @@ bool read_header(RecordStream& stream, bool* body_follows)
     if (!record_raw_read(stream, read.data(), length + 1) || std::memcmp(read.data(), signature, length + 1) != 0)
         return false;
     std::string version, creator, further;
-    if (!read_header_text(stream, version) || !read_header_text(stream, creator) ||
-        !read_header_text(stream, further))
+    if (!read_header_text(stream, version) || !read_header_text(stream, creator) || !read_header_text(stream, further))
         return false;
     StrPtr own_creator(FormatNew(independent(kCreatorText), independent(kProgramText)));
     *body_follows = version_of(version) != 1 && creator == own_creator.get();

@@ -22,9 +22,9 @@ struct PreferenceTexts {
 void set_preference_texts(const PreferenceTexts& texts);  // null members: the string tables
 
 struct PreferenceOptions {
-    bool sibling_mode = false;           // the sibling product's texts and file type
-    bool read_secondary = true;          // false: the start-up forbids the second file
-    std::uint32_t framework_default = 0; // default of the framework setting (tag 20)
+    bool sibling_mode = false;            // the sibling product's texts and file type
+    bool read_secondary = true;           // false: the start-up forbids the second file
+    std::uint32_t framework_default = 0;  // default of the framework setting (tag 20)
 };
 void set_preference_options(const PreferenceOptions& options);
 

@@ -4,7 +4,7 @@ namespace {
 
 class SilentReporter final : public Reporter {
 public:
-    void alert(AlertKind, const char*, const char*) override {}
+    void alert(AlertKind, const char*, const char*) override { }
     bool ask(AlertKind, const char*, const char*, const char*) override { return false; }
 };
 

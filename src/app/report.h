@@ -15,15 +15,15 @@ public:
     virtual void alert(AlertKind kind, const char* message, const char* button) = 0;
     // A question with two buttons; true for the first (affirmative) button.
     virtual bool ask(AlertKind kind, const char* message, const char* yes_button, const char* no_button) = 0;
-    virtual void beep() {}
+    virtual void beep() { }
 
     // Progress of one long operation; reports nest and every begin has exactly one end.
-    virtual void begin_progress(const char* /*caption*/, std::uint32_t /*total*/) {}
-    virtual void restart_progress(std::uint32_t /*total*/) {}
-    virtual void set_progress_detail(const char* /*text*/) {}
-    virtual void set_progress_caption(const char* /*text*/) {}
-    virtual void advance_progress(std::uint32_t /*units*/) {}
-    virtual void end_progress() {}
+    virtual void begin_progress(const char* /*caption*/, std::uint32_t /*total*/) { }
+    virtual void restart_progress(std::uint32_t /*total*/) { }
+    virtual void set_progress_detail(const char* /*text*/) { }
+    virtual void set_progress_caption(const char* /*text*/) { }
+    virtual void advance_progress(std::uint32_t /*units*/) { }
+    virtual void end_progress() { }
 };
 
 // The reporter in force; a silent one (alerts ignored, questions answered no) until set.

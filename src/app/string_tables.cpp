@@ -27,8 +27,8 @@ constexpr int kCaptionPatternText = 5;  // language-independent: "name (own name
 constexpr int kSecondCreditText = 6;    // language names family
 
 constexpr LanguageEntry kLanguages[kLanguageIdCount] = {
-    {0, 0, 0, 0},   {1, 0, 1, 0},   {1, 2, 2, 0},   {3, 0, 3, 5},   {4, 0, 10, 11},
-    {5, 0, 13, 14}, {6, 0, 15, 16}, {7, 0, 17, 18}, {8, 0, 19, 20}, {9, 0, 21, 22},
+    {0, 0, 0, 0},    {1, 0, 1, 0},    {1, 2, 2, 0},    {3, 0, 3, 5},    {4, 0, 10, 11},
+    {5, 0, 13, 14},  {6, 0, 15, 16},  {7, 0, 17, 18},  {8, 0, 19, 20},  {9, 0, 21, 22},
     {10, 0, 23, 24}, {11, 0, 25, 26}, {12, 0, 27, 28}, {13, 0, 29, 30}, {14, 0, 31, 32},
 };
 
@@ -40,18 +40,16 @@ struct LanguageSlot {
 };
 
 constexpr LanguageSlot kSlots[kLanguageSlotCount] = {
-    {false, 0, false, nullptr},
-    {true, 1, false, nullptr},
-    {true, 2, false, nullptr},
-    {false, 13, true, "swedish"},
-    {true, 9, true, "japanese"},
+    {false, 0, false, nullptr},   {true, 1, false, nullptr},   {true, 2, false, nullptr},
+    {false, 13, true, "swedish"}, {true, 9, true, "japanese"},
 };
 
 struct Cache {
     bool loaded = false;
     StringTable table;
 
-    void empty() {
+    void empty()
+    {
         loaded = false;
         table.clear();
     }
@@ -80,22 +78,20 @@ struct TextState {
     bool language_folder_set = false;
 };
 
-TextState& state() {
+TextState& state()
+{
     static TextState text_state;
     return text_state;
 }
 
-const char* or_empty(const char* text) {
-    return text != nullptr ? text : "";
-}
+const char* or_empty(const char* text) { return text != nullptr ? text : ""; }
 
-bool valid_language(int language) {
-    return language >= 0 && language < kLanguageIdCount;
-}
+bool valid_language(int language) { return language >= 0 && language < kLanguageIdCount; }
 
 // The script of a language as the framework groups them: the four East Asian scripts, the
 // single-byte non-Western script of id 12, and the Western script of all others.
-int script_of(int language) {
+int script_of(int language)
+{
     switch (language) {
     case 5:
     case 6:
@@ -108,7 +104,8 @@ int script_of(int language) {
     }
 }
 
-ResourceBytes resource_bytes(int number) {
+ResourceBytes resource_bytes(int number)
+{
     TextState& s = state();
     if (s.resource_source != nullptr)
         return s.resource_source(number);
@@ -116,21 +113,24 @@ ResourceBytes resource_bytes(int number) {
     return {embedded.data, embedded.size};
 }
 
-bool load_table(int number, StringTable& out) {
+bool load_table(int number, StringTable& out)
+{
     TextResource resource = load_text_resource(number, false);
     if (!resource)
         return false;
     return decode_string_table(resource.bytes.get(), resource.length, out);
 }
 
-bool equal_ignoring_case(const char* a, const char* b, std::size_t n) {
+bool equal_ignoring_case(const char* a, const char* b, std::size_t n)
+{
     for (std::size_t i = 0; i < n; ++i)
         if (CharToLower(static_cast<std::uint8_t>(a[i])) != CharToLower(static_cast<std::uint8_t>(b[i])))
             return false;
     return true;
 }
 
-const char* find_ignoring_case(const char* text, const char* word, std::size_t word_length) {
+const char* find_ignoring_case(const char* text, const char* word, std::size_t word_length)
+{
     std::size_t length = StrLen(text);
     if (word_length == 0 || word_length > length)
         return nullptr;
@@ -140,7 +140,8 @@ const char* find_ignoring_case(const char* text, const char* word, std::size_t w
     return nullptr;
 }
 
-const StringTable* substitution_list(int set) {
+const StringTable* substitution_list(int set)
+{
     if (set <= 0 || set >= kLanguageIdCount)
         return nullptr;
     Cache& cache = state().substitution[set];
@@ -157,7 +158,8 @@ const StringTable* substitution_list(int set) {
 // Replaces, for every pair of the list in order, the first occurrence of FROM (letters
 // compared without regard to case) by TO; an occurrence that starts with a capital letter
 // receives TO with a capital first letter.
-void apply_substitution(StringTable& table, int set) {
+void apply_substitution(StringTable& table, int set)
+{
     const StringTable* list = substitution_list(set);
     if (list == nullptr || list->at(0) == nullptr)
         return;
@@ -189,7 +191,8 @@ void apply_substitution(StringTable& table, int set) {
 namespace {
 
 // In string-number mode every entry shows its own number; the table grows in steps of 100.
-const char* number_text(Cache& cache, int n) {
+const char* number_text(Cache& cache, int n)
+{
     if (n < 0)
         return nullptr;
     if (n >= cache.table.count()) {
@@ -201,7 +204,8 @@ const char* number_text(Cache& cache, int n) {
     return cache.table.at(n);
 }
 
-void load_localised(Cache& cache, int base, int table_set, int substitution_set) {
+void load_localised(Cache& cache, int base, int table_set, int substitution_set)
+{
     cache.loaded = true;
     if (table_set < 1 || !load_table(base + 10 * (table_set - 1), cache.table)) {
         cache.table.clear();
@@ -211,7 +215,8 @@ void load_localised(Cache& cache, int base, int table_set, int substitution_set)
         apply_substitution(cache.table, substitution_set);
 }
 
-const char* localised_lookup(Cache& cache, int base, int n) {
+const char* localised_lookup(Cache& cache, int base, int n)
+{
     TextState& s = state();
     if (s.number_mode)
         return number_text(cache, n);
@@ -220,7 +225,8 @@ const char* localised_lookup(Cache& cache, int base, int n) {
     return cache.table.at(n);
 }
 
-Cache& names_cache(int display_language) {
+Cache& names_cache(int display_language)
+{
     TextState& s = state();
     Cache& cache = s.names[display_language];
     if (!cache.loaded && !s.number_mode) {
@@ -230,7 +236,8 @@ Cache& names_cache(int display_language) {
     return cache;
 }
 
-const char* names_lookup(int display_language, int n) {
+const char* names_lookup(int display_language, int n)
+{
     if (!valid_language(display_language))
         return nullptr;
     Cache& cache = names_cache(display_language);
@@ -239,7 +246,8 @@ const char* names_lookup(int display_language, int n) {
     return cache.table.at(n);
 }
 
-Cache& framework_cache() {
+Cache& framework_cache()
+{
     TextState& s = state();
     if (!s.framework.loaded) {
         s.framework.loaded = true;
@@ -249,14 +257,16 @@ Cache& framework_cache() {
     return s.framework;
 }
 
-const LanguageSlot* slot_of(int language) {
+const LanguageSlot* slot_of(int language)
+{
     for (const LanguageSlot& slot : kSlots)
         if (slot.language == language && slot.offered)
             return &slot;
     return nullptr;
 }
 
-void empty_all_caches() {
+void empty_all_caches()
+{
     TextState& s = state();
     s.independent.empty();
     s.application.empty();
@@ -270,7 +280,8 @@ void empty_all_caches() {
         cache.empty();
 }
 
-void store_language(int language) {
+void store_language(int language)
+{
     TextState& s = state();
     empty_all_caches();
     s.language = language;
@@ -280,7 +291,8 @@ void store_language(int language) {
 }
 
 // Error-handling text 0 holds the three font sizes, each number followed by separators.
-void read_font_sizes(const char* text, std::uint16_t sizes[3]) {
+void read_font_sizes(const char* text, std::uint16_t sizes[3])
+{
     const char* p = text;
     for (int i = 0; i < 3; ++i) {
         while (*p != 0 && !CharIsDigit(static_cast<std::uint8_t>(*p)))
@@ -296,7 +308,8 @@ void read_font_sizes(const char* text, std::uint16_t sizes[3]) {
     }
 }
 
-std::string language_file_path(const char* file_name) {
+std::string language_file_path(const char* file_name)
+{
     TextState& s = state();
     std::string folder = s.language_folder_set ? s.language_folder : platform::program_folder();
     if (folder.empty())
@@ -308,7 +321,8 @@ std::string language_file_path(const char* file_name) {
 
 // The locale name of the messages category, as "ja_JP.UTF-8"; the environment when the
 // program has not called setlocale.
-std::string locale_name() {
+std::string locale_name()
+{
     const char* name = std::setlocale(LC_MESSAGES, nullptr);
     if (name != nullptr && std::strcmp(name, "C") != 0 && std::strcmp(name, "POSIX") != 0)
         return name;
@@ -320,7 +334,8 @@ std::string locale_name() {
     return "C";
 }
 
-SystemLocaleInfo platform_locale() {
+SystemLocaleInfo platform_locale()
+{
     SystemLocaleInfo info;
     info.code_page = platform::ansi_code_page();
     std::string name = locale_name();
@@ -341,15 +356,12 @@ SystemLocaleInfo platform_locale() {
 
 // ---- Lookups
 
-const char* find_app_string(int n) {
-    return localised_lookup(state().application, kApplicationBase, n);
-}
+const char* find_app_string(int n) { return localised_lookup(state().application, kApplicationBase, n); }
 
-const char* app_string(int n) {
-    return or_empty(find_app_string(n));
-}
+const char* app_string(int n) { return or_empty(find_app_string(n)); }
 
-const char* independent_text(int n) {
+const char* independent_text(int n)
+{
     Cache& cache = state().independent;
     if (!cache.loaded) {
         cache.loaded = true;
@@ -359,23 +371,16 @@ const char* independent_text(int n) {
     return or_empty(cache.table.at(n));
 }
 
-const char* error_text(int n) {
-    return or_empty(localised_lookup(state().error, kErrorBase, n));
-}
+const char* error_text(int n) { return or_empty(localised_lookup(state().error, kErrorBase, n)); }
 
-const char* menu_text(int n) {
-    return or_empty(localised_lookup(state().menu, kMenuBase, n));
-}
+const char* menu_text(int n) { return or_empty(localised_lookup(state().menu, kMenuBase, n)); }
 
-const char* window_text(int n) {
-    return or_empty(localised_lookup(state().window, kWindowBase, n));
-}
+const char* window_text(int n) { return or_empty(localised_lookup(state().window, kWindowBase, n)); }
 
-const char* framework_text(int n) {
-    return or_empty(framework_cache().table.at(n));
-}
+const char* framework_text(int n) { return or_empty(framework_cache().table.at(n)); }
 
-StrPtr error_text_in_language(int language, int n) {
+StrPtr error_text_in_language(int language, int n)
+{
     TextState& s = state();
     if (!valid_language(language) || language == s.language)
         return StrPtr(StrDup(error_text(n)));
@@ -386,13 +391,15 @@ StrPtr error_text_in_language(int language, int n) {
     return StrPtr(StrDup(or_empty(temporary.table.at(n))));
 }
 
-const char* language_name(int display_language, int language) {
+const char* language_name(int display_language, int language)
+{
     if (!valid_language(language))
         return "";
     return or_empty(names_lookup(display_language, kLanguages[language].name_index));
 }
 
-StrPtr language_caption(int display_language, int language) {
+StrPtr language_caption(int display_language, int language)
+{
     const char* name = language_name(display_language, language);
     if (language == 0 || !valid_language(language))
         return StrPtr(StrDup(name));
@@ -404,14 +411,16 @@ StrPtr language_caption(int display_language, int language) {
     return StrPtr(FormatNew(independent_text(kCaptionPatternText), name, own));
 }
 
-const char* credit_first_text(int display_language, int language) {
+const char* credit_first_text(int display_language, int language)
+{
     const LanguageSlot* slot = slot_of(language);
     if (slot == nullptr || !slot->credit)
         return "";
     return or_empty(names_lookup(display_language, kLanguages[language].credit_index));
 }
 
-const char* credit_second_text(int display_language, int language) {
+const char* credit_second_text(int display_language, int language)
+{
     const LanguageSlot* slot = slot_of(language);
     if (slot == nullptr || !slot->credit)
         return "";
@@ -420,41 +429,42 @@ const char* credit_second_text(int display_language, int language) {
 
 // ---- Language table
 
-const LanguageEntry& language_entry(int language) {
-    return kLanguages[valid_language(language) ? language : 0];
-}
+const LanguageEntry& language_entry(int language) { return kLanguages[valid_language(language) ? language : 0]; }
 
-bool language_available(int language) {
-    return slot_of(language) != nullptr;
-}
+bool language_available(int language) { return slot_of(language) != nullptr; }
 
-int count_available_languages() {
+int count_available_languages()
+{
     int count = 0;
     for (const LanguageSlot& slot : kSlots)
         count += slot.offered ? 1 : 0;
     return count;
 }
 
-int slot_to_language(int slot) {
+int slot_to_language(int slot)
+{
     if (slot < 0 || slot >= kLanguageSlotCount)
         return kNoLanguage;
     return kSlots[slot].language;
 }
 
-int language_to_slot(int language) {
+int language_to_slot(int language)
+{
     for (int slot = 0; slot < kLanguageSlotCount; ++slot)
         if (kSlots[slot].language == language)
             return slot;
     return -1;
 }
 
-void available_language_captions(List* out) {
+void available_language_captions(List* out)
+{
     for (const LanguageSlot& slot : kSlots)
         if (slot.offered)
             ListAppend(out, ListValueOf(language_caption(state().language, slot.language).release()));
 }
 
-int language_from_caption(const char* caption) {
+int language_from_caption(const char* caption)
+{
     for (const LanguageSlot& slot : kSlots) {
         if (!slot.offered)
             continue;
@@ -465,14 +475,16 @@ int language_from_caption(const char* caption) {
     return kNoLanguage;
 }
 
-const char* language_file_name(int language) {
+const char* language_file_name(int language)
+{
     const LanguageSlot* slot = slot_of(language);
     return slot != nullptr ? slot->file_name : nullptr;
 }
 
 // ---- Interface language
 
-bool can_display_language(int language) {
+bool can_display_language(int language)
+{
     if (!valid_language(language))
         return false;
     if (language == 1 || language == 2)
@@ -492,7 +504,8 @@ bool can_display_language(int language) {
     }
 }
 
-int default_language() {
+int default_language()
+{
     SystemLocaleInfo info = system_locale_info();
     std::string language = info.language;
     std::string region = info.region;
@@ -520,7 +533,8 @@ int default_language() {
     return id;
 }
 
-bool set_interface_language(int language) {
+bool set_interface_language(int language)
+{
     if (!language_available(language) || !can_display_language(language))
         return false;
     TextState& s = state();
@@ -531,7 +545,8 @@ bool set_interface_language(int language) {
     return true;
 }
 
-void force_interface_language(int language) {
+void force_interface_language(int language)
+{
     if (!valid_language(language))
         return;
     TextState& s = state();
@@ -549,21 +564,16 @@ void force_interface_language(int language) {
         s.hooks.set_interface_language(language, sizes[0], sizes[1], sizes[2]);
 }
 
-int interface_language() {
-    return state().language;
-}
+int interface_language() { return state().language; }
 
-int interface_table_set() {
-    return state().table_set;
-}
+int interface_table_set() { return state().table_set; }
 
-bool string_number_mode() {
-    return state().number_mode;
-}
+bool string_number_mode() { return state().number_mode; }
 
 // ---- Raw resources
 
-TextResource load_text_resource(int number, bool add_terminator) {
+TextResource load_text_resource(int number, bool add_terminator)
+{
     ResourceBytes bytes = resource_bytes(number);
     TextResource result;
     std::vector<std::uint8_t> unpacked;
@@ -575,7 +585,8 @@ TextResource load_text_resource(int number, bool add_terminator) {
     return result;
 }
 
-StrPtr per_language_text(int n) {
+StrPtr per_language_text(int n)
+{
     TextResource resource = load_text_resource(n + state().table_set - 1, true);
     if (!resource)
         return nullptr;
@@ -584,25 +595,24 @@ StrPtr per_language_text(int n) {
 
 // ---- Hooks and sources
 
-void install_framework_hooks(const FrameworkHooks& hooks) {
-    state().hooks = hooks;
-}
+void install_framework_hooks(const FrameworkHooks& hooks) { state().hooks = hooks; }
 
-void set_system_locale_source(SystemLocaleInfo (*source)()) {
-    state().locale_source = source;
-}
+void set_system_locale_source(SystemLocaleInfo (*source)()) { state().locale_source = source; }
 
-SystemLocaleInfo system_locale_info() {
+SystemLocaleInfo system_locale_info()
+{
     TextState& s = state();
     return s.locale_source != nullptr ? s.locale_source() : platform_locale();
 }
 
-void set_resource_source(ResourceBytes (*source)(int number)) {
+void set_resource_source(ResourceBytes (*source)(int number))
+{
     state().resource_source = source;
     empty_all_caches();
 }
 
-void set_language_file_folder(const char* folder) {
+void set_language_file_folder(const char* folder)
+{
     TextState& s = state();
     s.language_folder_set = folder != nullptr;
     s.language_folder = folder != nullptr ? folder : "";
@@ -610,7 +620,8 @@ void set_language_file_folder(const char* folder) {
 
 // ---- Language file support
 
-StringTable& family_table(TextFamily family) {
+StringTable& family_table(TextFamily family)
+{
     TextState& s = state();
     switch (family) {
     case TextFamily::Application:
@@ -633,7 +644,8 @@ StringTable& family_table(TextFamily family) {
     return framework_cache().table;
 }
 
-void empty_language_file_caches() {
+void empty_language_file_caches()
+{
     TextState& s = state();
     s.application.empty();
     s.error.empty();
@@ -642,7 +654,8 @@ void empty_language_file_caches() {
     s.framework.empty();
 }
 
-void hand_framework_texts() {
+void hand_framework_texts()
+{
     TextState& s = state();
     if (s.hooks.set_framework_texts == nullptr)
         return;
@@ -653,7 +666,8 @@ void hand_framework_texts() {
     s.hooks.set_framework_texts(texts.data(), table.count());
 }
 
-void reset_string_tables_for_testing() {
+void reset_string_tables_for_testing()
+{
     TextState& s = state();
     store_language(1);
     s.language_set = false;

@@ -56,10 +56,10 @@ struct LanguageEntry {
 };
 const LanguageEntry& language_entry(int language);  // id 15 and above: the entry of id 0
 
-bool language_available(int language);      // a slot with this id is offered
+bool language_available(int language);  // a slot with this id is offered
 int count_available_languages();
-int slot_to_language(int slot);              // 15 beyond the last slot
-int language_to_slot(int language);          // -1 when no slot has the id
+int slot_to_language(int slot);      // 15 beyond the last slot
+int language_to_slot(int language);  // -1 when no slot has the id
 // Appends the caption of every available language, in slot order, as heap strings that the
 // caller frees (StrFree); captions are shown in the current interface language.
 void available_language_captions(List* out);
@@ -74,9 +74,9 @@ const char* language_file_name(int language);
 // reads the language's text file when there is one, and hands the fonts to the framework.
 // Returns true when the language was set by this call.
 bool set_interface_language(int language);
-int interface_language();           // 1 until set
+int interface_language();  // 1 until set
 int interface_table_set();
-bool string_number_mode();          // language 0: texts show their own numbers
+bool string_number_mode();  // language 0: texts show their own numbers
 bool can_display_language(int language);
 int default_language();
 
@@ -106,9 +106,9 @@ void install_framework_hooks(const FrameworkHooks& hooks);
 // What the system reports about its locale. The platform layer provides it; tests install
 // their own.
 struct SystemLocaleInfo {
-    int code_page = 1252;     // "ANSI" code page: 932, 936, 949, 950 or 1252
-    char language[4] = {};    // ISO 639 language of the default locale: "ja", "zh", "de", ...
-    char region[4] = {};      // its region: "CN", "TW", ... (decides between the two Chinese)
+    int code_page = 1252;   // "ANSI" code page: 932, 936, 949, 950 or 1252
+    char language[4] = {};  // ISO 639 language of the default locale: "ja", "zh", "de", ...
+    char region[4] = {};    // its region: "CN", "TW", ... (decides between the two Chinese)
 };
 void set_system_locale_source(SystemLocaleInfo (*source)());
 SystemLocaleInfo system_locale_info();

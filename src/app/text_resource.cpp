@@ -13,11 +13,13 @@ constexpr std::size_t kLengthSize = 4;
 // What the unpacker sets aside before the stream shows it needs more (doubled as it fills).
 constexpr std::uint32_t kFirstRoom = 64u * 1024u;
 
-std::uint32_t read_u32_be(const std::uint8_t* p) {
+std::uint32_t read_u32_be(const std::uint8_t* p)
+{
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
 
-void append_u32_be(std::vector<std::uint8_t>& out, std::uint32_t value) {
+void append_u32_be(std::vector<std::uint8_t>& out, std::uint32_t value)
+{
     out.push_back(static_cast<std::uint8_t>(value >> 24));
     out.push_back(static_cast<std::uint8_t>(value >> 16));
     out.push_back(static_cast<std::uint8_t>(value >> 8));
@@ -25,22 +27,25 @@ void append_u32_be(std::vector<std::uint8_t>& out, std::uint32_t value) {
 }
 
 // The stored form is kept plain: deciphering is the identity on this platform.
-void decipher(std::uint8_t* /*data*/, std::size_t /*size*/) {}
+void decipher(std::uint8_t* /*data*/, std::size_t /*size*/) { }
 
 }  // namespace
 
-const char* StringTable::at(int n) const {
+const char* StringTable::at(int n) const
+{
     if (n < 0 || n >= count())
         return nullptr;
     return m_strings[static_cast<std::size_t>(n)].get();
 }
 
-void StringTable::grow(int new_count) {
+void StringTable::grow(int new_count)
+{
     if (new_count > count())
         m_strings.resize(static_cast<std::size_t>(new_count));
 }
 
-void StringTable::adopt(int n, StrPtr text) {
+void StringTable::adopt(int n, StrPtr text)
+{
     if (n < 0)
         return;
     if (n >= count())
@@ -48,11 +53,10 @@ void StringTable::adopt(int n, StrPtr text) {
     m_strings[static_cast<std::size_t>(n)] = std::move(text);
 }
 
-void StringTable::set(int n, const char* text) {
-    adopt(n, StrPtr(StrDup(text)));
-}
+void StringTable::set(int n, const char* text) { adopt(n, StrPtr(StrDup(text))); }
 
-void StringTable::append(int n, const char* text) {
+void StringTable::append(int n, const char* text)
+{
     const char* old = at(n);
     if (old == nullptr) {
         set(n, text);
@@ -67,7 +71,8 @@ void StringTable::append(int n, const char* text) {
     adopt(n, std::move(joined));
 }
 
-std::uint64_t text_resource_check_value(const std::uint8_t* data, std::size_t size) {
+std::uint64_t text_resource_check_value(const std::uint8_t* data, std::size_t size)
+{
     std::uint64_t hash = 0xCBF29CE484222325ull;
     for (std::size_t i = 0; i < size; ++i) {
         hash ^= data[i];
@@ -77,7 +82,8 @@ std::uint64_t text_resource_check_value(const std::uint8_t* data, std::size_t si
 }
 
 bool unpack_text_resource(const std::uint8_t* data, std::size_t size, bool add_terminator,
-                          std::vector<std::uint8_t>& out) {
+                          std::vector<std::uint8_t>& out)
+{
     if (data == nullptr || size < kCheckSize + kLengthSize)
         return false;
     std::uint64_t stored = 0;
@@ -127,7 +133,8 @@ bool unpack_text_resource(const std::uint8_t* data, std::size_t size, bool add_t
     return true;
 }
 
-bool decode_string_table(const std::uint8_t* data, std::size_t size, StringTable& out) {
+bool decode_string_table(const std::uint8_t* data, std::size_t size, StringTable& out)
+{
     if (data == nullptr || size < 4)
         return false;
     std::uint32_t count = read_u32_be(data);
@@ -154,7 +161,8 @@ bool decode_string_table(const std::uint8_t* data, std::size_t size, StringTable
     return true;
 }
 
-std::vector<std::uint8_t> encode_string_table(const std::vector<std::string>& texts) {
+std::vector<std::uint8_t> encode_string_table(const std::vector<std::string>& texts)
+{
     std::vector<std::uint8_t> out;
     append_u32_be(out, static_cast<std::uint32_t>(texts.size()));
     for (const std::string& text : texts) {
@@ -164,7 +172,8 @@ std::vector<std::uint8_t> encode_string_table(const std::vector<std::string>& te
     return out;
 }
 
-std::vector<std::uint8_t> pack_text_resource(const std::uint8_t* payload, std::size_t size) {
+std::vector<std::uint8_t> pack_text_resource(const std::uint8_t* payload, std::size_t size)
+{
     uLongf packed_size = compressBound(static_cast<uLong>(size));
     std::vector<std::uint8_t> packed(packed_size);
     if (compress2(packed.data(), &packed_size, payload, static_cast<uLong>(size), Z_BEST_COMPRESSION) != Z_OK)

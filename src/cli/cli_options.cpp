@@ -19,8 +19,7 @@ bool parse_int(const std::string& text, long low, long high, int* out)
 }
 
 // Options that take a value accept "--name VALUE" and "--name=VALUE".
-bool take_value(const std::vector<std::string>& arguments, std::size_t* i, const std::string& name,
-                std::string* value)
+bool take_value(const std::vector<std::string>& arguments, std::size_t* i, const std::string& name, std::string* value)
 {
     const std::string& argument = arguments[*i];
     if (argument == name) {
@@ -56,14 +55,13 @@ bool set_output(CliOptions& options, OutputMode mode, std::string* error)
 }
 
 // One option at arguments[*i]; false with *error set when it is not understood.
-bool parse_option(const std::vector<std::string>& arguments, std::size_t* i, CliOptions& options,
-                  std::string* error)
+bool parse_option(const std::vector<std::string>& arguments, std::size_t* i, CliOptions& options, std::string* error)
 {
     const std::string& argument = arguments[*i];
     std::string value;
     struct Flag {
         const char* name;
-        int CliOptions::* field;
+        int CliOptions::*field;
         int setting;
     };
     static const Flag kSettingFlags[] = {
@@ -173,8 +171,7 @@ CliParse parse_command_line(const std::vector<std::string>& arguments)
         const CliCommand before = options.command;
         if (!parse_option(arguments, &i, options, &result.error))
             return result;
-        if (before == CliCommand::Info && options.command != CliCommand::Help &&
-            options.command != CliCommand::Version)
+        if (before == CliCommand::Info && options.command != CliCommand::Help && options.command != CliCommand::Version)
             options.command = CliCommand::Info;
     }
     if (options.command == CliCommand::Help || options.command == CliCommand::Version) {

@@ -17,7 +17,7 @@ struct CliOptions {
     std::vector<std::string> files;
     bool allow_larger = false;
     bool keep_damaged = false;  // write what was read before the damage of a damaged file
-    bool report_only = false;  // --report: the size report without writing
+    bool report_only = false;   // --report: the size report without writing
     bool quiet = false;
     bool json = false;
     int jobs = 0;  // 0: the number of cores

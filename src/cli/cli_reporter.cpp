@@ -25,7 +25,11 @@ bool valid_utf8(const std::string& text)
 {
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+        const std::size_t length = lead < 0x80 ? 1
+            : (lead >> 5) == 6                 ? 2
+            : (lead >> 4) == 14                ? 3
+            : (lead >> 3) == 30                ? 4
+                                               : 0;
         if (length == 0 || i + length > text.size())
             return false;
         for (std::size_t k = 1; k < length; ++k)
@@ -157,8 +161,7 @@ void CliReporter::draw_bar(bool force)
     const int filled = m_total ? static_cast<int>(static_cast<std::uint64_t>(m_done) * kBarWidth / m_total) : 0;
     const int percent = m_total ? static_cast<int>(static_cast<std::uint64_t>(m_done) * 100 / m_total) : 0;
     std::string line = m_caption + " [" + std::string(static_cast<std::size_t>(filled), '#') +
-                       std::string(static_cast<std::size_t>(kBarWidth - filled), '-') + "] " +
-                       std::to_string(percent) + "%";
+        std::string(static_cast<std::size_t>(kBarWidth - filled), '-') + "] " + std::to_string(percent) + "%";
     if (!m_remaining.empty())
         line += "  " + m_remaining;
     for (char& c : line)

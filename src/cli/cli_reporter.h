@@ -17,7 +17,7 @@ struct CliMessage {
 class CliReporter final : public Reporter {
 public:
     // `progress_bar`: draw a bar on stderr for operations that take long.
-    explicit CliReporter(bool progress_bar) : m_progress_bar(progress_bar) {}
+    explicit CliReporter(bool progress_bar) : m_progress_bar(progress_bar) { }
 
     void alert(AlertKind kind, const char* message, const char* button) override;
     bool ask(AlertKind kind, const char* message, const char* yes_button, const char* no_button) override;

@@ -78,8 +78,8 @@ std::string result_json(const FileResult& result)
     if (result.has_sizes) {
         char percent[32];
         std::snprintf(percent, sizeof percent, "%.2f", result.saved_percent);
-        out += ",\"old_size\":" + std::to_string(result.old_size) + ",\"new_size\":" +
-               std::to_string(result.new_size) + ",\"saved_percent\":" + percent;
+        out += ",\"old_size\":" + std::to_string(result.old_size) + ",\"new_size\":" + std::to_string(result.new_size) +
+            ",\"saved_percent\":" + percent;
     }
     out += ",\"warnings\":" + json_list(result, AlertKind::Exclamation);
     out += ",\"errors\":" + json_list(result, AlertKind::Stop);
@@ -104,8 +104,9 @@ void print_result(const FileResult& result, bool quiet, std::string& out, std::s
     if (result.status == FileStatus::Skipped && !quiet)
         err += result.path + ": not written (use --allow-larger to write it anyway)\n";
     if (result.status == FileStatus::Damaged)
-        err += result.path + ": not written: the file is damaged and the result would keep only what comes "
-                             "before the damage (use --keep-damaged to write it anyway)\n";
+        err += result.path +
+            ": not written: the file is damaged and the result would keep only what comes "
+            "before the damage (use --keep-damaged to write it anyway)\n";
 }
 
 namespace {
@@ -124,7 +125,7 @@ void put_text(std::string& out, const std::string& text)
 
 class Reader {
 public:
-    explicit Reader(const std::string& bytes) : m_bytes(bytes) {}
+    explicit Reader(const std::string& bytes) : m_bytes(bytes) { }
     bool u32(std::uint32_t* value)
     {
         if (m_bytes.size() - m_at < 4)

@@ -106,8 +106,7 @@ FileResult run_one(const CliOptions& options, const std::string& path, CliReport
 
 int status_of(const FileResult& result)
 {
-    return result.status == FileStatus::Written || result.status == FileStatus::Reported ? kExitFine
-                                                                                           : kExitFileProblem;
+    return result.status == FileStatus::Written || result.status == FileStatus::Reported ? kExitFine : kExitFileProblem;
 }
 
 int run_in_process(const CliOptions& options, bool progress_bar)
@@ -355,10 +354,9 @@ FileResult describe_file(const std::string& path, CliReporter& reporter, std::st
         listing += "  leading comment: " + comment_line(d.leading_comment.get()) + "\n";
     int index = 0;
     for (Frame* frame = document_first_frame(d); frame; frame = document_next_frame(d), ++index) {
-        std::snprintf(line, sizeof line,
-                      "  frame %d: %dx%d at (%d,%d), delay %u, disposal %d (%s), %s%s, %u bytes\n", index + 1,
-                      frame->rect.width(), frame->rect.height(), frame->rect.left, frame->rect.top, frame->delay,
-                      frame->disposal, disposal_name(frame->disposal),
+        std::snprintf(line, sizeof line, "  frame %d: %dx%d at (%d,%d), delay %u, disposal %d (%s), %s%s, %u bytes\n",
+                      index + 1, frame->rect.width(), frame->rect.height(), frame->rect.left, frame->rect.top,
+                      frame->delay, frame->disposal, disposal_name(frame->disposal),
                       frame->transparent ? ("transparent " + std::to_string(frame->transparent_index)).c_str()
                                          : "opaque",
                       frame->interlaced ? ", interlaced" : "", frame->encoded_length);

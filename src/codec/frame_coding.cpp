@@ -98,10 +98,7 @@ MemPtr<std::uint8_t> encode_source(PixelSource& source, std::uint16_t palette_si
     return output.finish();
 }
 
-EndCode end_code_from_settings()
-{
-    return settings().end_code_saving() ? EndCode::SaveWhenFree : EndCode::Always;
-}
+EndCode end_code_from_settings() { return settings().end_code_saving() ? EndCode::SaveWhenFree : EndCode::Always; }
 
 void encode_frame_into(Frame& frame, const Canvas& canvas, bool interlaced, std::uint16_t palette_size)
 {
@@ -117,8 +114,8 @@ void encode_frame_into(Frame& frame, const Canvas& canvas, bool interlaced, std:
     frame_set_encoding(frame, std::move(data), length);
 }
 
-void encode_frame_rows(Frame& frame, RowProducer producer, void* context, bool interlaced,
-                       std::uint16_t palette_size, EndCode end_code)
+void encode_frame_rows(Frame& frame, RowProducer producer, void* context, bool interlaced, std::uint16_t palette_size,
+                       EndCode end_code)
 {
     ProducedPixelSource source(frame.rect, interlaced, producer, context);
     std::uint32_t length = 0;

@@ -53,8 +53,7 @@ std::uint8_t minimum_code_size_for(std::uint32_t colour_count);
 // Appends a complete image-data part (minimum code size byte, sub-blocks, terminator) for the
 // source to the output, without resetting it: the writer's entry for images that have no
 // stored encoding.
-void append_image_data(OutputBuffer& output, PixelSource& source, std::uint8_t minimum_code_size,
-                       EndCode end_code);
+void append_image_data(OutputBuffer& output, PixelSource& source, std::uint8_t minimum_code_size, EndCode end_code);
 
 // The entry for a caller without a stored encoding: a complete image appended to the output.
 // The image descriptor (at the source rectangle's left and top, with the interlace flag and,
@@ -74,8 +73,8 @@ void encode_frame_into(Frame& frame, const Canvas& canvas, bool interlaced, std:
 void encode_frame_into(Frame& frame, const Canvas& canvas, bool interlaced, std::uint16_t palette_size,
                        EndCode end_code);
 // The same for rows made by the caller over the frame rectangle.
-void encode_frame_rows(Frame& frame, RowProducer producer, void* context, bool interlaced,
-                       std::uint16_t palette_size, EndCode end_code);
+void encode_frame_rows(Frame& frame, RowProducer producer, void* context, bool interlaced, std::uint16_t palette_size,
+                       EndCode end_code);
 // Any source: resets the process-wide output buffer, encodes, and returns the finished block.
 // With a limit, an encoding whose length would reach it is abandoned part way: the result is
 // then null (length 0), as such an encoding is of no use to a caller looking for a shorter one.

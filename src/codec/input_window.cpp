@@ -24,10 +24,7 @@ std::uint32_t read_descriptor(void* context, std::uint8_t* destination, std::uin
 
 }  // namespace
 
-InputWindow::InputWindow()
-    : m_buffer(static_cast<std::uint8_t*>(MemAlloc(kCapacity))), m_buffer_size(kCapacity)
-{
-}
+InputWindow::InputWindow() : m_buffer(static_cast<std::uint8_t*>(MemAlloc(kCapacity))), m_buffer_size(kCapacity) { }
 
 void InputWindow::set_file(std::uint32_t total, std::uint32_t unread, InputReadFunction read, void* context)
 {
@@ -42,7 +39,7 @@ void InputWindow::set_file(std::uint32_t total, std::uint32_t unread, InputReadF
 
 bool InputWindow::set_file_descriptor(int fd)
 {
-    struct stat info {};
+    struct stat info { };
     if (fd < 0 || fstat(fd, &info) != 0 || info.st_size < 0)
         return false;
     off_t offset = lseek(fd, 0, SEEK_CUR);

@@ -48,11 +48,11 @@ private:
     bool refill(std::uint32_t n);
 
     MemPtr<std::uint8_t> m_buffer;
-    std::uint32_t m_buffer_size = 0;   // grows past the capacity only for reads above 1024
+    std::uint32_t m_buffer_size = 0;  // grows past the capacity only for reads above 1024
     std::uint32_t m_total = 0;
-    std::uint32_t m_unread = 0;        // bytes still in the file
-    std::uint32_t m_held = 0;          // bytes held, at m_next
-    std::uint32_t m_next = 0;          // offset of the first held byte in m_buffer
+    std::uint32_t m_unread = 0;  // bytes still in the file
+    std::uint32_t m_held = 0;    // bytes held, at m_next
+    std::uint32_t m_next = 0;    // offset of the first held byte in m_buffer
     InputReadFunction m_read = nullptr;
     void* m_context = nullptr;
     int m_fd = -1;

@@ -33,7 +33,7 @@ inline void copy_run(std::uint8_t* to, const std::uint8_t* from, std::uint32_t l
 // Codes least significant bit first, from the chain of data sub-blocks.
 class CodeReader {
 public:
-    explicit CodeReader(InputWindow& input) : m_input(input) {}
+    explicit CodeReader(InputWindow& input) : m_input(input) { }
 
     int read(int width)
     {
@@ -83,14 +83,9 @@ private:
 class RowWriter {
 public:
     explicit RowWriter(const DecodeTarget& target)
-        : m_canvas(*target.canvas),
-          m_left(target.rect.left),
-          m_top(target.rect.top),
-          m_bottom(target.rect.bottom),
-          m_row(target.rect.top),
-          m_width(static_cast<std::uint32_t>(target.rect.width())),
-          m_interlaced(target.interlaced),
-          m_aware(target.transparent_aware == TransparentAware::Yes),
+        : m_canvas(*target.canvas), m_left(target.rect.left), m_top(target.rect.top), m_bottom(target.rect.bottom),
+          m_row(target.rect.top), m_width(static_cast<std::uint32_t>(target.rect.width())),
+          m_interlaced(target.interlaced), m_aware(target.transparent_aware == TransparentAware::Yes),
           m_transparent(target.transparent_index)
     {
     }
@@ -161,10 +156,7 @@ private:
 class StringTable {
 public:
     StringTable(std::uint32_t* start, std::uint16_t* length, int minimum_size)
-        : m_start(start),
-          m_length(length),
-          m_minimum_size(minimum_size),
-          m_clear_code(1 << minimum_size),
+        : m_start(start), m_length(length), m_minimum_size(minimum_size), m_clear_code(1 << minimum_size),
           m_first_free(m_clear_code + 2)
     {
         reset();
@@ -323,7 +315,7 @@ DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
         }
     } release{*this};
     RowWriter writer(target);
-    std::uint32_t filled = 0;    // pixels decoded so far, the last string's tail included
+    std::uint32_t filled = 0;     // pixels decoded so far, the last string's tail included
     std::uint32_t row_start = 0;  // where the next row to hand on begins
 
     while (rows_left) {

@@ -19,10 +19,7 @@ static_assert((255 << kHashShift) < 4096 && 4096 <= kHashSize, "the first slot n
 class CodePacker {
 public:
     CodePacker(OutputBuffer& output, int initial_width, std::uint32_t give_up_at)
-        : m_output(output),
-          m_give_up_at(give_up_at),
-          m_initial_width(initial_width),
-          m_width(initial_width),
+        : m_output(output), m_give_up_at(give_up_at), m_initial_width(initial_width), m_width(initial_width),
           m_largest((1 << initial_width) - 1)
     {
     }

@@ -33,7 +33,7 @@ private:
     ScreenRect m_rect;
     std::uint32_t m_width = 0;
     std::uint32_t m_height = 0;
-    int m_row = 0;      // offset from the top of the next row
+    int m_row = 0;  // offset from the top of the next row
     int m_step = 1;
     int m_pass = 0;
     bool m_interlaced = false;
@@ -41,8 +41,8 @@ private:
 };
 
 enum class EndCode : std::uint8_t {
-    Always,          // the end code is always written
-    SaveWhenFree,    // written only when it fits into the last byte
+    Always,        // the end code is always written
+    SaveWhenFree,  // written only when it fits into the last byte
 };
 
 class LzwEncoder {

@@ -49,13 +49,10 @@ void canvas_fill_rect(Canvas& canvas, const ScreenRect& rect, std::uint8_t index
 bool canvas_contains(const Canvas& canvas, const ScreenRect& rect)
 {
     return rect.top >= 0 && rect.left >= 0 && rect.bottom >= rect.top && rect.right >= rect.left &&
-           rect.bottom <= canvas.height && rect.right <= canvas.width;
+        rect.bottom <= canvas.height && rect.right <= canvas.width;
 }
 
-Frame* new_frame()
-{
-    return new (MemAlloc(sizeof(Frame))) Frame();
-}
+Frame* new_frame() { return new (MemAlloc(sizeof(Frame))) Frame(); }
 
 void free_frame(Frame* frame)
 {
@@ -135,12 +132,6 @@ Frame* document_frame_at(Document& document, std::int32_t index)
     return node ? ListPointer<Frame>(node->value) : nullptr;
 }
 
-Frame* document_first_frame(Document& document)
-{
-    return ListPointer<Frame>(ListFirst(document.frames.get()));
-}
+Frame* document_first_frame(Document& document) { return ListPointer<Frame>(ListFirst(document.frames.get())); }
 
-Frame* document_next_frame(Document& document)
-{
-    return ListPointer<Frame>(ListNext(document.frames.get()));
-}
+Frame* document_next_frame(Document& document) { return ListPointer<Frame>(ListNext(document.frames.get())); }

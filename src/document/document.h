@@ -60,19 +60,19 @@ struct Frame {
     // image descriptor in a GIF file. Null when the frame holds no encoding yet.
     MemPtr<std::uint8_t> encoded_data;
     std::unique_ptr<Snapshot> snapshot;
-    std::uint32_t delay = 0;            // hundredths of a second
-    std::uint8_t disposal = 1;          // 0, 1 or 2 after load
+    std::uint32_t delay = 0;    // hundredths of a second
+    std::uint8_t disposal = 1;  // 0, 1 or 2 after load
     std::uint8_t interlaced = 0;
     std::uint8_t transparent = 0;
     std::uint8_t user_input = 0;
     std::uint8_t transparent_index = 0;
-    StrPtr comment;                     // empty string when none (after load)
-    MemPtr<std::uint32_t> colour_usage; // one pixel count per palette entry
+    StrPtr comment;                      // empty string when none (after load)
+    MemPtr<std::uint32_t> colour_usage;  // one pixel count per palette entry
     std::uint16_t colour_usage_count = 0;
 
     // Load record only.
-    std::uint16_t load_palette_size = 0;       // colours the frame's data may use
-    MemPtr<std::uint8_t> local_palette;        // load_palette_size RGB triples, or null
+    std::uint16_t load_palette_size = 0;  // colours the frame's data may use
+    MemPtr<std::uint8_t> local_palette;   // load_palette_size RGB triples, or null
 };
 using LoadRecord = Frame;
 
@@ -98,7 +98,7 @@ struct Document {
     DocumentViews* views = nullptr;
     StrPtr path;
     std::uint32_t file_size = 0;
-    ListPtr frames;                      // values are Frame* (ListPointer<Frame>), owned
+    ListPtr frames;  // values are Frame* (ListPointer<Frame>), owned
     std::int32_t frame_count = 0;
     std::int32_t current_frame = 0;
     std::uint32_t total_delay = 0;
@@ -110,10 +110,10 @@ struct Document {
     std::uint16_t loop_count = 0;
     std::uint8_t loop_present = 0;
     std::uint8_t background_index = 0;
-    MemPtr<std::uint8_t> palette;        // 768 bytes, red first
-    StrPtr leading_comment;              // null only while parsing
-    StrPtr trailing_comment;             // holds the pending comment while parsing
-    Canvas canvas;                       // screen size, stride = screen width
+    MemPtr<std::uint8_t> palette;  // 768 bytes, red first
+    StrPtr leading_comment;        // null only while parsing
+    StrPtr trailing_comment;       // holds the pending comment while parsing
+    Canvas canvas;                 // screen size, stride = screen width
     std::uint8_t display_buffers_ready = 0;
     MemPtr<std::uint8_t> display_buffers[2];  // screen width x 32 each
 };

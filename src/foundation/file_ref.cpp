@@ -181,7 +181,7 @@ char* FileRefDisplayName(const FileRef* ref)
 bool FileRefSame(const FileRef* a, const FileRef* b)
 {
     return StrEqual(a->directory, b->directory) && StrEqual(a->name, b->name) && a->type.id == b->type.id &&
-           StrEqual(a->type.extension, b->type.extension);
+        StrEqual(a->type.extension, b->type.extension);
 }
 
 FileRef* FolderOf(const FileRef* ref)

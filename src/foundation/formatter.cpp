@@ -26,7 +26,7 @@ struct Arguments {
 // construction the rendered one.
 class Output {
 public:
-    explicit Output(char* destination) : m_at(destination) {}
+    explicit Output(char* destination) : m_at(destination) { }
     void put(char c)
     {
         if (m_at)
@@ -315,8 +315,8 @@ void put_float_digits(Output& out, const Decimal& decimal, const Field& integer,
 {
     long point = decimal.point;
     long width = point > static_cast<long>(integer.width)
-                     ? (point < static_cast<long>(integer.maximum) ? point : static_cast<long>(integer.maximum))
-                     : static_cast<long>(integer.width);
+        ? (point < static_cast<long>(integer.maximum) ? point : static_cast<long>(integer.maximum))
+        : static_cast<long>(integer.width);
     if (width == 0)
         width = 1;
     for (long j = 0; j < width; ++j) {
@@ -378,7 +378,7 @@ void handle_float(Spec& spec, Arguments& arguments, Output& out)
     put_float_digits(out, decimal, integer, fraction.pad, n, formatter().decimal_separator);
 }
 
-void handle_nothing(Spec&, Arguments&, Output&) {}
+void handle_nothing(Spec&, Arguments&, Output&) { }
 
 Handler handler_for(char letter)
 {

@@ -38,10 +38,8 @@ void ListDrain(List* list, void (*function)(ListValue value));
 bool ListFind(List* list, bool (*predicate)(void* context, ListValue value), void* context);
 
 // Pointer values stored in a list.
-template <typename T>
-ListValue ListValueOf(T* pointer) { return reinterpret_cast<ListValue>(pointer); }
-template <typename T>
-T* ListPointer(ListValue value) { return reinterpret_cast<T*>(value); }
+template <typename T> ListValue ListValueOf(T* pointer) { return reinterpret_cast<ListValue>(pointer); }
+template <typename T> T* ListPointer(ListValue value) { return reinterpret_cast<T*>(value); }
 
 struct ListDeleter {
     void operator()(List* list) const { ListFree(list); }

@@ -54,7 +54,7 @@ bool memory_is_available()
 }
 
 // Nothing can be released on this platform before the second attempt.
-void purge() {}
+void purge() { }
 
 std::uint32_t now_ms()
 {
@@ -142,7 +142,8 @@ void* allocate(void* block, std::size_t size, bool resize)
     }
     // The count uses the heap's own block sizes on both sides, so that allocating and freeing
     // the same block always cancels out.
-    a.bytes_in_use += static_cast<std::uint32_t>(platform::heap_block_size(result)) - static_cast<std::uint32_t>(old_size);
+    a.bytes_in_use +=
+        static_cast<std::uint32_t>(platform::heap_block_size(result)) - static_cast<std::uint32_t>(old_size);
     watch_memory();
     return result;
 }

@@ -36,5 +36,4 @@ void MemSetLowMemoryProbes(MemLowMemoryProbe is_low, MemLowMemoryProbe is_availa
 struct MemDeleter {
     void operator()(void* block) const { MemFree(block); }
 };
-template <typename T>
-using MemPtr = std::unique_ptr<T, MemDeleter>;
+template <typename T> using MemPtr = std::unique_ptr<T, MemDeleter>;

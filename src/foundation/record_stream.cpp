@@ -65,7 +65,7 @@ private:
 
     OpenFilePtr m_file;
     MemPtr<std::uint8_t> m_buffer;
-    std::uint32_t m_unread;          // bytes of the file not yet read into the buffer
+    std::uint32_t m_unread;  // bytes of the file not yet read into the buffer
     std::uint32_t m_in_buffer = 0;
     std::uint32_t m_index = 0;
 };
@@ -244,8 +244,7 @@ bool write_bytes(RecordStream& stream, const void* data, std::uint32_t count)
 }
 
 // Write and Measure of one record.
-bool put_record(RecordStream& stream, std::uint16_t tag, std::uint8_t type, const void* payload,
-                std::uint32_t length)
+bool put_record(RecordStream& stream, std::uint16_t tag, std::uint8_t type, const void* payload, std::uint32_t length)
 {
     if (stream.mode == RecordMode::Measure) {
         stream.remaining += kRecordHeaderSize + length;

@@ -29,11 +29,11 @@ constexpr std::uint32_t kRecordTextLimit = 1u << 20;
 class RecordProgress {
 public:
     virtual ~RecordProgress() = default;
-    virtual void begin(const char* /*caption*/, std::uint32_t /*total*/) {}
-    virtual void restart(std::uint32_t /*total*/) {}
-    virtual void detail(const char* /*text*/) {}
-    virtual void advance(std::uint32_t /*units*/) {}
-    virtual void end() {}
+    virtual void begin(const char* /*caption*/, std::uint32_t /*total*/) { }
+    virtual void restart(std::uint32_t /*total*/) { }
+    virtual void detail(const char* /*text*/) { }
+    virtual void advance(std::uint32_t /*units*/) { }
+    virtual void end() { }
 };
 
 // A rectangle of four signed 16-bit values, stored in field order.
@@ -59,7 +59,7 @@ struct RecordStream {
     std::uint8_t type = 0;
     std::uint32_t length = 0;
     bool progress_open = false;
-    RecordProgress* progress = nullptr;    // not owned; null for none
+    RecordProgress* progress = nullptr;  // not owned; null for none
 };
 
 using RecordSchema = void (*)(RecordStream& stream, void* argument);

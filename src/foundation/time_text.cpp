@@ -50,12 +50,9 @@ LocalTime LocalTimeRecord(std::int64_t seconds)
     std::tm parts{};
     if (!localtime_r(&t, &parts))
         return LocalTime{1970, 1, 1, 5, 0, 0, 0};
-    return LocalTime{static_cast<std::uint16_t>(parts.tm_year + 1900),
-                     static_cast<std::uint8_t>(parts.tm_mon + 1),
-                     static_cast<std::uint8_t>(parts.tm_mday),
-                     static_cast<std::uint8_t>(parts.tm_wday + 1),
-                     static_cast<std::uint8_t>(parts.tm_hour),
-                     static_cast<std::uint8_t>(parts.tm_min),
+    return LocalTime{static_cast<std::uint16_t>(parts.tm_year + 1900), static_cast<std::uint8_t>(parts.tm_mon + 1),
+                     static_cast<std::uint8_t>(parts.tm_mday),         static_cast<std::uint8_t>(parts.tm_wday + 1),
+                     static_cast<std::uint8_t>(parts.tm_hour),         static_cast<std::uint8_t>(parts.tm_min),
                      static_cast<std::uint8_t>(parts.tm_sec)};
 }
 

@@ -11,11 +11,11 @@ using TextSource = const char* (*)(int id);
 void SetTimeTextSource(TextSource source);
 
 struct LocalTime {
-    std::uint16_t year;   // full year
-    std::uint8_t month;   // 1-12
-    std::uint8_t day;     // day of the month, 1-31
-    std::uint8_t weekday; // 1-7, Sunday first
-    std::uint8_t hour;    // 0-23
+    std::uint16_t year;    // full year
+    std::uint8_t month;    // 1-12
+    std::uint8_t day;      // day of the month, 1-31
+    std::uint8_t weekday;  // 1-7, Sunday first
+    std::uint8_t hour;     // 0-23
     std::uint8_t minute;
     std::uint8_t second;
 };

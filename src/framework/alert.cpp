@@ -99,7 +99,8 @@ bool sample(int kind, double x, double y, Rgb* out)
         const bool inner = in_polygon(xs, ys, 8, x, y);
         octagon(2.6, xs, ys);
         const bool core = in_polygon(xs, ys, 8, x, y);
-        const bool cross = segment_distance(x, y, 10.5, 10.5, 21.5, 21.5) < 2.2 || segment_distance(x, y, 21.5, 10.5, 10.5, 21.5) < 2.2;
+        const bool cross = segment_distance(x, y, 10.5, 10.5, 21.5, 21.5) < 2.2 ||
+            segment_distance(x, y, 21.5, 10.5, 10.5, 21.5) < 2.2;
         if (!inner)
             *out = {150, 16, 16};
         else if (!core)
@@ -149,10 +150,22 @@ void draw_glyph(platform::Surface* surface, int kind)
     int size = 26;
     int dy = 0;
     switch (kind) {
-    case alert_kind::information: glyph = "i"; colour = 0xFFFFFF; break;
-    case alert_kind::question: glyph = "?"; colour = 0x202020; break;
-    case alert_kind::exclamation: glyph = "!"; colour = 0x202020; size = 22; dy = 3; break;
-    default: return;
+    case alert_kind::information:
+        glyph = "i";
+        colour = 0xFFFFFF;
+        break;
+    case alert_kind::question:
+        glyph = "?";
+        colour = 0x202020;
+        break;
+    case alert_kind::exclamation:
+        glyph = "!";
+        colour = 0x202020;
+        size = 22;
+        dy = 3;
+        break;
+    default:
+        return;
     }
     platform::FontRequest request;
     request.size = size;
@@ -161,7 +174,8 @@ void draw_glyph(platform::Surface* surface, int kind)
     if (font == nullptr)
         return;
     const platform::Size text = platform::MeasureText(font, glyph);
-    platform::DrawText(surface, (kPictureSize - text.width) / 2, (kPictureSize - text.height) / 2 + dy, glyph, font, colour);
+    platform::DrawText(surface, (kPictureSize - text.width) / 2, (kPictureSize - text.height) / 2 + dy, glyph, font,
+                       colour);
     platform::FontFree(font);
 }
 
@@ -247,10 +261,7 @@ struct AskState {
     int answer = -1;
 };
 
-void ask_done(void* argument, int answer)
-{
-    static_cast<AskState*>(argument)->answer = answer;
-}
+void ask_done(void* argument, int answer) { static_cast<AskState*>(argument)->answer = answer; }
 
 // A modal alert closed without a button still ends its loop, answering 0.
 void end_without_answer(AlertRecord* record)
@@ -261,7 +272,6 @@ void end_without_answer(AlertRecord* record)
     if (record->completion == ask_done)
         ask_done(record->argument, 0);
 }
-
 
 void finish(AlertRecord* record, int answer)
 {
@@ -367,7 +377,8 @@ FrameWindow* build(FrameWindow* parent, int kind, const char* message, const cha
         ++count;
     const char* title = BuildString(100);
     // Created at a generous size and placed exactly once the contents are measured.
-    FrameWindow* window = CreateFrameWindow(parent, title != nullptr ? title : "", frame_flag::dialog, platform::MakeRect(0, 0, 640, 480));
+    FrameWindow* window = CreateFrameWindow(parent, title != nullptr ? title : "", frame_flag::dialog,
+                                            platform::MakeRect(0, 0, 640, 480));
     if (window == nullptr)
         return nullptr;
     auto* record = new AlertRecord;
@@ -391,7 +402,8 @@ FrameWindow* build(FrameWindow* parent, int kind, const char* message, const cha
     AlertLayoutInput input;
     input.message = AlertSize{record->message->width, record->message->height};
     for (int i = 0; i < count; ++i) {
-        record->buttons[i] = ButtonNew(record->root, ButtonKind::push, texts[i], 0, button_chosen, static_cast<std::uintptr_t>(i));
+        record->buttons[i] =
+            ButtonNew(record->root, ButtonKind::push, texts[i], 0, button_chosen, static_cast<std::uintptr_t>(i));
         const platform::Size natural = ButtonNaturalSize(record->buttons[i]);
         input.buttons[i] = AlertSize{natural.width, natural.height};
     }
@@ -446,14 +458,14 @@ int alert_ask(FrameWindow* parent, int kind, const char* message, const char* fi
     return state.answer;
 }
 
-FrameWindow* alert_show(FrameWindow* parent, int kind, const char* message, const char* first,
-                        const char* second, AlertCompletion completion, void* argument)
+FrameWindow* alert_show(FrameWindow* parent, int kind, const char* message, const char* first, const char* second,
+                        AlertCompletion completion, void* argument)
 {
     return alert_show3(parent, kind, message, first, second, nullptr, completion, argument);
 }
 
-FrameWindow* alert_show3(FrameWindow* parent, int kind, const char* message, const char* first,
-                         const char* second, const char* third, AlertCompletion completion, void* argument)
+FrameWindow* alert_show3(FrameWindow* parent, int kind, const char* message, const char* first, const char* second,
+                         const char* third, AlertCompletion completion, void* argument)
 {
     const char* texts[3] = {first, second, second != nullptr ? third : nullptr};
     FrameWindow* window = build(parent, kind, message, texts, completion, argument, false);

@@ -21,11 +21,11 @@ using AlertCompletion = void (*)(void* argument, int answer);
 int alert_ask(FrameWindow* parent, int kind, const char* message, const char* first, const char* second);
 // Shows the alert, paints it at once and returns its window; a chosen button closes it and
 // then calls the completion (when given) with the argument and the answer.
-FrameWindow* alert_show(FrameWindow* parent, int kind, const char* message, const char* first,
-                        const char* second, AlertCompletion completion, void* argument);
+FrameWindow* alert_show(FrameWindow* parent, int kind, const char* message, const char* first, const char* second,
+                        AlertCompletion completion, void* argument);
 // The full form with a third button.
-FrameWindow* alert_show3(FrameWindow* parent, int kind, const char* message, const char* first,
-                         const char* second, const char* third, AlertCompletion completion, void* argument);
+FrameWindow* alert_show3(FrameWindow* parent, int kind, const char* message, const char* first, const char* second,
+                         const char* third, AlertCompletion completion, void* argument);
 // alert_show with the main window, kind 128, one button and no completion.
 FrameWindow* alert_error(const char* message, const char* button);
 // Closes the alert without an answer.

@@ -18,21 +18,21 @@ struct AlertBox {
 };
 
 struct AlertLayoutInput {
-    AlertSize message;           // natural size of the message, unwrapped
-    AlertSize buttons[3];        // natural sizes of the buttons
-    int button_count = 1;        // 1 to 3
-    int width_limit = 0;         // parent client width less the alert's frame; 0: no parent limit
+    AlertSize message;     // natural size of the message, unwrapped
+    AlertSize buttons[3];  // natural sizes of the buttons
+    int button_count = 1;  // 1 to 3
+    int width_limit = 0;   // parent client width less the alert's frame; 0: no parent limit
     // Height of the message when wrapped to a width (the caller's text measurement).
     int (*wrapped_height)(void* context, int width) = nullptr;
     void* context = nullptr;
 };
 
 struct AlertLayout {
-    int width = 0;               // client width W
-    int height = 0;              // client height H
-    AlertBox picture;            // the 32 x 32 picture
-    AlertBox message;            // the message view
-    AlertBox buttons[3];         // first, second, third button
+    int width = 0;        // client width W
+    int height = 0;       // client height H
+    AlertBox picture;     // the 32 x 32 picture
+    AlertBox message;     // the message view
+    AlertBox buttons[3];  // first, second, third button
 };
 
 inline constexpr int kAlertMinimumMessageWidth = 180;

@@ -22,10 +22,10 @@ TextStyle style_of(Emphasis emphasis)
 }
 
 // Records that live as long as a view: freed by a destroy observer.
-template <typename T>
-void free_with(View* view, T* record)
+template <typename T> void free_with(View* view, T* record)
 {
-    ViewAddObserver(view, [](View*, void* data) { delete static_cast<T*>(data); }, record);
+    ViewAddObserver(
+        view, [](View*, void* data) { delete static_cast<T*>(data); }, record);
 }
 
 View* box(View* parent, BoxKind kind, int spacing, bool panel = false, bool framed = false)
@@ -97,10 +97,7 @@ void value_chosen(View* /*popup*/, std::uintptr_t user, const char* text)
         record->hook(record->argument, value);
 }
 
-SliderWithValue* slider_record(View* column)
-{
-    return reinterpret_cast<SliderWithValue*>(column->words[0]);
-}
+SliderWithValue* slider_record(View* column) { return reinterpret_cast<SliderWithValue*>(column->words[0]); }
 
 // ---- Colour pair
 
@@ -117,10 +114,7 @@ void pair_clicked(View* swatch, std::uintptr_t user, int modifiers)
         pair->handler(pair->argument, modifiers, swatch == pair->swatches[1] ? 1 : 0);
 }
 
-ColourPair* pair_record(View* row)
-{
-    return reinterpret_cast<ColourPair*>(row->words[0]);
-}
+ColourPair* pair_record(View* row) { return reinterpret_cast<ColourPair*>(row->words[0]); }
 
 // ---- Preference check boxes
 
@@ -137,10 +131,7 @@ std::vector<const char*> g_text_list;
 
 }  // namespace
 
-void set_builder_hooks(const BuilderHooks& hooks)
-{
-    g_hooks = hooks;
-}
+void set_builder_hooks(const BuilderHooks& hooks) { g_hooks = hooks; }
 
 View* make_root_column(FrameWindow* window, int spacing)
 {
@@ -149,30 +140,15 @@ View* make_root_column(FrameWindow* window, int spacing)
     return BoxNew(BoxKind::column, nullptr, window, style);
 }
 
-View* make_row(View* parent, int spacing)
-{
-    return box(parent, BoxKind::row, spacing);
-}
+View* make_row(View* parent, int spacing) { return box(parent, BoxKind::row, spacing); }
 
-View* make_column(View* parent, int spacing)
-{
-    return box(parent, BoxKind::column, spacing);
-}
+View* make_column(View* parent, int spacing) { return box(parent, BoxKind::column, spacing); }
 
-View* make_styled_column(View* parent, int spacing)
-{
-    return box(parent, BoxKind::column, spacing, true);
-}
+View* make_styled_column(View* parent, int spacing) { return box(parent, BoxKind::column, spacing, true); }
 
-View* make_spacer(View* parent, int width, int height)
-{
-    return SpacerNew(parent, width, height);
-}
+View* make_spacer(View* parent, int width, int height) { return SpacerNew(parent, width, height); }
 
-View* make_separator(View* parent, int kind)
-{
-    return SeparatorNew(parent, kind);
-}
+View* make_separator(View* parent, int kind) { return SeparatorNew(parent, kind); }
 
 View* make_grid(View* parent, int columns, int /*rows*/)
 {
@@ -208,7 +184,8 @@ View* make_text_line(View* parent, const char* text, Emphasis emphasis)
 View* make_clickable_text(View* parent, const char* text, std::uintptr_t value1, std::uintptr_t value2,
                           ControlHandler handler, std::uintptr_t user, Emphasis emphasis)
 {
-    View* view = LabelNew(parent, LabelKind::clickable, text, emphasis == Emphasis::emphasised ? TextStyle::emphasised : TextStyle::link);
+    View* view = LabelNew(parent, LabelKind::clickable, text,
+                          emphasis == Emphasis::emphasised ? TextStyle::emphasised : TextStyle::link);
     LabelSetHandler(view, handler, user);
     view->user = user;
     view->words[1] = value1;
@@ -222,8 +199,8 @@ void clickable_values(View* control, std::uintptr_t* value1, std::uintptr_t* val
     *value2 = control->words[2];
 }
 
-View* make_button(View* parent, const char* text, bool is_default, ControlHandler handler,
-                  std::uintptr_t user, Emphasis emphasis)
+View* make_button(View* parent, const char* text, bool is_default, ControlHandler handler, std::uintptr_t user,
+                  Emphasis emphasis)
 {
     View* view = ButtonNew(parent, ButtonKind::push, text, 0, handler, user, style_of(emphasis));
     if (is_default)
@@ -252,22 +229,22 @@ View* make_disclosure(View* parent, const char* text, bool open, ControlHandler 
     return ButtonNew(parent, ButtonKind::disclosure, text, open ? 1 : 0, handler, user, TextStyle::emphasised);
 }
 
-View* make_popup_menu(View* parent, int count, const char* const* texts, int selected,
-                      ControlHandler handler, std::uintptr_t user)
+View* make_popup_menu(View* parent, int count, const char* const* texts, int selected, ControlHandler handler,
+                      std::uintptr_t user)
 {
     return PopupMenuNew(parent, count, texts, selected, handler, user);
 }
 
-View* make_labelled_popup_menu(View* parent, const char* label, int count, const char* const* texts,
-                               int selected, ControlHandler handler, std::uintptr_t user)
+View* make_labelled_popup_menu(View* parent, const char* label, int count, const char* const* texts, int selected,
+                               ControlHandler handler, std::uintptr_t user)
 {
     View* row = make_row(parent, 2);
     make_text_line(row, label);
     return make_popup_menu(row, count, texts, selected, handler, user);
 }
 
-View* make_slider_with_value(View* parent, int minimum, int current, int maximum, int value_count,
-                             const int* values, ValueHook hook, void* argument)
+View* make_slider_with_value(View* parent, int minimum, int current, int maximum, int value_count, const int* values,
+                             ValueHook hook, void* argument)
 {
     View* column = make_column(parent, 2);
     auto* record = new SliderWithValue;
@@ -289,15 +266,9 @@ View* make_slider_with_value(View* parent, int minimum, int current, int maximum
     return column;
 }
 
-View* slider_with_value_slider(View* column)
-{
-    return slider_record(column)->slider;
-}
+View* slider_with_value_slider(View* column) { return slider_record(column)->slider; }
 
-View* slider_with_value_popup(View* column)
-{
-    return slider_record(column)->popup;
-}
+View* slider_with_value_popup(View* column) { return slider_record(column)->popup; }
 
 void set_slider_with_value(View* column, int value)
 {
@@ -306,20 +277,19 @@ void set_slider_with_value(View* column, int value)
     ComboSetText(record->popup, decimal(value).c_str(), false);
 }
 
-View* make_combo_field(View* parent, int count, const char* const* texts, const char* current,
-                       TextHook hook, std::uintptr_t user)
+View* make_combo_field(View* parent, int count, const char* const* texts, const char* current, TextHook hook,
+                       std::uintptr_t user)
 {
     return ComboNew(parent, PopupKind::combo, count, texts, current, hook, user);
 }
 
-View* make_value_popup(View* parent, int count, const char* const* texts, const char* current,
-                       TextHook hook, std::uintptr_t user)
+View* make_value_popup(View* parent, int count, const char* const* texts, const char* current, TextHook hook,
+                       std::uintptr_t user)
 {
     return ComboNew(parent, PopupKind::value, count, texts, current, hook, user);
 }
 
-View* make_colour_swatch(View* parent, bool clickable, const char* label, ControlHandler handler,
-                         std::uintptr_t user)
+View* make_colour_swatch(View* parent, bool clickable, const char* label, ControlHandler handler, std::uintptr_t user)
 {
     View* row = make_row(parent, 2);
     View* swatch = SwatchNew(row, clickable, 0, 0, handler, user);
@@ -350,10 +320,7 @@ View* make_colour_pair(View* parent, bool side_by_side, const char* label, PairH
     return row;
 }
 
-View* colour_pair_swatch(View* pair, int which)
-{
-    return pair_record(pair)->swatches[which != 0 ? 1 : 0];
-}
+View* colour_pair_swatch(View* pair, int which) { return pair_record(pair)->swatches[which != 0 ? 1 : 0]; }
 
 const char* const* make_text_list(int count, const std::uint16_t* numbers, bool constant)
 {
@@ -402,15 +369,9 @@ const char* control_text(View* control)
     return nullptr;
 }
 
-void set_swatch_colour(View* swatch, const SwatchColour& colour)
-{
-    SwatchSetColour(swatch, colour);
-}
+void set_swatch_colour(View* swatch, const SwatchColour& colour) { SwatchSetColour(swatch, colour); }
 
-SwatchColour swatch_colour(View* swatch)
-{
-    return SwatchColourOf(swatch);
-}
+SwatchColour swatch_colour(View* swatch) { return SwatchColourOf(swatch); }
 
 void set_pair_colours(View* pair, const SwatchColour& first, const SwatchColour& second)
 {
@@ -418,22 +379,10 @@ void set_pair_colours(View* pair, const SwatchColour& first, const SwatchColour&
     SwatchSetColour(pair_record(pair)->swatches[1], second);
 }
 
-SwatchColour pair_colour(View* pair, int which)
-{
-    return SwatchColourOf(colour_pair_swatch(pair, which));
-}
+SwatchColour pair_colour(View* pair, int which) { return SwatchColourOf(colour_pair_swatch(pair, which)); }
 
-void enable_swatch(View* swatch, bool enabled)
-{
-    SwatchSetClickable(swatch, enabled);
-}
+void enable_swatch(View* swatch, bool enabled) { SwatchSetClickable(swatch, enabled); }
 
-void select_popup_item(View* popup, int index)
-{
-    PopupSelect(popup, index);
-}
+void select_popup_item(View* popup, int index) { PopupSelect(popup, index); }
 
-void set_popup_items(View* popup, int count, const char* const* texts)
-{
-    PopupSetItems(popup, count, texts);
-}
+void set_popup_items(View* popup, int count, const char* const* texts) { PopupSetItems(popup, count, texts); }

@@ -45,8 +45,8 @@ void clickable_values(View* control, std::uintptr_t* value1, std::uintptr_t* val
 
 // ---- Buttons
 
-View* make_button(View* parent, const char* text, bool is_default, ControlHandler handler,
-                  std::uintptr_t user, Emphasis emphasis = Emphasis::normal);
+View* make_button(View* parent, const char* text, bool is_default, ControlHandler handler, std::uintptr_t user,
+                  Emphasis emphasis = Emphasis::normal);
 View* make_check_box(View* parent, const char* text, int state, ControlHandler handler, std::uintptr_t user);
 // Shows the byte; a toggle stores the new state (0 or 1) in it and saves the preferences.
 View* make_preference_check_box(View* parent, const char* text, std::uint8_t* flag);
@@ -57,34 +57,33 @@ View* make_disclosure(View* parent, const char* text, bool open, ControlHandler 
 // ---- Menus and values
 
 // A pop-up menu showing the selected item; the handler gets the chosen index.
-View* make_popup_menu(View* parent, int count, const char* const* texts, int selected,
-                      ControlHandler handler, std::uintptr_t user);
+View* make_popup_menu(View* parent, int count, const char* const* texts, int selected, ControlHandler handler,
+                      std::uintptr_t user);
 // A row (spacing 2): a text line with the label, then the pop-up menu, which is returned.
-View* make_labelled_popup_menu(View* parent, const char* label, int count, const char* const* texts,
-                               int selected, ControlHandler handler, std::uintptr_t user);
+View* make_labelled_popup_menu(View* parent, const char* label, int count, const char* const* texts, int selected,
+                               ControlHandler handler, std::uintptr_t user);
 
 using ValueHook = void (*)(void* argument, int value);
 // A column (spacing 2): a slider over minimum..maximum and under it a value pop-up of the
 // given values, both showing the same value. The column is returned.
-View* make_slider_with_value(View* parent, int minimum, int current, int maximum, int value_count,
-                             const int* values, ValueHook hook, void* argument);
+View* make_slider_with_value(View* parent, int minimum, int current, int maximum, int value_count, const int* values,
+                             ValueHook hook, void* argument);
 View* slider_with_value_slider(View* column);
 View* slider_with_value_popup(View* column);
 // Moves both parts to the value without calling the hook.
 void set_slider_with_value(View* column, int value);
 
 using TextHook = void (*)(View* control, std::uintptr_t user, const char* text);
-View* make_combo_field(View* parent, int count, const char* const* texts, const char* current,
-                       TextHook hook, std::uintptr_t user);
-View* make_value_popup(View* parent, int count, const char* const* texts, const char* current,
-                       TextHook hook, std::uintptr_t user);
+View* make_combo_field(View* parent, int count, const char* const* texts, const char* current, TextHook hook,
+                       std::uintptr_t user);
+View* make_value_popup(View* parent, int count, const char* const* texts, const char* current, TextHook hook,
+                       std::uintptr_t user);
 
 // ---- Colours
 
 // A row (spacing 2): a swatch and, when a label is given, a text line after it. The swatch
 // is returned; the click handler gets the click's modifier bits.
-View* make_colour_swatch(View* parent, bool clickable, const char* label, ControlHandler handler,
-                         std::uintptr_t user);
+View* make_colour_swatch(View* parent, bool clickable, const char* label, ControlHandler handler, std::uintptr_t user);
 // Called with the argument, the modifier bits of the click and 1 when the second swatch
 // was clicked.
 using PairHandler = void (*)(void* argument, int modifiers, int second);

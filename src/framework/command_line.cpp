@@ -10,7 +10,8 @@ bool blank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-CommandLineRequest ParseCommandLineSwitch(const char* line) {
+CommandLineRequest ParseCommandLineSwitch(const char* line)
+{
     CommandLineRequest request;
     if (line == nullptr)
         return request;
@@ -45,12 +46,13 @@ CommandLineRequest ParseCommandLineSwitch(const char* line) {
     return request;
 }
 
-void HandleCommandLine(int argc, char** argv) {
+void HandleCommandLine(int argc, char** argv)
+{
     if (argc < 2 || argv == nullptr)
         return;
     std::string first = argv[1] != nullptr ? argv[1] : "";
     bool is_switch = first.size() == 2 && first[0] == '/' &&
-                     (first[1] == 'o' || first[1] == 'O' || first[1] == 'p' || first[1] == 'P');
+        (first[1] == 'o' || first[1] == 'O' || first[1] == 'p' || first[1] == 'P');
     if (!is_switch) {
         // Paths on Linux start with a slash: every argument is a file to open.
         for (int i = 1; i < argc; ++i)

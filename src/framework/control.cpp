@@ -52,10 +52,7 @@ const platform::Font* ControlFont(TextStyle style)
     return g_fonts.own[index] != nullptr ? g_fonts.own[index] : g_fonts.own[0];
 }
 
-int ControlLineHeight(TextStyle style)
-{
-    return platform::FontMetricsOf(ControlFont(style)).line_spacing;
-}
+int ControlLineHeight(TextStyle style) { return platform::FontMetricsOf(ControlFont(style)).line_spacing; }
 
 platform::Surface* ViewSurface(View* view)
 {
@@ -64,10 +61,7 @@ platform::Surface* ViewSurface(View* view)
     return platform::WindowSurface(view->window->window);
 }
 
-platform::Colour ControlColour(platform::SystemColour which)
-{
-    return platform::SystemColourOf(which);
-}
+platform::Colour ControlColour(platform::SystemColour which) { return platform::SystemColourOf(which); }
 
 platform::Colour ColourMix(platform::Colour a, platform::Colour b, int t)
 {
@@ -94,7 +88,8 @@ std::uint32_t ControlState(View* view)
 
 Rect ControlInset(const Rect& r, int dx, int dy)
 {
-    return platform::MakeRect(r.left + dx, r.top + dy, platform::RectWidth(r) - 2 * dx, platform::RectHeight(r) - 2 * dy);
+    return platform::MakeRect(r.left + dx, r.top + dy, platform::RectWidth(r) - 2 * dx,
+                              platform::RectHeight(r) - 2 * dy);
 }
 
 void ControlReplaceText(char** slot, const char* text)

@@ -8,7 +8,9 @@
 #include "framework/view.h"
 #include "platform/qt/draw.h"
 
-namespace platform { struct Font; }
+namespace platform {
+struct Font;
+}
 
 enum class TextStyle : std::uint8_t { normal, emphasised, heading, link };
 

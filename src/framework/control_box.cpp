@@ -21,21 +21,15 @@ struct BoxData {
     // Scrolling panels.
     int scroll_x = 0;
     int scroll_y = 0;
-    int drag_from = -1;         // pointer y where a thumb drag began, -1 when none
+    int drag_from = -1;  // pointer y where a thumb drag began, -1 when none
     int drag_scroll = 0;
 };
 
 constexpr int kScrollBarWidth = 11;
 
-BoxData* box(View* view)
-{
-    return static_cast<BoxData*>(view->data);
-}
+BoxData* box(View* view) { return static_cast<BoxData*>(view->data); }
 
-bool counts(View* view)
-{
-    return ViewIsShown(view) && !ViewIsBeingDestroyed(view);
-}
+bool counts(View* view) { return ViewIsShown(view) && !ViewIsBeingDestroyed(view); }
 
 bool is_separator(View* view);
 int separator_kind(View* view);
@@ -45,10 +39,7 @@ struct Extent {
     int height;
 };
 
-void place(View* child, int x, int y)
-{
-    ViewMoveTo(child, x, y);
-}
+void place(View* child, int x, int y) { ViewMoveTo(child, x, y); }
 
 Extent layout_row(View* view, BoxData* data)
 {
@@ -132,7 +123,8 @@ Extent layout_grid(View* view, BoxData* data)
             continue;
         const int row = i / columns;
         const int cell_h = heights[static_cast<std::size_t>(row)];
-        place(c, view->x + xs[static_cast<std::size_t>(i % columns)], view->y + ys[static_cast<std::size_t>(row)] + (cell_h - c->height) / 2);
+        place(c, view->x + xs[static_cast<std::size_t>(i % columns)],
+              view->y + ys[static_cast<std::size_t>(row)] + (cell_h - c->height) / 2);
     }
     return {x + data->style.margin_x, y + data->style.margin_y};
 }
@@ -186,11 +178,21 @@ void layout(View* view)
     data->laying_out = true;
     Extent extent{view->width, view->height};
     switch (data->kind) {
-    case BoxKind::row: extent = layout_row(view, data); break;
-    case BoxKind::column: extent = layout_column(view, data); break;
-    case BoxKind::grid: extent = layout_grid(view, data); break;
-    case BoxKind::free: extent = layout_free(view, data); break;
-    case BoxKind::scroll: layout_scroll(view, data); break;
+    case BoxKind::row:
+        extent = layout_row(view, data);
+        break;
+    case BoxKind::column:
+        extent = layout_column(view, data);
+        break;
+    case BoxKind::grid:
+        extent = layout_grid(view, data);
+        break;
+    case BoxKind::free:
+        extent = layout_free(view, data);
+        break;
+    case BoxKind::scroll:
+        layout_scroll(view, data);
+        break;
     }
     data->laying_out = false;
     if (data->kind != BoxKind::scroll)
@@ -270,7 +272,8 @@ void box_remove_child(View* parent, View* child)
 {
     BoxData* data = box(parent);
     auto& list = data->children;
-    list.erase(std::remove_if(list.begin(), list.end(), [child](const BoxChild& c) { return c.view == child; }), list.end());
+    list.erase(std::remove_if(list.begin(), list.end(), [child](const BoxChild& c) { return c.view == child; }),
+               list.end());
     layout(parent);
 }
 
@@ -283,10 +286,7 @@ void box_child_resized(View* parent, View* child, int width, int height)
     layout(parent);
 }
 
-void box_child_shown(View* parent, View* /*child*/)
-{
-    layout(parent);
-}
+void box_child_shown(View* parent, View* /*child*/) { layout(parent); }
 
 void box_set_size(View* view, int width, int height)
 {
@@ -295,15 +295,9 @@ void box_set_size(View* view, int width, int height)
         layout(view);
 }
 
-int box_child_count(View* view)
-{
-    return view->data == nullptr ? 0 : static_cast<int>(box(view)->children.size());
-}
+int box_child_count(View* view) { return view->data == nullptr ? 0 : static_cast<int>(box(view)->children.size()); }
 
-View* box_child_at(View* view, int index)
-{
-    return box(view)->children[static_cast<std::size_t>(index)].view;
-}
+View* box_child_at(View* view, int index) { return box(view)->children[static_cast<std::size_t>(index)].view; }
 
 void scroll_mouse_down(View* view, std::uint8_t /*modifiers*/, int x, int y)
 {
@@ -326,10 +320,7 @@ void scroll_mouse_drag(View* view, std::uint8_t /*modifiers*/, int /*x*/, int y)
     ScrollPanelScrollTo(view, data->scroll_x, data->drag_scroll + delta);
 }
 
-void scroll_mouse_up(View* view, std::uint8_t /*modifiers*/, int /*x*/, int /*y*/)
-{
-    box(view)->drag_from = -1;
-}
+void scroll_mouse_up(View* view, std::uint8_t /*modifiers*/, int /*x*/, int /*y*/) { box(view)->drag_from = -1; }
 
 const ViewClass kBoxClass = [] {
     ViewClass c;
@@ -390,15 +381,9 @@ const ViewClass kSeparatorClass = [] {
     return c;
 }();
 
-bool is_separator(View* view)
-{
-    return view->cls == &kSeparatorClass;
-}
+bool is_separator(View* view) { return view->cls == &kSeparatorClass; }
 
-int separator_kind(View* view)
-{
-    return static_cast<int>(view->words[0]);
-}
+int separator_kind(View* view) { return static_cast<int>(view->words[0]); }
 
 }  // namespace
 
@@ -436,10 +421,7 @@ void BoxSetChildOffset(View* view, View* child, int dx, int dy)
     layout(view);
 }
 
-int BoxChildCount(View* view)
-{
-    return box_child_count(view);
-}
+int BoxChildCount(View* view) { return box_child_count(view); }
 
 View* BoxChildAt(View* view, int index)
 {
@@ -460,15 +442,9 @@ void BoxRelayoutUp(View* view)
         BoxRelayout(v);
 }
 
-BoxKind BoxKindOf(View* view)
-{
-    return box(view)->kind;
-}
+BoxKind BoxKindOf(View* view) { return box(view)->kind; }
 
-bool ViewIsBox(const View* view)
-{
-    return view->cls == &kBoxClass || view->cls == &kScrollClass;
-}
+bool ViewIsBox(const View* view) { return view->cls == &kBoxClass || view->cls == &kScrollClass; }
 
 View* SpacerNew(View* parent, int width, int height)
 {
@@ -510,12 +486,6 @@ void ScrollPanelScrollBy(View* panel, int dx, int dy)
     ScrollPanelScrollTo(panel, box(panel)->scroll_x + dx, box(panel)->scroll_y + dy);
 }
 
-int ScrollPanelOffsetX(View* panel)
-{
-    return box(panel)->scroll_x;
-}
+int ScrollPanelOffsetX(View* panel) { return box(panel)->scroll_x; }
 
-int ScrollPanelOffsetY(View* panel)
-{
-    return box(panel)->scroll_y;
-}
+int ScrollPanelOffsetY(View* panel) { return box(panel)->scroll_y; }

@@ -10,13 +10,13 @@
 enum class BoxKind : std::uint8_t { row, column, grid, free, scroll };
 
 struct BoxStyle {
-    int spacing = 0;            // row, column: between children; grid: horizontal
-    int row_spacing = 0;        // grid: vertical
-    int columns = 1;            // grid
+    int spacing = 0;      // row, column: between children; grid: horizontal
+    int row_spacing = 0;  // grid: vertical
+    int columns = 1;      // grid
     int margin_x = 0;
     int margin_y = 0;
-    bool panel = false;         // the standard panel background
-    bool framed = false;        // the standard sunken frame
+    bool panel = false;   // the standard panel background
+    bool framed = false;  // the standard sunken frame
 };
 
 // A box inside a parent, or a top-level box of a window when parent is null.

@@ -20,10 +20,7 @@ struct ButtonData {
     std::uintptr_t user = 0;
 };
 
-ButtonData* button(View* view)
-{
-    return static_cast<ButtonData*>(view->data);
-}
+ButtonData* button(View* view) { return static_cast<ButtonData*>(view->data); }
 
 platform::Size natural_size(ButtonData* data)
 {
@@ -83,11 +80,13 @@ void button_draw(View* view, const Rect& /*area*/)
         break;
     case ButtonKind::disclosure: {
         const int top = r.top + (view->height - kDisclosureBox) / 2;
-        platform::DrawDisclosure(surface, platform::MakeRect(r.left, top, kDisclosureBox, kDisclosureBox), data->state != 0, state);
+        platform::DrawDisclosure(surface, platform::MakeRect(r.left, top, kDisclosureBox, kDisclosureBox),
+                                 data->state != 0, state);
         const int text_h = platform::MeasureText(font, data->text).height;
         const platform::Colour colour = ViewIsEnabled(view) ? ControlColour(platform::SystemColour::window_text)
                                                             : ControlColour(platform::SystemColour::disabled_text);
-        platform::DrawText(surface, r.left + kDisclosureBox + kDisclosureGap, r.top + (view->height - text_h) / 2, data->text, font, colour);
+        platform::DrawText(surface, r.left + kDisclosureBox + kDisclosureGap, r.top + (view->height - text_h) / 2,
+                           data->text, font, colour);
         if ((state & platform::control_state::focused) != 0)
             platform::DrawFocusRect(surface, r);
         break;
@@ -103,7 +102,8 @@ void click(View* view)
         ViewInvalidate(view);
     }
     if (data->handler != nullptr)
-        data->handler(view, data->user, data->kind == ButtonKind::push || data->kind == ButtonKind::choice ? 0 : data->state);
+        data->handler(view, data->user,
+                      data->kind == ButtonKind::push || data->kind == ButtonKind::choice ? 0 : data->state);
 }
 
 void button_mouse_down(View* view, std::uint8_t /*modifiers*/, int /*x*/, int /*y*/)
@@ -154,8 +154,8 @@ const ViewClass kButtonClass = [] {
 
 }  // namespace
 
-View* ButtonNew(View* parent, ButtonKind kind, const char* text, int state, ControlHandler handler,
-                std::uintptr_t user, TextStyle style)
+View* ButtonNew(View* parent, ButtonKind kind, const char* text, int state, ControlHandler handler, std::uintptr_t user,
+                TextStyle style)
 {
     auto* data = new ButtonData;
     data->kind = kind;
@@ -182,10 +182,7 @@ void ButtonSetDefault(View* view, bool is_default)
     ViewInvalidate(view);
 }
 
-void ButtonSetCancel(View* view)
-{
-    ViewSetCancelButton(view->window, view);
-}
+void ButtonSetCancel(View* view) { ViewSetCancelButton(view->window, view); }
 
 void ButtonSetText(View* view, const char* text)
 {
@@ -198,10 +195,7 @@ void ButtonSetText(View* view, const char* text)
     ViewInvalidate(view);
 }
 
-const char* ButtonText(View* view)
-{
-    return button(view)->text;
-}
+const char* ButtonText(View* view) { return button(view)->text; }
 
 void ButtonSetState(View* view, int state)
 {
@@ -213,22 +207,10 @@ void ButtonSetState(View* view, int state)
     ViewInvalidate(view);
 }
 
-int ButtonState(View* view)
-{
-    return button(view)->state;
-}
+int ButtonState(View* view) { return button(view)->state; }
 
-void ButtonPress(View* view)
-{
-    click(view);
-}
+void ButtonPress(View* view) { click(view); }
 
-bool ViewIsButton(const View* view)
-{
-    return view->cls == &kButtonClass;
-}
+bool ViewIsButton(const View* view) { return view->cls == &kButtonClass; }
 
-platform::Size ButtonNaturalSize(View* view)
-{
-    return natural_size(button(view));
-}
+platform::Size ButtonNaturalSize(View* view) { return natural_size(button(view)); }

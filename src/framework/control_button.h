@@ -9,8 +9,8 @@
 
 enum class ButtonKind : std::uint8_t { push, check_box, choice, disclosure };
 
-View* ButtonNew(View* parent, ButtonKind kind, const char* text, int state, ControlHandler handler,
-                std::uintptr_t user, TextStyle style = TextStyle::normal);
+View* ButtonNew(View* parent, ButtonKind kind, const char* text, int state, ControlHandler handler, std::uintptr_t user,
+                TextStyle style = TextStyle::normal);
 // The default button of its window: drawn as such and pressed by Return.
 void ButtonSetDefault(View* button, bool is_default);
 // Escape presses it.

@@ -95,10 +95,7 @@ std::size_t TextEdit::line_end(std::size_t at) const
     return at;
 }
 
-int TextEdit::line_count() const
-{
-    return 1 + static_cast<int>(std::count(text.begin(), text.end(), kLineBreak));
-}
+int TextEdit::line_count() const { return 1 + static_cast<int>(std::count(text.begin(), text.end(), kLineBreak)); }
 
 void TextEdit::move(Move how, bool extend)
 {
@@ -110,12 +107,24 @@ void TextEdit::move(Move how, bool extend)
     }
     std::size_t at = caret;
     switch (how) {
-    case Move::left: at = at > 0 ? at - 1 : 0; break;
-    case Move::right: at = std::min(at + 1, text.size()); break;
-    case Move::home: at = line_start(at); break;
-    case Move::end: at = line_end(at); break;
-    case Move::text_start: at = 0; break;
-    case Move::text_end: at = text.size(); break;
+    case Move::left:
+        at = at > 0 ? at - 1 : 0;
+        break;
+    case Move::right:
+        at = std::min(at + 1, text.size());
+        break;
+    case Move::home:
+        at = line_start(at);
+        break;
+    case Move::end:
+        at = line_end(at);
+        break;
+    case Move::text_start:
+        at = 0;
+        break;
+    case Move::text_end:
+        at = text.size();
+        break;
     case Move::up:
     case Move::down: {
         const std::size_t start = line_start(at);
@@ -204,20 +213,11 @@ struct FieldData {
     std::uintptr_t user = 0;
 };
 
-FieldData* field(View* view)
-{
-    return static_cast<FieldData*>(view->data);
-}
+FieldData* field(View* view) { return static_cast<FieldData*>(view->data); }
 
-const platform::Font* field_font()
-{
-    return ControlFont(TextStyle::normal);
-}
+const platform::Font* field_font() { return ControlFont(TextStyle::normal); }
 
-int line_height()
-{
-    return platform::FontMetricsOf(field_font()).line_spacing;
-}
+int line_height() { return platform::FontMetricsOf(field_font()).line_spacing; }
 
 int wanted_height(FieldData* data)
 {
@@ -307,8 +307,11 @@ void draw_line(platform::Surface* surface, View* view, FieldData* data, std::siz
     platform::DrawText(surface, left, top, e.text.c_str() + start, font, ink, static_cast<int>(end - start));
     if (focused && e.has_selection() && sel_a < sel_b) {
         // Selected text in the highlighted colour, drawn over the plain text.
-        platform::DrawPushClip(surface, platform::MakeRect(left + offsets[sel_a - start], top, offsets[sel_b - start] - offsets[sel_a - start], line_height()));
-        platform::DrawText(surface, left, top, e.text.c_str() + start, font, ControlColour(platform::SystemColour::highlighted_text), static_cast<int>(end - start));
+        platform::DrawPushClip(surface,
+                               platform::MakeRect(left + offsets[sel_a - start], top,
+                                                  offsets[sel_b - start] - offsets[sel_a - start], line_height()));
+        platform::DrawText(surface, left, top, e.text.c_str() + start, font,
+                           ControlColour(platform::SystemColour::highlighted_text), static_cast<int>(end - start));
         platform::DrawPopClip(surface);
     }
     if (focused && !e.has_selection() && e.caret >= start && e.caret <= end) {
@@ -369,10 +372,7 @@ void field_mouse_drag(View* view, std::uint8_t /*modifiers*/, int x, int y)
     ViewInvalidate(view);
 }
 
-void field_mouse_up(View* view, std::uint8_t /*modifiers*/, int /*x*/, int /*y*/)
-{
-    field(view)->selecting = false;
-}
+void field_mouse_up(View* view, std::uint8_t /*modifiers*/, int /*x*/, int /*y*/) { field(view)->selecting = false; }
 
 void commit(View* view, FieldData* data)
 {
@@ -397,12 +397,27 @@ bool control_key(View* view, FieldData* data, std::uint8_t character)
 {
     TextEdit& e = data->edit;
     switch (character | 0x20) {
-    case 'a': e.select_all(); ViewInvalidate(view); return true;
-    case 'c': e.copy(); return true;
-    case 'x': if (e.cut()) changed(view, data); return true;
-    case 'v': if (e.paste()) changed(view, data); return true;
-    case 'z': if (e.undo()) changed(view, data); return true;
-    default: return false;
+    case 'a':
+        e.select_all();
+        ViewInvalidate(view);
+        return true;
+    case 'c':
+        e.copy();
+        return true;
+    case 'x':
+        if (e.cut())
+            changed(view, data);
+        return true;
+    case 'v':
+        if (e.paste())
+            changed(view, data);
+        return true;
+    case 'z':
+        if (e.undo())
+            changed(view, data);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -415,18 +430,32 @@ bool field_key(View* view, const KeyEvent& key)
     using Move = TextEdit::Move;
     const std::uint8_t c = key.character;
     // With Ctrl held the character may be the letter or nothing; the key code tells then.
-    const std::uint8_t letter = c != 0 ? c : (key.key >= 'A' && key.key <= 'Z' ? static_cast<std::uint8_t>(key.key) : 0);
+    const std::uint8_t letter =
+        c != 0 ? c : (key.key >= 'A' && key.key <= 'Z' ? static_cast<std::uint8_t>(key.key) : 0);
     if (control && ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')))
         return control_key(view, data, letter);
     bool moved = true;
     switch (c) {
-    case key_char::left: e.move(Move::left, shift); break;
-    case key_char::right: e.move(Move::right, shift); break;
-    case key_char::up: e.move(e.multi_line ? Move::up : Move::home, shift); break;
-    case key_char::down: e.move(e.multi_line ? Move::down : Move::end, shift); break;
-    case key_char::home: e.move(control ? Move::text_start : Move::home, shift); break;
-    case key_char::end: e.move(control ? Move::text_end : Move::end, shift); break;
-    default: moved = false;
+    case key_char::left:
+        e.move(Move::left, shift);
+        break;
+    case key_char::right:
+        e.move(Move::right, shift);
+        break;
+    case key_char::up:
+        e.move(e.multi_line ? Move::up : Move::home, shift);
+        break;
+    case key_char::down:
+        e.move(e.multi_line ? Move::down : Move::end, shift);
+        break;
+    case key_char::home:
+        e.move(control ? Move::text_start : Move::home, shift);
+        break;
+    case key_char::end:
+        e.move(control ? Move::text_end : Move::end, shift);
+        break;
+    default:
+        moved = false;
     }
     if (moved) {
         follow_caret(view, data);
@@ -434,10 +463,17 @@ bool field_key(View* view, const KeyEvent& key)
         return true;
     }
     switch (c) {
-    case key_char::back: e.backspace(); changed(view, data); return true;
-    case key_char::del: e.delete_forward(); changed(view, data); return true;
+    case key_char::back:
+        e.backspace();
+        changed(view, data);
+        return true;
+    case key_char::del:
+        e.delete_forward();
+        changed(view, data);
+        return true;
     case key_char::tab:
-    case key_char::escape: return false;
+    case key_char::escape:
+        return false;
     case key_char::ret:
     case key_char::enter:
         if (!e.multi_line) {
@@ -447,7 +483,8 @@ bool field_key(View* view, const KeyEvent& key)
         e.insert(std::string(1, kLineBreak), 0);
         changed(view, data);
         return true;
-    default: break;
+    default:
+        break;
     }
     if (c < 32 || (key.modifiers & (platform::modifier::control | platform::modifier::alt)) != 0)
         return false;
@@ -474,15 +511,16 @@ const ViewClass kFieldClass = [] {
 
 }  // namespace
 
-View* FieldNew(View* parent, const char* text, bool multi_line, int width, int height,
-               ControlHandler handler, std::uintptr_t user)
+View* FieldNew(View* parent, const char* text, bool multi_line, int width, int height, ControlHandler handler,
+               std::uintptr_t user)
 {
     auto* data = new FieldData;
     data->edit.multi_line = multi_line;
     data->edit.set(text);
     data->handler = handler;
     data->user = user;
-    const platform::Size natural = platform::ControlNaturalSize(platform::ControlKind::text_field, "", ControlFont(TextStyle::normal));
+    const platform::Size natural =
+        platform::ControlNaturalSize(platform::ControlKind::text_field, "", ControlFont(TextStyle::normal));
     data->min_height = height > 0 ? height : natural.height;
     View* view = ViewNewChild(&kFieldClass, parent, 0, 0, data);
     view->user = user;
@@ -491,10 +529,7 @@ View* FieldNew(View* parent, const char* text, bool multi_line, int width, int h
     return view;
 }
 
-const char* FieldText(View* view)
-{
-    return field(view)->edit.text.c_str();
-}
+const char* FieldText(View* view) { return field(view)->edit.text.c_str(); }
 
 void FieldSetText(View* view, const char* text)
 {
@@ -509,17 +544,8 @@ void FieldSetText(View* view, const char* text)
     ViewInvalidate(view);
 }
 
-TextEdit& FieldEdit(View* view)
-{
-    return field(view)->edit;
-}
+TextEdit& FieldEdit(View* view) { return field(view)->edit; }
 
-bool FieldKey(View* view, const KeyEvent& key)
-{
-    return field_key(view, key);
-}
+bool FieldKey(View* view, const KeyEvent& key) { return field_key(view, key); }
 
-bool ViewIsField(const View* view)
-{
-    return view->cls == &kFieldClass;
-}
+bool ViewIsField(const View* view) { return view->cls == &kFieldClass; }

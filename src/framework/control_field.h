@@ -24,7 +24,7 @@ struct TextEdit {
     std::string undo_text;
     std::size_t undo_caret = 0;
     bool has_undo = false;
-    int last_action = 0;     // consecutive typing joins one undo step
+    int last_action = 0;  // consecutive typing joins one undo step
 
     bool has_selection() const { return caret != anchor; }
     std::size_t selection_start() const { return caret < anchor ? caret : anchor; }
@@ -51,8 +51,8 @@ struct TextEdit {
     int line_count() const;
 };
 
-View* FieldNew(View* parent, const char* text, bool multi_line, int width, int height,
-               ControlHandler handler, std::uintptr_t user);
+View* FieldNew(View* parent, const char* text, bool multi_line, int width, int height, ControlHandler handler,
+               std::uintptr_t user);
 const char* FieldText(View* field);
 // Replaces the text without notifying; the selection goes to the end.
 void FieldSetText(View* field, const char* text);

@@ -14,9 +14,9 @@ constexpr int kArrowWidth = 20;
 struct PopupData {
     PopupKind kind = PopupKind::menu;
     std::vector<std::string> items;
-    int selected = -1;            // current item, -1 while the entry is free text
+    int selected = -1;  // current item, -1 while the entry is free text
     std::string free_text;
-    TextEdit edit;                // the typed text of a combo field
+    TextEdit edit;  // the typed text of a combo field
     bool editing = false;
     bool pressed = false;
     ControlHandler handler = nullptr;
@@ -26,15 +26,9 @@ struct PopupData {
 
 const int* g_script = nullptr;
 
-PopupData* popup(View* view)
-{
-    return static_cast<PopupData*>(view->data);
-}
+PopupData* popup(View* view) { return static_cast<PopupData*>(view->data); }
 
-bool has_free_text(PopupData* data)
-{
-    return data->kind != PopupKind::menu && data->selected < 0;
-}
+bool has_free_text(PopupData* data) { return data->kind != PopupKind::menu && data->selected < 0; }
 
 std::string current_text(PopupData* data)
 {
@@ -109,7 +103,9 @@ void popup_draw(View* view, const Rect& /*area*/)
         int offsets[512];
         const int length = std::min<int>(static_cast<int>(shown.size()), 510);
         platform::TextCaretOffsets(font, shown.c_str(), length, offsets, length + 1);
-        const std::size_t caret = data->editing ? std::min<std::size_t>(data->edit.caret, static_cast<std::size_t>(length)) : static_cast<std::size_t>(length);
+        const std::size_t caret = data->editing
+            ? std::min<std::size_t>(data->edit.caret, static_cast<std::size_t>(length))
+            : static_cast<std::size_t>(length);
         const int x = r.left + 4 + offsets[caret];
         platform::DrawLine(surface, x, ty + 1, x, ty + text_h - 2, ink);
     }
@@ -214,12 +210,24 @@ bool popup_key(View* view, const KeyEvent& key)
     TextEdit& e = data->edit;
     const bool shift = (key.modifiers & platform::modifier::shift) != 0;
     switch (c) {
-    case key_char::left: e.move(TextEdit::Move::left, shift); break;
-    case key_char::right: e.move(TextEdit::Move::right, shift); break;
-    case key_char::home: e.move(TextEdit::Move::home, shift); break;
-    case key_char::end: e.move(TextEdit::Move::end, shift); break;
-    case key_char::back: e.backspace(); break;
-    case key_char::del: e.delete_forward(); break;
+    case key_char::left:
+        e.move(TextEdit::Move::left, shift);
+        break;
+    case key_char::right:
+        e.move(TextEdit::Move::right, shift);
+        break;
+    case key_char::home:
+        e.move(TextEdit::Move::home, shift);
+        break;
+    case key_char::end:
+        e.move(TextEdit::Move::end, shift);
+        break;
+    case key_char::back:
+        e.backspace();
+        break;
+    case key_char::del:
+        e.delete_forward();
+        break;
     default:
         if (c < 32 || (key.modifiers & (platform::modifier::control | platform::modifier::alt)) != 0)
             return false;
@@ -268,8 +276,8 @@ std::vector<std::string> copy_items(int count, const char* const* items)
 
 }  // namespace
 
-View* PopupMenuNew(View* parent, int count, const char* const* items, int selected,
-                   ControlHandler handler, std::uintptr_t user)
+View* PopupMenuNew(View* parent, int count, const char* const* items, int selected, ControlHandler handler,
+                   std::uintptr_t user)
 {
     auto* data = new PopupData;
     data->kind = PopupKind::menu;
@@ -280,8 +288,8 @@ View* PopupMenuNew(View* parent, int count, const char* const* items, int select
     return make(parent, data);
 }
 
-View* ComboNew(View* parent, PopupKind kind, int count, const char* const* items,
-               const char* current, PopupTextHook hook, std::uintptr_t user)
+View* ComboNew(View* parent, PopupKind kind, int count, const char* const* items, const char* current,
+               PopupTextHook hook, std::uintptr_t user)
 {
     auto* data = new PopupData;
     data->kind = kind == PopupKind::menu ? PopupKind::value : kind;
@@ -391,12 +399,6 @@ void PopupOpen(View* view)
         choose_entry(view, entry);
 }
 
-bool ViewIsPopup(const View* view)
-{
-    return view->cls == &kPopupClass;
-}
+bool ViewIsPopup(const View* view) { return view->cls == &kPopupClass; }
 
-void PopupSetScriptedChoice(const int* entry)
-{
-    g_script = entry;
-}
+void PopupSetScriptedChoice(const int* entry) { g_script = entry; }

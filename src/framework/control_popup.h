@@ -15,11 +15,11 @@ enum class PopupKind : std::uint8_t { menu, combo, value };
 using PopupTextHook = void (*)(View* control, std::uintptr_t user, const char* text);
 
 // A pop-up menu showing the selected item; a choice calls the handler with its index.
-View* PopupMenuNew(View* parent, int count, const char* const* items, int selected,
-                   ControlHandler handler, std::uintptr_t user);
+View* PopupMenuNew(View* parent, int count, const char* const* items, int selected, ControlHandler handler,
+                   std::uintptr_t user);
 // A combo field (editable) or value pop-up (not editable) holding a current text.
-View* ComboNew(View* parent, PopupKind kind, int count, const char* const* items,
-               const char* current, PopupTextHook hook, std::uintptr_t user);
+View* ComboNew(View* parent, PopupKind kind, int count, const char* const* items, const char* current,
+               PopupTextHook hook, std::uintptr_t user);
 
 // Searches the items from the last to the first for the text; an equal one becomes current,
 // otherwise the text is kept as free text. With notify the hook is called.

@@ -10,10 +10,7 @@ struct BarData {
     std::uint32_t frame = 0;
 };
 
-BarData* bar(View* view)
-{
-    return static_cast<BarData*>(view->data);
-}
+BarData* bar(View* view) { return static_cast<BarData*>(view->data); }
 
 void bar_destroy(View* view)
 {
@@ -54,8 +51,11 @@ void bar_draw(View* view, const Rect& /*area*/)
     const int inner_w = platform::RectWidth(inner);
     const int block = std::max(inner_w / 3, 8);
     const int period = inner_w + block;
-    const int left = inner.left - block + static_cast<int>((data->frame * 6u + static_cast<std::uint32_t>(block)) % static_cast<std::uint32_t>(std::max(period, 1)));
-    const Rect sweep = platform::RectIntersect(platform::MakeRect(left, inner.top, block, platform::RectHeight(inner)), inner);
+    const int left = inner.left - block +
+        static_cast<int>((data->frame * 6u + static_cast<std::uint32_t>(block)) %
+                         static_cast<std::uint32_t>(std::max(period, 1)));
+    const Rect sweep =
+        platform::RectIntersect(platform::MakeRect(left, inner.top, block, platform::RectHeight(inner)), inner);
     if (!platform::RectIsEmpty(sweep))
         platform::DrawFillRect(surface, sweep, ControlColour(platform::SystemColour::highlight));
 }
@@ -104,15 +104,9 @@ void ProgressBarAdvance(View* view, std::uint32_t units)
     ProgressBarSetValue(view, data->value + std::min(units, room));
 }
 
-std::uint32_t ProgressBarValue(View* view)
-{
-    return bar(view)->value;
-}
+std::uint32_t ProgressBarValue(View* view) { return bar(view)->value; }
 
-std::uint32_t ProgressBarTotal(View* view)
-{
-    return bar(view)->total;
-}
+std::uint32_t ProgressBarTotal(View* view) { return bar(view)->total; }
 
 void ProgressBarStep(View* view)
 {

@@ -17,10 +17,7 @@ struct SliderData {
 
 constexpr int kThumbWidth = 11;
 
-SliderData* slider(View* view)
-{
-    return static_cast<SliderData*>(view->data);
-}
+SliderData* slider(View* view) { return static_cast<SliderData*>(view->data); }
 
 void slider_destroy(View* view)
 {
@@ -61,7 +58,8 @@ void draw_range(platform::Surface* surface, View* view, SliderData* data)
     platform::DrawFillRect(surface, groove, ColourMix(window, 0, 40));
     const int a = thumb_centre(view, data, std::min(data->value[0], data->value[1]));
     const int b = thumb_centre(view, data, std::max(data->value[0], data->value[1]));
-    const platform::Colour span = ViewIsEnabled(view) ? ControlColour(platform::SystemColour::highlight) : ColourMix(window, 0, 80);
+    const platform::Colour span =
+        ViewIsEnabled(view) ? ControlColour(platform::SystemColour::highlight) : ColourMix(window, 0, 80);
     platform::DrawFillRect(surface, platform::MakeRect(a, mid - 2, b - a + 1, 4), span);
     const int thumb_h = std::min<int>(view->height, 18);
     for (int i = 0; i < 2; ++i) {
@@ -141,13 +139,28 @@ bool slider_key(View* view, const KeyEvent& key)
     const int page = std::max((data->maximum - data->minimum) / 10, 1);
     int step = 0;
     switch (key.character) {
-    case key_char::left: case key_char::down: step = -1; break;
-    case key_char::right: case key_char::up: step = 1; break;
-    case key_char::page_up: step = page; break;
-    case key_char::page_down: step = -page; break;
-    case key_char::home: step = data->minimum - data->value[0]; break;
-    case key_char::end: step = data->maximum - data->value[0]; break;
-    default: return false;
+    case key_char::left:
+    case key_char::down:
+        step = -1;
+        break;
+    case key_char::right:
+    case key_char::up:
+        step = 1;
+        break;
+    case key_char::page_up:
+        step = page;
+        break;
+    case key_char::page_down:
+        step = -page;
+        break;
+    case key_char::home:
+        step = data->minimum - data->value[0];
+        break;
+    case key_char::end:
+        step = data->maximum - data->value[0];
+        break;
+    default:
+        return false;
     }
     // A range slider moves its first thumb with Shift held off, its second with Shift.
     const int thumb = data->two_thumbs && (key.modifiers & platform::modifier::shift) != 0 ? 1 : 0;
@@ -172,7 +185,8 @@ View* make(View* parent, SliderData* data, int width)
 {
     View* view = ViewNewChild(&kSliderClass, parent, 0, 0, data);
     view->user = data->user;
-    const platform::Size natural = platform::ControlNaturalSize(platform::ControlKind::slider, "", ControlFont(TextStyle::normal));
+    const platform::Size natural =
+        platform::ControlNaturalSize(platform::ControlKind::slider, "", ControlFont(TextStyle::normal));
     ViewDefaultSetSize(view, width > 0 ? width : std::max(natural.width, 150), std::max(natural.height, 22));
     ViewShow(view, 0);
     return view;
@@ -180,8 +194,8 @@ View* make(View* parent, SliderData* data, int width)
 
 }  // namespace
 
-View* SliderNew(View* parent, int minimum, int maximum, int value, int width,
-                ControlHandler handler, std::uintptr_t user)
+View* SliderNew(View* parent, int minimum, int maximum, int value, int width, ControlHandler handler,
+                std::uintptr_t user)
 {
     auto* data = new SliderData;
     data->minimum = minimum;
@@ -192,15 +206,9 @@ View* SliderNew(View* parent, int minimum, int maximum, int value, int width,
     return make(parent, data, width);
 }
 
-void SliderSetValue(View* view, int value)
-{
-    set_thumb(view, 0, value, false);
-}
+void SliderSetValue(View* view, int value) { set_thumb(view, 0, value, false); }
 
-int SliderValue(View* view)
-{
-    return slider(view)->value[0];
-}
+int SliderValue(View* view) { return slider(view)->value[0]; }
 
 void SliderSetRange(View* view, int minimum, int maximum)
 {
@@ -212,8 +220,8 @@ void SliderSetRange(View* view, int minimum, int maximum)
     ViewInvalidate(view);
 }
 
-View* RangeSliderNew(View* parent, int minimum, int maximum, int first, int second, int width,
-                     ControlHandler handler, std::uintptr_t user)
+View* RangeSliderNew(View* parent, int minimum, int maximum, int first, int second, int width, ControlHandler handler,
+                     std::uintptr_t user)
 {
     auto* data = new SliderData;
     data->two_thumbs = true;
@@ -232,22 +240,10 @@ void RangeSliderSet(View* view, int first, int second)
     set_thumb(view, 1, second, false);
 }
 
-void RangeSliderSetRange(View* view, int minimum, int maximum)
-{
-    SliderSetRange(view, minimum, maximum);
-}
+void RangeSliderSetRange(View* view, int minimum, int maximum) { SliderSetRange(view, minimum, maximum); }
 
-int RangeSliderFirst(View* view)
-{
-    return slider(view)->value[0];
-}
+int RangeSliderFirst(View* view) { return slider(view)->value[0]; }
 
-int RangeSliderSecond(View* view)
-{
-    return slider(view)->value[1];
-}
+int RangeSliderSecond(View* view) { return slider(view)->value[1]; }
 
-int RangeSliderReported(View* view)
-{
-    return slider(view)->reported;
-}
+int RangeSliderReported(View* view) { return slider(view)->reported; }

@@ -7,8 +7,8 @@
 #include "framework/control.h"
 
 // A slider over minimum..maximum; the handler gets each new value.
-View* SliderNew(View* parent, int minimum, int maximum, int value, int width,
-                ControlHandler handler, std::uintptr_t user);
+View* SliderNew(View* parent, int minimum, int maximum, int value, int width, ControlHandler handler,
+                std::uintptr_t user);
 // Moves the thumb without calling the handler.
 void SliderSetValue(View* slider, int value);
 int SliderValue(View* slider);
@@ -19,8 +19,8 @@ void SliderSetRange(View* slider, int minimum, int maximum);
 namespace range_event {
 constexpr int first_moved = 0, second_moved = 1, position = 2;
 }
-View* RangeSliderNew(View* parent, int minimum, int maximum, int first, int second, int width,
-                     ControlHandler handler, std::uintptr_t user);
+View* RangeSliderNew(View* parent, int minimum, int maximum, int first, int second, int width, ControlHandler handler,
+                     std::uintptr_t user);
 void RangeSliderSet(View* slider, int first, int second);
 void RangeSliderSetRange(View* slider, int minimum, int maximum);
 int RangeSliderFirst(View* slider);

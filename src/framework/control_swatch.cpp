@@ -12,10 +12,7 @@ struct SwatchData {
     std::uintptr_t user = 0;
 };
 
-SwatchData* swatch(View* view)
-{
-    return static_cast<SwatchData*>(view->data);
-}
+SwatchData* swatch(View* view) { return static_cast<SwatchData*>(view->data); }
 
 void swatch_destroy(View* view)
 {
@@ -25,7 +22,8 @@ void swatch_destroy(View* view)
 
 platform::Colour rgb(const SwatchColour& c)
 {
-    return (static_cast<platform::Colour>(c.red >> 8) << 16) | (static_cast<platform::Colour>(c.green >> 8) << 8) | (c.blue >> 8);
+    return (static_cast<platform::Colour>(c.red >> 8) << 16) | (static_cast<platform::Colour>(c.green >> 8) << 8) |
+        (c.blue >> 8);
 }
 
 void swatch_draw(View* view, const Rect& /*area*/)
@@ -112,10 +110,7 @@ void SwatchSetColour(View* view, const SwatchColour& colour)
     ViewInvalidate(view);
 }
 
-SwatchColour SwatchColourOf(View* view)
-{
-    return swatch(view)->colour;
-}
+SwatchColour SwatchColourOf(View* view) { return swatch(view)->colour; }
 
 void SwatchSetClickable(View* view, bool clickable)
 {
@@ -123,7 +118,4 @@ void SwatchSetClickable(View* view, bool clickable)
     ViewSetEnabled(view, clickable);
 }
 
-bool ViewIsSwatch(const View* view)
-{
-    return view->cls == &kSwatchClass;
-}
+bool ViewIsSwatch(const View* view) { return view->cls == &kSwatchClass; }

@@ -19,10 +19,7 @@ struct LabelData {
     std::uint32_t relayouts = 0;
 };
 
-LabelData* label(View* view)
-{
-    return static_cast<LabelData*>(view->data);
-}
+LabelData* label(View* view) { return static_cast<LabelData*>(view->data); }
 
 platform::Size natural_size(LabelData* data)
 {
@@ -92,10 +89,7 @@ void label_draw(View* view, const Rect& /*area*/)
     platform::DrawPopClip(surface);
 }
 
-void label_set_size(View* view, int width, int height)
-{
-    ViewDefaultSetSize(view, width, height);
-}
+void label_set_size(View* view, int width, int height) { ViewDefaultSetSize(view, width, height); }
 
 void label_mouse_down(View* view, std::uint8_t /*modifiers*/, int /*x*/, int /*y*/)
 {
@@ -186,10 +180,7 @@ void LabelSetHandler(View* view, ControlHandler handler, std::uintptr_t user)
     label(view)->user = user;
 }
 
-const char* LabelText(View* view)
-{
-    return label(view)->text;
-}
+const char* LabelText(View* view) { return label(view)->text; }
 
 void LabelSetText(View* view, const char* text)
 {
@@ -221,12 +212,6 @@ void LabelSetAlign(View* view, platform::Align align)
     ViewInvalidate(view);
 }
 
-bool ViewIsLabel(const View* view)
-{
-    return view->cls == &kLabelClass || view->cls == &kClickableClass;
-}
+bool ViewIsLabel(const View* view) { return view->cls == &kLabelClass || view->cls == &kClickableClass; }
 
-std::uint32_t LabelRelayoutCount(View* view)
-{
-    return label(view)->relayouts;
-}
+std::uint32_t LabelRelayoutCount(View* view) { return label(view)->relayouts; }

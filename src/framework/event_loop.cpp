@@ -29,7 +29,8 @@ std::uint32_t g_last_pointer_check = 0;
 
 // Finds the framework window under the pointer at most every 10 milliseconds, so that hover
 // state follows the pointer even when no move message arrives.
-void idle_pointer_check() {
+void idle_pointer_check()
+{
     std::uint32_t now = LoopTick();
     if (now - g_last_pointer_check < 10)
         return;
@@ -37,7 +38,8 @@ void idle_pointer_check() {
     TrackPointer();
 }
 
-void dispatch(const platform::Message& message) {
+void dispatch(const platform::Message& message)
+{
     DrawOnMainWindow();
     platform::DispatchMessage(message);
 }
@@ -47,7 +49,8 @@ void dispatch(const platform::Message& message) {
 const ProcessRecord& Process() { return g_process; }
 bool NewShell() { return true; }
 
-bool FrameworkStart(int argc, char** argv, int show_state) {
+bool FrameworkStart(int argc, char** argv, int show_state)
+{
     if (g_started)
         return true;
     g_process.argc = argc;
@@ -76,7 +79,8 @@ bool FrameworkStart(int argc, char** argv, int show_state) {
     return true;
 }
 
-void FrameworkEnd() {
+void FrameworkEnd()
+{
     g_shutting_down = true;
     // The process exit reclaims everything else; the tasks and the windows go now so that
     // nothing runs after the end.
@@ -90,11 +94,13 @@ void FrameworkEnd() {
 
 bool FrameworkShuttingDown() { return g_shutting_down; }
 
-void SetDocumentEventHandler(DocumentEvent slot, DocumentEventHandler handler, void* argument) {
+void SetDocumentEventHandler(DocumentEvent slot, DocumentEventHandler handler, void* argument)
+{
     g_slots[static_cast<int>(slot)] = DocumentSlot{handler, argument};
 }
 
-bool CallDocumentEvent(DocumentEvent slot, const char* path) {
+bool CallDocumentEvent(DocumentEvent slot, const char* path)
+{
     DocumentSlot s = g_slots[static_cast<int>(slot)];
     if (s.handler == nullptr)
         return false;
@@ -104,12 +110,14 @@ bool CallDocumentEvent(DocumentEvent slot, const char* path) {
 
 bool LoopRunning() { return g_running; }
 void SetLoopRunning(bool running) { g_running = running; }
-LoopStats LoopStatistics() {
+LoopStats LoopStatistics()
+{
     g_stats.message_counter = g_message_counter;
     return g_stats;
 }
 
-bool PumpStep(FrameWindow* filter, bool may_wait, FrameWindow* watched) {
+bool PumpStep(FrameWindow* filter, bool may_wait, FrameWindow* watched)
+{
     TempMark();
     ++g_stats.steps;
     if (MenuBarNeedsRedraw()) {
@@ -152,7 +160,8 @@ bool PumpStep(FrameWindow* filter, bool may_wait, FrameWindow* watched) {
     return go_on;
 }
 
-void RunMainLoop() {
+void RunMainLoop()
+{
     if (!g_command_line_done) {
         g_command_line_done = true;
         HandleCommandLine(g_process.argc, g_process.argv);
@@ -162,13 +171,13 @@ void RunMainLoop() {
     ResetDrawingTarget();
 }
 
-void RunModal(FrameWindow* window, ModalRestrict restrict) {
+void RunModal(FrameWindow* window, ModalRestrict restrict)
+{
     if (window == nullptr)
         return;
     ModalEnter(window);
     FrameWindow* filter = restrict == ModalRestrict::yes ? window : nullptr;
-    while (g_running && PumpStep(filter, true, window)) {
-    }
+    while (g_running && PumpStep(filter, true, window)) { }
     if (FrameWindowAlive(window))
         window->flags &= static_cast<std::uint16_t>(~frame_flag::end_modal);
     ModalLeave();
@@ -176,7 +185,8 @@ void RunModal(FrameWindow* window, ModalRestrict restrict) {
 
 void PumpNoWait() { PumpStep(nullptr, false, nullptr); }
 
-void EndModal(FrameWindow* window) {
+void EndModal(FrameWindow* window)
+{
     if (FrameWindowAlive(window))
         window->flags |= frame_flag::end_modal;
 }

@@ -72,8 +72,8 @@ void SetLoopRunning(bool running);
 
 // Loop statistics for tests and diagnostics.
 struct LoopStats {
-    std::uint32_t last_wait = 0;   // milliseconds asked of the last idle wait (0: none)
-    int message_counter = 0;       // messages left before the next forced task check
+    std::uint32_t last_wait = 0;  // milliseconds asked of the last idle wait (0: none)
+    int message_counter = 0;      // messages left before the next forced task check
     std::uint32_t steps = 0;
 };
 LoopStats LoopStatistics();

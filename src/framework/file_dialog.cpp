@@ -176,17 +176,8 @@ FileRef* AskSaveFile(const FileRef* start, std::uint16_t type_id)
     return FileRefNew(directory.empty() ? "./" : directory.c_str(), name.c_str(), type_id, extension);
 }
 
-void SetLastFileName(const char* name)
-{
-    g_last_name = name != nullptr ? name : "";
-}
+void SetLastFileName(const char* name) { g_last_name = name != nullptr ? name : ""; }
 
-const char* LastFileName()
-{
-    return g_last_name.c_str();
-}
+const char* LastFileName() { return g_last_name.c_str(); }
 
-void FileDialogSetScript(FileDialogScript* script)
-{
-    g_script = script;
-}
+void FileDialogSetScript(FileDialogScript* script) { g_script = script; }

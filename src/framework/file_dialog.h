@@ -23,7 +23,8 @@ std::string FileDialogFilterText(const std::vector<FileFilterEntry>& entries);
 std::string FileDialogDefaultExtension(const char* pattern_suffix);
 
 // `chosen_type` is in/out: the index into `type_ids` of the type shown first, then chosen.
-FileRef* AskOpenFile(const FileRef* start, const std::uint16_t* type_ids, std::size_t count, std::uint16_t* chosen_type);
+FileRef* AskOpenFile(const FileRef* start, const std::uint16_t* type_ids, std::size_t count,
+                     std::uint16_t* chosen_type);
 FileRef* AskSaveFile(const FileRef* start, std::uint16_t type_id);
 void SetLastFileName(const char* name);
 const char* LastFileName();
@@ -34,7 +35,7 @@ const char* LastFileName();
 struct FileDialogRecord {
     bool save = false;
     std::vector<FileFilterEntry> filters;
-    int filter_index = 0;          // zero-based
+    int filter_index = 0;  // zero-based
     std::string directory;
     std::string file_name;
     std::string default_extension;
@@ -43,7 +44,7 @@ struct FileDialogScript {
     bool active = false;
     const char* answer_path = nullptr;  // null: cancelled
     int answer_filter = 0;              // zero-based filter chosen by the "user"
-    FileDialogRecord last_request;     // filled by the dialog
+    FileDialogRecord last_request;      // filled by the dialog
 };
 // Null returns to the real dialog.
 void FileDialogSetScript(FileDialogScript* script);

@@ -17,8 +17,8 @@ namespace {
 
 struct WindowClass {
     char* name;
-    int icon;          // icon resource, -1 for none
-    bool background;   // filled with the window colour
+    int icon;         // icon resource, -1 for none
+    bool background;  // filled with the window colour
 };
 
 std::vector<WindowClass> g_classes;
@@ -41,16 +41,17 @@ struct BuildStringEntry {
     bool present;
 };
 BuildStringEntry g_build_strings[] = {
-    {100, "Quillon", true}, {101, "0", true}, {102, "200 204", true}, {103, "0", true},
-    {104, "2", true}};
+    {100, "Quillon", true}, {101, "0", true}, {102, "200 204", true}, {103, "0", true}, {104, "2", true}};
 
-List* window_list() {
+List* window_list()
+{
     if (g_windows == nullptr)
         g_windows.reset(ListNew());
     return g_windows.get();
 }
 
-int parse_number(const char* text, const char** rest) {
+int parse_number(const char* text, const char** rest)
+{
     int value = 0;
     while (*text == ' ')
         ++text;
@@ -63,7 +64,8 @@ int parse_number(const char* text, const char** rest) {
 
 }  // namespace
 
-void FrameWindowForget(FrameWindow* fw) {
+void FrameWindowForget(FrameWindow* fw)
+{
     if (!FrameWindowAlive(fw))
         return;
     List* list = window_list();
@@ -87,14 +89,16 @@ void FrameWindowForget(FrameWindow* fw) {
 
 // ---- Build strings
 
-const char* BuildString(int number) {
+const char* BuildString(int number)
+{
     for (const BuildStringEntry& e : g_build_strings)
         if (e.number == number)
             return e.present ? e.text : nullptr;
     return nullptr;
 }
 
-void SetBuildString(int number, const char* text) {
+void SetBuildString(int number, const char* text)
+{
     for (BuildStringEntry& e : g_build_strings)
         if (e.number == number) {
             e.present = text != nullptr;
@@ -109,14 +113,16 @@ void SetBuildString(int number, const char* text) {
 
 // ---- Window classes
 
-void WindowClassesEnd() {
+void WindowClassesEnd()
+{
     for (WindowClass& c : g_classes)
         MemFree(c.name);
     g_classes.clear();
     g_class_once = nullptr;
 }
 
-void RegisterWindowClasses() {
+void RegisterWindowClasses()
+{
     WindowClassesEnd();
     g_classes.push_back(WindowClass{StrDup("JChildWindow"), -1, true});
     const char* range = BuildString(102);
@@ -133,8 +139,7 @@ void RegisterWindowClasses() {
     for (int d = 0; d <= last - first && d < 100; ++d) {
         // An odd digit at position d leaves the class without background.
         bool none = static_cast<std::size_t>(d) < background_count &&
-                    CharIsDigit(static_cast<std::uint8_t>(backgrounds[d])) &&
-                    ((backgrounds[d] - '0') & 1);
+            CharIsDigit(static_cast<std::uint8_t>(backgrounds[d])) && ((backgrounds[d] - '0') & 1);
         int icon = first + d + (NewShell() ? 10 : 0);
         g_classes.push_back(WindowClass{FormatNew("JChildWindow-%d%", d), icon, !none});
     }
@@ -146,20 +151,23 @@ void RegisterWindowClasses() {
 
 int WindowClassCount() { return static_cast<int>(g_classes.size()); }
 
-const char* WindowClassName(int index) {
+const char* WindowClassName(int index)
+{
     if (index < 0 || index >= WindowClassCount())
         return nullptr;
     return g_classes[static_cast<std::size_t>(index)].name;
 }
 
-int WindowClassIcon(const char* class_name) {
+int WindowClassIcon(const char* class_name)
+{
     for (const WindowClass& c : g_classes)
         if (StrEqual(c.name, class_name))
             return c.icon;
     return -1;
 }
 
-void UseWindowClassOnce(const char* class_name) {
+void UseWindowClassOnce(const char* class_name)
+{
     g_class_once = nullptr;
     for (const WindowClass& c : g_classes)
         if (StrEqual(c.name, class_name))
@@ -168,7 +176,8 @@ void UseWindowClassOnce(const char* class_name) {
 
 // ---- The main window
 
-platform::Window* CreateMainWindow() {
+platform::Window* CreateMainWindow()
+{
     if (platform::WindowIsAlive(g_main.window))
         return g_main.window;
     const char* title = BuildString(100);
@@ -179,8 +188,8 @@ platform::Window* CreateMainWindow() {
     desc.title = title != nullptr ? title : "Test Application";
     desc.proc = MainWindowProc;
     desc.class_name = "JMainWindow";
-    desc.style = platform::window_style::system_menu | platform::window_style::caption |
-                 platform::window_style::minimize_box;
+    desc.style =
+        platform::window_style::system_menu | platform::window_style::caption | platform::window_style::minimize_box;
     if (mode != 2)
         desc.style |= platform::window_style::resizable | platform::window_style::maximize_box;
     g_main.window = platform::WindowCreate(desc);
@@ -189,15 +198,15 @@ platform::Window* CreateMainWindow() {
     platform::WindowSetTrackingSizes(g_main.window, g_main.min_track, g_main.max_track);
     platform::WindowSetBounds(g_main.window, platform::MakeRect(40, 40, 900, 650));
     SetLoopRunning(true);
-    platform::WindowShow(g_main.window, mode == 1 || Process().show_state == 3
-                                            ? platform::Show::maximize
-                                            : platform::Show::show);
+    platform::WindowShow(g_main.window,
+                         mode == 1 || Process().show_state == 3 ? platform::Show::maximize : platform::Show::show);
     return g_main.window;
 }
 
 const MainWindowRecord& MainWindowInfo() { return g_main; }
 
-void SetMainBackground(const platform::Colour* colour) {
+void SetMainBackground(const platform::Colour* colour)
+{
     g_has_background = colour != nullptr;
     g_background = colour != nullptr ? *colour : 0;
     if (platform::WindowIsAlive(g_main.window))
@@ -207,7 +216,8 @@ void SetMainBackground(const platform::Colour* colour) {
 // ---- Framework windows
 
 FrameWindow* CreateFrameWindow(FrameWindow* parent, const char* title, std::uint16_t flags,
-                               const platform::Rect& bounds) {
+                               const platform::Rect& bounds)
+{
     namespace ws = platform::window_style;
     platform::WindowDesc desc;
     auto* fw = new (MemAlloc(sizeof(FrameWindow))) FrameWindow;
@@ -264,34 +274,36 @@ FrameWindow* CreateFrameWindow(FrameWindow* parent, const char* title, std::uint
     return fw;
 }
 
-void FrameWindowClose(FrameWindow* window) {
+void FrameWindowClose(FrameWindow* window)
+{
     if (FrameWindowAlive(window))
         platform::WindowDestroy(window->window);
 }
 
-void FrameWindowSetBounds(FrameWindow* window, const platform::Rect& client) {
+void FrameWindowSetBounds(FrameWindow* window, const platform::Rect& client)
+{
     if (!FrameWindowAlive(window))
         return;
     platform::Insets in = platform::WindowFrameInsets(window->window);
-    platform::Rect outer{static_cast<std::int16_t>(client.top - in.top),
-                         static_cast<std::int16_t>(client.left - in.left),
-                         static_cast<std::int16_t>(client.bottom + in.bottom),
-                         static_cast<std::int16_t>(client.right + in.right)};
+    platform::Rect outer{
+        static_cast<std::int16_t>(client.top - in.top), static_cast<std::int16_t>(client.left - in.left),
+        static_cast<std::int16_t>(client.bottom + in.bottom), static_cast<std::int16_t>(client.right + in.right)};
     platform::WindowSetBounds(window->window, outer);
 }
 
-platform::Rect FrameWindowClientBounds(FrameWindow* window) {
+platform::Rect FrameWindowClientBounds(FrameWindow* window)
+{
     if (!FrameWindowAlive(window))
         return platform::Rect{};
     platform::Rect outer = platform::WindowBounds(window->window);
     platform::Insets in = platform::WindowFrameInsets(window->window);
-    return platform::Rect{static_cast<std::int16_t>(outer.top + in.top),
-                          static_cast<std::int16_t>(outer.left + in.left),
-                          static_cast<std::int16_t>(outer.bottom - in.bottom),
-                          static_cast<std::int16_t>(outer.right - in.right)};
+    return platform::Rect{
+        static_cast<std::int16_t>(outer.top + in.top), static_cast<std::int16_t>(outer.left + in.left),
+        static_cast<std::int16_t>(outer.bottom - in.bottom), static_cast<std::int16_t>(outer.right - in.right)};
 }
 
-FrameWindow* FrameWindowOf(const platform::Window* window) {
+FrameWindow* FrameWindowOf(const platform::Window* window)
+{
     if (window == nullptr || !platform::WindowIsAlive(window) || window == g_main.window)
         return nullptr;
     auto* fw = static_cast<FrameWindow*>(platform::WindowUserData(window));
@@ -300,7 +312,8 @@ FrameWindow* FrameWindowOf(const platform::Window* window) {
 
 List* FrameWindowList() { return window_list(); }
 
-bool FrameWindowAlive(const FrameWindow* window) {
+bool FrameWindowAlive(const FrameWindow* window)
+{
     if (window == nullptr)
         return false;
     List* list = window_list();
@@ -317,7 +330,8 @@ FrameWindow* ActiveDocument() { return FrameWindowOf(platform::ActiveDocumentWin
 FrameWindow* FocusedFrameWindow() { return FrameWindowAlive(g_focused) ? g_focused : nullptr; }
 void SetFocusedFrameWindow(FrameWindow* window) { g_focused = window; }
 
-FrameWindow* ModalWindow() {
+FrameWindow* ModalWindow()
+{
     for (auto it = g_modal.rbegin(); it != g_modal.rend(); ++it)
         if (FrameWindowAlive(*it))
             return *it;
@@ -326,12 +340,14 @@ FrameWindow* ModalWindow() {
 
 void ModalEnter(FrameWindow* window) { g_modal.push_back(window); }
 
-void ModalLeave() {
+void ModalLeave()
+{
     if (!g_modal.empty())
         g_modal.pop_back();
 }
 
-FrameWindow* CommandTargetWindow() {
+FrameWindow* CommandTargetWindow()
+{
     FrameWindow* modal = ModalWindow();
     if (modal != nullptr) {
         FrameWindow* of_view = g_modal_view_window != nullptr ? g_modal_view_window(modal) : nullptr;
@@ -340,9 +356,7 @@ FrameWindow* CommandTargetWindow() {
     return FocusedFrameWindow();
 }
 
-void SetModalViewWindowSource(FrameWindow* (*source)(FrameWindow* modal)) {
-    g_modal_view_window = source;
-}
+void SetModalViewWindowSource(FrameWindow* (*source)(FrameWindow* modal)) { g_modal_view_window = source; }
 
 // ---- Beep
 
@@ -350,7 +364,8 @@ namespace {
 void (*g_beep_hook)() = nullptr;
 }
 
-void FrameworkBeep() {
+void FrameworkBeep()
+{
     if (g_beep_hook != nullptr)
         g_beep_hook();
     else
@@ -363,9 +378,9 @@ void SetBeepHook(void (*hook)()) { g_beep_hook = hook; }
 
 platform::Surface* DrawingTarget() { return g_target; }
 void SetDrawingTarget(platform::Surface* surface) { g_target = surface; }
-void DrawOnMainWindow() {
-    g_target = platform::WindowIsAlive(g_main.window) ? platform::WindowSurface(g_main.window)
-                                                      : nullptr;
+void DrawOnMainWindow()
+{
+    g_target = platform::WindowIsAlive(g_main.window) ? platform::WindowSurface(g_main.window) : nullptr;
 }
 void ResetDrawingTarget() { g_target = nullptr; }
 
@@ -374,7 +389,8 @@ const FrameworkViewHooks& ViewHooks() { return g_view_hooks; }
 
 // ---- The main window procedure
 
-std::intptr_t MainWindowProc(platform::Window* window, const platform::Message& message) {
+std::intptr_t MainWindowProc(platform::Window* window, const platform::Message& message)
+{
     using platform::MessageType;
     if (FrameworkShuttingDown())
         return platform::DefaultWindowProc(window, message);
@@ -388,8 +404,8 @@ std::intptr_t MainWindowProc(platform::Window* window, const platform::Message& 
         platform::Rect area = platform::BeginPaint(window);
         if (g_has_background) {
             platform::Size size = platform::WindowClientSize(window);
-            platform::DrawFillRect(platform::WindowSurface(window),
-                                   platform::MakeRect(0, 0, size.width, size.height), g_background);
+            platform::DrawFillRect(platform::WindowSurface(window), platform::MakeRect(0, 0, size.width, size.height),
+                                   g_background);
         }
         (void)area;
         platform::EndPaint(window);

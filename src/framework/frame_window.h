@@ -17,15 +17,15 @@ struct MenuItem;
 // ---- Creation flags
 
 namespace frame_flag {
-constexpr std::uint16_t closable = 0x1,     // Ctrl+F4 and the close box close it
-    resizable = 0x2,                        // document windows: thick frame, maximize box
-    click_away = 0x10,                      // closes on a click elsewhere (topmost popup)
-    dialog = 0x20,                          // holds dialog controls (keyboard navigation)
-    plain_popup = 0x40,                     // bordered popup owned by its parent
-    end_modal = 0x100,                      // set when a modal run of the window must end
-    no_minimize = 0x200,                    // document windows without minimize box
-    tool = 0x1000,                          // topmost tool window with a small caption
-    popup = 0x2000;                         // topmost bordered popup
+constexpr std::uint16_t closable = 0x1,  // Ctrl+F4 and the close box close it
+    resizable = 0x2,                     // document windows: thick frame, maximize box
+    click_away = 0x10,                   // closes on a click elsewhere (topmost popup)
+    dialog = 0x20,                       // holds dialog controls (keyboard navigation)
+    plain_popup = 0x40,                  // bordered popup owned by its parent
+    end_modal = 0x100,                   // set when a modal run of the window must end
+    no_minimize = 0x200,                 // document windows without minimize box
+    tool = 0x1000,                       // topmost tool window with a small caption
+    popup = 0x2000;                      // topmost bordered popup
 }
 
 // Frame insets the framework assumes for each kind of window.
@@ -36,17 +36,16 @@ constexpr int kDocumentInset = 40, kPopupInset = 1, kToolInset = 20;
 // Characters of key events: printable characters in the interface code page, and these
 // codes for the keys that have no character.
 namespace key_char {
-constexpr std::uint8_t home = 1, enter = 3, end = 4, back = 8, tab = 9, page_up = 11,
-                       page_down = 12, ret = 13, escape = 27, left = 28, right = 29, up = 30,
-                       down = 31, del = 127;
+constexpr std::uint8_t home = 1, enter = 3, end = 4, back = 8, tab = 9, page_up = 11, page_down = 12, ret = 13,
+                       escape = 27, left = 28, right = 29, up = 30, down = 31, del = 127;
 }
 
 struct KeyEvent {
     std::uint8_t character = 0;
     std::uint8_t modifiers = 0;  // platform::modifier bits, shortcut bit included
     std::uint16_t repeat = 1;
-    std::uint16_t key = 0;       // the platform key code behind it
-    platform::Point point;       // pointer position, client coordinates of the window
+    std::uint16_t key = 0;  // the platform key code behind it
+    platform::Point point;  // pointer position, client coordinates of the window
 };
 
 struct FrameWindowHandlers {
@@ -64,8 +63,7 @@ struct FrameWindowHandlers {
     void (*size)(FrameWindow* window, int width, int height) = nullptr;
     void (*activate)(FrameWindow* window, bool active) = nullptr;
     // Scroll bar events: orientation, scroll code, thumb position.
-    void (*scroll)(FrameWindow* window, platform::Orientation which, std::uint32_t code,
-                   int position) = nullptr;
+    void (*scroll)(FrameWindow* window, platform::Orientation which, std::uint32_t code, int position) = nullptr;
     // The window is being destroyed; the record is freed after this returns.
     void (*destroy)(FrameWindow* window) = nullptr;
     // Told which menu item was chosen, before the command runs (none: nothing chosen);

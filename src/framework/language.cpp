@@ -17,9 +17,8 @@ struct LanguageEntry {
 };
 
 // Scripts and classes of the fifteen interface languages.
-constexpr LanguageEntry kLanguages[kLanguageCount] = {
-    {1, 0}, {1, 0}, {1, 0}, {1, 0}, {1, 0}, {5, 1}, {6, 1}, {1, 0},
-    {1, 0}, {9, 1}, {10, 1}, {1, 0}, {12, 0}, {1, 0}, {1, 0}};
+constexpr LanguageEntry kLanguages[kLanguageCount] = {{1, 0}, {1, 0}, {1, 0},  {1, 0}, {1, 0},  {5, 1}, {6, 1}, {1, 0},
+                                                      {1, 0}, {9, 1}, {10, 1}, {1, 0}, {12, 0}, {1, 0}, {1, 0}};
 
 int g_language = 1;
 int g_charset = 0;
@@ -31,7 +30,8 @@ void (*g_changed_hook)() = nullptr;
 
 bool valid(int language) { return language >= 0 && language < kLanguageCount; }
 
-FontFamily* register_family(const char* name, bool fixed_pitch) {
+FontFamily* register_family(const char* name, bool fixed_pitch)
+{
     auto* family = static_cast<FontFamily*>(MemAlloc(sizeof(FontFamily)));
     family->name = StrDup(name);
     family->fixed_pitch = fixed_pitch;
@@ -40,7 +40,8 @@ FontFamily* register_family(const char* name, bool fixed_pitch) {
 }
 
 // Creates the three fonts of a language; false (and nothing kept) when one fails.
-bool create_fonts(int language, const std::uint16_t sizes[3], platform::Font* out[3]) {
+bool create_fonts(int language, const std::uint16_t sizes[3], platform::Font* out[3])
+{
     if (!valid(language))
         return false;
     ScriptSettings settings = ScriptSettingsOf(ScriptOf(language));
@@ -65,19 +66,25 @@ int ScriptOf(int language) { return valid(language) ? kLanguages[language].scrip
 int ClassOf(int language) { return valid(language) ? kLanguages[language].script_class : 0; }
 int CharsetOf(int language) { return ScriptSettingsOf(ScriptOf(language)).charset; }
 
-ScriptSettings ScriptSettingsOf(int script) {
+ScriptSettings ScriptSettingsOf(int script)
+{
     ScriptSettings s;
     switch (script) {
-    case 5: return ScriptSettings{"MingLi", "MingLi", platform::charset::big5, "cht_hkg.950", 950, 1028};
-    case 6: return ScriptSettings{"Gulim", "Gulim", platform::charset::hangul, "kor_kor.949", 949, 1042};
-    case 9: return ScriptSettings{"MS Mincho", "MS Mincho", platform::charset::shift_jis, "jpn_jpn.932", 932, 1041};
-    case 10: return ScriptSettings{"Kai", "Kai", platform::charset::gb2312, "chs_chn.936", 936, 2052};
-    default: return s;
+    case 5:
+        return ScriptSettings{"MingLi", "MingLi", platform::charset::big5, "cht_hkg.950", 950, 1028};
+    case 6:
+        return ScriptSettings{"Gulim", "Gulim", platform::charset::hangul, "kor_kor.949", 949, 1042};
+    case 9:
+        return ScriptSettings{"MS Mincho", "MS Mincho", platform::charset::shift_jis, "jpn_jpn.932", 932, 1041};
+    case 10:
+        return ScriptSettings{"Kai", "Kai", platform::charset::gb2312, "chs_chn.936", 936, 2052};
+    default:
+        return s;
     }
 }
 
-bool SetInterfaceLanguage(int language, std::uint16_t size0, std::uint16_t size1,
-                          std::uint16_t size2) {
+bool SetInterfaceLanguage(int language, std::uint16_t size0, std::uint16_t size1, std::uint16_t size2)
+{
     if (ScriptOf(language) == ScriptOf(g_language) && size0 == 0 && size1 == 0 && size2 == 0)
         return false;
     const std::uint16_t sizes[3] = {size0, size1, size2};
@@ -108,7 +115,8 @@ int InterfaceCharset() { return g_charset; }
 bool WesternInterface() { return g_western; }
 int ThreadLocale() { return g_thread_locale; }
 
-FontFamily* FindFontFamily(const char* name, int language) {
+FontFamily* FindFontFamily(const char* name, int language)
+{
     if (name == nullptr)
         name = "MS Sans Serif";
     for (auto it = g_families.rbegin(); it != g_families.rend(); ++it)
@@ -122,11 +130,10 @@ FontFamily* FindFontFamily(const char* name, int language) {
 
 int FontFamilyCount() { return static_cast<int>(g_families.size()); }
 
-platform::Font* FrameworkFont(int slot) {
-    return slot >= 0 && slot < 3 ? g_fonts[slot] : nullptr;
-}
+platform::Font* FrameworkFont(int slot) { return slot >= 0 && slot < 3 ? g_fonts[slot] : nullptr; }
 
-void LanguageStart() {
+void LanguageStart()
+{
     if (g_families.empty())
         register_family("Courier New", true);
     if (g_fonts[0] != nullptr)
@@ -142,7 +149,8 @@ void LanguageStart() {
     SetMenuScriptClass(0);
 }
 
-void LanguageEnd() {
+void LanguageEnd()
+{
     for (platform::Font*& font : g_fonts) {
         platform::FontFree(font);
         font = nullptr;

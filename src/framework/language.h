@@ -4,7 +4,9 @@
 #pragma once
 #include <cstdint>
 
-namespace platform { struct Font; }
+namespace platform {
+struct Font;
+}
 
 constexpr int kLanguageCount = 15;
 int ScriptOf(int language);
@@ -12,19 +14,18 @@ int ClassOf(int language);
 int CharsetOf(int language);
 
 struct ScriptSettings {
-    const char* family = "MS Sans Serif";       // fonts 0 and 1
-    const char* family2 = "Times New Roman";    // font 2
+    const char* family = "MS Sans Serif";     // fonts 0 and 1
+    const char* family2 = "Times New Roman";  // font 2
     int charset = 0;
-    const char* runtime_locale = nullptr;       // null: unchanged
-    int code_page = 0;                          // 0: unchanged
-    int thread_locale = 0;                      // 0: the user's default
+    const char* runtime_locale = nullptr;  // null: unchanged
+    int code_page = 0;                     // 0: unchanged
+    int thread_locale = 0;                 // 0: the user's default
 };
 ScriptSettings ScriptSettingsOf(int script);
 
 // Switches the fonts, the character set, the class and the locale; false with nothing
 // changed when a font cannot be created or the switch would change nothing.
-bool SetInterfaceLanguage(int language, std::uint16_t size0, std::uint16_t size1,
-                          std::uint16_t size2);
+bool SetInterfaceLanguage(int language, std::uint16_t size0, std::uint16_t size1, std::uint16_t size2);
 int InterfaceLanguage();
 int InterfaceCharset();
 bool WesternInterface();

@@ -8,23 +8,20 @@ namespace {
 ShortcutCombination g_combination = ShortcutCombination::ctrl;
 int g_script_class = 0;
 
-bool same_mnemonic(std::uint8_t a, std::uint8_t b) {
-    return CharToUpper(a) == CharToUpper(b);
-}
+bool same_mnemonic(std::uint8_t a, std::uint8_t b) { return CharToUpper(a) == CharToUpper(b); }
 
 }  // namespace
 
 ShortcutCombination CurrentShortcutCombination() { return g_combination; }
 void SetShortcutCombination(ShortcutCombination combination) { g_combination = combination; }
 
-const char* ShortcutPrefix() {
-    return g_combination == ShortcutCombination::ctrl ? "Ctrl+" : "Alt+Ctrl+";
-}
+const char* ShortcutPrefix() { return g_combination == ShortcutCombination::ctrl ? "Ctrl+" : "Alt+Ctrl+"; }
 
 int MenuScriptClass() { return g_script_class; }
 void SetMenuScriptClass(int script_class) { g_script_class = script_class; }
 
-std::uint8_t BaseLetter(std::uint8_t c) {
+std::uint8_t BaseLetter(std::uint8_t c)
+{
     // Windows-1252 letters with diacritics and the base letter each one folds to.
     static const char* const kFrom = "\x8A\x8E\x9A\x9E\x9F"
                                      "\xC0\xC1\xC2\xC3\xC4\xC5\xC7\xC8\xC9\xCA\xCB\xCC\xCD\xCE\xCF"
@@ -44,7 +41,8 @@ std::uint8_t BaseLetter(std::uint8_t c) {
     return c;
 }
 
-const char* MenuItemText(const char* text, std::uint8_t mnemonic, std::uint8_t shortcut) {
+const char* MenuItemText(const char* text, std::uint8_t mnemonic, std::uint8_t shortcut)
+{
     const char* result = text != nullptr ? text : "";
     if (mnemonic != 0 && g_script_class == 0) {
         // The first occurrence of the mnemonic gets the marker; letters match in any case.
@@ -60,8 +58,7 @@ const char* MenuItemText(const char* text, std::uint8_t mnemonic, std::uint8_t s
         // the key is shown as its capital letter, as those menus do ("(&A)").
         mnemonic = CharToUpper(mnemonic);
         std::size_t length = StrLen(result);
-        if (length >= 3 && result[length - 3] == '.' && result[length - 2] == '.' &&
-            result[length - 1] == '.') {
+        if (length >= 3 && result[length - 3] == '.' && result[length - 2] == '.' && result[length - 1] == '.') {
             int keep = static_cast<int>(length - 3);
             result = FormatTemp("%sv,v%(&%c%)...", keep, keep, result, mnemonic);
         } else {

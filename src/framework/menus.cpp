@@ -27,14 +27,14 @@ bool g_redraw = false;
 bool is_separator(const char* text) { return text != nullptr && text[0] == '-' && text[1] == 0; }
 bool is_apple(const Menu* menu) { return menu->title != nullptr && StrEqual(menu->title, "Apple"); }
 
-template <typename T>
-void array_append(T**& array, std::uint16_t& count, T* value) {
+template <typename T> void array_append(T**& array, std::uint16_t& count, T* value)
+{
     array = static_cast<T**>(MemRealloc(array, sizeof(T*) * (count + 1u)));
     array[count++] = value;
 }
 
-template <typename T>
-void array_remove(T**& array, std::uint16_t& count, T* value) {
+template <typename T> void array_remove(T**& array, std::uint16_t& count, T* value)
+{
     for (std::uint16_t i = 0; i < count; ++i) {
         if (array[i] != value)
             continue;
@@ -45,14 +45,13 @@ void array_remove(T**& array, std::uint16_t& count, T* value) {
     }
 }
 
-bool menu_enabled_in_bar(const Menu* menu) {
-    return (menu->flags & 1) && (menu->bar == nullptr || menu->bar->enabled);
-}
+bool menu_enabled_in_bar(const Menu* menu) { return (menu->flags & 1) && (menu->bar == nullptr || menu->bar->enabled); }
 
 // The title as the bar shows it: mnemonic, no shortcut.
 const char* title_text(const Menu* menu) { return MenuItemText(menu->title, menu->mnemonic, 0); }
 
-int shown_before(const Menu* menu) {
+int shown_before(const Menu* menu)
+{
     MenuBar* bar = menu->bar;
     int position = 0;
     for (std::uint16_t i = 0; i < bar->menu_count && bar->menus[i] != menu; ++i)
@@ -63,7 +62,8 @@ int shown_before(const Menu* menu) {
 
 // Rebuilds the menu's drop-down from its items; with put_back, also puts it back into the
 // current bar at its place.
-void build_popup(Menu* menu, bool put_back) {
+void build_popup(Menu* menu, bool put_back)
+{
     TempMark();
     platform::NativeMenuClear(menu->popup);
     for (std::uint16_t i = 0; i < menu->item_count; ++i) {
@@ -72,8 +72,7 @@ void build_popup(Menu* menu, bool put_back) {
             platform::NativeMenuAppendSeparator(menu->popup);
             continue;
         }
-        platform::NativeMenuAppendItem(menu->popup, item->id,
-                                       MenuItemText(item->text, item->mnemonic, item->shortcut),
+        platform::NativeMenuAppendItem(menu->popup, item->id, MenuItemText(item->text, item->mnemonic, item->shortcut),
                                        ItemEnabled(item), ItemChecked(item));
     }
     if (put_back && menu->bar != nullptr && !is_apple(menu)) {
@@ -87,7 +86,8 @@ void build_popup(Menu* menu, bool put_back) {
     TempRelease();
 }
 
-void build_bar(MenuBar* bar) {
+void build_bar(MenuBar* bar)
+{
     TempMark();
     platform::NativeMenuClear(bar->native);
     for (std::uint16_t i = 0; i < bar->menu_count; ++i) {
@@ -96,8 +96,7 @@ void build_bar(MenuBar* bar) {
         menu->shown = false;
         if (is_apple(menu))
             continue;
-        platform::NativeMenuInsertPopup(bar->native, -1, menu->popup, title_text(menu),
-                                        menu_enabled_in_bar(menu));
+        platform::NativeMenuInsertPopup(bar->native, -1, menu->popup, title_text(menu), menu_enabled_in_bar(menu));
         menu->shown = true;
     }
     g_redraw = true;
@@ -105,14 +104,16 @@ void build_bar(MenuBar* bar) {
 }
 
 // After a change of one of its items: a menu of the current bar is rebuilt at once.
-void refresh(Menu* menu) {
+void refresh(Menu* menu)
+{
     if (menu == nullptr || menu->bar == nullptr || menu->bar != g_current)
         return;
     build_popup(menu, true);
     g_redraw = true;
 }
 
-void notify_and_run(MenuItem* item) {
+void notify_and_run(MenuItem* item)
+{
     FrameWindow* target = CommandTargetWindow();
     if (target != nullptr && target->handlers.notify != nullptr)
         target->handlers.notify(target, item);
@@ -124,7 +125,8 @@ void notify_and_run(MenuItem* item) {
 
 // ---- Identifier pool
 
-std::uint16_t MenuIdAcquire() {
+std::uint16_t MenuIdAcquire()
+{
     for (std::uint32_t id = kFirstId; id < kEndId; ++id) {
         if (!g_ids_in_use[id]) {
             g_ids_in_use[id] = true;
@@ -135,7 +137,8 @@ std::uint16_t MenuIdAcquire() {
     return 0;
 }
 
-void MenuIdRelease(std::uint16_t id) {
+void MenuIdRelease(std::uint16_t id)
+{
     if (id != 0 && g_ids_in_use[id]) {
         g_ids_in_use[id] = false;
         --g_ids_count;
@@ -146,14 +149,16 @@ int MenuIdsInUse() { return g_ids_count; }
 
 // ---- Bars
 
-MenuBar* MenuBarNew() {
+MenuBar* MenuBarNew()
+{
     auto* bar = new (MemAlloc(sizeof(MenuBar))) MenuBar;
     bar->native = platform::NativeMenuNew();
     g_bars.push_back(bar);
     return bar;
 }
 
-void MenuBarInstall(MenuBar* bar) {
+void MenuBarInstall(MenuBar* bar)
+{
     g_current = bar;
     platform::Window* main = MainWindowInfo().window;
     if (bar == nullptr) {
@@ -164,7 +169,8 @@ void MenuBarInstall(MenuBar* bar) {
     platform::WindowSetMenuBar(main, bar->native);
 }
 
-void MenuBarFree(MenuBar* bar) {
+void MenuBarFree(MenuBar* bar)
+{
     if (bar == nullptr)
         return;
     if (g_current == bar)
@@ -179,12 +185,14 @@ void MenuBarFree(MenuBar* bar) {
 
 MenuBar* CurrentMenuBar() { return g_current; }
 
-void MenusEnd() {
+void MenusEnd()
+{
     while (!g_bars.empty())
         MenuBarFree(g_bars.back());
 }
 
-void MenuBarSetEnabled(MenuBar* bar, bool enabled) {
+void MenuBarSetEnabled(MenuBar* bar, bool enabled)
+{
     if (bar == nullptr || bar->enabled == enabled)
         return;
     bar->enabled = enabled;
@@ -194,7 +202,8 @@ void MenuBarSetEnabled(MenuBar* bar, bool enabled) {
 
 // ---- Menus
 
-Menu* MenuNew(MenuBar* bar, const char* title, std::uint8_t mnemonic) {
+Menu* MenuNew(MenuBar* bar, const char* title, std::uint8_t mnemonic)
+{
     auto* menu = new (MemAlloc(sizeof(Menu))) Menu;
     menu->title = StrDup(title != nullptr ? title : "");
     menu->mnemonic = mnemonic;
@@ -209,7 +218,8 @@ Menu* MenuNew(MenuBar* bar, const char* title, std::uint8_t mnemonic) {
     return menu;
 }
 
-void MenuFree(Menu* menu) {
+void MenuFree(Menu* menu)
+{
     if (menu == nullptr)
         return;
     MenuBar* bar = menu->bar;
@@ -230,7 +240,8 @@ void MenuFree(Menu* menu) {
     MemFree(menu);
 }
 
-void MenuSetEnabled(Menu* menu, bool enabled) {
+void MenuSetEnabled(Menu* menu, bool enabled)
+{
     if (menu == nullptr || ((menu->flags & 1) != 0) == enabled)
         return;
     menu->flags = static_cast<std::uint8_t>(enabled ? menu->flags | 1 : menu->flags & ~1);
@@ -239,8 +250,9 @@ void MenuSetEnabled(Menu* menu, bool enabled) {
 
 // ---- Items
 
-MenuItem* ItemNew(Menu* menu, const char* text, std::uint8_t mnemonic, std::uint8_t shortcut,
-                  ItemHandler handler, void* argument) {
+MenuItem* ItemNew(Menu* menu, const char* text, std::uint8_t mnemonic, std::uint8_t shortcut, ItemHandler handler,
+                  void* argument)
+{
     auto* item = new (MemAlloc(sizeof(MenuItem))) MenuItem;
     item->text = StrDup(text != nullptr ? text : "");
     // A separator never carries a mnemonic or a shortcut.
@@ -258,7 +270,8 @@ MenuItem* ItemNew(Menu* menu, const char* text, std::uint8_t mnemonic, std::uint
     return item;
 }
 
-void ItemFree(MenuItem* item) {
+void ItemFree(MenuItem* item)
+{
     if (item == nullptr)
         return;
     if (Menu* menu = item->menu) {
@@ -271,23 +284,26 @@ void ItemFree(MenuItem* item) {
     MemFree(item);
 }
 
-void ItemSetChecked(MenuItem* item, bool checked) {
+void ItemSetChecked(MenuItem* item, bool checked)
+{
     if (item == nullptr || ItemChecked(item) == checked)
         return;
-    item->flags = static_cast<std::uint8_t>(checked ? item->flags | item_flag::checked
-                                                    : item->flags & ~item_flag::checked);
+    item->flags =
+        static_cast<std::uint8_t>(checked ? item->flags | item_flag::checked : item->flags & ~item_flag::checked);
     refresh(item->menu);
 }
 
-void ItemSetEnabled(MenuItem* item, bool enabled) {
+void ItemSetEnabled(MenuItem* item, bool enabled)
+{
     if (item == nullptr || ItemEnabled(item) == enabled)
         return;
-    item->flags = static_cast<std::uint8_t>(enabled ? item->flags | item_flag::enabled
-                                                    : item->flags & ~item_flag::enabled);
+    item->flags =
+        static_cast<std::uint8_t>(enabled ? item->flags | item_flag::enabled : item->flags & ~item_flag::enabled);
     refresh(item->menu);
 }
 
-void ItemSetText(MenuItem* item, const char* text) {
+void ItemSetText(MenuItem* item, const char* text)
+{
     if (item == nullptr)
         return;
     char* copy = StrDup(text != nullptr ? text : "");
@@ -298,7 +314,8 @@ void ItemSetText(MenuItem* item, const char* text) {
 
 // ---- Lookup and shortcuts
 
-MenuItem* FindMenuItem(MenuBar* bar, std::uint16_t id) {
+MenuItem* FindMenuItem(MenuBar* bar, std::uint16_t id)
+{
     if (bar == nullptr)
         return nullptr;
     for (int m = bar->menu_count - 1; m >= 0; --m) {
@@ -312,7 +329,8 @@ MenuItem* FindMenuItem(MenuBar* bar, std::uint16_t id) {
     return nullptr;
 }
 
-bool MatchShortcut(const KeyEvent& event) {
+bool MatchShortcut(const KeyEvent& event)
+{
     std::uint8_t wanted = CharToUpper(event.character);
     MenuBar* bar = g_current;
     if (bar == nullptr || wanted == 0)
@@ -333,7 +351,8 @@ bool MatchShortcut(const KeyEvent& event) {
     return false;
 }
 
-void RefreshAllMenus() {
+void RefreshAllMenus()
+{
     if (g_current != nullptr)
         build_bar(g_current);
 }

@@ -9,7 +9,9 @@
 
 struct FrameWindow;
 struct KeyEvent;
-namespace platform { struct NativeMenu; }
+namespace platform {
+struct NativeMenu;
+}
 
 using ItemHandler = void (*)(void* argument);
 
@@ -65,8 +67,8 @@ void MenuFree(Menu* menu);
 void MenuSetEnabled(Menu* menu, bool enabled);
 
 // An item appended to the menu; the text "-" makes a separator.
-MenuItem* ItemNew(Menu* menu, const char* text, std::uint8_t mnemonic, std::uint8_t shortcut,
-                  ItemHandler handler, void* argument);
+MenuItem* ItemNew(Menu* menu, const char* text, std::uint8_t mnemonic, std::uint8_t shortcut, ItemHandler handler,
+                  void* argument);
 void ItemFree(MenuItem* item);
 void ItemSetChecked(MenuItem* item, bool checked);
 void ItemSetEnabled(MenuItem* item, bool enabled);

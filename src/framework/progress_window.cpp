@@ -69,8 +69,9 @@ void build_window(ProgressRecord* record)
     BoxSetChildOffset(root, record->bar, 10 + (content_w - bar_w) / 2, top + caption_h + kCaptionGap);
     const int width = content_w + 20;
     const int height = std::max(content_h, block) + 20;
-    const platform::Rect bounds = platform::MakeRect(area.left + (platform::RectWidth(area) - width) / 2,
-                                                     area.top + (platform::RectHeight(area) - height) / 2, width, height);
+    const platform::Rect bounds =
+        platform::MakeRect(area.left + (platform::RectWidth(area) - width) / 2,
+                           area.top + (platform::RectHeight(area) - height) / 2, width, height);
     FrameWindowSetBounds(record->window, bounds);
     platform::WindowShow(record->window->window, platform::Show::show_no_activate);
     paint_now(record->window);
@@ -130,22 +131,10 @@ void ProgressClose()
     delete record;
 }
 
-bool ProgressIsOpen()
-{
-    return g_progress != nullptr;
-}
+bool ProgressIsOpen() { return g_progress != nullptr; }
 
-std::uint32_t ProgressDone()
-{
-    return g_progress != nullptr ? g_progress->done : 0;
-}
+std::uint32_t ProgressDone() { return g_progress != nullptr ? g_progress->done : 0; }
 
-std::uint32_t ProgressTotal()
-{
-    return g_progress != nullptr ? g_progress->total : 0;
-}
+std::uint32_t ProgressTotal() { return g_progress != nullptr ? g_progress->total : 0; }
 
-FrameWindow* ProgressWindow()
-{
-    return g_progress != nullptr ? g_progress->window : nullptr;
-}
+FrameWindow* ProgressWindow() { return g_progress != nullptr ? g_progress->window : nullptr; }

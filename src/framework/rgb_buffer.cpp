@@ -43,10 +43,7 @@ void prepare_header()
 
 }  // namespace
 
-std::uint32_t RgbBufferStride(std::uint16_t width)
-{
-    return ((width + 1u) * 3u) & ~3u;
-}
+std::uint32_t RgbBufferStride(std::uint16_t width) { return ((width + 1u) * 3u) & ~3u; }
 
 RgbBuffer* RgbBufferNew(std::uint16_t width, std::uint16_t height)
 {
@@ -67,10 +64,7 @@ void RgbBufferFree(RgbBuffer* buffer)
     MemFree(buffer);
 }
 
-OffscreenBitmap* OffscreenNew(std::uint16_t width, std::uint16_t height)
-{
-    return platform::SurfaceNew(width, height);
-}
+OffscreenBitmap* OffscreenNew(std::uint16_t width, std::uint16_t height) { return platform::SurfaceNew(width, height); }
 
 void OffscreenFree(OffscreenBitmap* bitmap)
 {

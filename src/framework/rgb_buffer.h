@@ -14,7 +14,9 @@ struct RgbBuffer {
     std::uint8_t* pixels = nullptr;  // stride x height bytes, bottom row first, B G R per pixel
 };
 
-namespace platform { struct Surface; }
+namespace platform {
+struct Surface;
+}
 // An offscreen bitmap is a free-standing surface of the drawing layer.
 using OffscreenBitmap = platform::Surface;
 

@@ -22,11 +22,10 @@ Task g_sentinel{nullptr, nullptr, 0x80000000u, nullptr};
 std::uint32_t g_last_seen = 0;  // due time of the task run last
 LoopClock g_clock;
 
-std::int32_t distance(std::uint32_t later, std::uint32_t earlier) {
-    return static_cast<std::int32_t>(later - earlier);
-}
+std::int32_t distance(std::uint32_t later, std::uint32_t earlier) { return static_cast<std::int32_t>(later - earlier); }
 
-void system_sleep(std::uint32_t milliseconds) {
+void system_sleep(std::uint32_t milliseconds)
+{
     if (platform::PlatformStarted())
         platform::WaitForEvents(milliseconds);
     else
@@ -37,11 +36,10 @@ void system_sleep(std::uint32_t milliseconds) {
 
 void SetLoopClock(const LoopClock& clock) { g_clock = clock; }
 
-std::uint32_t LoopTick() {
-    return g_clock.tick != nullptr ? g_clock.tick() : platform::tick_count();
-}
+std::uint32_t LoopTick() { return g_clock.tick != nullptr ? g_clock.tick() : platform::tick_count(); }
 
-void LoopWait(std::uint32_t milliseconds) {
+void LoopWait(std::uint32_t milliseconds)
+{
     std::uint32_t start = LoopTick();
     // Sleeps until the tick count shows that the time has passed.
     for (;;) {
@@ -57,7 +55,8 @@ void LoopWait(std::uint32_t milliseconds) {
     }
 }
 
-Task* TaskAfter(TaskFunction function, void* argument, std::uint32_t delay) {
+Task* TaskAfter(TaskFunction function, void* argument, std::uint32_t delay)
+{
     auto* task = static_cast<Task*>(MemAlloc(sizeof(Task)));
     task->function = function;
     task->argument = argument;
@@ -72,7 +71,8 @@ Task* TaskAfter(TaskFunction function, void* argument, std::uint32_t delay) {
     return task;
 }
 
-void TaskCancel(Task* task) {
+void TaskCancel(Task* task)
+{
     for (Task* t = &g_sentinel; t->next != nullptr; t = t->next) {
         if (t->next == task) {
             t->next = task->next;
@@ -82,14 +82,16 @@ void TaskCancel(Task* task) {
     }
 }
 
-int TaskCount() {
+int TaskCount()
+{
     int n = 0;
     for (Task* t = g_sentinel.next; t != nullptr; t = t->next)
         ++n;
     return n;
 }
 
-std::int64_t TimeUntilFirstTask() {
+std::int64_t TimeUntilFirstTask()
+{
     Task* first = g_sentinel.next;
     if (first == nullptr)
         return -1;
@@ -97,7 +99,8 @@ std::int64_t TimeUntilFirstTask() {
     return d > 0 ? d : 0;
 }
 
-bool RunDueTask() {
+bool RunDueTask()
+{
     Task* first = g_sentinel.next;
     // Due when the tick count is later than the due time.
     if (first == nullptr || distance(LoopTick(), first->due) <= 0)
@@ -112,7 +115,8 @@ bool RunDueTask() {
     return true;
 }
 
-void TaskClearAll() {
+void TaskClearAll()
+{
     while (Task* t = g_sentinel.next) {
         g_sentinel.next = t->next;
         MemFree(t);

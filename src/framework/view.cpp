@@ -13,7 +13,7 @@
 
 // Kept in the window record; the windows know it only by name.
 struct ViewTreeState {
-    std::vector<View*> top;        // top-level views in creation order
+    std::vector<View*> top;  // top-level views in creation order
     View* focus = nullptr;
     View* default_button = nullptr;
     View* cancel_button = nullptr;
@@ -35,20 +35,11 @@ ViewTreeState* views_of(FrameWindow* window, bool create)
     return window->views;
 }
 
-platform::Window* platform_window(FrameWindow* window)
-{
-    return window == nullptr ? nullptr : window->window;
-}
+platform::Window* platform_window(FrameWindow* window) { return window == nullptr ? nullptr : window->window; }
 
-int children_of(View* view)
-{
-    return view->cls->child_count != nullptr ? view->cls->child_count(view) : 0;
-}
+int children_of(View* view) { return view->cls->child_count != nullptr ? view->cls->child_count(view) : 0; }
 
-View* child(View* view, int index)
-{
-    return view->cls->child_at(view, index);
-}
+View* child(View* view, int index) { return view->cls->child_at(view, index); }
 
 // Moves a subtree without invalidating: a container's move already covers its children.
 void offset_subtree(View* view, int dx, int dy)
@@ -205,15 +196,9 @@ void ViewSetSize(View* view, int width, int height)
         ViewDefaultSetSize(view, width, height);
 }
 
-void ViewSetWidth(View* view, int width)
-{
-    ViewSetSize(view, width, view->height);
-}
+void ViewSetWidth(View* view, int width) { ViewSetSize(view, width, view->height); }
 
-void ViewSetHeight(View* view, int height)
-{
-    ViewSetSize(view, view->width, height);
-}
+void ViewSetHeight(View* view, int height) { ViewSetSize(view, view->width, height); }
 
 void ViewGrow(View* view, int width, int height)
 {
@@ -257,10 +242,7 @@ Rect ViewRect(const View* view)
     return r;
 }
 
-void ViewInvalidate(View* view)
-{
-    ViewInvalidateRect(view, ViewRect(view));
-}
+void ViewInvalidate(View* view) { ViewInvalidateRect(view, ViewRect(view)); }
 
 void ViewInvalidateRect(View* view, const Rect& area)
 {
@@ -286,10 +268,7 @@ void ViewMoveTo(View* view, int x, int y)
     offset_subtree(view, x - view->x, y - view->y);
 }
 
-bool ViewIsShown(const View* view)
-{
-    return (view->flags & view_flag::shown) != 0;
-}
+bool ViewIsShown(const View* view) { return (view->flags & view_flag::shown) != 0; }
 
 bool ViewIsVisible(const View* view)
 {
@@ -323,10 +302,7 @@ void ViewSetEnabled(View* view, bool enabled)
     ViewInvalidate(view);
 }
 
-bool ViewIsBeingDestroyed(const View* view)
-{
-    return (view->flags & view_flag::being_destroyed) != 0;
-}
+bool ViewIsBeingDestroyed(const View* view) { return (view->flags & view_flag::being_destroyed) != 0; }
 
 void ViewAddObserver(View* view, void (*function)(View*, void*), void* data)
 {
@@ -420,15 +396,9 @@ void ViewFocusNext(FrameWindow* window, bool backwards)
     ViewSetFocus(stops[index]);
 }
 
-View* ViewPressed()
-{
-    return g_pressed;
-}
+View* ViewPressed() { return g_pressed; }
 
-void ViewTrackMouse(View* view)
-{
-    g_tracking = view;
-}
+void ViewTrackMouse(View* view) { g_tracking = view; }
 
 void ViewStopTracking(View* view)
 {
@@ -436,15 +406,9 @@ void ViewStopTracking(View* view)
         g_tracking = nullptr;
 }
 
-View* ViewTracking()
-{
-    return g_tracking;
-}
+View* ViewTracking() { return g_tracking; }
 
-void ViewSetCaptureEnabled(bool enabled)
-{
-    g_capture_enabled = enabled;
-}
+void ViewSetCaptureEnabled(bool enabled) { g_capture_enabled = enabled; }
 
 View* ViewAt(FrameWindow* window, int x, int y)
 {
@@ -517,10 +481,7 @@ void hover(FrameWindow* window, int x, int y)
 
 }  // namespace
 
-View* ViewHovered()
-{
-    return g_hovered;
-}
+View* ViewHovered() { return g_hovered; }
 
 bool ViewsMouseMove(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 {
@@ -584,15 +545,9 @@ void ViewsWindowClosing(FrameWindow* window)
     delete state;
 }
 
-void ViewSetDefaultButton(FrameWindow* window, View* button)
-{
-    views_of(window, true)->default_button = button;
-}
+void ViewSetDefaultButton(FrameWindow* window, View* button) { views_of(window, true)->default_button = button; }
 
-void ViewSetCancelButton(FrameWindow* window, View* button)
-{
-    views_of(window, true)->cancel_button = button;
-}
+void ViewSetCancelButton(FrameWindow* window, View* button) { views_of(window, true)->cancel_button = button; }
 
 View* ViewDefaultButton(FrameWindow* window)
 {
@@ -631,7 +586,8 @@ void ViewsInstallHooks()
     hooks.destroy = ViewsWindowClosing;
     SetFrameworkViewHooks(hooks);
     // Commands chosen while a view tracks the mouse (an open menu) go to that view's window.
-    SetModalViewWindowSource([](FrameWindow*) -> FrameWindow* { return g_tracking != nullptr ? g_tracking->window : nullptr; });
+    SetModalViewWindowSource(
+        [](FrameWindow*) -> FrameWindow* { return g_tracking != nullptr ? g_tracking->window : nullptr; });
 }
 
 bool ViewsPressAllowed(FrameWindow* window)

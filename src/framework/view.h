@@ -34,11 +34,11 @@ struct ViewClass {
     void (*remove_child)(View* parent, View* child) = nullptr;
     void (*child_resized)(View* parent, View* child, int width, int height) = nullptr;
     // Own slots of the framework's classes.
-    void (*child_shown)(View* parent, View* child) = nullptr;   // a child was shown or hidden
+    void (*child_shown)(View* parent, View* child) = nullptr;  // a child was shown or hidden
     void (*focus)(View* view, bool gained) = nullptr;
-    int (*child_count)(View* view) = nullptr;                   // containers: children in order
+    int (*child_count)(View* view) = nullptr;  // containers: children in order
     View* (*child_at)(View* view, int index) = nullptr;
-    bool takes_focus = false;                                   // Tab stops at it
+    bool takes_focus = false;  // Tab stops at it
     // The pointer's shape over the view (platform::CursorShape: 0 arrow, 1 I-beam, 4 hand).
     std::uint8_t cursor = 0;
 };
@@ -105,7 +105,7 @@ void ViewDrawChildren(View* view, const Rect& area);
 int ViewTopLevelCount(FrameWindow* window);
 View* ViewTopLevelAt(FrameWindow* window, int index);
 View* ViewFocus(FrameWindow* window);
-void ViewSetFocus(View* view);                 // null clears nothing; see ViewClearFocus
+void ViewSetFocus(View* view);  // null clears nothing; see ViewClearFocus
 void ViewClearFocus(FrameWindow* window);
 void ViewFocusNext(FrameWindow* window, bool backwards);
 View* ViewPressed();

@@ -16,18 +16,20 @@ std::uint32_t g_last_input = 0;
 platform::Window* g_pointer_window = nullptr;
 platform::Point g_pointer_at{-100000, -100000};
 
-bool shortcut_exempt(std::uint8_t c) {
-    return c == key_char::back || (c >= key_char::left && c <= key_char::down) ||
-           c == key_char::del;
+bool shortcut_exempt(std::uint8_t c)
+{
+    return c == key_char::back || (c >= key_char::left && c <= key_char::down) || c == key_char::del;
 }
 
 // The window that receives key events: the modal window when one is up, else the focused one.
-FrameWindow* key_target() {
+FrameWindow* key_target()
+{
     FrameWindow* modal = ModalWindow();
     return modal != nullptr ? modal : FocusedFrameWindow();
 }
 
-bool deliver_key(FrameWindow* target, const KeyEvent& event) {
+bool deliver_key(FrameWindow* target, const KeyEvent& event)
+{
     if (target == nullptr)
         return false;
     if (ViewHooks().key != nullptr && ViewHooks().key(target, event))
@@ -35,20 +37,21 @@ bool deliver_key(FrameWindow* target, const KeyEvent& event) {
     return target->handlers.key != nullptr && target->handlers.key(target, event);
 }
 
-KeyEvent event_from(const platform::Message& message, FrameWindow* target) {
+KeyEvent event_from(const platform::Message& message, FrameWindow* target)
+{
     KeyEvent event;
     event.character = KeyEventCharacter(message);
     event.modifiers = EventModifiers(message.modifiers);
     event.repeat = message.repeat;
     event.key = message.key;
     platform::Point screen = platform::CursorPosition();
-    event.point = target != nullptr ? platform::WindowScreenToClient(target->window, screen)
-                                    : screen;
+    event.point = target != nullptr ? platform::WindowScreenToClient(target->window, screen) : screen;
     return event;
 }
 
 // Ctrl+F4 and Ctrl+F6; true when the key was one of them and was taken.
-bool document_keys(const platform::Message& message) {
+bool document_keys(const platform::Message& message)
+{
     if (!(message.modifiers & platform::modifier::control) ||
         (message.key != platform::key::F(4) && message.key != platform::key::F(6)))
         return false;
@@ -68,7 +71,8 @@ bool document_keys(const platform::Message& message) {
     return true;
 }
 
-void deliver_mouse(FrameWindow* fw, const platform::Message& message, bool down) {
+void deliver_mouse(FrameWindow* fw, const platform::Message& message, bool down)
+{
     std::uint8_t modifiers = EventModifiers(message.modifiers);
     if (message.button == platform::MouseButton::right)
         modifiers |= platform::modifier::right_button;
@@ -98,7 +102,8 @@ void deliver_mouse(FrameWindow* fw, const platform::Message& message, bool down)
         fw->handlers.mouse_up(fw, modifiers, x, y);
 }
 
-void paint(FrameWindow* fw) {
+void paint(FrameWindow* fw)
+{
     platform::Rect area = platform::BeginPaint(fw->window);
     platform::Surface* surface = platform::WindowSurface(fw->window);
     platform::Surface* before = DrawingTarget();
@@ -111,7 +116,8 @@ void paint(FrameWindow* fw) {
     platform::EndPaint(fw->window);
 }
 
-void destroyed(FrameWindow* fw) {
+void destroyed(FrameWindow* fw)
+{
     if (ViewHooks().destroy != nullptr)
         ViewHooks().destroy(fw);
     if (fw->handlers.destroy != nullptr)
@@ -126,34 +132,49 @@ void destroyed(FrameWindow* fw) {
 std::uint32_t LastInputTime() { return g_last_input; }
 void NoteInput() { g_last_input = LoopTick(); }
 
-std::uint8_t EventModifiers(std::uint8_t held) {
-    std::uint8_t bits = held & (platform::modifier::shift | platform::modifier::control |
-                                platform::modifier::alt);
+std::uint8_t EventModifiers(std::uint8_t held)
+{
+    std::uint8_t bits = held & (platform::modifier::shift | platform::modifier::control | platform::modifier::alt);
     std::uint8_t combination = CurrentShortcutCombination() == ShortcutCombination::ctrl
-                                   ? platform::modifier::control
-                                   : platform::modifier::control | platform::modifier::alt;
+        ? platform::modifier::control
+        : platform::modifier::control | platform::modifier::alt;
     if ((bits & (platform::modifier::control | platform::modifier::alt)) == combination)
         bits |= platform::modifier::shortcut;
     return bits;
 }
 
-std::uint8_t KeyEventCharacter(const platform::Message& message) {
+std::uint8_t KeyEventCharacter(const platform::Message& message)
+{
     namespace k = platform::key;
     switch (message.key) {
-    case k::back: return key_char::back;
-    case k::tab: return key_char::tab;
-    case k::enter: return key_char::ret;
-    case k::escape: return key_char::escape;
-    case k::left: return key_char::left;
-    case k::right: return key_char::right;
-    case k::up: return key_char::up;
-    case k::down: return key_char::down;
-    case k::del: return key_char::del;
-    case k::home: return key_char::home;
-    case k::end: return key_char::end;
-    case k::page_up: return key_char::page_up;
-    case k::page_down: return key_char::page_down;
-    default: break;
+    case k::back:
+        return key_char::back;
+    case k::tab:
+        return key_char::tab;
+    case k::enter:
+        return key_char::ret;
+    case k::escape:
+        return key_char::escape;
+    case k::left:
+        return key_char::left;
+    case k::right:
+        return key_char::right;
+    case k::up:
+        return key_char::up;
+    case k::down:
+        return key_char::down;
+    case k::del:
+        return key_char::del;
+    case k::home:
+        return key_char::home;
+    case k::end:
+        return key_char::end;
+    case k::page_up:
+        return key_char::page_up;
+    case k::page_down:
+        return key_char::page_down;
+    default:
+        break;
     }
     std::uint32_t c = message.character;
     if (c >= 0x20 && c < 0x7F)
@@ -176,14 +197,15 @@ std::uint8_t KeyEventCharacter(const platform::Message& message) {
     return text.size() == 1 && text[0] != '?' ? static_cast<std::uint8_t>(text[0]) : 0;
 }
 
-bool HandleKeyEvent(const KeyEvent& event) {
-    if ((event.modifiers & platform::modifier::shortcut) && !shortcut_exempt(event.character) &&
-        MatchShortcut(event))
+bool HandleKeyEvent(const KeyEvent& event)
+{
+    if ((event.modifiers & platform::modifier::shortcut) && !shortcut_exempt(event.character) && MatchShortcut(event))
         return true;
     return deliver_key(key_target(), event);
 }
 
-bool HandleKeyMessage(const platform::Message& message) {
+bool HandleKeyMessage(const platform::Message& message)
+{
     using platform::MessageType;
     if (message.type == MessageType::key_up || message.type == MessageType::sys_key_up)
         return false;
@@ -194,9 +216,8 @@ bool HandleKeyMessage(const platform::Message& message) {
             return false;
         if (document_keys(message))
             return true;
-        std::uint8_t held = message.modifiers & (platform::modifier::shift |
-                                                 platform::modifier::control |
-                                                 platform::modifier::alt);
+        std::uint8_t held =
+            message.modifiers & (platform::modifier::shift | platform::modifier::control | platform::modifier::alt);
         if (held == platform::modifier::alt)
             return false;  // Alt with a letter: the menu bar's mnemonics
         KeyEvent event = event_from(message, key_target());
@@ -222,14 +243,15 @@ bool HandleKeyMessage(const platform::Message& message) {
     return used;
 }
 
-void ApplyClickAway() {
+void ApplyClickAway()
+{
     FrameWindow* modal = ModalWindow();
-    if (modal != nullptr && (modal->flags & frame_flag::click_away) &&
-        modal->handlers.notify != nullptr)
+    if (modal != nullptr && (modal->flags & frame_flag::click_away) && modal->handlers.notify != nullptr)
         modal->handlers.notify(modal, nullptr);
 }
 
-bool DispatchCommand(std::uint16_t id) {
+bool DispatchCommand(std::uint16_t id)
+{
     MenuItem* item = FindMenuItem(CurrentMenuBar(), id);
     FrameWindow* focused = FocusedFrameWindow();
     if (focused != nullptr && focused->handlers.chosen != nullptr)
@@ -244,7 +266,8 @@ bool DispatchCommand(std::uint16_t id) {
     return true;
 }
 
-std::intptr_t HandleSysCommand(platform::Window* window, const platform::Message& message) {
+std::intptr_t HandleSysCommand(platform::Window* window, const platform::Message& message)
+{
     std::uint32_t command = message.value;
     if (command < 0xF000) {
         DispatchCommand(static_cast<std::uint16_t>(command));
@@ -265,7 +288,8 @@ std::intptr_t HandleSysCommand(platform::Window* window, const platform::Message
     return platform::DefaultWindowProc(window, message);
 }
 
-void CycleDocumentWindows() {
+void CycleDocumentWindows()
+{
     platform::Window* windows[64];
     int n = platform::DocumentWindows(windows, 64);
     if (n < 2)
@@ -277,7 +301,8 @@ void CycleDocumentWindows() {
     platform::WindowToBottom(windows[0]);
 }
 
-void TrackPointer() {
+void TrackPointer()
+{
     platform::Point screen = platform::CursorPosition();
     platform::Window* under = platform::WindowAt(screen);
     if (under == g_pointer_window && screen.x == g_pointer_at.x && screen.y == g_pointer_at.y)
@@ -291,7 +316,8 @@ void TrackPointer() {
     ViewHooks().mouse_move(fw, 0, p.x, p.y);
 }
 
-std::intptr_t DocumentWindowProc(platform::Window* window, const platform::Message& message) {
+std::intptr_t DocumentWindowProc(platform::Window* window, const platform::Message& message)
+{
     using platform::MessageType;
     FrameWindow* fw = static_cast<FrameWindow*>(platform::WindowUserData(window));
     if (fw == nullptr || FrameworkShuttingDown())
@@ -321,9 +347,8 @@ std::intptr_t DocumentWindowProc(platform::Window* window, const platform::Messa
     case MessageType::vscroll:
         if (fw->handlers.scroll != nullptr)
             fw->handlers.scroll(fw,
-                                message.type == MessageType::hscroll
-                                    ? platform::Orientation::horizontal
-                                    : platform::Orientation::vertical,
+                                message.type == MessageType::hscroll ? platform::Orientation::horizontal
+                                                                     : platform::Orientation::vertical,
                                 message.value, message.position);
         return 0;
     case MessageType::enter_idle:

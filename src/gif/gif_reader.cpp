@@ -44,10 +44,7 @@ constexpr std::uint64_t kCanvasCopies = 5;
 // Frame lists count in 16 bits.
 constexpr std::uint32_t kMostFrames = 65535;
 
-std::uint16_t read_u16(const std::uint8_t* bytes)
-{
-    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
-}
+std::uint16_t read_u16(const std::uint8_t* bytes) { return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8)); }
 
 // The graphic-control state that applies to the next image.
 struct GraphicControl {
@@ -63,7 +60,7 @@ enum class BlockResult : std::uint8_t { Ok, Bad, TooLarge };
 // One load: the document being filled and what the block loop carries between blocks.
 class Parse {
 public:
-    Parse(Document& document, const char* file_name) : m_document(document), m_file_name(file_name) {}
+    Parse(Document& document, const char* file_name) : m_document(document), m_file_name(file_name) { }
 
     // The logical screen descriptor and the global palette; false on a short read.
     [[nodiscard]] bool read_logical_screen();
@@ -534,8 +531,8 @@ Document* open_gif_file(const char* path)
     const char* file_name = file_name_of(path);
     const char* dot = StrFindLastChar(file_name, '.');
     const bool gif_type = dot && CharToLower(static_cast<std::uint8_t>(dot[1])) == 'g' &&
-                          CharToLower(static_cast<std::uint8_t>(dot[2])) == 'i' &&
-                          CharToLower(static_cast<std::uint8_t>(dot[3])) == 'f' && dot[4] == '\0';
+        CharToLower(static_cast<std::uint8_t>(dot[2])) == 'i' &&
+        CharToLower(static_cast<std::uint8_t>(dot[3])) == 'f' && dot[4] == '\0';
     if (!gif_type) {
         report_failure(kNotGifType, kNotGifTypeButton, file_name, true);
         return nullptr;

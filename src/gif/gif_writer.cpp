@@ -140,7 +140,7 @@ bool write_chunks(int fd, const OutputBuffer& out)
 // A replaced file keeps its permission bits; a new one gets the usual ones.
 void keep_permissions(int fd, const char* path)
 {
-    struct stat old_file {};
+    struct stat old_file { };
     if (::stat(path, &old_file) == 0) {
         (void)::fchmod(fd, old_file.st_mode & 07777);
         return;
@@ -152,8 +152,8 @@ void keep_permissions(int fd, const char* path)
 
 // The save report of a finished build: tells the sizes, asks before writing a file that is
 // not shorter, writes. Returns true when a file was written.
-bool save_report(Document& document, SaveMode mode, const char* path, std::uint32_t old_size,
-                 std::uint32_t new_size, SaveSummary& summary)
+bool save_report(Document& document, SaveMode mode, const char* path, std::uint32_t old_size, std::uint32_t new_size,
+                 SaveSummary& summary)
 {
     const char* name = file_name_of(path);
     const StrPtr old_text = save_size_text(old_size);
@@ -200,8 +200,8 @@ bool save_report(Document& document, SaveMode mode, const char* path, std::uint3
     summary.outcome = SaveOutcome::Written;
     document.file_size = new_size;
     if (new_size < old_size) {
-        const StrPtr text(FormatNew(app_string(many ? kSaved256 : kSaved), name, old_text.get(), new_text.get(),
-                                    percent));
+        const StrPtr text(
+            FormatNew(app_string(many ? kSaved256 : kSaved), name, old_text.get(), new_text.get(), percent));
         out.alert(AlertKind::Information, text.get(), app_string(many ? kSaved256Button : kSavedButton));
     }
     return true;
@@ -241,7 +241,8 @@ void write_header(OutputBuffer& out, std::uint16_t width, std::uint16_t height, 
 
 void write_looping_block(OutputBuffer& out, std::uint16_t loop_count)
 {
-    static const std::uint8_t kBlock[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0x03, 0x01};
+    static const std::uint8_t kBlock[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S',  'C',
+                                          'A',  'P',  'E',  '2', '.', '0', 0x03, 0x01};
     out.append(kBlock, sizeof kBlock);
     out.append_u16(loop_count);
     out.append_byte(0x00);

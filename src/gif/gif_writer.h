@@ -18,7 +18,7 @@ enum class SaveMode : std::uint8_t {
 
 // What a save did, for callers that report on their own (the command-line program).
 enum class SaveOutcome : std::uint8_t {
-    Reported,     // mode Report: nothing written
+    Reported,  // mode Report: nothing written
     Written,
     Declined,     // the new file was not smaller and the question was answered no
     WriteFailed,  // the old file is untouched

@@ -10,10 +10,7 @@ constexpr int kStopButton = 114;
 
 }  // namespace
 
-void WarningQueue::add(std::uint8_t severity, StrPtr text)
-{
-    m_warnings.push_back(Warning{severity, std::move(text)});
-}
+void WarningQueue::add(std::uint8_t severity, StrPtr text) { m_warnings.push_back(Warning{severity, std::move(text)}); }
 
 void WarningQueue::show(WarningAsk ask)
 {

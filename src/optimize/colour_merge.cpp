@@ -10,8 +10,7 @@ namespace {
 
 // A pool hands out items from blocks of BlockItems and frees all its blocks as soon as the
 // last item comes back, so a reduction leaves no memory behind.
-template <typename T, std::uint32_t BlockItems>
-class Pool {
+template <typename T, std::uint32_t BlockItems> class Pool {
 public:
     ~Pool() { release_blocks(); }
 

@@ -49,7 +49,7 @@ struct MergeLink {
     MergeLink* head = nullptr;    // first of the links whose target is this one
     MergeLink* next = nullptr;
     MergeLink* prev = nullptr;
-    std::uint32_t position = 0;   // place in the merge heap
+    std::uint32_t position = 0;  // place in the merge heap
     std::uint64_t cost = 0;
 };
 

@@ -46,7 +46,8 @@ void draw(Canvas& canvas, const Frame& frame)
 {
     // The frames hold our own encodings; a decoding fault leaves what was drawn, and the
     // rectangles computed from it still describe the screen as composed here.
-    static_cast<void>(decode_frame_onto(canvas, frame, frame.transparent ? TransparentAware::Yes : TransparentAware::No));
+    static_cast<void>(
+        decode_frame_onto(canvas, frame, frame.transparent ? TransparentAware::Yes : TransparentAware::No));
 }
 
 void clear(Canvas& canvas, const ScreenRect& rect) { canvas_fill_rect(canvas, rect, kEmpty); }
@@ -206,8 +207,7 @@ bool holds_empty_pixel(const Canvas& canvas, const Box& box)
 }
 
 // The first step of modes 0 to 2: unchanged and empty pixels become transparent.
-void unchanged_transparent(const std::uint8_t* cur, const std::uint8_t* prev, int w, std::uint8_t t,
-                           std::uint8_t* out)
+void unchanged_transparent(const std::uint8_t* cur, const std::uint8_t* prev, int w, std::uint8_t t, std::uint8_t* out)
 {
     for (int x = 0; x < w; ++x)
         out[x] = (cur[x] == prev[x] || cur[x] == kEmpty) ? t : cur[x];
@@ -396,14 +396,13 @@ void substitute_row(SubstitutionMode mode, const std::uint8_t* cur, const std::u
         fill_around(cur, width, transparent, out);
 }
 
-std::uint8_t transparent_index_for(std::uint16_t palette_size, const std::uint32_t* usage,
-                                   std::uint16_t usage_count)
+std::uint8_t transparent_index_for(std::uint16_t palette_size, const std::uint32_t* usage, std::uint16_t usage_count)
 {
     return transparent_index_for(palette_size, usage, usage_count, settings().transparent_index_rule());
 }
 
-std::uint8_t transparent_index_for(std::uint16_t palette_size, const std::uint32_t* usage,
-                                   std::uint16_t usage_count, int rule)
+std::uint8_t transparent_index_for(std::uint16_t palette_size, const std::uint32_t* usage, std::uint16_t usage_count,
+                                   int rule)
 {
     const int n = palette_size;
     auto used = [&](int i) { return i < usage_count && usage[i] != 0; };
@@ -460,9 +459,8 @@ std::uint16_t colours_needed(std::uint16_t /*palette_size*/, const Frame& frame)
     return static_cast<std::uint16_t>(highest + 1);
 }
 
-SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& after, Frame& frame,
-                                         std::uint8_t disposal, bool interlaced,
-                                         std::uint8_t transparent_index, std::uint16_t colour_count)
+SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& after, Frame& frame, std::uint8_t disposal,
+                                         bool interlaced, std::uint8_t transparent_index, std::uint16_t colour_count)
 {
     const Box box = clipped(frame.rect, after);
     frame.rect = box.rect();
@@ -491,8 +489,8 @@ SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& aft
             continue;
         s.mode = modes[i];
         const bool first = !kept.data;
-        Encoding candidate = encode_mode(s, frame.rect, interlaced, colour_count,
-                                         first ? LzwEncoder::kNoLimit : kept.length);
+        Encoding candidate =
+            encode_mode(s, frame.rect, interlaced, colour_count, first ? LzwEncoder::kNoLimit : kept.length);
         if (first || (candidate.data && candidate.length < kept.length)) {
             kept = std::move(candidate);
             kept_mode = modes[i];

@@ -27,10 +27,9 @@ void optimize_document(Document& document);
 
 // The transparent index that the settings' rule picks for a frame whose colour usage over
 // its rectangle is `usage` (usage_count counters; missing ones count as unused).
-std::uint8_t transparent_index_for(std::uint16_t palette_size, const std::uint32_t* usage,
-                                   std::uint16_t usage_count);
-std::uint8_t transparent_index_for(std::uint16_t palette_size, const std::uint32_t* usage,
-                                   std::uint16_t usage_count, int rule);
+std::uint8_t transparent_index_for(std::uint16_t palette_size, const std::uint32_t* usage, std::uint16_t usage_count);
+std::uint8_t transparent_index_for(std::uint16_t palette_size, const std::uint32_t* usage, std::uint16_t usage_count,
+                                   int rule);
 
 // Colours a frame's encoding must be able to show: one above the highest used index, or
 // above the transparent index when the frame is transparent and that is higher.
@@ -39,9 +38,8 @@ std::uint16_t colours_needed(std::uint16_t palette_size, const Frame& frame);
 // Encodes the frame rectangle with the candidate substitution modes and keeps the shortest
 // (the earlier mode on equal length) as the frame's encoding. `before` is the screen before
 // the frame is drawn, `after` the screen with it drawn. Returns the mode kept.
-SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& after, Frame& frame,
-                                         std::uint8_t disposal, bool interlaced,
-                                         std::uint8_t transparent_index, std::uint16_t colour_count);
+SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& after, Frame& frame, std::uint8_t disposal,
+                                         bool interlaced, std::uint8_t transparent_index, std::uint16_t colour_count);
 
 // Rewrites a frame's pixels through an old-index to new-index map after a palette change:
 // merges its colour usage, chooses a new transparent index for the new colour count and

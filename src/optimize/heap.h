@@ -8,8 +8,7 @@
 #include <utility>
 #include <vector>
 
-template <typename Record, std::uint64_t Record::*Key, std::uint32_t Record::*Position>
-class Heap {
+template <typename Record, std::uint64_t Record::*Key, std::uint32_t Record::*Position> class Heap {
 public:
     explicit Heap(std::uint32_t capacity) { m_items.reserve(capacity); }
 

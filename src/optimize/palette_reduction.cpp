@@ -51,7 +51,10 @@ struct Reduction {
         merge_all(links.get(), table.get(), copy_octree(tree.get()));
     }
 
-    std::uint16_t colour_count() const { return static_cast<std::uint16_t>(std::min<std::uint32_t>(table->count, 255)); }
+    std::uint16_t colour_count() const
+    {
+        return static_cast<std::uint16_t>(std::min<std::uint32_t>(table->count, 255));
+    }
 };
 
 std::uint32_t units_per_frame(const Document& document, std::uint32_t units)
@@ -90,8 +93,7 @@ void unify_palettes(Document& document, std::uint32_t units)
     reduction.merge();
 
     std::uint8_t global_map[256];
-    map_palette(reduction.table.get(), reduction.tree.get(), global_colours(document),
-                256, global_map);
+    map_palette(reduction.table.get(), reduction.tree.get(), global_colours(document), 256, global_map);
     const std::uint16_t new_count = reduction.colour_count();
     const std::uint32_t step = units_per_frame(document, units);
     for (ListNode* node = frames->first; node; node = node->next) {

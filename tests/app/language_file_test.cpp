@@ -16,7 +16,8 @@ namespace {
 
 class RecordingReporter : public Reporter {
 public:
-    void alert(AlertKind kind, const char* message, const char* button) override {
+    void alert(AlertKind kind, const char* message, const char* button) override
+    {
         kinds.push_back(kind);
         messages.push_back(message);
         buttons.push_back(button);
@@ -29,11 +30,10 @@ public:
 };
 
 int g_ends = 0;
-void count_end() {
-    ++g_ends;
-}
+void count_end() { ++g_ends; }
 
-SystemLocaleInfo japanese_locale() {
+SystemLocaleInfo japanese_locale()
+{
     SystemLocaleInfo info;
     info.code_page = 932;
     return info;
@@ -41,31 +41,35 @@ SystemLocaleInfo japanese_locale() {
 
 class LanguageFile : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         FormatterStart();
         reset_string_tables_for_testing();
         set_reporter(&m_reporter);
         set_language_file_end_hook(count_end);
         g_ends = 0;
         m_folder = std::filesystem::temp_directory_path() /
-                   ("quillon-language-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            ("quillon-language-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(m_folder);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         set_reporter(nullptr);
         set_language_file_end_hook(nullptr);
         reset_string_tables_for_testing();
         std::filesystem::remove_all(m_folder);
     }
 
-    std::string write(const std::string& content, const char* name = "language") {
+    std::string write(const std::string& content, const char* name = "language")
+    {
         std::string path = (m_folder / name).string();
         std::ofstream(path, std::ios::binary) << content;
         return path;
     }
 
-    LanguageFileResult read(const std::string& content, int language = 1) {
+    LanguageFileResult read(const std::string& content, int language = 1)
+    {
         return read_language_file(write(content).c_str(), language);
     }
 
@@ -73,7 +77,8 @@ protected:
     std::filesystem::path m_folder;
 };
 
-TEST_F(LanguageFile, ReplacesAndExtendsStrings) {
+TEST_F(LanguageFile, ReplacesAndExtendsStrings)
+{
     EXPECT_EQ(read("g0 Zero\r\ng1 \r\ng2 Two\n+\\nmore\nm0 Menu\nj0 Open it\n"), LanguageFileResult::Read);
     EXPECT_STREQ(app_string(0), "Zero");
     EXPECT_STREQ(app_string(1), "Quillon");  // an empty text leaves the entry as it was
@@ -84,7 +89,8 @@ TEST_F(LanguageFile, ReplacesAndExtendsStrings) {
     EXPECT_TRUE(m_reporter.messages.empty());
 }
 
-TEST_F(LanguageFile, EveryBlockOfALetterStartsAtZero) {
+TEST_F(LanguageFile, EveryBlockOfALetterStartsAtZero)
+{
     EXPECT_EQ(read("g0 a\ng1 b\nm0 menu\ng0 again\n"), LanguageFileResult::Read);
     EXPECT_STREQ(app_string(0), "again");
     EXPECT_STREQ(app_string(1), "b");
@@ -94,7 +100,8 @@ TEST_F(LanguageFile, EveryBlockOfALetterStartsAtZero) {
     EXPECT_STREQ(app_string(0), "b");
 }
 
-TEST_F(LanguageFile, MarkersUseOrIgnoreALine) {
+TEST_F(LanguageFile, MarkersUseOrIgnoreALine)
+{
     EXPECT_EQ(read("g0 a\ng1 b\ng2 c\ng3 d\ng4 e\ngw5 five\n"), LanguageFileResult::Read);
     EXPECT_STREQ(app_string(5), "five");
     EXPECT_EQ(read("g0 a\ng1 b\ng2 c\ng3 d\ng4 e\ngm5 ignored\ng5 kept\n"), LanguageFileResult::Read);
@@ -102,7 +109,8 @@ TEST_F(LanguageFile, MarkersUseOrIgnoreALine) {
     EXPECT_EQ(g_ends, 0);
 }
 
-TEST_F(LanguageFile, ContinuationWithoutAFamilyIsIgnored) {
+TEST_F(LanguageFile, ContinuationWithoutAFamilyIsIgnored)
+{
     EXPECT_EQ(read("+lost\n#0 x\n+lost too\ng0 a\n+b\n"), LanguageFileResult::Read);
     EXPECT_STREQ(app_string(0), "ab");
 }
@@ -112,7 +120,8 @@ struct MessageCase {
     const char* message;
 };
 
-TEST_F(LanguageFile, MalformedLinesEndTheProgramWithTheirMessage) {
+TEST_F(LanguageFile, MalformedLinesEndTheProgramWithTheirMessage)
+{
     const MessageCase cases[] = {
         {"g0 ok\ngx text\n", "Missing or misplaced string index in line 'gx text'."},
         {"g\n", "Missing or misplaced string index in line 'g'."},
@@ -142,7 +151,8 @@ TEST_F(LanguageFile, MalformedLinesEndTheProgramWithTheirMessage) {
     }
 }
 
-TEST_F(LanguageFile, MissingFileIsNotAnError) {
+TEST_F(LanguageFile, MissingFileIsNotAnError)
+{
     EXPECT_EQ(read_language_file((m_folder / "absent").string().c_str(), 1), LanguageFileResult::Missing);
     EXPECT_TRUE(m_reporter.messages.empty());
 }
@@ -152,15 +162,43 @@ struct EscapeCase {
     const char* expected;
 };
 
-TEST_F(LanguageFile, DecodesEveryWesternEscape) {
+TEST_F(LanguageFile, DecodesEveryWesternEscape)
+{
     const EscapeCase cases[] = {
-        {"\\n", "\r"},       {"\\\\", "\\"},     {"\\ ", "\xA0"},     {"\\!", "\xA1"},     {"\\?", "\xBF"},
-        {"\\*", "-"},        {"\\+", "\xB1"},    {"\\c", "\xA9"},     {"\\d", "\xB0"},     {"\\8", "\x11"},
-        {"\\ap", "\x14"},    {"\\0101", "A"},    {"\\0377", "\xFF"},  {"\\' ", "'"},       {"\\''", "\""},
-        {"\\` ", "'"},       {"\\``", "\""},     {"\\,,", "\x84"},    {"\\AE", "\xC6"},    {"\\ae", "\xE6"},
-        {"\\OE", "\x8C"},    {"\\oe", "\x9C"},   {"\\ss", "\xDF"},    {"\\/O", "\xD8"},    {"\\/o", "\xF8"},
-        {"\\5C", "\xC7"},    {"\\5c", "\xE7"},   {"\\oA", "\xC5"},    {"\\oa", "\xE5"},    {"\\oo", ""},
-        {"caf\\'e!", "caf\xE9!"}, {"\\:u", "\xFC"}, {"plain", "plain"}, {"\xE9t\xE9", "\xE9t\xE9"},
+        {"\\n", "\r"},
+        {"\\\\", "\\"},
+        {"\\ ", "\xA0"},
+        {"\\!", "\xA1"},
+        {"\\?", "\xBF"},
+        {"\\*", "-"},
+        {"\\+", "\xB1"},
+        {"\\c", "\xA9"},
+        {"\\d", "\xB0"},
+        {"\\8", "\x11"},
+        {"\\ap", "\x14"},
+        {"\\0101", "A"},
+        {"\\0377", "\xFF"},
+        {"\\' ", "'"},
+        {"\\''", "\""},
+        {"\\` ", "'"},
+        {"\\``", "\""},
+        {"\\,,", "\x84"},
+        {"\\AE", "\xC6"},
+        {"\\ae", "\xE6"},
+        {"\\OE", "\x8C"},
+        {"\\oe", "\x9C"},
+        {"\\ss", "\xDF"},
+        {"\\/O", "\xD8"},
+        {"\\/o", "\xF8"},
+        {"\\5C", "\xC7"},
+        {"\\5c", "\xE7"},
+        {"\\oA", "\xC5"},
+        {"\\oa", "\xE5"},
+        {"\\oo", ""},
+        {"caf\\'e!", "caf\xE9!"},
+        {"\\:u", "\xFC"},
+        {"plain", "plain"},
+        {"\xE9t\xE9", "\xE9t\xE9"},
     };
     for (const EscapeCase& c : cases) {
         DecodedText decoded = decode_language_text(c.text, 1, 'g', 0);
@@ -169,7 +207,8 @@ TEST_F(LanguageFile, DecodesEveryWesternEscape) {
     }
 }
 
-TEST_F(LanguageFile, DecodesEveryAccentedLetter) {
+TEST_F(LanguageFile, DecodesEveryAccentedLetter)
+{
     struct AccentCase {
         char code;
         const char* letters;
@@ -199,7 +238,8 @@ TEST_F(LanguageFile, DecodesEveryAccentedLetter) {
     }
 }
 
-TEST_F(LanguageFile, DoubleByteTextsKeepTheirCharacters) {
+TEST_F(LanguageFile, DoubleByteTextsKeepTheirCharacters)
+{
     // Shift_JIS: 表 is 0x95 0x5C, whose second byte is a backslash; half-width katakana ｱ is
     // the single byte 0xB1.
     DecodedText japanese = decode_language_text("\x95\x5C\x8E\xA6\\n\xB1\\n", 9, 'g', 0);
@@ -214,7 +254,8 @@ TEST_F(LanguageFile, DoubleByteTextsKeepTheirCharacters) {
     EXPECT_EQ(decode_language_text("\xE1\\n\\'e", 12, 'g', 0).text, "\xE1\r\\'e");
 }
 
-TEST_F(LanguageFile, SettingJapaneseReadsItsFileFromTheProgramFolder) {
+TEST_F(LanguageFile, SettingJapaneseReadsItsFileFromTheProgramFolder)
+{
     write("g0 \x95\x5C\x8E\xA6\n+\x82\xA0\nr0 \x82\xA2%s%\n", "japanese");
     set_language_file_folder(m_folder.string().c_str());
     set_system_locale_source(japanese_locale);
@@ -225,7 +266,8 @@ TEST_F(LanguageFile, SettingJapaneseReadsItsFileFromTheProgramFolder) {
     EXPECT_TRUE(m_reporter.messages.empty());
 }
 
-TEST_F(LanguageFile, OverlongLinesAreCut) {
+TEST_F(LanguageFile, OverlongLinesAreCut)
+{
     std::string line = "g0 " + std::string(6000, 'a') + "\ng1 next\n";
     EXPECT_EQ(read(line), LanguageFileResult::Read);
     EXPECT_EQ(std::string(app_string(0)).size(), 4999u - 3u);

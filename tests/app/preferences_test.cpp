@@ -20,22 +20,32 @@ namespace {
 const char* independent(int n)
 {
     switch (n) {
-    case 0: return "Quillon Preferences";
-    case 1: return "Quillon";
-    case 2: return "%s%";
-    case 8: return "Quillon Preferences";
-    case 9: return "Version 2";
-    case 10: return "Quillon";
-    default: return "";
+    case 0:
+        return "Quillon Preferences";
+    case 1:
+        return "Quillon";
+    case 2:
+        return "%s%";
+    case 8:
+        return "Quillon Preferences";
+    case 9:
+        return "Version 2";
+    case 10:
+        return "Quillon";
+    default:
+        return "";
     }
 }
 
 const char* application(int n)
 {
     switch (n) {
-    case 106: return "Optimized by <program>";
-    case 324: return "Prepared with <program>";
-    default: return "";
+    case 106:
+        return "Optimized by <program>";
+    case 324:
+        return "Prepared with <program>";
+    default:
+        return "";
     }
 }
 
@@ -53,7 +63,10 @@ std::string record(std::uint16_t tag, std::uint8_t type, const std::string& payl
     return bytes + payload;
 }
 
-std::string byte_record(std::uint16_t tag, std::uint8_t value) { return record(tag, 3, std::string(1, static_cast<char>(value))); }
+std::string byte_record(std::uint16_t tag, std::uint8_t value)
+{
+    return record(tag, 3, std::string(1, static_cast<char>(value)));
+}
 
 class TempFolder {
 public:
@@ -98,7 +111,7 @@ std::string read_file(const std::string& path)
 // Records the progress the preference file reports.
 class ProgressReporter : public Reporter {
 public:
-    void alert(AlertKind, const char*, const char*) override {}
+    void alert(AlertKind, const char*, const char*) override { }
     bool ask(AlertKind, const char*, const char*, const char*) override { return false; }
     void begin_progress(const char*, std::uint32_t) override { ++begins; }
     void restart_progress(std::uint32_t total) override
@@ -246,8 +259,10 @@ TEST_F(Preferences, HeaderRules)
         bool body_read;
     } cases[] = {
         {"valid", kHeader + body, true, true},
-        {"253 characters", std::string("Quillon Preferences\0Version 2\0Quillon\0", 38) + text253 + '\0' + body, true, true},
-        {"254 without zero", std::string("Quillon Preferences\0Version 2\0Quillon\0", 38) + text254 + '\0' + body, false, false},
+        {"253 characters", std::string("Quillon Preferences\0Version 2\0Quillon\0", 38) + text253 + '\0' + body, true,
+         true},
+        {"254 without zero", std::string("Quillon Preferences\0Version 2\0Quillon\0", 38) + text254 + '\0' + body,
+         false, false},
         {"old version", std::string("Quillon Preferences\0Version 1\0Quillon\0Quillon\0", 46) + body, true, false},
         {"other creator", std::string("Quillon Preferences\0Version 2\0Tessel\0Quillon\0", 45) + body, true, false},
         {"other signature", std::string("Quillon Preference!\0Version 2\0Quillon\0Quillon\0", 46) + body, false, false},
@@ -375,12 +390,12 @@ TEST(MainWindowRect, FitsTheSavedRectangleOnTheScreen)
         {{100, 100, 10, 300}, {80, 100, 50, 300}},     // 50 wide, 20 to the left
         {{100, 100, 640, 480}, {100, 100, 640, 480}},  // unchanged
         {{100, 100, 50, 50}, {100, 100, 50, 50}},
-        {{0, 0, 4000, 200}, {500, 0, 3000, 200}},      // clamped to the largest, centred
+        {{0, 0, 4000, 200}, {500, 0, 3000, 200}},         // clamped to the largest, centred
         {{-1000, 100, 640, 480}, {-590, 100, 640, 480}},  // 50 pixels stay reachable
         {{2990, 100, 640, 480}, {2950, 100, 640, 480}},
-        {{100, -30, 640, 480}, {100, 0, 640, 480}},    // the top edge is not above the screen
+        {{100, -30, 640, 480}, {100, 0, 640, 480}},  // the top edge is not above the screen
         {{100, 2990, 640, 480}, {100, 2950, 640, 480}},
-        {{100, 100, -7, 0}, {72, 75, 50, 50}},          // (-7 - 50) / 2 rounds toward zero: -28
+        {{100, 100, -7, 0}, {72, 75, 50, 50}},  // (-7 - 50) / 2 rounds toward zero: -28
     };
     for (const Case& c : cases) {
         SettingsRect got = main_window_client_rect(c.outer, 3000, 3000, none);

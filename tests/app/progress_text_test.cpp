@@ -23,14 +23,14 @@ TEST_F(ProgressText, DurationsInWords)
         {500, "1 second"},
         {1000, "2 seconds"},
         {58999, "59 seconds"},
-        {59400, "1 minute"},                        // 60 400 after rounding up: no seconds part
+        {59400, "1 minute"},  // 60 400 after rounding up: no seconds part
         {61000, "1 minute and 2 seconds"},
         {9 * 60000 + 58000, "9 minutes and 59 seconds"},
-        {10 * 60000 + 5000, "10 minutes"},          // ten minutes or more: minutes only
+        {10 * 60000 + 5000, "10 minutes"},  // ten minutes or more: minutes only
         {3599000, "1 hour"},
         {3600000 + 120000, "1 hour and 2 minutes"},
         {9 * 3600000 + 60000, "9 hours and 1 minute"},
-        {10 * 3600000 + 60000, "10 hours"},         // ten hours or more: hours only
+        {10 * 3600000 + 60000, "10 hours"},  // ten hours or more: hours only
     };
     for (const Case& c : cases)
         EXPECT_STREQ(format_duration(c.milliseconds).get(), c.words) << c.milliseconds;
@@ -53,9 +53,10 @@ TEST_F(ProgressText, ShowRule)
         bool shown;
     };
     const Case cases[] = {
-        {1999, 0, 100, false}, {2000, 66, 100, true}, {2500, 67, 100, false}, {2999, 100, 100, false},
-        {3000, 100, 100, true}, {2500, 0, 0, true},    {-5, 0, 100, false},
-        {2500, 0xFFFFFFFFu / 2, 0xFFFFFFFFu, true},  // products do not wrap
+        {1999, 0, 100, false},  {2000, 66, 100, true},
+        {2500, 67, 100, false}, {2999, 100, 100, false},
+        {3000, 100, 100, true}, {2500, 0, 0, true},
+        {-5, 0, 100, false},    {2500, 0xFFFFFFFFu / 2, 0xFFFFFFFFu, true},  // products do not wrap
     };
     for (const Case& c : cases)
         EXPECT_EQ(progress_should_show(c.elapsed, c.done, c.total), c.shown) << c.elapsed << " " << c.done;

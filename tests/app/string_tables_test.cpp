@@ -20,7 +20,8 @@
 namespace {
 
 // Independent of the code under test: converts UTF-8 to Shift_JIS (CP932) with iconv.
-std::string to_sjis(const std::string& utf8) {
+std::string to_sjis(const std::string& utf8)
+{
     iconv_t converter = iconv_open("CP932", "UTF-8");
     std::string out(utf8.size() * 2 + 4, '\0');
     char* in = const_cast<char*>(utf8.data());
@@ -33,13 +34,15 @@ std::string to_sjis(const std::string& utf8) {
     return out;
 }
 
-std::vector<std::uint8_t> be32(std::uint32_t value) {
+std::vector<std::uint8_t> be32(std::uint32_t value)
+{
     return {static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
             static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
 }
 
 // A string table written byte by byte: count, then (length, bytes) per entry.
-std::vector<std::uint8_t> table_bytes(std::uint32_t claimed_count, const std::vector<std::string>& texts) {
+std::vector<std::uint8_t> table_bytes(std::uint32_t claimed_count, const std::vector<std::string>& texts)
+{
     std::vector<std::uint8_t> out = be32(claimed_count);
     for (const std::string& text : texts) {
         std::vector<std::uint8_t> length = be32(static_cast<std::uint32_t>(text.size()));
@@ -50,29 +53,31 @@ std::vector<std::uint8_t> table_bytes(std::uint32_t claimed_count, const std::ve
 }
 
 // Crafted resources served instead of the compiled-in ones.
-std::map<int, std::vector<std::uint8_t>>& crafted() {
+std::map<int, std::vector<std::uint8_t>>& crafted()
+{
     static std::map<int, std::vector<std::uint8_t>> resources;
     return resources;
 }
 
-ResourceBytes crafted_source(int number) {
+ResourceBytes crafted_source(int number)
+{
     auto found = crafted().find(number);
     if (found == crafted().end())
         return {};
     return {found->second.data(), found->second.size()};
 }
 
-void craft_table(int number, const std::vector<std::string>& texts) {
+void craft_table(int number, const std::vector<std::string>& texts)
+{
     std::vector<std::uint8_t> table = table_bytes(static_cast<std::uint32_t>(texts.size()), texts);
     crafted()[number] = pack_text_resource(table.data(), table.size());
 }
 
 SystemLocaleInfo g_locale;
-SystemLocaleInfo test_locale() {
-    return g_locale;
-}
+SystemLocaleInfo test_locale() { return g_locale; }
 
-void use_locale(int code_page, const char* language, const char* region = "") {
+void use_locale(int code_page, const char* language, const char* region = "")
+{
     g_locale = SystemLocaleInfo{};
     g_locale.code_page = code_page;
     std::snprintf(g_locale.language, sizeof g_locale.language, "%s", language);
@@ -82,7 +87,8 @@ void use_locale(int code_page, const char* language, const char* region = "") {
 
 class StringTables : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         FormatterStart();
         reset_string_tables_for_testing();
         crafted().clear();
@@ -92,7 +98,8 @@ protected:
     void TearDown() override { reset_string_tables_for_testing(); }
 };
 
-TEST_F(StringTables, LooksUpEnglishTexts) {
+TEST_F(StringTables, LooksUpEnglishTexts)
+{
     EXPECT_STREQ(app_string(41), "Play once");
     EXPECT_STREQ(app_string(36), "%d% colors");
     EXPECT_STREQ(menu_text(10), "O&Open...");
@@ -106,7 +113,8 @@ TEST_F(StringTables, LooksUpEnglishTexts) {
     EXPECT_EQ(std::string(language_name(1, 9)), "Japanese");
 }
 
-TEST_F(StringTables, MissingStringsAreEmptyNeverNull) {
+TEST_F(StringTables, MissingStringsAreEmptyNeverNull)
+{
     EXPECT_STREQ(app_string(99999), "");
     EXPECT_STREQ(app_string(-1), "");
     EXPECT_STREQ(app_string(0), "");  // a gap in the table
@@ -117,17 +125,21 @@ TEST_F(StringTables, MissingStringsAreEmptyNeverNull) {
     EXPECT_STREQ(language_name(20, 1), "");
 }
 
-TEST_F(StringTables, BritishEnglishComesFromTheSubstitutionList) {
+TEST_F(StringTables, BritishEnglishComesFromTheSubstitutionList)
+{
     force_interface_language(2);
     EXPECT_STREQ(app_string(36), "%d% colours");
     EXPECT_STREQ(app_string(141), "Optimisation");
     EXPECT_STREQ(app_string(203), "Transparent colour:");
     // Two occurrences in one text need the pair twice; both are listed.
-    EXPECT_STREQ(app_string(197), "Set your display to thousands of colours or more in the system's display settings, then start Quillon again.");
+    EXPECT_STREQ(
+        app_string(197),
+        "Set your display to thousands of colours or more in the system's display settings, then start Quillon again.");
     EXPECT_STREQ(app_string(41), "Play once");
 }
 
-TEST_F(StringTables, JapaneseTextsAreShiftJis) {
+TEST_F(StringTables, JapaneseTextsAreShiftJis)
+{
     force_interface_language(9);
     EXPECT_EQ(std::string(app_string(41)), to_sjis("1 回だけ再生"));
     EXPECT_EQ(std::string(app_string(98)), to_sjis("「%s%」は GIF ファイルではないため、開けません。"));
@@ -136,7 +148,8 @@ TEST_F(StringTables, JapaneseTextsAreShiftJis) {
     EXPECT_EQ(std::string(error_text(8)), to_sjis("Quillon で使う言語を選んでください："));
 }
 
-TEST_F(StringTables, StringNumberModeShowsNumbersAndGrowsInStepsOf100) {
+TEST_F(StringTables, StringNumberModeShowsNumbersAndGrowsInStepsOf100)
+{
     force_interface_language(0);
     EXPECT_TRUE(string_number_mode());
     EXPECT_STREQ(app_string(5), "  5  ");
@@ -154,7 +167,8 @@ TEST_F(StringTables, StringNumberModeShowsNumbersAndGrowsInStepsOf100) {
     EXPECT_STREQ(independent_text(5), "%s% (%s%)");
 }
 
-TEST_F(StringTables, CachesKeepTablesUntilTheLanguageChanges) {
+TEST_F(StringTables, CachesKeepTablesUntilTheLanguageChanges)
+{
     const char* first = app_string(41);
     EXPECT_EQ(app_string(41), first);  // the same cached text
     force_interface_language(9);
@@ -166,7 +180,8 @@ struct SubstitutionCase {
     const char* expected;
 };
 
-TEST_F(StringTables, SubstitutionChangesFirstOccurrenceAndKeepsCapitals) {
+TEST_F(StringTables, SubstitutionChangesFirstOccurrenceAndKeepsCapitals)
+{
     const SubstitutionCase cases[] = {
         {"color and color", "colour and color"},
         {"Color", "Colour"},
@@ -190,7 +205,8 @@ TEST_F(StringTables, SubstitutionChangesFirstOccurrenceAndKeepsCapitals) {
     EXPECT_STREQ(app_string(0), "color and color");
 }
 
-TEST_F(StringTables, RejectsATableWhoseCountClaimsTooMuch) {
+TEST_F(StringTables, RejectsATableWhoseCountClaimsTooMuch)
+{
     StringTable table;
     std::vector<std::uint8_t> honest = table_bytes(2, {"ab", "c"});
     ASSERT_TRUE(decode_string_table(honest.data(), honest.size(), table));
@@ -198,10 +214,10 @@ TEST_F(StringTables, RejectsATableWhoseCountClaimsTooMuch) {
     EXPECT_STREQ(table.at(1), "c");
 
     const std::vector<std::vector<std::uint8_t>> bad = {
-        table_bytes(3, {"ab", "c"}),        // one entry missing
-        table_bytes(1000000, {"ab"}),       // more than a quarter of the bytes
-        {0, 0, 0, 1, 0, 0, 0, 9, 'a', 'b'}, // entry longer than what is left
-        {0, 0, 0},                          // no room for the count
+        table_bytes(3, {"ab", "c"}),         // one entry missing
+        table_bytes(1000000, {"ab"}),        // more than a quarter of the bytes
+        {0, 0, 0, 1, 0, 0, 0, 9, 'a', 'b'},  // entry longer than what is left
+        {0, 0, 0},                           // no room for the count
     };
     for (const auto& bytes : bad) {
         StringTable rejected;
@@ -213,7 +229,8 @@ TEST_F(StringTables, RejectsATableWhoseCountClaimsTooMuch) {
     EXPECT_STREQ(app_string(0), "");
 }
 
-TEST_F(StringTables, RejectsDamagedResources) {
+TEST_F(StringTables, RejectsDamagedResources)
+{
     std::vector<std::uint8_t> table = table_bytes(1, {"hello"});
     std::vector<std::uint8_t> packed = pack_text_resource(table.data(), table.size());
     std::vector<std::uint8_t> out;
@@ -252,7 +269,8 @@ TEST_F(StringTables, RejectsDamagedResources) {
     EXPECT_STREQ(app_string(0), "");
 }
 
-TEST_F(StringTables, InterfaceLanguageIsSetOncePerRun) {
+TEST_F(StringTables, InterfaceLanguageIsSetOncePerRun)
+{
     use_locale(932, "ja", "JP");
     EXPECT_FALSE(set_interface_language(13));  // Swedish is not offered
     EXPECT_TRUE(set_interface_language(9));
@@ -262,23 +280,25 @@ TEST_F(StringTables, InterfaceLanguageIsSetOncePerRun) {
     EXPECT_EQ(interface_language(), 9);
 }
 
-TEST_F(StringTables, LanguageThatCannotBeDisplayedIsNotSet) {
+TEST_F(StringTables, LanguageThatCannotBeDisplayedIsNotSet)
+{
     use_locale(1252, "en");
     EXPECT_FALSE(set_interface_language(9));
     EXPECT_EQ(interface_language(), 1);
     EXPECT_TRUE(set_interface_language(2));
 }
 
-TEST_F(StringTables, CanDisplayLanguageFollowsTheCodePage) {
+TEST_F(StringTables, CanDisplayLanguageFollowsTheCodePage)
+{
     struct Case {
         int code_page;
         int language;
         bool expected;
     };
     const Case cases[] = {
-        {932, 1, true},    {932, 2, true},    {932, 9, true},    {1252, 9, false}, {950, 5, true},
-        {949, 6, true},    {936, 10, true},   {936, 5, false},   {1252, 0, true},  {1252, 3, true},
-        {1252, 12, true},  {1252, 14, true},  {932, 3, false},   {1252, 15, false}, {1252, -1, false},
+        {932, 1, true},   {932, 2, true},   {932, 9, true},  {1252, 9, false},  {950, 5, true},
+        {949, 6, true},   {936, 10, true},  {936, 5, false}, {1252, 0, true},   {1252, 3, true},
+        {1252, 12, true}, {1252, 14, true}, {932, 3, false}, {1252, 15, false}, {1252, -1, false},
     };
     for (const Case& c : cases) {
         use_locale(c.code_page, "en");
@@ -286,7 +306,8 @@ TEST_F(StringTables, CanDisplayLanguageFollowsTheCodePage) {
     }
 }
 
-TEST_F(StringTables, DefaultLanguageMustBeAvailableAndDisplayable) {
+TEST_F(StringTables, DefaultLanguageMustBeAvailableAndDisplayable)
+{
     struct Case {
         int code_page;
         const char* language;
@@ -308,7 +329,8 @@ std::uint16_t g_font_sizes[3];
 int g_framework_count = -1;
 std::string g_framework_first;
 
-bool record_fonts(int language, std::uint16_t a, std::uint16_t b, std::uint16_t c) {
+bool record_fonts(int language, std::uint16_t a, std::uint16_t b, std::uint16_t c)
+{
     g_font_language = language;
     g_font_sizes[0] = a;
     g_font_sizes[1] = b;
@@ -316,12 +338,14 @@ bool record_fonts(int language, std::uint16_t a, std::uint16_t b, std::uint16_t 
     return true;
 }
 
-void record_framework_texts(const char* const* texts, int count) {
+void record_framework_texts(const char* const* texts, int count)
+{
     g_framework_count = count;
     g_framework_first = count > 0 ? texts[0] : "";
 }
 
-TEST_F(StringTables, HandsFontsAndFrameworkTextsToTheFramework) {
+TEST_F(StringTables, HandsFontsAndFrameworkTextsToTheFramework)
+{
     FrameworkHooks hooks;
     hooks.set_framework_texts = record_framework_texts;
     hooks.set_interface_language = record_fonts;
@@ -336,7 +360,8 @@ TEST_F(StringTables, HandsFontsAndFrameworkTextsToTheFramework) {
     EXPECT_EQ(g_framework_first, to_sjis("ファイルを開く"));
 }
 
-TEST_F(StringTables, CaptionsNamesAndCredits) {
+TEST_F(StringTables, CaptionsNamesAndCredits)
+{
     EXPECT_STREQ(language_caption(1, 9).get(), "Japanese");
     EXPECT_STREQ(language_caption(1, 2).get(), "British English");
     EXPECT_STREQ(language_caption(1, 0).get(), "String numbers");
@@ -353,7 +378,8 @@ TEST_F(StringTables, CaptionsNamesAndCredits) {
     EXPECT_STREQ(english_error.get(), "Choose the language Quillon speaks:");
 }
 
-TEST_F(StringTables, SlotsAndAvailableLanguages) {
+TEST_F(StringTables, SlotsAndAvailableLanguages)
+{
     EXPECT_EQ(count_available_languages(), 3);
     EXPECT_EQ(slot_to_language(4), 9);
     EXPECT_EQ(slot_to_language(5), kNoLanguage);
@@ -376,7 +402,8 @@ TEST_F(StringTables, SlotsAndAvailableLanguages) {
     EXPECT_EQ(seen, (std::vector<std::string>{"American English", "British English", "Japanese"}));
 }
 
-TEST_F(StringTables, PerLanguageHelpText) {
+TEST_F(StringTables, PerLanguageHelpText)
+{
     StrPtr help = per_language_text(2000);
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(std::string(help.get()).rfind("Quillon Help\r\rQuillon makes", 0), 0u);
@@ -386,7 +413,8 @@ TEST_F(StringTables, PerLanguageHelpText) {
     EXPECT_EQ(std::string(japanese.get()).rfind(to_sjis("Quillon ヘルプ"), 0), 0u);
 }
 
-TEST_F(StringTables, LanguageNamesExistForEveryIdInBothTableSets) {
+TEST_F(StringTables, LanguageNamesExistForEveryIdInBothTableSets)
+{
     for (int display : {1, 9}) {
         force_interface_language(display);
         for (int language = 0; language < kLanguageIdCount; ++language)
@@ -401,12 +429,11 @@ struct StringUse {
     int passed;
 };
 
-bool is_word(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
+bool is_word(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 // Named string numbers of a source text: "kName = 123;" (or "," in an enum).
-std::map<std::string, int> named_numbers(const std::string& text) {
+std::map<std::string, int> named_numbers(const std::string& text)
+{
     std::map<std::string, int> names;
     for (std::size_t at = text.find(" = "); at != std::string::npos; at = text.find(" = ", at + 1)) {
         std::size_t start = at;
@@ -416,14 +443,16 @@ std::map<std::string, int> named_numbers(const std::string& text) {
         std::size_t end = digits;
         while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])))
             ++end;
-        if (start == at || text[start] != 'k' || end == digits || end >= text.size() || (text[end] != ';' && text[end] != ','))
+        if (start == at || text[start] != 'k' || end == digits || end >= text.size() ||
+            (text[end] != ';' && text[end] != ','))
             continue;
         names[text.substr(start, at - start)] = std::stoi(text.substr(digits, end - digits));
     }
     return names;
 }
 
-std::vector<StringUse> find_uses(const std::string& text, const std::string& function) {
+std::vector<StringUse> find_uses(const std::string& text, const std::string& function)
+{
     std::vector<StringUse> uses;
     std::map<std::string, int> names = named_numbers(text);
     std::string opening = function + "(";
@@ -437,7 +466,8 @@ std::vector<StringUse> find_uses(const std::string& text, const std::string& fun
             continue;
         std::string token = text.substr(digits, end - digits);
         int number = -1;
-        if (std::isdigit(static_cast<unsigned char>(token[0])) && token.find_first_not_of("0123456789") == std::string::npos)
+        if (std::isdigit(static_cast<unsigned char>(token[0])) &&
+            token.find_first_not_of("0123456789") == std::string::npos)
             number = std::stoi(token);
         else if (names.count(token) != 0)
             number = names[token];
@@ -470,7 +500,8 @@ std::vector<StringUse> find_uses(const std::string& text, const std::string& fun
 
 // Every string number the program looks up by a literal number must have a text in table
 // sets 1 and 9, and a call that formats it must pass at least the values its text reads.
-TEST_F(StringTables, EveryStringUsedByTheCodeHasTextsThatMatchItsValues) {
+TEST_F(StringTables, EveryStringUsedByTheCodeHasTextsThatMatchItsValues)
+{
     const char* data = std::getenv("QUILLON_TEST_DATA");
     ASSERT_NE(data, nullptr);
     std::filesystem::path src = std::filesystem::path(data) / ".." / ".." / "src";
@@ -529,23 +560,26 @@ namespace {
 // The build tool refuses tables whose texts do not fit the values they are formatted with.
 class PackStrings : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         const char* build = std::getenv("QUILLON_BUILD");
         ASSERT_NE(build, nullptr);
         m_tool = std::filesystem::path(build) / "tools" / "quillon_pack_strings";
         ASSERT_TRUE(std::filesystem::exists(m_tool));
         m_folder = std::filesystem::temp_directory_path() /
-                   ("quillon-pack-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("quillon-pack-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::create_directories(m_folder);
     }
     void TearDown() override { std::filesystem::remove_all(m_folder); }
 
-    void write(const char* name, const std::string& content) {
+    void write(const char* name, const std::string& content)
+    {
         std::ofstream(m_folder / name, std::ios::binary) << content;
     }
-    int pack() {
+    int pack()
+    {
         std::string command = m_tool.string() + " " + (m_folder / "manifest.txt").string() + " " +
-                              (m_folder / "out.cpp").string() + " 2>/dev/null";
+            (m_folder / "out.cpp").string() + " 2>/dev/null";
         return std::system(command.c_str());
     }
 
@@ -553,9 +587,11 @@ protected:
     std::filesystem::path m_folder;
 };
 
-TEST_F(PackStrings, AcceptsMatchingTablesAndRefusesMismatches) {
-    write("manifest.txt", "300 table cp1252 en.txt\n380 table cp932 ja.txt translates 300\n"
-                          "310 substitution cp1252 sub.txt applies 300\n");
+TEST_F(PackStrings, AcceptsMatchingTablesAndRefusesMismatches)
+{
+    write("manifest.txt",
+          "300 table cp1252 en.txt\n380 table cp932 ja.txt translates 300\n"
+          "310 substitution cp1252 sub.txt applies 300\n");
     write("sub.txt", "0 1\n1 color colour\n");
     write("en.txt", "# file name, percentage\n1 {s f} \"%s%\" saved %f .0,1%%%%.\n2 OK\n");
     write("ja.txt", "1 {s f} 「%s%」%f .0,1%%%%\n2 OK\n");
@@ -567,12 +603,12 @@ TEST_F(PackStrings, AcceptsMatchingTablesAndRefusesMismatches) {
         const char* japanese;
     };
     const Case refused[] = {
-        {"1 {s f} \"%s%\" saved %d%.\n2 OK\n", "1 {s f} %s%%f%\n2 OK\n"},       // wrong directive
-        {"1 {s f} %s% %f%\n2 OK\n", "1 {s f} %f% %s%\n2 OK\n"},                 // order differs
-        {"1 {s f} %s% %f%\n2 OK\n", "1 {s f} %s% %f%\n"},                       // untranslated
-        {"1 {s f} %s% %f%\n2 OK\n", "1 {s} %s%\n2 OK\n"},                       // other values
-        {"1 {s f} %s% %f%\n2 100% OK\n", "1 {s f} %s% %f%\n2 OK\n"},            // stray percent
-        {"1 {s f} %s% %f%\n2 color and color\n", "1 {s f} %s% %f%\n2 OK\n"},    // word left over
+        {"1 {s f} \"%s%\" saved %d%.\n2 OK\n", "1 {s f} %s%%f%\n2 OK\n"},     // wrong directive
+        {"1 {s f} %s% %f%\n2 OK\n", "1 {s f} %f% %s%\n2 OK\n"},               // order differs
+        {"1 {s f} %s% %f%\n2 OK\n", "1 {s f} %s% %f%\n"},                     // untranslated
+        {"1 {s f} %s% %f%\n2 OK\n", "1 {s} %s%\n2 OK\n"},                     // other values
+        {"1 {s f} %s% %f%\n2 100% OK\n", "1 {s f} %s% %f%\n2 OK\n"},          // stray percent
+        {"1 {s f} %s% %f%\n2 color and color\n", "1 {s f} %s% %f%\n2 OK\n"},  // word left over
     };
     for (const Case& c : refused) {
         write("en.txt", c.english);

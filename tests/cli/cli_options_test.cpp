@@ -6,10 +6,9 @@ namespace {
 
 TEST(CliOptions, ParsesOptionsAndFiles)
 {
-    const CliParse parse = parse_command_line({"-j", "3", "--no-end-code-saving", "--no-offset-frames",
-                                               "--full-first-frame", "--no-transparency-search",
-                                               "--transparent-index-rule=4", "--quiet", "--json", "--allow-larger",
-                                               "a.gif", "--", "-odd.gif"});
+    const CliParse parse = parse_command_line(
+        {"-j", "3", "--no-end-code-saving", "--no-offset-frames", "--full-first-frame", "--no-transparency-search",
+         "--transparent-index-rule=4", "--quiet", "--json", "--allow-larger", "a.gif", "--", "-odd.gif"});
     ASSERT_TRUE(parse.ok) << parse.error;
     const CliOptions& options = parse.options;
     EXPECT_EQ(options.command, CliCommand::Optimize);

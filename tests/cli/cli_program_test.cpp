@@ -34,13 +34,13 @@ std::string slurp(const std::string& path)
 
 std::size_t file_size(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(path.c_str(), &info) == 0 ? static_cast<std::size_t>(info.st_size) : 0;
 }
 
 bool exists(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(path.c_str(), &info) == 0;
 }
 
@@ -64,7 +64,7 @@ protected:
     {
         const std::string out = folder + "/stdout", err = folder + "/stderr";
         const std::string command = "cd '" + folder + "' && XDG_CONFIG_HOME='" + folder + "/config' '" + program +
-                                    "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+            "' " + arguments + " >'" + out + "' 2>'" + err + "'";
         Outcome result;
         const int status = std::system(command.c_str());
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -90,7 +90,8 @@ TEST_F(CliProgram, HelpVersionAndUsageErrors)
     Outcome version = run("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("quillon-cli ", 0), 0u);
-    for (const char* bad : {"", "--bogus sample.gif", "-o a.gif sample.gif sample.gif", "--transparent-index-rule 9 x"}) {
+    for (const char* bad :
+         {"", "--bogus sample.gif", "-o a.gif sample.gif sample.gif", "--transparent-index-rule 9 x"}) {
         Outcome usage = run(bad);
         EXPECT_EQ(usage.status, 2) << bad;
         EXPECT_NE(usage.err.find("Usage:"), std::string::npos);
@@ -190,8 +191,7 @@ TEST_F(CliProgram, JsonFromWorkersInFileOrder)
     const char* statuses[] = {"written", "failed", "damaged", "written", "failed"};
     for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(objects[i].rfind(std::string("{\"path\":\"") + paths[i] + "\"", 0), 0u) << objects[i];
-        EXPECT_NE(objects[i].find(std::string("\"status\":\"") + statuses[i] + "\""), std::string::npos)
-            << objects[i];
+        EXPECT_NE(objects[i].find(std::string("\"status\":\"") + statuses[i] + "\""), std::string::npos) << objects[i];
     }
     EXPECT_NE(objects[2].find("\"warnings\":[\""), std::string::npos) << "the damage is reported";
     EXPECT_NE(objects[1].find("\"errors\":[\""), std::string::npos);

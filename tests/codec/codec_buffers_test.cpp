@@ -101,10 +101,13 @@ TEST(InputWindow, ShortFileFailsInsteadOfHanging)
     // The source claims 100 bytes but holds 10.
     static int fd = -1;
     fd = file.fd();
-    window.set_file(100, 100, [](void*, std::uint8_t* out, std::uint32_t n) -> std::uint32_t {
-        ssize_t got = ::read(fd, out, n);
-        return got > 0 ? static_cast<std::uint32_t>(got) : 0;
-    }, nullptr);
+    window.set_file(
+        100, 100,
+        [](void*, std::uint8_t* out, std::uint32_t n) -> std::uint32_t {
+            ssize_t got = ::read(fd, out, n);
+            return got > 0 ? static_cast<std::uint32_t>(got) : 0;
+        },
+        nullptr);
     EXPECT_EQ(window.read_window(20), nullptr);
     EXPECT_NE(window.read_window(10), nullptr);
 }

@@ -164,8 +164,7 @@ std::vector<GiflibFrame> giflib_decode(const Bytes& file, std::size_t max_frames
             GifByteType* extension = nullptr;
             if (DGifGetExtension(gif, &code, &extension) != GIF_OK)
                 break;
-            while (extension && DGifGetExtensionNext(gif, &extension) == GIF_OK) {
-            }
+            while (extension && DGifGetExtensionNext(gif, &extension) == GIF_OK) { }
             if (extension)
                 break;
             continue;
@@ -182,7 +181,8 @@ std::vector<GiflibFrame> giflib_decode(const Bytes& file, std::size_t max_frames
         bool ok = true;
         for (int n = 0; n < frame.height && ok; ++n) {
             int y = gif->Image.Interlace ? order[static_cast<std::size_t>(n)] : n;
-            ok = DGifGetLine(gif, frame.pixels.data() + static_cast<std::size_t>(y) * frame.width, frame.width) == GIF_OK;
+            ok = DGifGetLine(gif, frame.pixels.data() + static_cast<std::size_t>(y) * frame.width, frame.width) ==
+                GIF_OK;
         }
         if (!ok)
             break;
@@ -205,7 +205,8 @@ Bytes wrap_image(int width, int height, bool interlaced, const Bytes& image_data
     out.push_back(0);     // background index
     out.push_back(0);     // aspect
     for (int i = 0; i < 256; ++i)
-        out.insert(out.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i)});
+        out.insert(out.end(),
+                   {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i)});
     out.push_back(0x2C);
     put16(0);
     put16(0);

@@ -46,8 +46,11 @@ TEST(LzwCorpus, DecoderAgreesWithGiflib)
             Canvas canvas;
             canvas_resize(canvas, static_cast<std::uint16_t>(image.width), static_cast<std::uint16_t>(image.height));
             window.set_window_to_memory(static_cast<std::uint32_t>(image.data_length), file.data() + image.data_offset);
-            DecodeTarget target{&canvas, {0, 0, static_cast<std::int16_t>(image.height), static_cast<std::int16_t>(image.width)},
-                                image.interlaced, TransparentAware::No, 0};
+            DecodeTarget target{&canvas,
+                                {0, 0, static_cast<std::int16_t>(image.height), static_cast<std::int16_t>(image.width)},
+                                image.interlaced,
+                                TransparentAware::No,
+                                0};
             DecodeResult result = decoder.decode(window, target);
             window.end_memory_window();
             // Minimum code sizes below 2 are refused here (giflib takes them).

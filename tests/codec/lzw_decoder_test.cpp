@@ -64,36 +64,73 @@ TEST(LzwDecoder, ResultsAndPixelsOfSmallStreams)
     };
     const Case cases[] = {
         {"clear, 1, end and the terminator", 1, 1, {0x02, 0x02, 0x4C, 0x01, 0x00}, DecodeResult::Complete, {1}},
-        {"9-bit minimum code size keeps the low 8 bits", 1, 1, codes(9, {{512, 10}, {300, 10}, {513, 10}}),
-         DecodeResult::Complete, {300 & 0xFF}},
+        {"9-bit minimum code size keeps the low 8 bits",
+         1,
+         1,
+         codes(9, {{512, 10}, {300, 10}, {513, 10}}),
+         DecodeResult::Complete,
+         {300 & 0xFF}},
         {"minimum code size 10", 1, 1, {0x0A, 0x01, 0x00, 0x00}, DecodeResult::Failed, {U}},
         {"minimum code size 1", 1, 1, {0x01, 0x01, 0x00, 0x00}, DecodeResult::Failed, {U}},
         {"no data at all", 1, 1, {}, DecodeResult::Failed, {U}},
         {"data ends at the last row without an end code", 1, 1, {0x02, 0x01, 0x0C, 0x00}, DecodeResult::Complete, {1}},
-        {"end code followed by another sub-block", 1, 1, {0x02, 0x02, 0x4C, 0x01, 0x01, 0x00, 0x00},
-         DecodeResult::Failed, {1}},
+        {"end code followed by another sub-block",
+         1,
+         1,
+         {0x02, 0x02, 0x4C, 0x01, 0x01, 0x00, 0x00},
+         DecodeResult::Failed,
+         {1}},
         {"end code without a terminator", 1, 1, {0x02, 0x02, 0x4C, 0x01}, DecodeResult::Failed, {1}},
         {"extra codes after the last row", 1, 1, {0x02, 0x02, 0x4C, 0x0A, 0x00}, DecodeResult::TrailingSkipped, {1}},
-        {"extra codes over several sub-blocks", 1, 1, {0x02, 0x02, 0x4C, 0x0A, 0x02, 0xFF, 0xFF, 0x00},
-         DecodeResult::TrailingSkipped, {1}},
-        {"extra codes, truncated while skipping", 1, 1, {0x02, 0x02, 0x4C, 0x0A, 0x05, 0xFF}, DecodeResult::Failed, {1}},
+        {"extra codes over several sub-blocks",
+         1,
+         1,
+         {0x02, 0x02, 0x4C, 0x0A, 0x02, 0xFF, 0xFF, 0x00},
+         DecodeResult::TrailingSkipped,
+         {1}},
+        {"extra codes, truncated while skipping",
+         1,
+         1,
+         {0x02, 0x02, 0x4C, 0x0A, 0x05, 0xFF},
+         DecodeResult::Failed,
+         {1}},
         {"first code is not a clear code", 1, 1, codes(2, {{1, 3}, {5, 3}}), DecodeResult::Failed, {U}},
         {"code after a clear is not a root", 1, 1, codes(2, {{4, 3}, {6, 3}}), DecodeResult::Failed, {U}},
         {"code beyond the next free slot", 2, 1, codes(2, {{4, 3}, {1, 3}, {7, 3}}), DecodeResult::Failed, {U, U}},
-        {"code equal to the next free slot", 3, 1, codes(2, {{4, 3}, {1, 3}, {6, 3}, {5, 3}}),
-         DecodeResult::Complete, {1, 1, 1}},
+        {"code equal to the next free slot",
+         3,
+         1,
+         codes(2, {{4, 3}, {1, 3}, {6, 3}, {5, 3}}),
+         DecodeResult::Complete,
+         {1, 1, 1}},
         {"repeated clear codes", 1, 1, codes(2, {{4, 3}, {4, 3}, {4, 3}, {2, 3}, {5, 3}}), DecodeResult::Complete, {2}},
         // after 3 codes the width is 4; the clear brings it back to 3 for the end code
-        {"clear code after the last row", 3, 1, codes(2, {{4, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 4}, {5, 3}}),
-         DecodeResult::Complete, {1, 2, 3}},
-        {"end code inside the image is a pixel", 2, 1, codes(2, {{4, 3}, {5, 3}, {1, 3}, {5, 3}}),
-         DecodeResult::Complete, {5, 1}},
-        {"zero-length sub-block in the middle", 2, 1, {0x02, 0x01, 0x0C, 0x00, 0x01, 0x01, 0x00},
-         DecodeResult::Failed, {U, U}},
+        {"clear code after the last row",
+         3,
+         1,
+         codes(2, {{4, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 4}, {5, 3}}),
+         DecodeResult::Complete,
+         {1, 2, 3}},
+        {"end code inside the image is a pixel",
+         2,
+         1,
+         codes(2, {{4, 3}, {5, 3}, {1, 3}, {5, 3}}),
+         DecodeResult::Complete,
+         {5, 1}},
+        {"zero-length sub-block in the middle",
+         2,
+         1,
+         {0x02, 0x01, 0x0C, 0x00, 0x01, 0x01, 0x00},
+         DecodeResult::Failed,
+         {U, U}},
         {"sub-block shorter than its length", 2, 1, {0x02, 0x05, 0x4C}, DecodeResult::Failed, {U, U}},
         // row 0 is 1 0; row 1 starts with 3, then code 15 is beyond the next free slot 8
-        {"rows kept before the damage", 2, 2, codes(2, {{4, 3}, {1, 3}, {0, 3}, {3, 3}, {15, 4}}),
-         DecodeResult::Failed, {1, 0, U, U}},
+        {"rows kept before the damage",
+         2,
+         2,
+         codes(2, {{4, 3}, {1, 3}, {0, 3}, {3, 3}, {15, 4}}),
+         DecodeResult::Failed,
+         {1, 0, U, U}},
         {"no pixels: only the end code", 0, 0, {0x02, 0x01, 0x05, 0x00}, DecodeResult::Complete, {}},
     };
     for (const Case& c : cases) {
@@ -147,15 +184,16 @@ TEST(LzwDecoder, RefusesRectanglesOutsideTheCanvas)
 {
     Bytes data = codes(2, {{4, 3}, {1, 3}, {5, 3}});
     const ScreenRect outside[] = {
-        {0, 0, 5, 4},     // one row too many
-        {0, 1, 4, 5},     // one column too many
-        {-1, 0, 0, 1},    // above the canvas
-        {0, -1, 1, 0},    // left of the canvas
-        {2, 2, 1, 3},     // inverted
+        {0, 0, 5, 4},   // one row too many
+        {0, 1, 4, 5},   // one column too many
+        {-1, 0, 0, 1},  // above the canvas
+        {0, -1, 1, 0},  // left of the canvas
+        {2, 2, 1, 3},   // inverted
     };
     for (const ScreenRect& rect : outside) {
         Decoded got = decode(data, 4, 4, rect);
-        EXPECT_EQ(got.result, DecodeResult::Failed) << rect.top << "," << rect.left << "," << rect.bottom << "," << rect.right;
+        EXPECT_EQ(got.result, DecodeResult::Failed)
+            << rect.top << "," << rect.left << "," << rect.bottom << "," << rect.right;
         EXPECT_EQ(got.pixels, std::vector<std::uint8_t>(16, kUntouched));
     }
 }
@@ -269,9 +307,15 @@ TEST(LzwDecoder, DamagedDataNeverTouchesPixelsOutsideTheFrame)
         for (int d = 0; d < damage; ++d) {
             std::size_t at = next(static_cast<std::uint32_t>(data.size()));
             switch (next(3)) {
-            case 0: data[at] = static_cast<std::uint8_t>(next(256)); break;
-            case 1: data.resize(at); break;
-            default: data[at] ^= static_cast<std::uint8_t>(1u << next(8)); break;
+            case 0:
+                data[at] = static_cast<std::uint8_t>(next(256));
+                break;
+            case 1:
+                data.resize(at);
+                break;
+            default:
+                data[at] ^= static_cast<std::uint8_t>(1u << next(8));
+                break;
             }
             if (data.empty())
                 break;

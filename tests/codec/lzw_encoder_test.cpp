@@ -85,10 +85,20 @@ TEST(LzwEncoder, SmallImagesGiveTheseExactBytes)
         {"end code fits, always", 2, 1, {0, 0}, 2, EndCode::Always, {0x02, 0x02, 0x04, 0x0A, 0x00}},
         // clear, 0, 1, 2 in 3 bits; the width grows to 4 after the code that found 8 > 7:
         // 3, 1, 3, 0, 2 and end 5 in 4 bits
-        {"width grows at 8 codes", 8, 1, {0, 1, 2, 3, 1, 3, 0, 2}, 4, EndCode::Always,
+        {"width grows at 8 codes",
+         8,
+         1,
+         {0, 1, 2, 3, 1, 3, 0, 2},
+         4,
+         EndCode::Always,
          {0x02, 0x05, 0x44, 0x34, 0x31, 0x20, 0x05, 0x00}},
         // the same codes end on a byte boundary: no bits held, so the end code is left out
-        {"width grows, end code saved", 8, 1, {0, 1, 2, 3, 1, 3, 0, 2}, 4, EndCode::SaveWhenFree,
+        {"width grows, end code saved",
+         8,
+         1,
+         {0, 1, 2, 3, 1, 3, 0, 2},
+         4,
+         EndCode::SaveWhenFree,
          {0x02, 0x04, 0x44, 0x34, 0x31, 0x20, 0x00}},
         // 1 1 1: clear, 1, then 6 (the string being defined), end
         {"run of three", 3, 1, {1, 1, 1}, 2, EndCode::Always, {0x02, 0x02, 0x8C, 0x0B, 0x00}},
@@ -106,8 +116,8 @@ TEST(FrameCoding, MinimumCodeSizeFollowsTheColourCount)
     const struct {
         std::uint32_t colours;
         std::uint8_t size;
-    } cases[] = {{0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}, {5, 3}, {8, 3}, {9, 4}, {16, 4}, {17, 5},
-                 {128, 7}, {129, 8}, {255, 8}, {256, 8}, {257, 9}};
+    } cases[] = {{0, 2},  {1, 2},  {2, 2},   {3, 2},   {4, 2},   {5, 3},   {8, 3},  {9, 4},
+                 {16, 4}, {17, 5}, {128, 7}, {129, 8}, {255, 8}, {256, 8}, {257, 9}};
     for (auto c : cases)
         EXPECT_EQ(minimum_code_size_for(c.colours), c.size) << c.colours;
 }
@@ -206,8 +216,8 @@ TEST(FrameCoding, RowProducerFeedsTheSameBytesAsACanvas)
     a->rect = b->rect = {0, 0, 3, 4};
     encode_frame_into(*a, canvas, true, 16, EndCode::Always);
     encode_frame_rows(
-        *b, [](void* context, int y) -> const std::uint8_t* { return static_cast<Canvas*>(context)->row(y); },
-        &canvas, true, 16, EndCode::Always);
+        *b, [](void* context, int y) -> const std::uint8_t* { return static_cast<Canvas*>(context)->row(y); }, &canvas,
+        true, 16, EndCode::Always);
     ASSERT_EQ(a->encoded_length, b->encoded_length);
     EXPECT_EQ(0, std::memcmp(a->encoded_data.get(), b->encoded_data.get(), a->encoded_length));
 }
@@ -332,7 +342,8 @@ TEST(LzwEncoder, AgreesWithAStepByStepEncoderOnCorpusFramesAndRandomData)
             for (auto& p : pixels) {
                 state = state * 1664525 + 1013904223;
                 // Runs of zeros and repeats exercise key 0 and long strings.
-                p = (state >> 28) < 6 ? 0 : static_cast<std::uint8_t>((state >> 16) % static_cast<std::uint32_t>(count));
+                p = (state >> 28) < 6 ? 0
+                                      : static_cast<std::uint8_t>((state >> 16) % static_cast<std::uint32_t>(count));
             }
             inputs.push_back(std::move(pixels));
             colours.push_back(count);
@@ -359,8 +370,7 @@ TEST(LzwEncoder, AgreesWithAStepByStepEncoderOnCorpusFramesAndRandomData)
         int width = widths[i];
         int height = width ? static_cast<int>(pixels.size()) / width : 0;
         for (EndCode end_code : {EndCode::Always, EndCode::SaveWhenFree}) {
-            Bytes got = encode(width, height, pixels,
-                               static_cast<std::uint16_t>(colours[i]), end_code);
+            Bytes got = encode(width, height, pixels, static_cast<std::uint16_t>(colours[i]), end_code);
             Bytes want = reference_image_data(pixels, minimum_code_size_for(static_cast<std::uint32_t>(colours[i])),
                                               end_code == EndCode::Always);
             ASSERT_EQ(got, want) << "input " << i << " of " << pixels.size() << " pixels";
@@ -378,7 +388,7 @@ TEST(FrameCoding, WriteImageGivesDescriptorTableAndData)
     MemPtr<std::uint8_t> block = output.finish();
     Bytes got(block.get(), block.get() + output.total());
     Bytes expected = {0x2C, 0x02, 0x00, 0x01, 0x00, 0x02, 0x00, 0x01, 0x00,  // left 2, top 1, 2 x 1
-                      0x81};                                                  // local table of 4
+                      0x81};                                                 // local table of 4
     expected.insert(expected.end(), table, table + 12);
     // minimum code size 2; clear 4, 1, 2, end 5 in 3-bit codes; terminator
     expected.insert(expected.end(), {0x02, 0x02, 0x8C, 0x0A, 0x00});
@@ -418,12 +428,12 @@ TEST(FrameCoding, AnEncodingThatCannotComeOutShorterIsAbandoned)
         const struct {
             std::uint32_t limit;
             bool kept;
-        } cases[] = {{LzwEncoder::kNoLimit, true}, {length + 1, true}, {length + 300, true}, {length, false},
-                     {length - 1, false}, {length / 2, false}, {1, false}, {0, false}};
+        } cases[] = {{LzwEncoder::kNoLimit, true}, {length + 1, true},  {length + 300, true}, {length, false},
+                     {length - 1, false},          {length / 2, false}, {1, false},           {0, false}};
         for (const auto& c : cases) {
             Canvas canvas = canvas_of(image.width, image.height, image.pixels);
-            CanvasPixelSource source(canvas, {0, 0, static_cast<std::int16_t>(image.height),
-                                              static_cast<std::int16_t>(image.width)}, false);
+            CanvasPixelSource source(
+                canvas, {0, 0, static_cast<std::int16_t>(image.height), static_cast<std::int16_t>(image.width)}, false);
             std::uint32_t got_length = 99;
             MemPtr<std::uint8_t> got = encode_source(source, image.colours, EndCode::Always, got_length, c.limit);
             if (c.kept) {

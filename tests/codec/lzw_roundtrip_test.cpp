@@ -37,7 +37,8 @@ std::vector<std::uint8_t> make_pixels(int width, int height, int colours, Patter
         std::uint8_t c = static_cast<std::uint8_t>(colour(random));
         std::size_t n = pattern == Pattern::Runs ? static_cast<std::size_t>(run_length(random)) : 1;
         if (pattern == Pattern::Gradient)
-            c = static_cast<std::uint8_t>((at % static_cast<std::size_t>(width) / 3 + at / static_cast<std::size_t>(width)) % colours);
+            c = static_cast<std::uint8_t>(
+                (at % static_cast<std::size_t>(width) / 3 + at / static_cast<std::size_t>(width)) % colours);
         for (; n && at < pixels.size(); --n)
             pixels[at++] = c;
     }
@@ -67,11 +68,13 @@ TEST(LzwRoundTrip, DecodeOfEncodeGivesThePixelsBack)
 
                 // The frame sits at an offset inside a larger canvas.
                 Canvas source;
-                canvas_resize(source, static_cast<std::uint16_t>(size.width + 3), static_cast<std::uint16_t>(size.height + 2), 0);
+                canvas_resize(source, static_cast<std::uint16_t>(size.width + 3),
+                              static_cast<std::uint16_t>(size.height + 2), 0);
                 for (int y = 0; y < size.height; ++y)
                     std::copy_n(pixels.begin() + static_cast<long>(y) * size.width, size.width, source.row(y + 1) + 2);
                 FramePtr frame(new_frame());
-                frame->rect = {1, 2, static_cast<std::int16_t>(size.height + 1), static_cast<std::int16_t>(size.width + 2)};
+                frame->rect = {1, 2, static_cast<std::int16_t>(size.height + 1),
+                               static_cast<std::int16_t>(size.width + 2)};
                 frame->interlaced = interlaced ? 1 : 0;
                 frame->transparent_index = static_cast<std::uint8_t>(colours / 2);
                 encode_frame_into(*frame, source, interlaced, static_cast<std::uint16_t>(colours), end_code);
@@ -106,17 +109,22 @@ TEST(LzwRoundTrip, GiflibReadsOurEncoding)
             for (Pattern pattern : {Pattern::Noise, Pattern::Runs, Pattern::Repeats}) {
                 for (bool interlaced : {false, true}) {
                     for (EndCode end_code : {EndCode::Always, EndCode::SaveWhenFree}) {
-                        std::vector<std::uint8_t> pixels = make_pixels(size.width, size.height, colours, pattern, random);
+                        std::vector<std::uint8_t> pixels =
+                            make_pixels(size.width, size.height, colours, pattern, random);
                         Canvas canvas;
-                        canvas_resize(canvas, static_cast<std::uint16_t>(size.width), static_cast<std::uint16_t>(size.height));
+                        canvas_resize(canvas, static_cast<std::uint16_t>(size.width),
+                                      static_cast<std::uint16_t>(size.height));
                         std::copy(pixels.begin(), pixels.end(), canvas.pixels.get());
                         FramePtr frame(new_frame());
-                        frame->rect = {0, 0, static_cast<std::int16_t>(size.height), static_cast<std::int16_t>(size.width)};
+                        frame->rect = {0, 0, static_cast<std::int16_t>(size.height),
+                                       static_cast<std::int16_t>(size.width)};
                         encode_frame_into(*frame, canvas, interlaced, static_cast<std::uint16_t>(colours), end_code);
                         Bytes data(frame->encoded_data.get(), frame->encoded_data.get() + frame->encoded_length);
-                        auto frames = codec_test::giflib_decode(codec_test::wrap_image(size.width, size.height, interlaced, data));
+                        auto frames = codec_test::giflib_decode(
+                            codec_test::wrap_image(size.width, size.height, interlaced, data));
                         ASSERT_EQ(frames.size(), 1u) << size.width << "x" << size.height << " colours " << colours;
-                        EXPECT_EQ(frames[0].pixels, pixels) << size.width << "x" << size.height << " colours " << colours;
+                        EXPECT_EQ(frames[0].pixels, pixels)
+                            << size.width << "x" << size.height << " colours " << colours;
                     }
                 }
             }

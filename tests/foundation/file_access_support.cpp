@@ -81,6 +81,6 @@ std::string read_whole_file(const std::string& path)
 
 bool file_is_there(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     return stat(path.c_str(), &info) == 0;
 }

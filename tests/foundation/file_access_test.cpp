@@ -215,7 +215,7 @@ TEST_F(Files, ReplacementSwapsInTheNewContents)
     FileRefPtr ref(FileRefFromPath(path.c_str()));
     ASSERT_TRUE(FileReplaceContents(ref.get(), "new", 3));
     EXPECT_EQ(read_whole_file(path), "new");
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_EQ(m_folder.entries(), std::vector<std::string>{"target.gif"});

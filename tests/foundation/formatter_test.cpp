@@ -67,10 +67,10 @@ TEST_F(Formatter, Integers)
         {"%x 4%", 255, "  FF"},
         {"%d*6%", -42, "-****42"},
         {"%d0,3%", -12345, "-345"},
-        {"%d 0,0%", 123, ""},     // maximum 0: no digits at all
-        {"%d05,0%", 123, "00"},   // the pad still fills the width
-        {"%d65537%", 9, "9"},     // widths are 16-bit: 65537 is 1
-        {"%d3x%", 1, "  1"},      // characters after the items are ignored
+        {"%d 0,0%", 123, ""},    // maximum 0: no digits at all
+        {"%d05,0%", 123, "00"},  // the pad still fills the width
+        {"%d65537%", 9, "9"},    // widths are 16-bit: 65537 is 1
+        {"%d3x%", 1, "  1"},     // characters after the items are ignored
         {"prefix %d% suffix", 8, "prefix 8 suffix"},
         {"%us%", 3000000000u > INT_MAX ? -1294967296 : 0, "3000000000"},
     };
@@ -82,7 +82,7 @@ TEST_F(Formatter, VariableWidthAndMaximumComeFirst)
 {
     EXPECT_EQ(format("%dv%", 5, 42), "   42");
     EXPECT_EQ(format("%d0v,v%", 6, 3, 12345), "0345");  // pads for all five digits, shows three
-    EXPECT_EQ(format("%dv%", 0x10003, 1), "  1");  // only the low 16 bits count
+    EXPECT_EQ(format("%dv%", 0x10003, 1), "  1");       // only the low 16 bits count
     EXPECT_EQ(format("%sv,v%", 4, 2, "abcd"), "ab  ");
     EXPECT_EQ(format("%cv%", 3, '-'), "---");
     EXPECT_EQ(format("%d%-%s%-%c%", 1, "two", '3'), "1-two-3");
@@ -95,9 +95,9 @@ TEST_F(Formatter, StringsAndCharacters)
         const char* value;
         const char* expected;
     } cases[] = {
-        {"%s5%", "ab", "ab   "},   {"%s 0,2%", "abcd", "ab"}, {"%s%", "", ""},
-        {"%s*4%", "ab", "ab**"},   {"%s 0,0%", "abc", ""},    {"%s3%", "abcdef", "abcdef"},
-        {"%s 6,3%", "abcdef", "abc   "}, {"%s%", nullptr, ""}, {"[%s%]", "x%y", "[x%y]"},
+        {"%s5%", "ab", "ab   "},         {"%s 0,2%", "abcd", "ab"}, {"%s%", "", ""},
+        {"%s*4%", "ab", "ab**"},         {"%s 0,0%", "abc", ""},    {"%s3%", "abcdef", "abcdef"},
+        {"%s 6,3%", "abcdef", "abc   "}, {"%s%", nullptr, ""},      {"[%s%]", "x%y", "[x%y]"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(format(c.pattern, c.value), c.expected) << c.pattern;

@@ -10,7 +10,6 @@
 #include <string>
 #include <unistd.h>
 
-
 TEST(PlatformFiles, WriteReadSeekAndSize)
 {
     TempFolder folder;
@@ -80,9 +79,12 @@ TEST(PlatformLocale, CodePageFollowsTheLanguage)
         const char* locale;
         std::uint16_t code_page;
     } cases[] = {
-        {"ja_JP.UTF-8", 932}, {"ko_KR.EUC-KR", 949}, {"zh_TW.UTF-8", 950}, {"zh_HK", 950},
-        {"zh_Hant", 950},     {"zh_CN.GB18030", 936}, {"zh_SG", 936},      {"en_US.UTF-8", 1252},
-        {"de_DE@euro", 1252}, {"C", 1252},            {"", 1252},
+        {"ja_JP.UTF-8", 932}, {"ko_KR.EUC-KR", 949},
+        {"zh_TW.UTF-8", 950}, {"zh_HK", 950},
+        {"zh_Hant", 950},     {"zh_CN.GB18030", 936},
+        {"zh_SG", 936},       {"en_US.UTF-8", 1252},
+        {"de_DE@euro", 1252}, {"C", 1252},
+        {"", 1252},
     };
     for (const Case& c : cases)
         EXPECT_EQ(platform::code_page_for_locale(c.locale), c.code_page) << c.locale;

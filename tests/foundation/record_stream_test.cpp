@@ -35,7 +35,10 @@ struct RecordBytes {
             bytes += static_cast<char>((n >> shift) & 0xFF);
         return *this;
     }
-    RecordBytes& byte(std::uint16_t tag, std::uint8_t value) { return record(tag, 3, std::string(1, static_cast<char>(value))); }
+    RecordBytes& byte(std::uint16_t tag, std::uint8_t value)
+    {
+        return record(tag, 3, std::string(1, static_cast<char>(value)));
+    }
     RecordBytes& u16(std::uint16_t tag, std::uint16_t value)
     {
         return record(tag, 4, std::string{static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)});
@@ -97,7 +100,10 @@ void sample_schema(RecordStream& stream, void* argument)
 class RecordStreamTest : public ::testing::Test {
 protected:
     void SetUp() override { FormatterStart(); }
-    FileRefPtr file(const std::string& name) { return FileRefPtr(FileRefFromPath((m_folder.directory() + name).c_str())); }
+    FileRefPtr file(const std::string& name)
+    {
+        return FileRefPtr(FileRefFromPath((m_folder.directory() + name).c_str()));
+    }
     FileRefPtr file_with(const std::string& bytes)
     {
         write_whole_file(m_folder.directory() + "in.rqs", bytes);
@@ -195,7 +201,7 @@ TEST_F(RecordStreamTest, RecordOfAnotherTypeStaysPending)
     EXPECT_FALSE(record_byte(stream, 4, as_byte, 0));  // pending tag 5 is above 4
     EXPECT_FALSE(record_byte(stream, 5, as_byte, 0));  // right tag, wrong type
     EXPECT_EQ(as_byte, 9);
-    EXPECT_TRUE(record_u16(stream, 5, as_u16, 0));     // still there
+    EXPECT_TRUE(record_u16(stream, 5, as_u16, 0));  // still there
     EXPECT_EQ(as_u16, 0x0102);
     EXPECT_TRUE(record_byte(stream, 6, later, 0));
     EXPECT_EQ(later, 66);

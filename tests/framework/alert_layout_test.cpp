@@ -22,7 +22,7 @@ TEST(AlertLayout, MessageWidthRule)
     const struct {
         int w, h, expected;
     } cases[] = {
-        {40, 15, 180},    // one word: the minimum
+        {40, 15, 180},  // one word: the minimum
         {179, 15, 180},
         {900, 15, 183},   // sqrt(900 x 15 x 2.5) = sqrt(33750) = 183.7
         {1000, 30, 273},  // sqrt(75000) = 273.8
@@ -76,8 +76,8 @@ TEST(AlertLayout, NarrowParentLimitsTheWidth)
     AlertLayoutInput input = input_of({900, 15}, {{50, 24}, {50, 24}}, 250);
     input.wrapped_height = [](void*, int width) { return 15 * (900 / width + 1); };
     const AlertLayout layout = AlertComputeLayout(input);
-    EXPECT_EQ(layout.width, 230);            // 250 less 20
-    EXPECT_EQ(layout.message.width, 120);    // W - 110
+    EXPECT_EQ(layout.width, 230);          // 250 less 20
+    EXPECT_EQ(layout.message.width, 120);  // W - 110
     EXPECT_EQ(layout.message.height, 15 * 8);
 }
 

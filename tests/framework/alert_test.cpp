@@ -35,10 +35,7 @@ void record_answer(void* argument, int answer)
     a->value = answer;
 }
 
-platform::Size client(FrameWindow* window)
-{
-    return platform::WindowClientSize(window->window);
-}
+platform::Size client(FrameWindow* window) { return platform::WindowClientSize(window->window); }
 
 class Alerts : public ::testing::Test {
 protected:
@@ -74,7 +71,8 @@ TEST_F(Alerts, LongLineIsRewrappedToAboutTwoAndAHalfToOne)
 
 TEST_F(Alerts, TwoButtonsShareOneWidth)
 {
-    FrameWindow* alert = alert_show(nullptr, alert_kind::question, "Save the changes?", "Save", "Discard all the changes", nullptr, nullptr);
+    FrameWindow* alert = alert_show(nullptr, alert_kind::question, "Save the changes?", "Save",
+                                    "Discard all the changes", nullptr, nullptr);
     View* first = alert_button(alert, 0);
     View* second = alert_button(alert, 1);
     const int widest = std::max(ButtonNaturalSize(first).width, ButtonNaturalSize(second).width);
@@ -92,7 +90,8 @@ TEST_F(Alerts, TwoButtonsShareOneWidth)
 TEST_F(Alerts, EscapeOnAOneButtonAlertDoesNothingAndReturnAnswers1)
 {
     Answer answer;
-    FrameWindow* alert = alert_show(nullptr, alert_kind::stop, "The file could not be read.", "OK", nullptr, record_answer, &answer);
+    FrameWindow* alert =
+        alert_show(nullptr, alert_kind::stop, "The file could not be read.", "OK", nullptr, record_answer, &answer);
     ViewsKey(alert, key(key_char::escape));
     EXPECT_EQ(answer.calls, 0);
     ASSERT_TRUE(FrameWindowAlive(alert));
@@ -105,11 +104,13 @@ TEST_F(Alerts, EscapeOnAOneButtonAlertDoesNothingAndReturnAnswers1)
 TEST_F(Alerts, EscapeChoosesTheSecondButtonAndAnswers0)
 {
     Answer answer;
-    FrameWindow* alert = alert_show(nullptr, alert_kind::exclamation, "Replace it?", "Replace", "Cancel", record_answer, &answer);
+    FrameWindow* alert =
+        alert_show(nullptr, alert_kind::exclamation, "Replace it?", "Replace", "Cancel", record_answer, &answer);
     ViewsKey(alert, key(key_char::escape));
     EXPECT_EQ(answer.value, 0);
     Answer third;
-    FrameWindow* three = alert_show3(nullptr, alert_kind::question, "Save?", "Save", "Cancel", "Don't save", record_answer, &third);
+    FrameWindow* three =
+        alert_show3(nullptr, alert_kind::question, "Save?", "Save", "Cancel", "Don't save", record_answer, &third);
     alert_choose(three, 2);
     EXPECT_EQ(third.value, 2);
 }
@@ -117,7 +118,8 @@ TEST_F(Alerts, EscapeChoosesTheSecondButtonAndAnswers0)
 TEST_F(Alerts, ClickingAButtonClosesTheAlertThenAnswers)
 {
     Answer answer;
-    FrameWindow* alert = alert_show(nullptr, alert_kind::question, "Keep the comments?", "Keep", "Remove", record_answer, &answer);
+    FrameWindow* alert =
+        alert_show(nullptr, alert_kind::question, "Keep the comments?", "Keep", "Remove", record_answer, &answer);
     View* second = alert_button(alert, 1);
     const int x = second->x + second->width / 2;
     const int y = second->y + second->height / 2;
@@ -132,7 +134,8 @@ TEST_F(Alerts, ClickingAButtonClosesTheAlertThenAnswers)
 TEST_F(Alerts, ClickThroughTheMessageQueue)
 {
     Answer answer;
-    FrameWindow* alert = alert_show(nullptr, alert_kind::exclamation, "Overwrite?", "Overwrite", "Cancel", record_answer, &answer);
+    FrameWindow* alert =
+        alert_show(nullptr, alert_kind::exclamation, "Overwrite?", "Overwrite", "Cancel", record_answer, &answer);
     SetFocusedFrameWindow(alert);
     View* first = alert_button(alert, 0);
     platform::Message press;
@@ -175,9 +178,10 @@ TEST_F(Alerts, ModalAskReturnsTheAnswer)
 TEST_F(Alerts, NarrowParentLimitsTheWidth)
 {
     FrameWindow* parent = NewTestWindow(240, 200);
-    FrameWindow* alert = alert_show(parent, alert_kind::information,
-                                    "A rather long message that would like to be much wider than its parent window allows.",
-                                    "OK", "Cancel", nullptr, nullptr);
+    FrameWindow* alert =
+        alert_show(parent, alert_kind::information,
+                   "A rather long message that would like to be much wider than its parent window allows.", "OK",
+                   "Cancel", nullptr, nullptr);
     const platform::Insets frame = platform::WindowFrameInsets(alert->window);
     EXPECT_LE(client(alert).width, 240 - frame.left - frame.right - 20);
     EXPECT_EQ(alert_message(alert)->width, client(alert).width - 110);
@@ -195,10 +199,14 @@ TEST_F(Alerts, ScreenshotsOfEachKind)
         const char* second;
         platform::Colour centre;  // the picture's dominant colour family: r, g, b dominant
     } cases[] = {
-        {alert_kind::stop, "alert_stop", "The file \"walk cycle.gif\" could not be opened because it is not a GIF file.", "OK", nullptr, 0xFF0000},
-        {alert_kind::information, "alert_information", "Saved 12,345 bytes (18.2%): the file now takes 55,432 bytes.", "OK", nullptr, 0x0000FF},
-        {alert_kind::exclamation, "alert_exclamation", "The optimized file is not smaller than the original. Write it anyway?", "Write", "Cancel", 0xFFFF00},
-        {alert_kind::question, "alert_question", "Save the changes to \"banner.gif\" before closing?", "Save", "Don't Save", 0xFFFF00},
+        {alert_kind::stop, "alert_stop",
+         "The file \"walk cycle.gif\" could not be opened because it is not a GIF file.", "OK", nullptr, 0xFF0000},
+        {alert_kind::information, "alert_information", "Saved 12,345 bytes (18.2%): the file now takes 55,432 bytes.",
+         "OK", nullptr, 0x0000FF},
+        {alert_kind::exclamation, "alert_exclamation",
+         "The optimized file is not smaller than the original. Write it anyway?", "Write", "Cancel", 0xFFFF00},
+        {alert_kind::question, "alert_question", "Save the changes to \"banner.gif\" before closing?", "Save",
+         "Don't Save", 0xFFFF00},
     };
     for (const auto& c : cases) {
         FrameWindow* alert = alert_show(nullptr, c.kind, c.message, c.first, c.second, nullptr, nullptr);

@@ -62,7 +62,8 @@ void expect_inside(View* view)
             continue;
         const Rect outer = ViewRect(view);
         const Rect inner = ViewRect(c);
-        EXPECT_TRUE(inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right && inner.bottom <= outer.bottom)
+        EXPECT_TRUE(inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+                    inner.bottom <= outer.bottom)
             << c->cls->name << " leaves " << view->cls->name;
         expect_inside(c);
     }

@@ -7,7 +7,8 @@
 
 #include "framework/event_loop.h"
 
-TEST(CommandLine, SwitchParsing) {
+TEST(CommandLine, SwitchParsing)
+{
     struct Case {
         const char* line;
         CommandLineAction action;
@@ -18,13 +19,13 @@ TEST(CommandLine, SwitchParsing) {
         {"/o \"unclosed.gif", CommandLineAction::none, nullptr},
         {"/o    spaced.gif", CommandLineAction::open, "spaced.gif"},
         {"-n /o after.gif", CommandLineAction::open, "after.gif"},
-        {"a/o x.gif", CommandLineAction::none, nullptr},      // first slash not after a blank
+        {"a/o x.gif", CommandLineAction::none, nullptr},  // first slash not after a blank
         {"/o no period here", CommandLineAction::open, "no period here"},
         {"/o name.with.dots gif", CommandLineAction::open, "name.with.dots"},
         {"/x file.gif", CommandLineAction::none, nullptr},
         {"/o", CommandLineAction::none, nullptr},
-        {"/ofile.gif", CommandLineAction::none, nullptr},       // no blank after the letter
-        {"/o \"\"", CommandLineAction::none, nullptr},          // empty name
+        {"/ofile.gif", CommandLineAction::none, nullptr},  // no blank after the letter
+        {"/o \"\"", CommandLineAction::none, nullptr},     // empty name
         {"", CommandLineAction::none, nullptr},
     };
     for (const Case& c : cases) {
@@ -39,11 +40,13 @@ TEST(CommandLine, SwitchParsing) {
 namespace {
 
 std::vector<std::string> g_calls;
-void record(void* argument, const char* path) {
+void record(void* argument, const char* path)
+{
     g_calls.push_back(std::string(static_cast<const char*>(argument)) + ":" + (path != nullptr ? path : ""));
 }
 
-void handle(std::vector<const char*> args) {
+void handle(std::vector<const char*> args)
+{
     std::vector<char*> argv;
     for (const char* a : args)
         argv.push_back(const_cast<char*>(a));
@@ -54,7 +57,8 @@ void handle(std::vector<const char*> args) {
 
 }  // namespace
 
-TEST(CommandLine, HandsRequestsToTheDocumentEventTable) {
+TEST(CommandLine, HandsRequestsToTheDocumentEventTable)
+{
     static char open[] = "open", print[] = "print", quit[] = "quit";
     SetDocumentEventHandler(DocumentEvent::open, record, open);
     SetDocumentEventHandler(DocumentEvent::print, record, print);

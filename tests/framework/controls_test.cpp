@@ -284,10 +284,7 @@ TEST_F(Controls, ComboFieldTypingBecomesTheCurrentText)
 }
 
 int g_hook_value = 0;
-void remember_value(void*, int value)
-{
-    g_hook_value = value;
-}
+void remember_value(void*, int value) { g_hook_value = value; }
 
 TEST_F(Controls, SliderWithValueKeepsBothPartsInStep)
 {
@@ -349,7 +346,8 @@ TEST_F(Controls, RowAndColumnLayout)
 TEST_F(Controls, GridPlacesCellsInColumns)
 {
     View* grid = make_grid(m_root, 2, 2);
-    View* cells[4] = {make_spacer(grid, 10, 10), make_spacer(grid, 30, 10), make_spacer(grid, 20, 14), make_spacer(grid, 5, 5)};
+    View* cells[4] = {make_spacer(grid, 10, 10), make_spacer(grid, 30, 10), make_spacer(grid, 20, 14),
+                      make_spacer(grid, 5, 5)};
     EXPECT_EQ(cells[1]->x, cells[0]->x + 20 + 6);  // column 0 is 20 wide, spacing 6
     EXPECT_EQ(cells[3]->x, cells[1]->x);
     EXPECT_EQ(cells[2]->y, cells[0]->y + 10 + 2);

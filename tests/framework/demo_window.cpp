@@ -24,20 +24,22 @@ int g_result = 1;
 constexpr int kBitmapWidth = 64, kBitmapHeight = 32;
 
 // A red-to-blue gradient as a 24-bit bottom-up buffer (blue, green, red per pixel).
-std::vector<std::uint8_t> gradient(int* stride) {
+std::vector<std::uint8_t> gradient(int* stride)
+{
     *stride = (kBitmapWidth * 3 + 3) & ~3;
     std::vector<std::uint8_t> bits(static_cast<std::size_t>(*stride) * kBitmapHeight, 0);
     for (int row = 0; row < kBitmapHeight; ++row)
         for (int x = 0; x < kBitmapWidth; ++x) {
             std::uint8_t* p = &bits[static_cast<std::size_t>(row * *stride + x * 3)];
-            p[0] = static_cast<std::uint8_t>(x * 255 / (kBitmapWidth - 1));         // blue
-            p[1] = row < kBitmapHeight / 2 ? 0 : 128;                                 // green: lower half
-            p[2] = static_cast<std::uint8_t>(255 - x * 255 / (kBitmapWidth - 1));   // red
+            p[0] = static_cast<std::uint8_t>(x * 255 / (kBitmapWidth - 1));        // blue
+            p[1] = row < kBitmapHeight / 2 ? 0 : 128;                              // green: lower half
+            p[2] = static_cast<std::uint8_t>(255 - x * 255 / (kBitmapWidth - 1));  // red
         }
     return bits;
 }
 
-void paint_first(FrameWindow* window, const platform::Rect&) {
+void paint_first(FrameWindow* window, const platform::Rect&)
+{
     platform::Surface* s = platform::WindowSurface(window->window);
     platform::Size size = platform::WindowClientSize(window->window);
     platform::DrawFillRect(s, platform::MakeRect(0, 0, size.width, size.height), 0xFFFFFF);
@@ -51,7 +53,8 @@ void paint_first(FrameWindow* window, const platform::Rect&) {
     platform::SurfaceFree(band);
 }
 
-void paint_second(FrameWindow* window, const platform::Rect&) {
+void paint_second(FrameWindow* window, const platform::Rect&)
+{
     platform::Surface* s = platform::WindowSurface(window->window);
     platform::Size size = platform::WindowClientSize(window->window);
     platform::DrawFillRect(s, platform::MakeRect(0, 0, size.width, size.height), 0xFFFFC0);
@@ -59,21 +62,23 @@ void paint_second(FrameWindow* window, const platform::Rect&) {
     platform::DrawText(s, 30, 40, "Second", FrameworkFont(1), 0x000080);
 }
 
-void paint_tool(FrameWindow* window, const platform::Rect&) {
+void paint_tool(FrameWindow* window, const platform::Rect&)
+{
     platform::Surface* s = platform::WindowSurface(window->window);
     platform::Size size = platform::WindowClientSize(window->window);
     platform::DrawFillRect(s, platform::MakeRect(0, 0, size.width, size.height), 0x2060A0);
     platform::DrawText(s, 8, 8, "Tool window", FrameworkFont(0), 0xFFFFFF);
 }
 
-void print_client_origin(const char* name, FrameWindow* window, platform::Rect main_bounds) {
+void print_client_origin(const char* name, FrameWindow* window, platform::Rect main_bounds)
+{
     platform::Point p = platform::WindowClientToScreen(window->window, platform::Point{0, 0});
     platform::Size size = platform::WindowClientSize(window->window);
-    std::printf("%s %d %d %d %d\n", name, p.x - main_bounds.left, p.y - main_bounds.top,
-                size.width, size.height);
+    std::printf("%s %d %d %d %d\n", name, p.x - main_bounds.left, p.y - main_bounds.top, size.width, size.height);
 }
 
-void finish(void*) {
+void finish(void*)
+{
     platform::Window* main = MainWindowInfo().window;
     bool saved = platform::WindowSaveScreenshot(main, g_main_png);
     if (!platform::WindowSaveScreenshot(g_tool->window, g_tool_png)) {
@@ -90,7 +95,8 @@ void finish(void*) {
 
 void quit(void*) { platform::WindowDestroy(MainWindowInfo().window); }
 
-void build_menus() {
+void build_menus()
+{
     MenuBar* bar = MenuBarNew();
     Menu* file = MenuNew(bar, "File", 'f');
     ItemNew(file, "Open...", 'o', 'O', nullptr, nullptr);
@@ -106,7 +112,8 @@ void build_menus() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc < 3) {
         std::fprintf(stderr, "usage: quillon_demo_window main.png tool.png\n");
         return 2;
@@ -124,8 +131,7 @@ int main(int argc, char** argv) {
     g_docs[0] = CreateFrameWindow(nullptr, "First", frame_flag::closable | frame_flag::resizable,
                                   platform::MakeRect(10, 34, 260, 120));
     g_docs[0]->handlers.paint = paint_first;
-    g_docs[1] = CreateFrameWindow(nullptr, "Second", frame_flag::closable,
-                                  platform::MakeRect(300, 90, 200, 140));
+    g_docs[1] = CreateFrameWindow(nullptr, "Second", frame_flag::closable, platform::MakeRect(300, 90, 200, 140));
     g_docs[1]->handlers.paint = paint_second;
     g_tool = CreateFrameWindow(nullptr, "Tools", frame_flag::tool | frame_flag::closable,
                                platform::MakeRect(700, 100, 160, 80));

@@ -24,13 +24,15 @@ struct ClientArea {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
-platform::Surface* load_png(const std::string& path) {
+platform::Surface* load_png(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return platform::SurfaceFromImageData(bytes.data(), bytes.size());
 }
 
-int count_pixels(const platform::Surface* s, int x0, int y0, int w, int h, bool (*pick)(platform::Colour)) {
+int count_pixels(const platform::Surface* s, int x0, int y0, int w, int h, bool (*pick)(platform::Colour))
+{
     int n = 0;
     for (int y = y0; y < y0 + h; ++y)
         for (int x = x0; x < x0 + w; ++x)
@@ -44,13 +46,14 @@ bool light(platform::Colour c) { return ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) +
 
 }  // namespace
 
-TEST(DemoWindow, ScreenshotShowsWindowsTextAndBitmap) {
+TEST(DemoWindow, ScreenshotShowsWindowsTextAndBitmap)
+{
     ASSERT_TRUE(StartTestFramework());  // for decoding the PNG files
     std::string main_png = ScreenshotPath("demo_main");
     std::string tool_png = ScreenshotPath("demo_tool");
     std::remove(main_png.c_str());
-    std::string command = std::string("QT_QPA_PLATFORM=offscreen \"") + QUILLON_DEMO_WINDOW +
-                          "\" \"" + main_png + "\" \"" + tool_png + "\" 2>/dev/null";
+    std::string command = std::string("QT_QPA_PLATFORM=offscreen \"") + QUILLON_DEMO_WINDOW + "\" \"" + main_png +
+        "\" \"" + tool_png + "\" 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::map<std::string, ClientArea> areas;

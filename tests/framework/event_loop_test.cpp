@@ -16,7 +16,8 @@ namespace {
 std::uint32_t g_now = 1000;
 std::uint32_t g_slept = 0;
 std::uint32_t fake_tick() { return g_now; }
-void fake_sleep(std::uint32_t ms) {
+void fake_sleep(std::uint32_t ms)
+{
     g_now += ms;
     g_slept += ms;
 }
@@ -31,7 +32,8 @@ struct Counted {
 };
 Counted g_counted;
 
-std::intptr_t counting_proc(platform::Window* window, const platform::Message& m) {
+std::intptr_t counting_proc(platform::Window* window, const platform::Message& m)
+{
     if (m.type == platform::MessageType::user) {
         ++g_counted.messages;
         g_counted.values.push_back(m.value);
@@ -42,7 +44,8 @@ std::intptr_t counting_proc(platform::Window* window, const platform::Message& m
 
 void note_task(void*) { g_counted.dispatched_when_task_ran = g_counted.messages; }
 
-void post_user(FrameWindow* fw, std::uint32_t value) {
+void post_user(FrameWindow* fw, std::uint32_t value)
+{
     platform::Message m;
     m.window = fw->window;
     m.type = platform::MessageType::user;
@@ -52,7 +55,8 @@ void post_user(FrameWindow* fw, std::uint32_t value) {
 
 class EventLoop : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(StartTestFramework());
         SetLoopClock(LoopClock{});
         PumpAll();
@@ -66,13 +70,15 @@ protected:
         ASSERT_NE(window, nullptr);
         platform::WindowSetProc(window->window, counting_proc);
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         FrameWindowClose(window);
         TaskClearAll();
         SetLoopClock(LoopClock{});
     }
     // An idle step without waiting, so that the message counter starts from 64.
-    void settle() {
+    void settle()
+    {
         SetLoopClock(LoopClock{});
         PumpAll();
         SetLoopClock(LoopClock{fake_tick, fake_sleep});
@@ -83,7 +89,8 @@ protected:
 
 }  // namespace
 
-TEST_F(EventLoop, IdleStepSleepsFiftyWithoutTasks) {
+TEST_F(EventLoop, IdleStepSleepsFiftyWithoutTasks)
+{
     settle();
     std::uint32_t before = g_now;
     EXPECT_TRUE(PumpStep(nullptr, true, nullptr));
@@ -92,7 +99,8 @@ TEST_F(EventLoop, IdleStepSleepsFiftyWithoutTasks) {
     EXPECT_LE(g_now - before, 51u);
 }
 
-TEST_F(EventLoop, IdleStepSleepsUntilTaskAndRunsIt) {
+TEST_F(EventLoop, IdleStepSleepsUntilTaskAndRunsIt)
+{
     settle();
     TaskAfter(record_task, reinterpret_cast<void*>(7), 20);
     PumpStep(nullptr, true, nullptr);
@@ -102,7 +110,8 @@ TEST_F(EventLoop, IdleStepSleepsUntilTaskAndRunsIt) {
     EXPECT_EQ(TaskCount(), 0);
 }
 
-TEST_F(EventLoop, StepWithoutWaitingDoesNotSleep) {
+TEST_F(EventLoop, StepWithoutWaitingDoesNotSleep)
+{
     settle();
     TaskAfter(record_task, nullptr, 30);
     PumpStep(nullptr, false, nullptr);
@@ -111,7 +120,8 @@ TEST_F(EventLoop, StepWithoutWaitingDoesNotSleep) {
     EXPECT_EQ(TaskCount(), 1);
 }
 
-TEST_F(EventLoop, TasksRunByDueTimeAndEqualTimesNewestFirst) {
+TEST_F(EventLoop, TasksRunByDueTimeAndEqualTimesNewestFirst)
+{
     TaskAfter(record_task, reinterpret_cast<void*>(1), 30);
     TaskAfter(record_task, reinterpret_cast<void*>(2), 10);
     TaskAfter(record_task, reinterpret_cast<void*>(3), 30);
@@ -119,12 +129,12 @@ TEST_F(EventLoop, TasksRunByDueTimeAndEqualTimesNewestFirst) {
     Task* cancelled = TaskAfter(record_task, reinterpret_cast<void*>(5), 15);
     TaskCancel(cancelled);
     g_now += 100;
-    while (RunDueTask()) {
-    }
+    while (RunDueTask()) { }
     EXPECT_EQ(g_ran, (std::vector<int>{2, 4, 3, 1}));
 }
 
-TEST_F(EventLoop, TaskIsNotDueAtItsDueTimeButJustAfter) {
+TEST_F(EventLoop, TaskIsNotDueAtItsDueTimeButJustAfter)
+{
     TaskAfter(record_task, nullptr, 10);
     g_now += 10;
     EXPECT_FALSE(RunDueTask());
@@ -132,7 +142,8 @@ TEST_F(EventLoop, TaskIsNotDueAtItsDueTimeButJustAfter) {
     EXPECT_TRUE(RunDueTask());
 }
 
-TEST_F(EventLoop, TickWrapAroundKeepsOrderAndNeverStalls) {
+TEST_F(EventLoop, TickWrapAroundKeepsOrderAndNeverStalls)
+{
     g_now = 0xFFFFFFF0u;
     TaskAfter(record_task, reinterpret_cast<void*>(1), 40);  // due after the wrap
     TaskAfter(record_task, reinterpret_cast<void*>(2), 5);   // due before it
@@ -144,7 +155,8 @@ TEST_F(EventLoop, TickWrapAroundKeepsOrderAndNeverStalls) {
     EXPECT_EQ(g_ran, (std::vector<int>{2, 1}));
 }
 
-TEST_F(EventLoop, RestrictedStepRunsNoTasks) {
+TEST_F(EventLoop, RestrictedStepRunsNoTasks)
+{
     settle();
     TaskAfter(record_task, nullptr, 0);
     g_now += 5;
@@ -156,7 +168,8 @@ TEST_F(EventLoop, RestrictedStepRunsNoTasks) {
 
 namespace {
 FrameWindow* g_modal_window = nullptr;
-std::intptr_t ending_proc(platform::Window* window, const platform::Message& m) {
+std::intptr_t ending_proc(platform::Window* window, const platform::Message& m)
+{
     if (m.type == platform::MessageType::user && m.value == 99) {
         EndModal(g_modal_window);
         return 0;
@@ -165,15 +178,16 @@ std::intptr_t ending_proc(platform::Window* window, const platform::Message& m) 
 }
 }  // namespace
 
-TEST_F(EventLoop, RestrictedModalRunEndsWithEndFlagAndLeavesOthersQueued) {
+TEST_F(EventLoop, RestrictedModalRunEndsWithEndFlagAndLeavesOthersQueued)
+{
     settle();
     FrameWindow* modal = CreateFrameWindow(nullptr, "modal", frame_flag::dialog, platform::MakeRect(10, 10, 50, 50));
     g_modal_window = modal;
     platform::WindowSetProc(modal->window, ending_proc);
-    post_user(window, 1);   // another window's message
+    post_user(window, 1);  // another window's message
     post_user(modal, 2);
-    post_user(modal, 99);   // ends the run
-    post_user(modal, 3);    // stays queued: the run ends in the step that set the flag
+    post_user(modal, 99);  // ends the run
+    post_user(modal, 3);   // stays queued: the run ends in the step that set the flag
     TaskAfter(record_task, nullptr, 0);
     g_now += 5;
     RunModal(modal, ModalRestrict::yes);
@@ -187,7 +201,8 @@ TEST_F(EventLoop, RestrictedModalRunEndsWithEndFlagAndLeavesOthersQueued) {
     FrameWindowClose(modal);
 }
 
-TEST_F(EventLoop, DueTaskRunsAfterSixtyFourMessages) {
+TEST_F(EventLoop, DueTaskRunsAfterSixtyFourMessages)
+{
     settle();
     for (std::uint32_t i = 0; i < 100; ++i)
         post_user(window, i);
@@ -207,7 +222,8 @@ struct NestedProbe {
     bool intact = false;
 };
 NestedProbe g_probe;
-std::intptr_t nesting_proc(platform::Window* window, const platform::Message& m) {
+std::intptr_t nesting_proc(platform::Window* window, const platform::Message& m)
+{
     if (m.type == platform::MessageType::user && m.value == 5) {
         g_probe.text = FormatTemp("kept %d%", 42);
         g_probe.depth_before_nested = TempDepth();
@@ -225,7 +241,8 @@ std::intptr_t nesting_proc(platform::Window* window, const platform::Message& m)
 }
 }  // namespace
 
-TEST_F(EventLoop, TemporariesLiveForTheirStepAndSurviveNestedSteps) {
+TEST_F(EventLoop, TemporariesLiveForTheirStepAndSurviveNestedSteps)
+{
     settle();
     platform::WindowSetProc(window->window, nesting_proc);
     post_user(window, 5);
@@ -237,7 +254,8 @@ TEST_F(EventLoop, TemporariesLiveForTheirStepAndSurviveNestedSteps) {
     EXPECT_EQ(TempDepth(), before);  // the step released what it made
 }
 
-TEST_F(EventLoop, PumpStepReportsWatchedWindowsEndFlag) {
+TEST_F(EventLoop, PumpStepReportsWatchedWindowsEndFlag)
+{
     settle();
     EXPECT_TRUE(PumpStep(nullptr, false, window));
     EndModal(window);

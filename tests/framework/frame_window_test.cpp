@@ -17,18 +17,21 @@ namespace {
 class FrameWindows : public ::testing::Test {
 protected:
     static void TearDownTestSuite() { WindowClassesEnd(); }
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(StartTestFramework());
         if (WindowClassCount() == 0)
             RegisterWindowClasses();
         PumpAll();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         for (FrameWindow* w : made)
             FrameWindowClose(w);
         PumpAll();
     }
-    FrameWindow* make(std::uint16_t flags, int x = 20, int y = 40) {
+    FrameWindow* make(std::uint16_t flags, int x = 20, int y = 40)
+    {
         FrameWindow* w = CreateFrameWindow(nullptr, "w", flags, platform::MakeRect(x, y, 120, 80));
         made.push_back(w);
         return w;
@@ -36,7 +39,8 @@ protected:
     std::vector<FrameWindow*> made;
 };
 
-platform::Message key_down(std::uint16_t key, std::uint8_t held) {
+platform::Message key_down(std::uint16_t key, std::uint8_t held)
+{
     platform::Message m;
     m.type = platform::MessageType::key_down;
     m.key = key;
@@ -45,14 +49,16 @@ platform::Message key_down(std::uint16_t key, std::uint8_t held) {
 }
 
 int g_away = 0;
-void away(FrameWindow*, MenuItem* item) {
+void away(FrameWindow*, MenuItem* item)
+{
     if (item == nullptr)
         ++g_away;
 }
 
 }  // namespace
 
-TEST_F(FrameWindows, ClassesComeFromTheBuildStrings) {
+TEST_F(FrameWindows, ClassesComeFromTheBuildStrings)
+{
     ASSERT_EQ(WindowClassCount(), 7);
     EXPECT_STREQ(WindowClassName(0), "JChildWindow");
     EXPECT_STREQ(WindowClassName(1), "JChildWindow-0");
@@ -67,7 +73,8 @@ TEST_F(FrameWindows, ClassesComeFromTheBuildStrings) {
     EXPECT_STREQ(plain->class_name, "JChildWindow");  // the naming is used once
 }
 
-TEST_F(FrameWindows, FlagsChooseKindInsetAndParent) {
+TEST_F(FrameWindows, FlagsChooseKindInsetAndParent)
+{
     struct Case {
         std::uint16_t flags;
         platform::WindowKind kind;
@@ -103,7 +110,8 @@ TEST_F(FrameWindows, FlagsChooseKindInsetAndParent) {
     EXPECT_TRUE(std::equal(made.begin(), made.end(), listed.end() - static_cast<long>(made.size())));
 }
 
-TEST_F(FrameWindows, CtrlF4ClosesTheActiveClosableDocument) {
+TEST_F(FrameWindows, CtrlF4ClosesTheActiveClosableDocument)
+{
     FrameWindow* a = make(frame_flag::closable, 20, 40);
     FrameWindow* b = make(0, 200, 40);
     for (FrameWindow* w : {a, b})
@@ -125,7 +133,8 @@ TEST_F(FrameWindows, CtrlF4ClosesTheActiveClosableDocument) {
     made.erase(made.begin());
 }
 
-TEST_F(FrameWindows, CtrlF6SendsTheActiveDocumentBack) {
+TEST_F(FrameWindows, CtrlF6SendsTheActiveDocumentBack)
+{
     FrameWindow* a = make(0, 20, 40);
     FrameWindow* b = make(0, 60, 60);
     FrameWindow* c = make(0, 100, 80);
@@ -148,7 +157,8 @@ TEST_F(FrameWindows, CtrlF6SendsTheActiveDocumentBack) {
     ModalLeave();
 }
 
-TEST_F(FrameWindows, ClickAwayTellsTheModalPopup) {
+TEST_F(FrameWindows, ClickAwayTellsTheModalPopup)
+{
     FrameWindow* popup = make(frame_flag::click_away);
     popup->handlers.notify = away;
     g_away = 0;
@@ -170,7 +180,8 @@ int g_quits = 0;
 void on_quit(void*, const char*) { ++g_quits; }
 }  // namespace
 
-TEST_F(FrameWindows, ClosingTheMainWindowAsksTheQuitSlot) {
+TEST_F(FrameWindows, ClosingTheMainWindowAsksTheQuitSlot)
+{
     SetDocumentEventHandler(DocumentEvent::quit, on_quit, nullptr);
     platform::Message close;
     close.window = MainWindowInfo().window;

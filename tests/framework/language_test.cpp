@@ -11,19 +11,20 @@
 
 class Languages : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(StartTestFramework());
         SetInterfaceLanguage(1, 15, 15, 15);
     }
     void TearDown() override { SetInterfaceLanguage(1, 15, 15, 15); }
 };
 
-TEST_F(Languages, TableOfScriptsAndClasses) {
+TEST_F(Languages, TableOfScriptsAndClasses)
+{
     struct Case {
         int language, script, script_class, charset;
-    } cases[] = {{0, 1, 0, 0},   {4, 1, 0, 0},     {5, 5, 1, 136}, {6, 6, 1, 129},
-                 {7, 1, 0, 0},   {9, 9, 1, 128},   {10, 10, 1, 134}, {12, 12, 0, 0},
-                 {14, 1, 0, 0}};
+    } cases[] = {{0, 1, 0, 0},   {4, 1, 0, 0},     {5, 5, 1, 136}, {6, 6, 1, 129}, {7, 1, 0, 0},
+                 {9, 9, 1, 128}, {10, 10, 1, 134}, {12, 12, 0, 0}, {14, 1, 0, 0}};
     for (const Case& c : cases) {
         EXPECT_EQ(ScriptOf(c.language), c.script) << c.language;
         EXPECT_EQ(ClassOf(c.language), c.script_class) << c.language;
@@ -31,14 +32,16 @@ TEST_F(Languages, TableOfScriptsAndClasses) {
     }
 }
 
-TEST_F(Languages, SameScriptWithoutSizesChangesNothing) {
+TEST_F(Languages, SameScriptWithoutSizesChangesNothing)
+{
     platform::Font* before = FrameworkFont(0);
     EXPECT_FALSE(SetInterfaceLanguage(0, 0, 0, 0));
     EXPECT_EQ(InterfaceLanguage(), 1);
     EXPECT_EQ(FrameworkFont(0), before);
 }
 
-TEST_F(Languages, JapaneseSelectsItsFontsCharsetAndLocale) {
+TEST_F(Languages, JapaneseSelectsItsFontsCharsetAndLocale)
+{
     ASSERT_TRUE(SetInterfaceLanguage(9, 0, 16, 0));
     EXPECT_EQ(InterfaceLanguage(), 9);
     EXPECT_EQ(InterfaceCharset(), 128);
@@ -55,7 +58,8 @@ TEST_F(Languages, JapaneseSelectsItsFontsCharsetAndLocale) {
     EXPECT_EQ(MenuScriptClass(), 0);
 }
 
-TEST_F(Languages, Language12IsWesternFontsAndClass) {
+TEST_F(Languages, Language12IsWesternFontsAndClass)
+{
     ASSERT_TRUE(SetInterfaceLanguage(12, 12, 13, 14));
     EXPECT_EQ(ClassOf(12), 0);
     EXPECT_TRUE(WesternInterface());
@@ -63,14 +67,16 @@ TEST_F(Languages, Language12IsWesternFontsAndClass) {
     EXPECT_EQ(platform::FontSize(FrameworkFont(2)), 14);
 }
 
-TEST_F(Languages, UnknownLanguageChangesNothing) {
+TEST_F(Languages, UnknownLanguageChangesNothing)
+{
     platform::Font* before = FrameworkFont(1);
     EXPECT_FALSE(SetInterfaceLanguage(15, 15, 15, 15));
     EXPECT_EQ(InterfaceLanguage(), 1);
     EXPECT_EQ(FrameworkFont(1), before);
 }
 
-TEST_F(Languages, FamilyRegistryProbesOnce) {
+TEST_F(Languages, FamilyRegistryProbesOnce)
+{
     FontFamily* courier = FindFontFamily("Courier New", 1);
     ASSERT_NE(courier, nullptr);
     EXPECT_TRUE(courier->fixed_pitch);  // registered at start-up

@@ -15,7 +15,8 @@
 #include "platform/qt/window.h"
 #include "view_support.h"
 
-TEST(MenuText, MnemonicsAndShortcuts) {
+TEST(MenuText, MnemonicsAndShortcuts)
+{
     struct Case {
         int script_class;
         ShortcutCombination combination;
@@ -32,8 +33,16 @@ TEST(MenuText, MnemonicsAndShortcuts) {
         {1, ShortcutCombination::ctrl, "Copy", 'c', 'C', "Copy(&C)\tCtrl+C"},
         {0, ShortcutCombination::ctrl, "Open", 'x', 0, "Open"},          // not in the text
         {0, ShortcutCombination::ctrl, "Quit", 0, 'Q', "Quit\tCtrl+Q"},  // no mnemonic
-        {0, ShortcutCombination::ctrl, "\xC9" "diter", 0xC9, 0, "&Editer"},  // base letter
-        {0, ShortcutCombination::ctrl, "\xC9" "diter", 'e', 0, "\xC9" "dit&er"},
+        {0, ShortcutCombination::ctrl,
+         "\xC9"
+         "diter",
+         0xC9, 0, "&Editer"},  // base letter
+        {0, ShortcutCombination::ctrl,
+         "\xC9"
+         "diter",
+         'e', 0,
+         "\xC9"
+         "dit&er"},
     };
     for (const Case& c : cases) {
         TempMark();
@@ -58,14 +67,16 @@ void run(void* argument) { g_ran.emplace_back(static_cast<const char*>(argument)
 void beep() { ++g_beeps; }
 void notify(FrameWindow*, MenuItem* item) { g_notified.push_back(item); }
 void chosen(FrameWindow*, MenuItem* item) { g_chosen.push_back(item); }
-bool key(FrameWindow*, const KeyEvent& event) {
+bool key(FrameWindow*, const KeyEvent& event)
+{
     g_keys.push_back(event.character);
     return true;
 }
 
 class Menus : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(StartTestFramework());
         g_ran.clear();
         g_beeps = 0;
@@ -91,13 +102,15 @@ protected:
         window->handlers.key = key;
         PumpAll();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         FrameWindowClose(window);
         MenuBarFree(bar);
         SetBeepHook(nullptr);
         PumpAll();
     }
-    static KeyEvent shortcut_key(char c) {
+    static KeyEvent shortcut_key(char c)
+    {
         KeyEvent e;
         e.character = static_cast<std::uint8_t>(c);
         e.modifiers = platform::modifier::control | platform::modifier::shortcut;
@@ -111,7 +124,8 @@ protected:
 
 }  // namespace
 
-TEST_F(Menus, NativeBarLeavesOutAppleAndShowsTexts) {
+TEST_F(Menus, NativeBarLeavesOutAppleAndShowsTexts)
+{
     ASSERT_EQ(platform::NativeMenuCount(bar->native), 2);
     EXPECT_STREQ(platform::NativeMenuEntryText(bar->native, 0), "&File");
     EXPECT_STREQ(platform::NativeMenuEntryText(bar->native, 1), "&Edit");
@@ -122,7 +136,8 @@ TEST_F(Menus, NativeBarLeavesOutAppleAndShowsTexts) {
     EXPECT_FALSE(apple->shown);
 }
 
-TEST_F(Menus, ItemChangesRefreshTheCurrentBarsMenu) {
+TEST_F(Menus, ItemChangesRefreshTheCurrentBarsMenu)
+{
     ItemSetChecked(copy, true);
     EXPECT_TRUE(platform::NativeMenuEntryChecked(edit->popup, 0));
     ItemSetText(copy, "Duplicate");
@@ -139,7 +154,8 @@ TEST_F(Menus, ItemChangesRefreshTheCurrentBarsMenu) {
     MenuBarFree(other);
 }
 
-TEST_F(Menus, ShortcutFirstInBarOrderWinsAndDisabledBeeps) {
+TEST_F(Menus, ShortcutFirstInBarOrderWinsAndDisabledBeeps)
+{
     EXPECT_TRUE(MatchShortcut(shortcut_key('o')));  // Open (File) before Open again (Edit)
     EXPECT_EQ(g_ran, (std::vector<std::string>{"open"}));
     ASSERT_EQ(g_notified.size(), 1u);
@@ -154,7 +170,8 @@ TEST_F(Menus, ShortcutFirstInBarOrderWinsAndDisabledBeeps) {
     EXPECT_FALSE(MatchShortcut(shortcut_key('X')));  // the separator has none
 }
 
-TEST_F(Menus, CommandDispatchFindsItemsAndReportsThem) {
+TEST_F(Menus, CommandDispatchFindsItemsAndReportsThem)
+{
     EXPECT_EQ(FindMenuItem(bar, copy->id), copy);
     EXPECT_EQ(FindMenuItem(bar, edit->id), nullptr);  // a menu's own identifier ends the search
     // An item without handler is still reported and counts as handled.
@@ -166,14 +183,16 @@ TEST_F(Menus, CommandDispatchFindsItemsAndReportsThem) {
     EXPECT_EQ(g_chosen.back(), nullptr);
 }
 
-TEST_F(Menus, ChoosingANativeItemRunsItsHandlerThroughTheQueue) {
+TEST_F(Menus, ChoosingANativeItemRunsItsHandlerThroughTheQueue)
+{
     platform::NativeMenuTrigger(edit->popup, 1);
     EXPECT_TRUE(g_ran.empty());  // posted, not run at once
     PumpAll();
     EXPECT_EQ(g_ran, (std::vector<std::string>{"again"}));
 }
 
-TEST_F(Menus, KeyMessagesGoToShortcutsOrTheFocusedWindow) {
+TEST_F(Menus, KeyMessagesGoToShortcutsOrTheFocusedWindow)
+{
     auto key_message = [](std::uint16_t code, std::uint32_t character, std::uint8_t held) {
         platform::Message m;
         m.type = platform::MessageType::key_down;
@@ -191,7 +210,8 @@ TEST_F(Menus, KeyMessagesGoToShortcutsOrTheFocusedWindow) {
     EXPECT_FALSE(HandleKeyMessage(key_message(platform::key::shift, 0, platform::modifier::shift)));
 }
 
-TEST(MenuIds, PoolGivesIdentifiersBack) {
+TEST(MenuIds, PoolGivesIdentifiersBack)
+{
     int before = MenuIdsInUse();
     std::uint16_t a = MenuIdAcquire();
     std::uint16_t b = MenuIdAcquire();
@@ -204,7 +224,8 @@ TEST(MenuIds, PoolGivesIdentifiersBack) {
     EXPECT_EQ(MenuIdsInUse(), before);
 }
 
-TEST(ModifierBits, ShortcutBitFollowsTheCombination) {
+TEST(ModifierBits, ShortcutBitFollowsTheCombination)
+{
     namespace m = platform::modifier;
     SetShortcutCombination(ShortcutCombination::ctrl);
     EXPECT_EQ(EventModifiers(m::control), m::control | m::shortcut);

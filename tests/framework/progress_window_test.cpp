@@ -40,7 +40,12 @@ TEST(ProgressPacing, TargetIsDoneOverTotalSeconds)
     const struct {
         std::uint32_t done, total, elapsed, wait;
     } cases[] = {
-        {4, 4, 0, 1000}, {1, 4, 0, 250}, {1, 4, 300, 0}, {3, 4, 700, 50}, {0, 4, 0, 0}, {2, 3, 0, 666},
+        {4, 4, 0, 1000},
+        {1, 4, 0, 250},
+        {1, 4, 300, 0},
+        {3, 4, 700, 50},
+        {0, 4, 0, 0},
+        {2, 3, 0, 666},
         {4000000000u, 4000000000u, 10, 990},  // no overflow in done x 1000
     };
     for (const auto& c : cases)

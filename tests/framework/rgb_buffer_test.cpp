@@ -52,15 +52,15 @@ TEST(RgbBuffer, CopiesTheTopRowsIntoTheTopRows)
     EXPECT_EQ(platform::SurfacePixel(bitmap.get(), 1, 2), 0xFFFFFFu);  // untouched (new surfaces are white)
     const std::uint8_t* header = RgbTransferHeader();
     EXPECT_EQ(u32(header), 40u);
-    EXPECT_EQ(u32(header + 4), 3u);           // width
-    EXPECT_EQ(u32(header + 8), 6u);           // the bitmap's height
+    EXPECT_EQ(u32(header + 4), 3u);               // width
+    EXPECT_EQ(u32(header + 8), 6u);               // the bitmap's height
     EXPECT_EQ(header[12] | header[13] << 8, 1);   // planes
     EXPECT_EQ(header[14] | header[15] << 8, 24);  // bits per pixel
-    EXPECT_EQ(u32(header + 16), 0u);          // no compression
+    EXPECT_EQ(u32(header + 16), 0u);              // no compression
     EXPECT_EQ(u32(header + 24), 2834u);
     EXPECT_EQ(u32(header + 28), 2834u);
-    EXPECT_EQ(u32(header + 40), 0u);          // colour 0 black
-    EXPECT_EQ(u32(header + 44), 0x00FFFFFFu); // colour 1 white
+    EXPECT_EQ(u32(header + 40), 0u);           // colour 0 black
+    EXPECT_EQ(u32(header + 44), 0x00FFFFFFu);  // colour 1 white
 }
 
 TEST(RgbBuffer, RefusalsLeaveTheBitmapAlone)

@@ -74,7 +74,8 @@ void PumpAll()
 std::string ScreenshotPath(const char* name)
 {
     const char* build = std::getenv("QUILLON_BUILD");
-    std::filesystem::path folder = build != nullptr ? std::filesystem::path(build) / "screenshots" : std::filesystem::path("screenshots");
+    std::filesystem::path folder =
+        build != nullptr ? std::filesystem::path(build) / "screenshots" : std::filesystem::path("screenshots");
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
     return (folder / (std::string(name) + ".png")).string();

@@ -15,10 +15,7 @@ namespace {
 
 std::vector<std::string> g_log;
 
-void log(const char* what, View* view)
-{
-    g_log.push_back(std::string(what) + ":" + std::to_string(view->words[0]));
-}
+void log(const char* what, View* view) { g_log.push_back(std::string(what) + ":" + std::to_string(view->words[0])); }
 
 ViewClass recording_class()
 {
@@ -32,9 +29,13 @@ ViewClass recording_class()
     };
     c.show = [](View* v, int) { log("show", v); };
     c.hide = [](View* v, int) { log("hide", v); };
-    c.mouse_down = [](View* v, std::uint8_t, int x, int y) { log(("down " + std::to_string(x) + "," + std::to_string(y)).c_str(), v); };
+    c.mouse_down = [](View* v, std::uint8_t, int x, int y) {
+        log(("down " + std::to_string(x) + "," + std::to_string(y)).c_str(), v);
+    };
     c.mouse_drag = [](View* v, std::uint8_t, int, int) { log("drag", v); };
-    c.mouse_up = [](View* v, std::uint8_t, int x, int y) { log(("up " + std::to_string(x) + "," + std::to_string(y)).c_str(), v); };
+    c.mouse_up = [](View* v, std::uint8_t, int x, int y) {
+        log(("up " + std::to_string(x) + "," + std::to_string(y)).c_str(), v);
+    };
     return c;
 }
 
@@ -150,8 +151,12 @@ TEST_F(ViewTree, DestroyedViewStaysReadableUntilTheStepEnds)
     std::vector<int> order;
     static std::vector<int>* seen;
     seen = &order;
-    ViewAddObserver(v, [](View*, void* d) { seen->push_back(static_cast<int>(reinterpret_cast<std::intptr_t>(d))); }, reinterpret_cast<void*>(1));
-    ViewAddObserver(v, [](View*, void* d) { seen->push_back(static_cast<int>(reinterpret_cast<std::intptr_t>(d))); }, reinterpret_cast<void*>(2));
+    ViewAddObserver(
+        v, [](View*, void* d) { seen->push_back(static_cast<int>(reinterpret_cast<std::intptr_t>(d))); },
+        reinterpret_cast<void*>(1));
+    ViewAddObserver(
+        v, [](View*, void* d) { seen->push_back(static_cast<int>(reinterpret_cast<std::intptr_t>(d))); },
+        reinterpret_cast<void*>(2));
     const std::uint16_t depth = TempDepth();
     ViewDestroy(v);
     // The handler that destroyed it still reads it.

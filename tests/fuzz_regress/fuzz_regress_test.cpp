@@ -56,7 +56,7 @@ int replay(const fuzz::Target& target, const fs::path& folder)
     return count;
 }
 
-class FuzzRegress : public ::testing::TestWithParam<const char*> {};
+class FuzzRegress : public ::testing::TestWithParam<const char*> { };
 
 TEST_P(FuzzRegress, KeptInputsRunCleanly)
 {
@@ -70,8 +70,8 @@ TEST_P(FuzzRegress, WrittenSeedsRunCleanly)
 {
     const fuzz::Target* target = fuzz::find_target(GetParam());
     ASSERT_NE(target, nullptr);
-    const fs::path folder = fs::temp_directory_path() / ("quillon-seeds-" + std::string(GetParam()) + "-" +
-                                                         std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("quillon-seeds-" + std::string(GetParam()) + "-" + std::to_string(::getpid()));
     fs::create_directories(folder);
     const int written = fuzz::write_seeds(GetParam(), folder.c_str());
     EXPECT_GT(written, 0);

@@ -185,10 +185,14 @@ enum class Failure { ShortWrite, FullDisk, PermissionDenied, TargetIsFolder };
 const char* failure_name(Failure failure)
 {
     switch (failure) {
-    case Failure::ShortWrite: return "short write";
-    case Failure::FullDisk: return "full disk";
-    case Failure::PermissionDenied: return "permission denied";
-    case Failure::TargetIsFolder: return "target is a folder";
+    case Failure::ShortWrite:
+        return "short write";
+    case Failure::FullDisk:
+        return "full disk";
+    case Failure::PermissionDenied:
+        return "permission denied";
+    case Failure::TargetIsFolder:
+        return "target is a folder";
     }
     return "";
 }
@@ -212,10 +216,8 @@ public:
     {
         const int fd = ::open((m_where + "/filler").c_str(), O_WRONLY | O_CREAT, 0644);
         const std::vector<char> block(4096, 'f');
-        while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) {
-        }
-        while (fd >= 0 && ::write(fd, block.data(), 1) > 0) {
-        }
+        while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) { }
+        while (fd >= 0 && ::write(fd, block.data(), 1) > 0) { }
         if (fd >= 0)
             ::close(fd);
     }
@@ -383,8 +385,8 @@ TEST_F(HostileInput, FailedGifSaveKeepsTheOldFileAndTellsTheUser)
             SaveAttempt result;
             result.saved = save_document(*document, SaveMode::Write, &summary);
             result.told = summary.outcome == SaveOutcome::WriteFailed && !m_reporter.alerts.empty() &&
-                          m_reporter.alerts.back().kind == AlertKind::Stop &&
-                          m_reporter.alerts.back().text.find("old.gif") != std::string::npos;
+                m_reporter.alerts.back().kind == AlertKind::Stop &&
+                m_reporter.alerts.back().text.find("old.gif") != std::string::npos;
             return result;
         });
         EXPECT_FALSE(attempt.saved);
@@ -438,7 +440,7 @@ TEST_F(HostileInput, FailedPreferenceSaveKeepsTheOldFileAndTellsTheUser)
             SaveAttempt result;
             result.saved = save_settings();
             result.told = !m_reporter.alerts.empty() && m_reporter.alerts.back().kind == AlertKind::Stop &&
-                          m_reporter.alerts.back().text.find("Quillon Preferences.rqs") != std::string::npos;
+                m_reporter.alerts.back().text.find("Quillon Preferences.rqs") != std::string::npos;
             return result;
         });
         EXPECT_FALSE(attempt.saved);
@@ -472,8 +474,9 @@ std::vector<std::uint8_t> text_resource(const std::vector<std::uint8_t>& payload
     uLongf packed_size = compressBound(static_cast<uLong>(payload.size()));
     std::vector<std::uint8_t> packed(packed_size);
     EXPECT_EQ(compress2(packed.data(), &packed_size, payload.data(), static_cast<uLong>(payload.size()), 6), Z_OK);
-    std::vector<std::uint8_t> rest = {static_cast<std::uint8_t>(claimed >> 24), static_cast<std::uint8_t>(claimed >> 16),
-                                      static_cast<std::uint8_t>(claimed >> 8), static_cast<std::uint8_t>(claimed)};
+    std::vector<std::uint8_t> rest = {static_cast<std::uint8_t>(claimed >> 24),
+                                      static_cast<std::uint8_t>(claimed >> 16), static_cast<std::uint8_t>(claimed >> 8),
+                                      static_cast<std::uint8_t>(claimed)};
     rest.insert(rest.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(packed_size));
     return with_check_value(rest);
 }
@@ -542,8 +545,8 @@ TEST(HostileTextResource, CutStreamsAreRefused)
     for (std::size_t keep : {std::size_t{13}, whole.size() / 4, whole.size() / 2, whole.size() - 1}) {
         SCOPED_TRACE(keep);
         // Cut the stream, then fix the check value so that only the stream is wrong.
-        const std::vector<std::uint8_t> cut =
-            with_check_value(std::vector<std::uint8_t>(whole.begin() + 8, whole.begin() + static_cast<std::ptrdiff_t>(keep)));
+        const std::vector<std::uint8_t> cut = with_check_value(
+            std::vector<std::uint8_t>(whole.begin() + 8, whole.begin() + static_cast<std::ptrdiff_t>(keep)));
         std::vector<std::uint8_t> out;
         EXPECT_FALSE(unpack_text_resource(cut.data(), cut.size(), false, out));
         EXPECT_TRUE(out.empty());

@@ -35,7 +35,7 @@ Bytes frame_block_frame(const Bytes& middle)
     return gif.bytes();
 }
 
-class GifBlocks : public GifFileTest {};
+class GifBlocks : public GifFileTest { };
 
 // An image written without a local table uses the bits of the header written before it as
 // its minimum code size, and at least 2.
@@ -81,16 +81,28 @@ TEST_F(GifBlocks, ExtensionLengthChecks)
         {"graphic control of 5 bytes", {0x21, 0xF9, 5, 0, 0, 0, 0, 0, 0}, 1, 0},
         {"graphic control without its terminator", {0x21, 0xF9, 4, 0, 0, 0, 0, 1, 0, 0}, 1, 0},
         {"plain text of 11 bytes", {0x21, 0x01, 11, 0, 0, 0, 0, 2, 0, 1, 0, 8, 8, 1, 0}, 1, 0},
-        {"application identifier of 10 bytes", {0x21, 0xFF, 10, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', 0}, 1, 0},
+        {"application identifier of 10 bytes",
+         {0x21, 0xFF, 10, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', 0},
+         1,
+         0},
         {"looping block of 5 bytes",
-         {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 5, 1, 0, 0, 0, 0, 0}, 1, 0},
+         {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 5, 1, 0, 0, 0, 0, 0},
+         1,
+         0},
         {"looping block without its terminator",
-         {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 1, 0, 0}, 1, 1},
+         {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 1, 0, 0},
+         1,
+         1},
         {"unknown label", {0x21, 0x02, 0}, 1, 0},
         {"unknown introducer", {0x00, 0x00}, 1, 0},
-        {"plain text of 12 bytes and its text", {0x21, 0x01, 12, 0, 0, 0, 0, 2, 0, 1, 0, 8, 8, 1, 0, 2, 'h', 'i', 0}, 2, 0},
+        {"plain text of 12 bytes and its text",
+         {0x21, 0x01, 12, 0, 0, 0, 0, 2, 0, 1, 0, 8, 8, 1, 0, 2, 'h', 'i', 0},
+         2,
+         0},
         {"looping block, first byte not checked",
-         {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 7, 2, 1, 0}, 2, 1},
+         {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 7, 2, 1, 0},
+         2,
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -205,8 +217,8 @@ TEST_F(GifBlocks, SnapshotIsTakenBeforeTheFramesDisposal)
         gif.image(0, 0, 2, 1, {0, 0});
     gif.graphic_control(2, 0).image(0, 0, 2, 1, {2, 2});  // frame 8, cleared after it
     for (int i = 0; i < 7; ++i)
-        gif.image(0, 0, 1, 1, {0});                       // frames 9-15 touch the left pixel only
-    gif.image(0, 0, 1, 1, {2}).trailer();                 // frame 16
+        gif.image(0, 0, 1, 1, {0});        // frames 9-15 touch the left pixel only
+    gif.image(0, 0, 1, 1, {2}).trailer();  // frame 16
     DocumentPtr document = load_bytes(folder, gif.bytes());
     ASSERT_NE(document, nullptr);
     ASSERT_EQ(document->frame_count, 16);

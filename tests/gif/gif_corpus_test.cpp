@@ -84,44 +84,45 @@ std::map<std::string, std::string> compare_all(const TempFolder& folder,
         // it shows more than 255 colours, which the palette reduction merges); otherwise the
         // comparison tool's answer, unless ImageMagick, a second independent decoder, finds
         // the composed frames equal where Pillow's reading of the original differs.
-        code << "import io, sys, contextlib, subprocess, shutil\n"
-                "sys.path.insert(0, sys.argv[1])\n"
-                "import gifeq\n"
-                "from PIL import Image, ImageSequence\n"
-                "def colours(path):\n"
-                "    seen = set()\n"
-                "    for fr in ImageSequence.Iterator(Image.open(path)):\n"
-                "        found = fr.convert('RGBA').getcolors(4096)\n"
-                "        if found is None: return 4096\n"
-                "        seen.update(c[:3] for _, c in found if c[3])\n"
-                "        if len(seen) > 255: break\n"
-                "    return len(seen)\n"
-                "def magick(path):\n"
-                "    if not shutil.which('convert'): return None\n"
-                "    out = subprocess.run(['convert', path, '-coalesce', '-depth', '8', 'rgba:-'],\n"
-                "                         capture_output=True).stdout\n"
-                "    if not out: return None\n"
-                "    im = Image.frombytes('RGBA', (len(out) // 4, 1), out)\n"
-                "    mask = im.getchannel('A').point(lambda v: 255 if v else 0)\n"
-                "    return Image.composite(im, Image.new('RGBA', im.size, (0, 0, 0, 0)), mask).tobytes()\n"
-                "with open(sys.argv[2]) as pairs, open(sys.argv[3], 'w') as out:\n"
-                "    for line in pairs:\n"
-                "        a, b = line.rstrip('\\n').split('\\t')\n"
-                "        said = io.StringIO()\n"
-                "        with contextlib.redirect_stdout(said):\n"
-                "            try:\n"
-                "                if colours(a) > 255:\n"
-                "                    rc = 3; print('more than 255 colours')\n"
-                "                else:\n"
-                "                    rc = gifeq.main(a, b)\n"
-                "            except Exception as e:\n"
-                "                rc = 3; print('Pillow cannot read the original:', e)\n"
-                "        if rc == 1 and magick(a) is not None and magick(a) == magick(b):\n"
-                "            rc = 0; print('(ImageMagick finds them equal)')\n"
-                "        out.write(a + '\\t' + str(rc) + '\\t' + said.getvalue().strip().replace('\\n', ' ') + '\\n')\n";
+        code
+            << "import io, sys, contextlib, subprocess, shutil\n"
+               "sys.path.insert(0, sys.argv[1])\n"
+               "import gifeq\n"
+               "from PIL import Image, ImageSequence\n"
+               "def colours(path):\n"
+               "    seen = set()\n"
+               "    for fr in ImageSequence.Iterator(Image.open(path)):\n"
+               "        found = fr.convert('RGBA').getcolors(4096)\n"
+               "        if found is None: return 4096\n"
+               "        seen.update(c[:3] for _, c in found if c[3])\n"
+               "        if len(seen) > 255: break\n"
+               "    return len(seen)\n"
+               "def magick(path):\n"
+               "    if not shutil.which('convert'): return None\n"
+               "    out = subprocess.run(['convert', path, '-coalesce', '-depth', '8', 'rgba:-'],\n"
+               "                         capture_output=True).stdout\n"
+               "    if not out: return None\n"
+               "    im = Image.frombytes('RGBA', (len(out) // 4, 1), out)\n"
+               "    mask = im.getchannel('A').point(lambda v: 255 if v else 0)\n"
+               "    return Image.composite(im, Image.new('RGBA', im.size, (0, 0, 0, 0)), mask).tobytes()\n"
+               "with open(sys.argv[2]) as pairs, open(sys.argv[3], 'w') as out:\n"
+               "    for line in pairs:\n"
+               "        a, b = line.rstrip('\\n').split('\\t')\n"
+               "        said = io.StringIO()\n"
+               "        with contextlib.redirect_stdout(said):\n"
+               "            try:\n"
+               "                if colours(a) > 255:\n"
+               "                    rc = 3; print('more than 255 colours')\n"
+               "                else:\n"
+               "                    rc = gifeq.main(a, b)\n"
+               "            except Exception as e:\n"
+               "                rc = 3; print('Pillow cannot read the original:', e)\n"
+               "        if rc == 1 and magick(a) is not None and magick(a) == magick(b):\n"
+               "            rc = 0; print('(ImageMagick finds them equal)')\n"
+               "        out.write(a + '\\t' + str(rc) + '\\t' + said.getvalue().strip().replace('\\n', ' ') + '\\n')\n";
     }
-    const std::string command = "/usr/bin/python3 '" + script + "' '" + shared_folder() + "/tools' '" + list +
-                                "' '" + answers + "'";
+    const std::string command =
+        "/usr/bin/python3 '" + script + "' '" + shared_folder() + "/tools' '" + list + "' '" + answers + "'";
     std::map<std::string, std::string> results;
     if (std::system(command.c_str()) != 0)
         return results;
@@ -162,7 +163,7 @@ TEST(GifCorpus, LoadsSavesAndKeepsTheAnimation)
         // do not do: such files are compared by the reader tests instead.
         const Bytes original = read_file(path);
         const bool screen_kept = document->screen_width == (original[6] | (original[7] << 8)) &&
-                                 document->screen_height == (original[8] | (original[9] << 8));
+            document->screen_height == (original[8] | (original[9] << 8));
         // Screens of many megapixels (the decompression bombs) would take the other decoders
         // minutes and gigabytes; the hostile-input tests cover them.
         const bool screen_small = std::uint64_t{document->screen_width} * document->screen_height <= 4000000;

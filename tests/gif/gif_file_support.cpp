@@ -107,8 +107,7 @@ GifBuilder& GifBuilder::screen(int width, int height, const std::vector<std::uin
 GifBuilder& GifBuilder::graphic_control(int disposal, int delay, bool transparent, int transparent_index,
                                         bool user_input)
 {
-    raw({0x21, 0xF9, 0x04,
-         static_cast<std::uint8_t>((disposal << 2) | (user_input ? 2 : 0) | (transparent ? 1 : 0))});
+    raw({0x21, 0xF9, 0x04, static_cast<std::uint8_t>((disposal << 2) | (user_input ? 2 : 0) | (transparent ? 1 : 0))});
     put16(delay);
     raw({static_cast<std::uint8_t>(transparent_index), 0x00});
     return *this;
@@ -139,8 +138,8 @@ GifBuilder& GifBuilder::application(const std::string& identifier, const Bytes& 
 
 GifBuilder& GifBuilder::netscape_loop(int count)
 {
-    return application("NETSCAPE2.0", {1, static_cast<std::uint8_t>(count & 0xFF),
-                                       static_cast<std::uint8_t>((count >> 8) & 0xFF)});
+    return application("NETSCAPE2.0",
+                       {1, static_cast<std::uint8_t>(count & 0xFF), static_cast<std::uint8_t>((count >> 8) & 0xFF)});
 }
 
 GifBuilder& GifBuilder::image(int left, int top, int width, int height, const std::vector<std::uint8_t>& pixels,
@@ -179,7 +178,7 @@ GifBuilder& GifBuilder::trailer()
     return *this;
 }
 
-RecordingReporter::RecordingReporter() : m_previous(set_reporter(this)) {}
+RecordingReporter::RecordingReporter() : m_previous(set_reporter(this)) { }
 RecordingReporter::~RecordingReporter() { set_reporter(m_previous); }
 
 void RecordingReporter::alert(AlertKind kind, const char* message, const char*)
@@ -248,8 +247,8 @@ DocumentPtr load_path(const std::string& path, bool tolerant)
     const int fd = ::open(path.c_str(), O_RDONLY);
     if (fd < 0)
         return nullptr;
-    DocumentPtr document(load_gif_document(path.c_str(), fd, ShowDocument::No,
-                                           tolerant ? Tolerance::Tolerant : Tolerance::Strict));
+    DocumentPtr document(
+        load_gif_document(path.c_str(), fd, ShowDocument::No, tolerant ? Tolerance::Tolerant : Tolerance::Strict));
     ::close(fd);
     return document;
 }

@@ -41,7 +41,7 @@ int warnings_of_severity(int severity)
     return count;
 }
 
-class GifReader : public GifFileTest {};
+class GifReader : public GifFileTest { };
 
 TEST_F(GifReader, RefusesUnknownSignatures)
 {

@@ -89,10 +89,7 @@ std::string comment_text(const Block& block)
 
 class GifWriter : public GifFileTest {
 protected:
-    void TearDown() override
-    {
-        set_save_fault_for_testing(SaveFault::None);
-    }
+    void TearDown() override { set_save_fault_for_testing(SaveFault::None); }
     DocumentPtr load(const GifBuilder& gif, const std::string& name = "in.gif")
     {
         DocumentPtr document = load_bytes(folder, gif.bytes(), name);
@@ -197,8 +194,9 @@ TEST_F(GifWriter, LoopingBlockOnlyWhenTheSourceHadOne)
     const Bytes bytes = built_bytes(*document);
     const std::size_t at = 13 + walk(bytes).palette.size();
     const Bytes expected = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 1, 2, 0};
-    EXPECT_EQ(Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(at + 19)),
-              expected);
+    EXPECT_EQ(
+        Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(at + 19)),
+        expected);
 }
 
 TEST_F(GifWriter, EmptyLeadingCommentKeepsTheFramesComment)
@@ -408,7 +406,7 @@ TEST_F(GifWriter, ReplacedFileKeepsItsPermissions)
     ASSERT_NE(document, nullptr);
     document->file_size = 1000000;
     ASSERT_TRUE(save_document(*document, SaveMode::Write));
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_NE(read_file(path), gif.bytes());

@@ -39,7 +39,7 @@ int component(std::uint32_t colour, int c) { return static_cast<int>((colour >> 
 int slot_of(std::uint32_t colour, int level)
 {
     return ((component(colour, 0) >> level) & 1) * 4 + ((component(colour, 1) >> level) & 1) * 2 +
-           ((component(colour, 2) >> level) & 1);
+        ((component(colour, 2) >> level) & 1);
 }
 
 int city_block(std::uint32_t a, std::uint32_t b)
@@ -203,7 +203,7 @@ struct ModelTree {
             for (const Candidate& g : candidates[1]) {
                 for (const Candidate& b : candidates[2]) {
                     const int box = std::abs(r.value - component(q, 0)) + std::abs(g.value - component(q, 1)) +
-                                    std::abs(b.value - component(q, 2));
+                        std::abs(b.value - component(q, 2));
                     if (box >= search.best)
                         continue;
                     const std::uint32_t p = static_cast<std::uint32_t>(r.value << 16 | g.value << 8 | b.value);

@@ -35,7 +35,8 @@ ScreenRect screen_rect(const Rect& r) { return rect_of(r.top, r.left, r.bottom, 
 
 void draw(Canvas& canvas, const Frame& frame)
 {
-    static_cast<void>(decode_frame_onto(canvas, frame, frame.transparent ? TransparentAware::Yes : TransparentAware::No));
+    static_cast<void>(
+        decode_frame_onto(canvas, frame, frame.transparent ? TransparentAware::Yes : TransparentAware::No));
 }
 
 bool column_same(const Canvas& a, const Canvas& b, int x, int top, int bottom)

@@ -31,7 +31,9 @@ std::vector<FrameSpec> generate_frames(std::mt19937& random, int width, int heig
         if (pick(0, 9) < 4) {
             spec.transparent = true;
             int choice = pick(0, 2);
-            spec.transparent_index = static_cast<std::uint8_t>(choice == 0 ? pick(0, colours - 1) : choice == 1 ? colours : 255);
+            spec.transparent_index = static_cast<std::uint8_t>(choice == 0       ? pick(0, colours - 1)
+                                                                   : choice == 1 ? colours
+                                                                                 : 255);
         }
         // Mostly what is on the screen already, with runs of new colours: material for every
         // trim and substitution.
@@ -92,7 +94,7 @@ TEST(OptimizerProperty, OptimizedAnimationsComposeToTheSameScreens)
                 settings().options[option] = static_cast<std::uint8_t>((bits >> option) & 1);
             settings().rule_value = static_cast<std::uint16_t>((bits >> 8) % 7);
             const std::string where = "document " + std::to_string(seed) + " settings " + std::to_string(bits & 0x1E) +
-                                      " rule " + std::to_string(settings().rule_value);
+                " rule " + std::to_string(settings().rule_value);
 
             DocumentPtr document = make_document(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height),
                                                  static_cast<std::uint16_t>(colours), frames);

@@ -122,7 +122,8 @@ std::vector<std::vector<std::uint32_t>> composed_colours(Document& document)
         if (frame.disposal == 2)
             for (int y = frame.rect.top; y < frame.rect.bottom; ++y)
                 for (int x = frame.rect.left; x < frame.rect.right; ++x)
-                    screen[static_cast<std::size_t>(y) * document.screen_width + static_cast<std::size_t>(x)] = 0xFFFFFFFFu;
+                    screen[static_cast<std::size_t>(y) * document.screen_width + static_cast<std::size_t>(x)] =
+                        0xFFFFFFFFu;
     }
     return screens;
 }
@@ -147,6 +148,6 @@ void set_colour(std::uint8_t* palette, int index, std::uint32_t rgb)
 
 std::uint32_t colour_of(const std::uint8_t* palette, int index)
 {
-    return static_cast<std::uint32_t>(palette[index * 3]) << 16 | static_cast<std::uint32_t>(palette[index * 3 + 1]) << 8 |
-           palette[index * 3 + 2];
+    return static_cast<std::uint32_t>(palette[index * 3]) << 16 |
+        static_cast<std::uint32_t>(palette[index * 3 + 1]) << 8 | palette[index * 3 + 2];
 }

@@ -68,7 +68,8 @@ TEST_F(PaletteReduction, TwoHundredFiftySixColoursLoseExactlyOne)
         pixels[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
     DocumentPtr document = make_document(16, 16, 256, {{rect_of(0, 0, 16, 16), pixels}});
     for (int i = 0; i < 256; ++i)
-        set_colour(document->palette.get(), i, static_cast<std::uint32_t>(i) << 16 | static_cast<std::uint32_t>((i * 7) & 0xFF) << 8 | 0x40);
+        set_colour(document->palette.get(), i,
+                   static_cast<std::uint32_t>(i) << 16 | static_cast<std::uint32_t>((i * 7) & 0xFF) << 8 | 0x40);
     const auto before = composed_colours(*document);
     compact_global_palette(*document, 0);
 
@@ -121,14 +122,15 @@ TEST_F(PaletteReduction, UnifyOverMoreThan255ColoursKeepsPixelsNearTheirColours)
     std::vector<std::uint8_t> pixels(200);
     for (int i = 0; i < 200; ++i)
         pixels[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
-    DocumentPtr document = make_document(20, 10, 200,
-                                         {{rect_of(0, 0, 10, 20), pixels}, {rect_of(0, 0, 10, 20), pixels}});
+    DocumentPtr document =
+        make_document(20, 10, 200, {{rect_of(0, 0, 10, 20), pixels}, {rect_of(0, 0, 10, 20), pixels}});
     for (int f = 0; f < 2; ++f) {
         Frame& frame = frame_at(*document, f);
         frame.local_palette = local_table({}, 256);
         frame.load_palette_size = 256;
         for (int i = 0; i < 200; ++i)
-            set_colour(frame.local_palette.get(), i, static_cast<std::uint32_t>(i) << 16 | static_cast<std::uint32_t>(f * 100) << 8);
+            set_colour(frame.local_palette.get(), i,
+                       static_cast<std::uint32_t>(i) << 16 | static_cast<std::uint32_t>(f * 100) << 8);
         frame_reset_usage(frame, 256);
         for (int i = 0; i < 200; ++i)
             frame.colour_usage.get()[i] = 1;

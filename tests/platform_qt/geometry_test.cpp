@@ -9,7 +9,8 @@ using platform::Rect;
 namespace {
 
 // Area covered by a set of rectangles, counted pixel by pixel on a small grid.
-int covered(const Rect* rects, int n, int x, int y) {
+int covered(const Rect* rects, int n, int x, int y)
+{
     int hits = 0;
     for (int i = 0; i < n; ++i)
         if (platform::RectContains(rects[i], platform::Point{x, y}))
@@ -19,15 +20,16 @@ int covered(const Rect* rects, int n, int x, int y) {
 
 }  // namespace
 
-TEST(Geometry, DifferenceCoversExactlyTheRest) {
+TEST(Geometry, DifferenceCoversExactlyTheRest)
+{
     struct Case {
         Rect a, b;
     } cases[] = {
-        {{0, 0, 10, 10}, {2, 3, 5, 8}},    // hole in the middle: four pieces
-        {{0, 0, 10, 10}, {5, 5, 15, 15}},  // corner overlap
+        {{0, 0, 10, 10}, {2, 3, 5, 8}},      // hole in the middle: four pieces
+        {{0, 0, 10, 10}, {5, 5, 15, 15}},    // corner overlap
         {{0, 0, 10, 10}, {20, 20, 30, 30}},  // no overlap: a itself
         {{0, 0, 10, 10}, {-5, -5, 15, 15}},  // b covers a: nothing left
-        {{0, 0, 10, 10}, {0, 4, 10, 6}},   // vertical stripe through the middle
+        {{0, 0, 10, 10}, {0, 4, 10, 6}},     // vertical stripe through the middle
     };
     for (const Case& c : cases) {
         Rect out[4];
@@ -41,7 +43,8 @@ TEST(Geometry, DifferenceCoversExactlyTheRest) {
     }
 }
 
-TEST(Geometry, IntersectAndUnion) {
+TEST(Geometry, IntersectAndUnion)
+{
     Rect a{0, 0, 10, 10}, b{5, 5, 20, 20};
     Rect i = platform::RectIntersect(a, b);
     EXPECT_TRUE(platform::RectEqual(i, Rect{5, 5, 10, 10}));
@@ -51,11 +54,12 @@ TEST(Geometry, IntersectAndUnion) {
     EXPECT_TRUE(platform::RectEqual(platform::RectUnion(Rect{}, b), b));
 }
 
-TEST(Text, DecodesByCodePageUnlessValidUtf8) {
+TEST(Text, DecodesByCodePageUnlessValidUtf8)
+{
     platform::SetTextCodePage(1252);
-    EXPECT_EQ(platform::TextToUtf8("caf\xE9"), "caf\xC3\xA9");          // Windows-1252 e acute
-    EXPECT_EQ(platform::TextToUtf8("\x80"), "\xE2\x82\xAC");            // euro sign
-    EXPECT_EQ(platform::TextToUtf8("caf\xC3\xA9"), "caf\xC3\xA9");      // UTF-8 file name kept
+    EXPECT_EQ(platform::TextToUtf8("caf\xE9"), "caf\xC3\xA9");      // Windows-1252 e acute
+    EXPECT_EQ(platform::TextToUtf8("\x80"), "\xE2\x82\xAC");        // euro sign
+    EXPECT_EQ(platform::TextToUtf8("caf\xC3\xA9"), "caf\xC3\xA9");  // UTF-8 file name kept
     EXPECT_EQ(platform::TextToUtf8("plain"), "plain");
     platform::SetTextCodePage(932);
     EXPECT_EQ(platform::TextToUtf8("\x93\xFA\x96\x7B"), "\xE6\x97\xA5\xE6\x9C\xAC");  // Shift_JIS "Japan"
@@ -64,7 +68,8 @@ TEST(Text, DecodesByCodePageUnlessValidUtf8) {
     EXPECT_EQ(platform::Utf8ToText("\xC3\xA9t\xC3\xA9"), "\xE9t\xE9");
 }
 
-TEST(Text, RejectsMalformedUtf8) {
+TEST(Text, RejectsMalformedUtf8)
+{
     EXPECT_FALSE(platform::IsValidUtf8("\xC3", 1));             // truncated
     EXPECT_FALSE(platform::IsValidUtf8("\xC0\xAF", 2));         // overlong
     EXPECT_FALSE(platform::IsValidUtf8("\xED\xA0\x80", 3));     // surrogate

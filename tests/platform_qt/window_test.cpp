@@ -20,21 +20,24 @@ class PlatformWindows : public ::testing::Test {
 protected:
     // Qt (and the font configuration it loads) goes down with the suite.
     static void TearDownTestSuite() { PlatformEnd(); }
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         static int argc = 1;
         static char name[] = "window_test";
         static char* argv[] = {name, nullptr};
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         ASSERT_TRUE(PlatformStart(argc, argv));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         for (Window* w : created)
             WindowDestroy(w);
         Message m;
         while (PeekMessage(&m, nullptr) && m.type != MessageType::paint)
             GetMessage(&m, nullptr);
     }
-    Window* make(WindowKind kind, WindowProc proc = nullptr, Window* parent = nullptr) {
+    Window* make(WindowKind kind, WindowProc proc = nullptr, Window* parent = nullptr)
+    {
         WindowDesc d;
         d.kind = kind;
         d.proc = proc;
@@ -46,7 +49,8 @@ protected:
         return w;
     }
     // Takes every queued message, returning those of a type.
-    static std::vector<Message> drain(MessageType type) {
+    static std::vector<Message> drain(MessageType type)
+    {
         std::vector<Message> found;
         Message m;
         while (PeekMessage(&m, nullptr)) {
@@ -64,14 +68,16 @@ protected:
 };
 
 std::vector<MessageType> g_seen;
-std::intptr_t recording_proc(Window* window, const Message& m) {
+std::intptr_t recording_proc(Window* window, const Message& m)
+{
     g_seen.push_back(m.type);
     return DefaultWindowProc(window, m);
 }
 
 }  // namespace
 
-TEST_F(PlatformWindows, ClientSizeFollowsBoundsAndSurfaceMatches) {
+TEST_F(PlatformWindows, ClientSizeFollowsBoundsAndSurfaceMatches)
+{
     Window* main = make(WindowKind::main);
     WindowSetBounds(main, MakeRect(0, 0, 640, 480));
     WindowShow(main, Show::show);
@@ -88,7 +94,8 @@ TEST_F(PlatformWindows, ClientSizeFollowsBoundsAndSurfaceMatches) {
     EXPECT_EQ(surface.height, client.height);
 }
 
-TEST_F(PlatformWindows, InvalidationBecomesOnePaintWhenQueueIsEmpty) {
+TEST_F(PlatformWindows, InvalidationBecomesOnePaintWhenQueueIsEmpty)
+{
     Window* main = make(WindowKind::main);
     WindowShow(main, Show::show);
     Window* tool = make(WindowKind::tool, recording_proc);
@@ -115,7 +122,8 @@ TEST_F(PlatformWindows, InvalidationBecomesOnePaintWhenQueueIsEmpty) {
     EXPECT_FALSE(WindowNeedsPaint(tool));
 }
 
-TEST_F(PlatformWindows, FilterKeepsOtherWindowsMessagesQueued) {
+TEST_F(PlatformWindows, FilterKeepsOtherWindowsMessagesQueued)
+{
     Window* main = make(WindowKind::main);
     Window* a = make(WindowKind::tool);
     Window* b = make(WindowKind::popup);
@@ -138,7 +146,8 @@ TEST_F(PlatformWindows, FilterKeepsOtherWindowsMessagesQueued) {
     (void)main;
 }
 
-TEST_F(PlatformWindows, CloseGoesThroughTheProcedureAndDestroySendsDestroy) {
+TEST_F(PlatformWindows, CloseGoesThroughTheProcedureAndDestroySendsDestroy)
+{
     make(WindowKind::main);
     g_seen.clear();
     Window* tool = make(WindowKind::tool, recording_proc);
@@ -155,7 +164,8 @@ TEST_F(PlatformWindows, CloseGoesThroughTheProcedureAndDestroySendsDestroy) {
     EXPECT_EQ(g_seen[1], MessageType::destroy);
 }
 
-TEST_F(PlatformWindows, DrawingLandsOnTheSurfaceWithinTheClip) {
+TEST_F(PlatformWindows, DrawingLandsOnTheSurfaceWithinTheClip)
+{
     Surface* s = SurfaceNew(20, 10);
     ASSERT_NE(s, nullptr);
     DrawFillRect(s, MakeRect(0, 0, 20, 10), 0x000000);
@@ -173,11 +183,12 @@ TEST_F(PlatformWindows, DrawingLandsOnTheSurfaceWithinTheClip) {
     SurfaceFree(s);
 }
 
-TEST_F(PlatformWindows, BottomUpRowsArriveUpsideDownInBgrOrder) {
+TEST_F(PlatformWindows, BottomUpRowsArriveUpsideDownInBgrOrder)
+{
     Surface* s = SurfaceNew(3, 4);
     // Two rows of 3 pixels, stride 12 (3 x 3 rounded up to 4): blue, green, red per pixel.
     const std::uint8_t bits[24] = {
-        0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0,   // first in memory: bottom row
+        0xFF, 0,    0,    0,    0xFF, 0,    0,    0,    0xFF, 0, 0, 0,  // first in memory: bottom row
         0x10, 0x20, 0x30, 0x10, 0x20, 0x30, 0x10, 0x20, 0x30, 0, 0, 0};
     // Two rows starting at line 2 from the bottom: the top two rows of the surface.
     DrawBottomUpRows(s, 2, 2, bits, 3, 12);
@@ -189,7 +200,8 @@ TEST_F(PlatformWindows, BottomUpRowsArriveUpsideDownInBgrOrder) {
     SurfaceFree(s);
 }
 
-TEST_F(PlatformWindows, MenuItemsPostTheirCommand) {
+TEST_F(PlatformWindows, MenuItemsPostTheirCommand)
+{
     Window* main = make(WindowKind::main);
     NativeMenu* bar = NativeMenuNew();
     NativeMenu* file = NativeMenuNew();
@@ -213,7 +225,8 @@ TEST_F(PlatformWindows, MenuItemsPostTheirCommand) {
     NativeMenuFree(bar);
 }
 
-TEST_F(PlatformWindows, FontSubstitutesResolve) {
+TEST_F(PlatformWindows, FontSubstitutesResolve)
+{
     const char* families[] = {"MS Sans Serif", "Times New Roman", "Courier New"};
     for (const char* f : families) {
         EXPECT_TRUE(FontFamilyResolves(f, charset::ansi)) << f;
@@ -238,7 +251,8 @@ TEST_F(PlatformWindows, FontSubstitutesResolve) {
     }
 }
 
-TEST_F(PlatformWindows, TextWidthGrowsWithText) {
+TEST_F(PlatformWindows, TextWidthGrowsWithText)
+{
     FontRequest r;
     Font* font = FontCreate(r);
     ASSERT_NE(font, nullptr);
@@ -253,7 +267,8 @@ TEST_F(PlatformWindows, TextWidthGrowsWithText) {
     FontFree(font);
 }
 
-TEST_F(PlatformWindows, NativeControlsDrawInTheirRectangles) {
+TEST_F(PlatformWindows, NativeControlsDrawInTheirRectangles)
+{
     Surface* s = SurfaceNew(220, 260);
     ASSERT_NE(s, nullptr);
     FontRequest r;
@@ -261,8 +276,8 @@ TEST_F(PlatformWindows, NativeControlsDrawInTheirRectangles) {
     const std::uint32_t on = control_state::enabled;
     struct Drawn {
         Rect r;
-    } drawn[] = {{MakeRect(10, 10, 90, 26)}, {MakeRect(110, 10, 100, 22)}, {MakeRect(10, 50, 100, 22)},
-                 {MakeRect(110, 50, 100, 24)}, {MakeRect(10, 90, 200, 24)}, {MakeRect(10, 130, 200, 18)},
+    } drawn[] = {{MakeRect(10, 10, 90, 26)},   {MakeRect(110, 10, 100, 22)}, {MakeRect(10, 50, 100, 22)},
+                 {MakeRect(110, 50, 100, 24)}, {MakeRect(10, 90, 200, 24)},  {MakeRect(10, 130, 200, 18)},
                  {MakeRect(10, 160, 120, 24)}, {MakeRect(10, 200, 200, 50)}, {MakeRect(150, 160, 16, 16)}};
     DrawPushButton(s, drawn[0].r, "OK", font, on | control_state::default_button);
     DrawCheckBox(s, drawn[1].r, "Check", font, on | control_state::checked);

@@ -15,8 +15,7 @@ std::uint32_t tick_count()
 void sleep_ms(std::uint32_t milliseconds)
 {
     timespec wait{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&wait, &wait) != 0) {
-    }
+    while (nanosleep(&wait, &wait) != 0) { }
 }
 
 }  // namespace platform

@@ -14,7 +14,7 @@ namespace {
 
 bool is_regular_descriptor(int file)
 {
-    struct stat info {};
+    struct stat info { };
     return fstat(file, &info) == 0 && S_ISREG(info.st_mode);
 }
 
@@ -127,7 +127,7 @@ bool file_position(int file, std::uint64_t* position)
 
 bool file_size(int file, std::uint64_t* size)
 {
-    struct stat info {};
+    struct stat info { };
     if (fstat(file, &info) != 0)
         return false;
     *size = static_cast<std::uint64_t>(info.st_size);
@@ -146,7 +146,7 @@ int file_create_temporary(const char* target_path, std::string* temporary_path)
     int file = mkostemp(pattern.data(), O_CLOEXEC);
     if (file < 0)
         return kNoFile;
-    struct stat info {};
+    struct stat info { };
     mode_t mode;
     if (stat(target_path, &info) == 0) {
         mode = info.st_mode & 07777;
@@ -176,13 +176,13 @@ bool sync_folder_of(const char* path)
 
 bool path_is_file(const char* path)
 {
-    struct stat info {};
+    struct stat info { };
     return stat(path, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool path_is_folder(const char* path)
 {
-    struct stat info {};
+    struct stat info { };
     return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 

@@ -37,9 +37,6 @@ void heap_fail_next(unsigned count) { failures_pending = count; }
 
 void heap_free(void* block) { std::free(block); }
 
-std::size_t heap_block_size(const void* block)
-{
-    return block ? malloc_usable_size(const_cast<void*>(block)) : 0;
-}
+std::size_t heap_block_size(const void* block) { return block ? malloc_usable_size(const_cast<void*>(block)) : 0; }
 
 }  // namespace platform

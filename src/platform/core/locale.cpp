@@ -29,10 +29,7 @@ const char* language_locale_name()
     return "C";
 }
 
-bool starts_with(const char* text, const char* prefix)
-{
-    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
-}
+bool starts_with(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
 
 }  // namespace
 

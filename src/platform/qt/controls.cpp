@@ -20,7 +20,8 @@ QStyle* style() { return QApplication::style(); }
 
 QFont font_of(const Font* font) { return font != nullptr ? font->font : QApplication::font(); }
 
-QStyle::State state_of(std::uint32_t s) {
+QStyle::State state_of(std::uint32_t s)
+{
     QStyle::State st = QStyle::State_None;
     if (s & control_state::enabled)
         st |= QStyle::State_Enabled | QStyle::State_Active;
@@ -36,7 +37,8 @@ QStyle::State state_of(std::uint32_t s) {
     return st;
 }
 
-void init_option(QStyleOption& option, const Rect& r, std::uint32_t state, const Font* font) {
+void init_option(QStyleOption& option, const Rect& r, std::uint32_t state, const Font* font)
+{
     option.rect = ToQRect(r);
     option.state = state_of(state);
     option.palette = QApplication::palette();
@@ -46,8 +48,8 @@ void init_option(QStyleOption& option, const Rect& r, std::uint32_t state, const
     option.direction = Qt::LeftToRight;
 }
 
-template <typename Draw>
-void draw_styled(Surface* surface, const Rect& r, const Font* font, Draw draw) {
+template <typename Draw> void draw_styled(Surface* surface, const Rect& r, const Font* font, Draw draw)
+{
     if (surface == nullptr || surface->image.isNull() || RectIsEmpty(r))
         return;
     QRect bounds = ToQRect(r);
@@ -63,8 +65,8 @@ void draw_styled(Surface* surface, const Rect& r, const Font* font, Draw draw) {
     SurfaceChanged(surface, bounds);
 }
 
-void init_slider(QStyleOptionSlider& option, const Rect& r, int minimum, int maximum, int value,
-                 std::uint32_t state) {
+void init_slider(QStyleOptionSlider& option, const Rect& r, int minimum, int maximum, int value, std::uint32_t state)
+{
     init_option(option, r, state, nullptr);
     option.orientation = Qt::Horizontal;
     option.minimum = minimum;
@@ -72,16 +74,15 @@ void init_slider(QStyleOptionSlider& option, const Rect& r, int minimum, int max
     option.sliderPosition = std::clamp(value, option.minimum, option.maximum);
     option.sliderValue = option.sliderPosition;
     option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
-    option.activeSubControls = (state & control_state::pressed) ? QStyle::SC_SliderHandle
-                                                                : QStyle::SC_None;
+    option.activeSubControls = (state & control_state::pressed) ? QStyle::SC_SliderHandle : QStyle::SC_None;
     option.upsideDown = false;
     option.tickPosition = QSlider::NoTicks;
 }
 
 }  // namespace
 
-void DrawPushButton(Surface* surface, const Rect& r, const char* label, const Font* font,
-                    std::uint32_t state) {
+void DrawPushButton(Surface* surface, const Rect& r, const char* label, const Font* font, std::uint32_t state)
+{
     draw_styled(surface, r, font, [&](QPainter& p) {
         QStyleOptionButton option;
         init_option(option, r, state, font);
@@ -92,8 +93,8 @@ void DrawPushButton(Surface* surface, const Rect& r, const char* label, const Fo
     });
 }
 
-void DrawCheckBox(Surface* surface, const Rect& r, const char* label, const Font* font,
-                  std::uint32_t state) {
+void DrawCheckBox(Surface* surface, const Rect& r, const char* label, const Font* font, std::uint32_t state)
+{
     draw_styled(surface, r, font, [&](QPainter& p) {
         QStyleOptionButton option;
         init_option(option, r, state, font);
@@ -102,8 +103,8 @@ void DrawCheckBox(Surface* surface, const Rect& r, const char* label, const Font
     });
 }
 
-void DrawRadioButton(Surface* surface, const Rect& r, const char* label, const Font* font,
-                     std::uint32_t state) {
+void DrawRadioButton(Surface* surface, const Rect& r, const char* label, const Font* font, std::uint32_t state)
+{
     draw_styled(surface, r, font, [&](QPainter& p) {
         QStyleOptionButton option;
         init_option(option, r, state, font);
@@ -112,8 +113,8 @@ void DrawRadioButton(Surface* surface, const Rect& r, const char* label, const F
     });
 }
 
-void DrawSlider(Surface* surface, const Rect& r, int minimum, int maximum, int value,
-                std::uint32_t state) {
+void DrawSlider(Surface* surface, const Rect& r, int minimum, int maximum, int value, std::uint32_t state)
+{
     draw_styled(surface, r, nullptr, [&](QPainter& p) {
         p.fillRect(ToQRect(r), QApplication::palette().window());
         QStyleOptionSlider option;
@@ -122,7 +123,8 @@ void DrawSlider(Surface* surface, const Rect& r, int minimum, int maximum, int v
     });
 }
 
-int SliderValueAt(const Rect& r, int minimum, int maximum, int x) {
+int SliderValueAt(const Rect& r, int minimum, int maximum, int x)
+{
     QStyleOptionSlider option;
     init_slider(option, r, minimum, maximum, minimum, control_state::enabled);
     QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, nullptr);
@@ -131,11 +133,11 @@ int SliderValueAt(const Rect& r, int minimum, int maximum, int x) {
     int offset = x - groove.left() - handle.width() / 2;
     if (span <= 0)
         return minimum;
-    return QStyle::sliderValueFromPosition(minimum, std::max(minimum, maximum),
-                                           std::clamp(offset, 0, span), span);
+    return QStyle::sliderValueFromPosition(minimum, std::max(minimum, maximum), std::clamp(offset, 0, span), span);
 }
 
-void DrawTextFieldFrame(Surface* surface, const Rect& r, std::uint32_t state) {
+void DrawTextFieldFrame(Surface* surface, const Rect& r, std::uint32_t state)
+{
     draw_styled(surface, r, nullptr, [&](QPainter& p) {
         QStyleOptionFrame option;
         init_option(option, r, state, nullptr);
@@ -147,8 +149,8 @@ void DrawTextFieldFrame(Surface* surface, const Rect& r, std::uint32_t state) {
     });
 }
 
-void DrawComboBox(Surface* surface, const Rect& r, const char* text, const Font* font,
-                  std::uint32_t state) {
+void DrawComboBox(Surface* surface, const Rect& r, const char* text, const Font* font, std::uint32_t state)
+{
     draw_styled(surface, r, font, [&](QPainter& p) {
         QStyleOptionComboBox option;
         init_option(option, r, state, font);
@@ -161,7 +163,8 @@ void DrawComboBox(Surface* surface, const Rect& r, const char* text, const Font*
     });
 }
 
-void DrawProgressBar(Surface* surface, const Rect& r, int minimum, int maximum, int value) {
+void DrawProgressBar(Surface* surface, const Rect& r, int minimum, int maximum, int value)
+{
     draw_styled(surface, r, nullptr, [&](QPainter& p) {
         QStyleOptionProgressBar option;
         init_option(option, r, control_state::enabled, nullptr);
@@ -174,7 +177,8 @@ void DrawProgressBar(Surface* surface, const Rect& r, int minimum, int maximum, 
     });
 }
 
-void DrawGroupFrame(Surface* surface, const Rect& r, const char* title, const Font* font) {
+void DrawGroupFrame(Surface* surface, const Rect& r, const char* title, const Font* font)
+{
     draw_styled(surface, r, font, [&](QPainter& p) {
         QStyleOptionGroupBox option;
         init_option(option, r, control_state::enabled, font);
@@ -188,8 +192,8 @@ void DrawGroupFrame(Surface* surface, const Rect& r, const char* title, const Fo
         // Without a widget the style measures the title but does not place it: the title
         // goes at the top left, and the frame's top line runs through its middle.
         QRect bounds = ToQRect(r);
-        QSize title_size = option.text.isEmpty() ? QSize(0, 0)
-                                                 : option.fontMetrics.size(Qt::TextSingleLine, option.text);
+        QSize title_size =
+            option.text.isEmpty() ? QSize(0, 0) : option.fontMetrics.size(Qt::TextSingleLine, option.text);
         QRect frame = bounds.adjusted(0, title_size.height() / 2, 0, 0);
         QRect label(bounds.left() + 8, bounds.top(), title_size.width(), title_size.height());
         QStyleOptionFrame frame_option;
@@ -206,17 +210,19 @@ void DrawGroupFrame(Surface* surface, const Rect& r, const char* title, const Fo
     });
 }
 
-void DrawDisclosure(Surface* surface, const Rect& r, bool open, std::uint32_t state) {
+void DrawDisclosure(Surface* surface, const Rect& r, bool open, std::uint32_t state)
+{
     draw_styled(surface, r, nullptr, [&](QPainter& p) {
         QStyleOption option;
         init_option(option, r, state, nullptr);
         option.palette.setColor(QPalette::ButtonText, option.palette.color(QPalette::WindowText));
-        style()->drawPrimitive(open ? QStyle::PE_IndicatorArrowDown : QStyle::PE_IndicatorArrowRight,
-                               &option, &p, nullptr);
+        style()->drawPrimitive(open ? QStyle::PE_IndicatorArrowDown : QStyle::PE_IndicatorArrowRight, &option, &p,
+                               nullptr);
     });
 }
 
-Size ControlNaturalSize(ControlKind kind, const char* label, const Font* font) {
+Size ControlNaturalSize(ControlKind kind, const char* label, const Font* font)
+{
     QFontMetrics metrics(font_of(font));
     QString text = ToQString(label != nullptr ? label : "");
     QSize content(metrics.horizontalAdvance(QString(text).remove('&')), metrics.height());
@@ -236,10 +242,10 @@ Size ControlNaturalSize(ControlKind kind, const char* label, const Font* font) {
         option.text = text;
         bool check = kind == ControlKind::check_box;
         int indicator = style()->pixelMetric(check ? QStyle::PM_IndicatorWidth : QStyle::PM_ExclusiveIndicatorWidth);
-        int spacing = style()->pixelMetric(check ? QStyle::PM_CheckBoxLabelSpacing : QStyle::PM_RadioButtonLabelSpacing);
+        int spacing =
+            style()->pixelMetric(check ? QStyle::PM_CheckBoxLabelSpacing : QStyle::PM_RadioButtonLabelSpacing);
         QSize inner(content.width() + indicator + spacing, std::max(content.height(), indicator));
-        out = style()->sizeFromContents(check ? QStyle::CT_CheckBox : QStyle::CT_RadioButton,
-                                        &option, inner, nullptr);
+        out = style()->sizeFromContents(check ? QStyle::CT_CheckBox : QStyle::CT_RadioButton, &option, inner, nullptr);
         break;
     }
     case ControlKind::combo_box: {
@@ -267,29 +273,51 @@ Size ControlNaturalSize(ControlKind kind, const char* label, const Font* font) {
     case ControlKind::progress_bar: {
         QStyleOptionProgressBar option;
         option.fontMetrics = metrics;
-        out = style()->sizeFromContents(QStyle::CT_ProgressBar, &option,
-                                        QSize(100, metrics.height()), nullptr);
+        out = style()->sizeFromContents(QStyle::CT_ProgressBar, &option, QSize(100, metrics.height()), nullptr);
         break;
     }
     }
     return Size{out.width(), out.height()};
 }
 
-Colour SystemColourOf(SystemColour which) {
+Colour SystemColourOf(SystemColour which)
+{
     QPalette palette = QApplication::instance() != nullptr ? QApplication::palette() : QPalette();
     QColor c;
     switch (which) {
-    case SystemColour::window: c = palette.color(QPalette::Window); break;
-    case SystemColour::window_text: c = palette.color(QPalette::WindowText); break;
-    case SystemColour::base: c = palette.color(QPalette::Base); break;
-    case SystemColour::text: c = palette.color(QPalette::Text); break;
-    case SystemColour::button: c = palette.color(QPalette::Button); break;
-    case SystemColour::button_text: c = palette.color(QPalette::ButtonText); break;
-    case SystemColour::highlight: c = palette.color(QPalette::Highlight); break;
-    case SystemColour::highlighted_text: c = palette.color(QPalette::HighlightedText); break;
-    case SystemColour::workspace: c = palette.color(QPalette::Dark); break;
-    case SystemColour::disabled_text: c = palette.color(QPalette::Disabled, QPalette::Text); break;
-    case SystemColour::tool_tip: c = palette.color(QPalette::ToolTipBase); break;
+    case SystemColour::window:
+        c = palette.color(QPalette::Window);
+        break;
+    case SystemColour::window_text:
+        c = palette.color(QPalette::WindowText);
+        break;
+    case SystemColour::base:
+        c = palette.color(QPalette::Base);
+        break;
+    case SystemColour::text:
+        c = palette.color(QPalette::Text);
+        break;
+    case SystemColour::button:
+        c = palette.color(QPalette::Button);
+        break;
+    case SystemColour::button_text:
+        c = palette.color(QPalette::ButtonText);
+        break;
+    case SystemColour::highlight:
+        c = palette.color(QPalette::Highlight);
+        break;
+    case SystemColour::highlighted_text:
+        c = palette.color(QPalette::HighlightedText);
+        break;
+    case SystemColour::workspace:
+        c = palette.color(QPalette::Dark);
+        break;
+    case SystemColour::disabled_text:
+        c = palette.color(QPalette::Disabled, QPalette::Text);
+        break;
+    case SystemColour::tool_tip:
+        c = palette.color(QPalette::ToolTipBase);
+        break;
     }
     return static_cast<Colour>(c.rgb() & 0xFFFFFF);
 }

@@ -20,12 +20,13 @@ QFont font_or_default(const Font* font) { return font != nullptr ? font->font : 
 
 // Byte offsets of a text mapped to positions in its decoded string: the decoded string is
 // built piecewise so that each byte knows the first UTF-16 unit of its character.
-QString decode_with_offsets(const char* text, int length, std::vector<int>* unit_of_byte) {
+QString decode_with_offsets(const char* text, int length, std::vector<int>* unit_of_byte)
+{
     std::string utf8 = TextToUtf8(text, length);
     QString decoded = QString::fromStdString(utf8);
     unit_of_byte->assign(static_cast<std::size_t>(length) + 1, decoded.size());
     bool same_bytes = utf8.size() == static_cast<std::size_t>(length) &&
-                      std::memcmp(utf8.data(), text, static_cast<std::size_t>(length)) == 0;
+        std::memcmp(utf8.data(), text, static_cast<std::size_t>(length)) == 0;
     int unit = 0;
     int i = 0;
     while (i < length) {
@@ -46,7 +47,8 @@ QString decode_with_offsets(const char* text, int length, std::vector<int>* unit
     return decoded;
 }
 
-int text_length(const char* text, int length) {
+int text_length(const char* text, int length)
+{
     if (text == nullptr)
         return 0;
     return length < 0 ? static_cast<int>(std::strlen(text)) : length;
@@ -54,7 +56,8 @@ int text_length(const char* text, int length) {
 
 }  // namespace
 
-QRegion SurfaceClip(const Surface* surface) {
+QRegion SurfaceClip(const Surface* surface)
+{
     QRegion clip(surface_rect(surface));
     if (!surface->clips.empty())
         clip &= surface->clips.back();
@@ -63,7 +66,8 @@ QRegion SurfaceClip(const Surface* surface) {
     return clip;
 }
 
-void BeginSurfacePainter(QPainter& painter, Surface* surface) {
+void BeginSurfacePainter(QPainter& painter, Surface* surface)
+{
     painter.begin(&surface->image);
     painter.setClipRegion(SurfaceClip(surface));
 }
@@ -71,8 +75,8 @@ void BeginSurfacePainter(QPainter& painter, Surface* surface) {
 namespace {
 
 // Draws through a painter and shows the changed part of a window surface.
-template <typename Draw>
-void paint_on(Surface* surface, const QRect& bounds, Draw draw) {
+template <typename Draw> void paint_on(Surface* surface, const QRect& bounds, Draw draw)
+{
     if (surface == nullptr || surface->image.isNull())
         return;
     QRegion clip = SurfaceClip(surface);
@@ -90,7 +94,8 @@ void paint_on(Surface* surface, const QRect& bounds, Draw draw) {
 
 // ---- Offscreen surfaces
 
-Surface* SurfaceNew(int width, int height) {
+Surface* SurfaceNew(int width, int height)
+{
     if (width < 1 || height < 1 || width > 32767 || height > 32767)
         return nullptr;
     auto* surface = new Surface;
@@ -103,34 +108,38 @@ Surface* SurfaceNew(int width, int height) {
     return surface;
 }
 
-void SurfaceFree(Surface* surface) {
+void SurfaceFree(Surface* surface)
+{
     if (surface != nullptr && surface->owner == nullptr)
         delete surface;
 }
 
-Size SurfaceSize(const Surface* surface) {
+Size SurfaceSize(const Surface* surface)
+{
     if (surface == nullptr)
         return Size{};
     return Size{surface->image.width(), surface->image.height()};
 }
 
-Surface* SurfaceFromImageData(const std::uint8_t* data, std::size_t size) {
+Surface* SurfaceFromImageData(const std::uint8_t* data, std::size_t size)
+{
     QImage image;
-    if (data == nullptr || size == 0 || size > 64u * 1024 * 1024 ||
-        !image.loadFromData(data, static_cast<int>(size)))
+    if (data == nullptr || size == 0 || size > 64u * 1024 * 1024 || !image.loadFromData(data, static_cast<int>(size)))
         return nullptr;
     auto* surface = new Surface;
     surface->image = image.convertToFormat(QImage::Format_RGB32);
     return surface;
 }
 
-bool SurfaceSavePng(const Surface* surface, const char* path) {
+bool SurfaceSavePng(const Surface* surface, const char* path)
+{
     if (surface == nullptr || path == nullptr)
         return false;
     return surface->image.save(QString::fromUtf8(path), "PNG");
 }
 
-Colour SurfacePixel(const Surface* surface, int x, int y) {
+Colour SurfacePixel(const Surface* surface, int x, int y)
+{
     if (surface == nullptr || !surface->image.valid(x, y))
         return 0;
     return surface->image.pixel(x, y) & 0xFFFFFF;
@@ -138,7 +147,8 @@ Colour SurfacePixel(const Surface* surface, int x, int y) {
 
 // ---- Clipping
 
-void DrawPushClip(Surface* surface, const Rect& clip) {
+void DrawPushClip(Surface* surface, const Rect& clip)
+{
     if (surface == nullptr)
         return;
     QRect r = ToQRect(clip);
@@ -147,19 +157,22 @@ void DrawPushClip(Surface* surface, const Rect& clip) {
     surface->clips.push_back(r);
 }
 
-void DrawPopClip(Surface* surface) {
+void DrawPopClip(Surface* surface)
+{
     if (surface != nullptr && !surface->clips.empty())
         surface->clips.pop_back();
 }
 
 // ---- Shapes
 
-void DrawFillRect(Surface* surface, const Rect& r, Colour colour) {
+void DrawFillRect(Surface* surface, const Rect& r, Colour colour)
+{
     QRect q = ToQRect(r);
     paint_on(surface, q, [&](QPainter& p) { p.fillRect(q, ToQColor(colour)); });
 }
 
-void DrawFrameRect(Surface* surface, const Rect& r, Colour colour, int thickness) {
+void DrawFrameRect(Surface* surface, const Rect& r, Colour colour, int thickness)
+{
     QRect q = ToQRect(r);
     if (q.isEmpty() || thickness < 1)
         return;
@@ -173,16 +186,17 @@ void DrawFrameRect(Surface* surface, const Rect& r, Colour colour, int thickness
     });
 }
 
-void DrawLine(Surface* surface, int x0, int y0, int x1, int y1, Colour colour) {
-    QRect bounds = QRect(QPoint(std::min(x0, x1), std::min(y0, y1)),
-                         QPoint(std::max(x0, x1), std::max(y0, y1)));
+void DrawLine(Surface* surface, int x0, int y0, int x1, int y1, Colour colour)
+{
+    QRect bounds = QRect(QPoint(std::min(x0, x1), std::min(y0, y1)), QPoint(std::max(x0, x1), std::max(y0, y1)));
     paint_on(surface, bounds, [&](QPainter& p) {
         p.setPen(QPen(ToQColor(colour), 0));
         p.drawLine(x0, y0, x1, y1);
     });
 }
 
-void DrawInvertRect(Surface* surface, const Rect& r) {
+void DrawInvertRect(Surface* surface, const Rect& r)
+{
     QRect q = ToQRect(r);
     paint_on(surface, q, [&](QPainter& p) {
         p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -190,7 +204,8 @@ void DrawInvertRect(Surface* surface, const Rect& r) {
     });
 }
 
-void DrawFocusRect(Surface* surface, const Rect& r) {
+void DrawFocusRect(Surface* surface, const Rect& r)
+{
     QRect q = ToQRect(r);
     paint_on(surface, q, [&](QPainter& p) {
         p.setPen(QPen(Qt::black, 0, Qt::DotLine));
@@ -200,7 +215,8 @@ void DrawFocusRect(Surface* surface, const Rect& r) {
 
 // ---- Text
 
-FontMetrics FontMetricsOf(const Font* font) {
+FontMetrics FontMetricsOf(const Font* font)
+{
     QFontMetrics m(font_or_default(font));
     FontMetrics out;
     out.ascent = m.ascent();
@@ -211,14 +227,15 @@ FontMetrics FontMetricsOf(const Font* font) {
     return out;
 }
 
-Size MeasureText(const Font* font, const char* text, int length) {
+Size MeasureText(const Font* font, const char* text, int length)
+{
     QFontMetrics m(font_or_default(font));
     QString s = ToQString(text != nullptr ? text : "", text_length(text, length));
     return Size{m.horizontalAdvance(s), m.height()};
 }
 
-void DrawText(Surface* surface, int x, int y, const char* text, const Font* font,
-              Colour colour, int length) {
+void DrawText(Surface* surface, int x, int y, const char* text, const Font* font, Colour colour, int length)
+{
     QString s = ToQString(text != nullptr ? text : "", text_length(text, length));
     QFont f = font_or_default(font);
     QFontMetrics m(f);
@@ -232,7 +249,8 @@ void DrawText(Surface* surface, int x, int y, const char* text, const Font* font
 
 namespace {
 
-QString block_text(const char* text) {
+QString block_text(const char* text)
+{
     QString s = ToQString(text != nullptr ? text : "");
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     s.replace(QChar('\r'), QChar('\n'));
@@ -241,19 +259,19 @@ QString block_text(const char* text) {
 
 }  // namespace
 
-Size MeasureTextBlock(const Font* font, const char* text, int width) {
+Size MeasureTextBlock(const Font* font, const char* text, int width)
+{
     QFontMetrics m(font_or_default(font));
-    QRect r = m.boundingRect(QRect(0, 0, std::max(width, 1), 100000),
-                             Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, block_text(text));
+    QRect r = m.boundingRect(QRect(0, 0, std::max(width, 1), 100000), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
+                             block_text(text));
     return Size{r.width(), r.height()};
 }
 
-void DrawTextBlock(Surface* surface, const Rect& r, const char* text, const Font* font,
-                   Colour colour, Align align) {
+void DrawTextBlock(Surface* surface, const Rect& r, const char* text, const Font* font, Colour colour, Align align)
+{
     QRect q = ToQRect(r);
     int flags = Qt::TextWordWrap | Qt::AlignTop;
-    flags |= align == Align::centre ? Qt::AlignHCenter
-             : align == Align::right ? Qt::AlignRight : Qt::AlignLeft;
+    flags |= align == Align::centre ? Qt::AlignHCenter : align == Align::right ? Qt::AlignRight : Qt::AlignLeft;
     paint_on(surface, q, [&](QPainter& p) {
         p.setClipRect(q, Qt::IntersectClip);
         p.setFont(font_or_default(font));
@@ -262,7 +280,8 @@ void DrawTextBlock(Surface* surface, const Rect& r, const char* text, const Font
     });
 }
 
-int TextCaretOffsets(const Font* font, const char* text, int length, int* out, int room) {
+int TextCaretOffsets(const Font* font, const char* text, int length, int* out, int room)
+{
     length = text_length(text, length);
     std::vector<int> unit_of_byte;
     QString s = decode_with_offsets(text != nullptr ? text : "", length, &unit_of_byte);
@@ -278,8 +297,8 @@ int TextCaretOffsets(const Font* font, const char* text, int length, int* out, i
 
 // ---- Pixels
 
-void DrawBottomUpRows(Surface* surface, int first_line, int rows, const std::uint8_t* bits,
-                      int width, int stride) {
+void DrawBottomUpRows(Surface* surface, int first_line, int rows, const std::uint8_t* bits, int width, int stride)
+{
     if (surface == nullptr || bits == nullptr || rows <= 0 || width <= 0)
         return;
     QImage& image = surface->image;
@@ -300,7 +319,8 @@ void DrawBottomUpRows(Surface* surface, int first_line, int rows, const std::uin
     SurfaceChanged(surface, touched);
 }
 
-void DrawCopy(Surface* destination, int x, int y, const Surface* source, const Rect& from) {
+void DrawCopy(Surface* destination, int x, int y, const Surface* source, const Rect& from)
+{
     if (destination == nullptr || source == nullptr)
         return;
     QRect src = ToQRect(from).intersected(source->image.rect());
@@ -312,8 +332,8 @@ void DrawCopy(Surface* destination, int x, int y, const Surface* source, const R
     paint_on(destination, to, [&](QPainter& p) { p.drawImage(to.topLeft(), piece); });
 }
 
-void DrawCopyKeyed(Surface* destination, int x, int y, const Surface* source,
-                   const Rect& from, Colour key) {
+void DrawCopyKeyed(Surface* destination, int x, int y, const Surface* source, const Rect& from, Colour key)
+{
     if (destination == nullptr || source == nullptr)
         return;
     QRect src = ToQRect(from).intersected(source->image.rect());

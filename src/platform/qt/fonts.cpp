@@ -12,29 +12,35 @@ namespace platform {
 
 namespace {
 
-QFontDatabase::WritingSystem writing_system_of(int cs) {
+QFontDatabase::WritingSystem writing_system_of(int cs)
+{
     switch (cs) {
-    case charset::shift_jis: return QFontDatabase::Japanese;
-    case charset::hangul: return QFontDatabase::Korean;
-    case charset::gb2312: return QFontDatabase::SimplifiedChinese;
-    case charset::big5: return QFontDatabase::TraditionalChinese;
-    default: return QFontDatabase::Latin;
+    case charset::shift_jis:
+        return QFontDatabase::Japanese;
+    case charset::hangul:
+        return QFontDatabase::Korean;
+    case charset::gb2312:
+        return QFontDatabase::SimplifiedChinese;
+    case charset::big5:
+        return QFontDatabase::TraditionalChinese;
+    default:
+        return QFontDatabase::Latin;
     }
 }
 
-bool installed(const QString& family) {
-    return !family.isEmpty() && QFontDatabase::hasFamily(family);
-}
+bool installed(const QString& family) { return !family.isEmpty() && QFontDatabase::hasFamily(family); }
 
 // The first installed family of a list.
-QString first_installed(std::initializer_list<const char*> families) {
+QString first_installed(std::initializer_list<const char*> families)
+{
     for (const char* f : families)
         if (installed(QString::fromLatin1(f)))
             return QString::fromLatin1(f);
     return {};
 }
 
-QString by_style_hint(QFont::StyleHint hint, const char* generic) {
+QString by_style_hint(QFont::StyleHint hint, const char* generic)
+{
     QFont f(QString::fromLatin1(generic));
     f.setStyleHint(hint);
     return QFontInfo(f).family();
@@ -42,14 +48,24 @@ QString by_style_hint(QFont::StyleHint hint, const char* generic) {
 
 // An installed font for an East Asian script: the Noto CJK families first, then any family
 // that declares the writing system.
-QString cjk_family(int cs) {
+QString cjk_family(int cs)
+{
     QString found;
     switch (cs) {
-    case charset::shift_jis: found = first_installed({"Noto Sans CJK JP", "Noto Serif CJK JP", "IPAGothic", "Droid Sans Fallback"}); break;
-    case charset::hangul: found = first_installed({"Noto Sans CJK KR", "Noto Serif CJK KR", "NanumGothic", "Droid Sans Fallback"}); break;
-    case charset::gb2312: found = first_installed({"Noto Sans CJK SC", "Noto Serif CJK SC", "WenQuanYi Zen Hei", "Droid Sans Fallback"}); break;
-    case charset::big5: found = first_installed({"Noto Sans CJK TC", "Noto Serif CJK TC", "AR PL UMing TW", "Droid Sans Fallback"}); break;
-    default: break;
+    case charset::shift_jis:
+        found = first_installed({"Noto Sans CJK JP", "Noto Serif CJK JP", "IPAGothic", "Droid Sans Fallback"});
+        break;
+    case charset::hangul:
+        found = first_installed({"Noto Sans CJK KR", "Noto Serif CJK KR", "NanumGothic", "Droid Sans Fallback"});
+        break;
+    case charset::gb2312:
+        found = first_installed({"Noto Sans CJK SC", "Noto Serif CJK SC", "WenQuanYi Zen Hei", "Droid Sans Fallback"});
+        break;
+    case charset::big5:
+        found = first_installed({"Noto Sans CJK TC", "Noto Serif CJK TC", "AR PL UMing TW", "Droid Sans Fallback"});
+        break;
+    default:
+        break;
     }
     if (!found.isEmpty())
         return found;
@@ -57,7 +73,8 @@ QString cjk_family(int cs) {
     return families.isEmpty() ? QString() : families.first();
 }
 
-int charset_of_cjk_name(const QString& name) {
+int charset_of_cjk_name(const QString& name)
+{
     QString n = name.toLower();
     if (n.startsWith("ms mincho") || n.startsWith("ms gothic") || n.startsWith("ms pmincho") ||
         n.startsWith("ms pgothic") || n.startsWith("ms ui gothic"))
@@ -73,15 +90,16 @@ int charset_of_cjk_name(const QString& name) {
 }
 
 // The installed family a requested one stands for; empty when none.
-QString resolve(const char* requested, int cs) {
+QString resolve(const char* requested, int cs)
+{
     QString name = QString::fromLatin1(requested != nullptr ? requested : "");
     QString lower = name.toLower();
     QString family;
     int cjk = charset_of_cjk_name(name);
     if (cjk >= 0) {
         family = cjk_family(cjk);
-    } else if (lower == "ms sans serif" || lower == "ms shell dlg" || lower == "ms shell dlg 2" ||
-               lower == "system" || lower == "tahoma" || lower == "arial" || lower == "helvetica") {
+    } else if (lower == "ms sans serif" || lower == "ms shell dlg" || lower == "ms shell dlg 2" || lower == "system" ||
+               lower == "tahoma" || lower == "arial" || lower == "helvetica") {
         family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
         if (!installed(family))
             family = first_installed({"DejaVu Sans", "Liberation Sans", "Nimbus Sans", "Noto Sans"});
@@ -101,15 +119,15 @@ QString resolve(const char* requested, int cs) {
     if (!installed(family))
         return {};
     // A Western family asked for an East Asian script shows it through the script's font.
-    if (cs != charset::ansi &&
-        !QFontDatabase::writingSystems(family).contains(writing_system_of(cs)))
+    if (cs != charset::ansi && !QFontDatabase::writingSystems(family).contains(writing_system_of(cs)))
         family = cjk_family(cs);
     return installed(family) ? family : QString();
 }
 
 }  // namespace
 
-Font* FontCreate(const FontRequest& request) {
+Font* FontCreate(const FontRequest& request)
+{
     QString family = resolve(request.family, request.charset);
     if (family.isEmpty() || request.size < 1 || request.size > 1000)
         return nullptr;
@@ -135,7 +153,8 @@ void FontFree(Font* font) { delete font; }
 
 bool FontFamilyResolves(const char* family, int cs) { return !resolve(family, cs).isEmpty(); }
 
-const char* FontResolvedFamily(const char* family, int cs) {
+const char* FontResolvedFamily(const char* family, int cs)
+{
     static std::string last;
     last = resolve(family, cs).toStdString();
     return last.c_str();

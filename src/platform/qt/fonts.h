@@ -16,7 +16,7 @@ constexpr int ansi = 0, shift_jis = 128, hangul = 129, gb2312 = 134, big5 = 136;
 
 struct FontRequest {
     const char* family = "MS Sans Serif";
-    int size = 15;          // cell height in pixels (ascent + descent)
+    int size = 15;  // cell height in pixels (ascent + descent)
     int charset = charset::ansi;
     bool bold = false;
     bool italic = false;

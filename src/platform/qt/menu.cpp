@@ -37,7 +37,8 @@ struct NativeMenu {
 
 namespace {
 
-void post_command(std::uint16_t id) {
+void post_command(std::uint16_t id)
+{
     Window* main = MainWindow();
     if (main == nullptr)
         return;
@@ -49,7 +50,8 @@ void post_command(std::uint16_t id) {
 }
 
 // Rebuilds the main window's menu bar from a bar's entries.
-void rebuild_bar(NativeMenu* bar) {
+void rebuild_bar(NativeMenu* bar)
+{
     Window* window = bar->installed_on;
     if (window == nullptr || !WindowIsAlive(window) || window->main == nullptr)
         return;
@@ -65,7 +67,8 @@ void rebuild_bar(NativeMenu* bar) {
     }
 }
 
-void bar_changed(NativeMenu* menu) {
+void bar_changed(NativeMenu* menu)
+{
     if (menu->installed_on != nullptr)
         rebuild_bar(menu);
 }
@@ -74,16 +77,17 @@ void bar_changed(NativeMenu* menu) {
 
 NativeMenu* NativeMenuNew() { return new NativeMenu; }
 
-void NativeMenuFree(NativeMenu* menu) {
+void NativeMenuFree(NativeMenu* menu)
+{
     if (menu == nullptr)
         return;
-    if (menu->installed_on != nullptr && WindowIsAlive(menu->installed_on) &&
-        menu->installed_on->main != nullptr)
+    if (menu->installed_on != nullptr && WindowIsAlive(menu->installed_on) && menu->installed_on->main != nullptr)
         menu->installed_on->main->menuBar()->clear();
     delete menu;
 }
 
-void NativeMenuClear(NativeMenu* menu) {
+void NativeMenuClear(NativeMenu* menu)
+{
     if (menu == nullptr)
         return;
     menu->menu->clear();
@@ -91,12 +95,10 @@ void NativeMenuClear(NativeMenu* menu) {
     bar_changed(menu);
 }
 
-int NativeMenuCount(const NativeMenu* menu) {
-    return menu != nullptr ? static_cast<int>(menu->entries.size()) : 0;
-}
+int NativeMenuCount(const NativeMenu* menu) { return menu != nullptr ? static_cast<int>(menu->entries.size()) : 0; }
 
-void NativeMenuAppendItem(NativeMenu* menu, std::uint16_t id, const char* text, bool enabled,
-                          bool checked) {
+void NativeMenuAppendItem(NativeMenu* menu, std::uint16_t id, const char* text, bool enabled, bool checked)
+{
     if (menu == nullptr)
         return;
     Entry e;
@@ -112,7 +114,8 @@ void NativeMenuAppendItem(NativeMenu* menu, std::uint16_t id, const char* text, 
     menu->entries.push_back(std::move(e));
 }
 
-void NativeMenuAppendSeparator(NativeMenu* menu) {
+void NativeMenuAppendSeparator(NativeMenu* menu)
+{
     if (menu == nullptr)
         return;
     Entry e;
@@ -122,8 +125,8 @@ void NativeMenuAppendSeparator(NativeMenu* menu) {
     menu->entries.push_back(std::move(e));
 }
 
-void NativeMenuInsertPopup(NativeMenu* bar, int position, NativeMenu* popup, const char* title,
-                           bool enabled) {
+void NativeMenuInsertPopup(NativeMenu* bar, int position, NativeMenu* popup, const char* title, bool enabled)
+{
     if (bar == nullptr || popup == nullptr)
         return;
     Entry e;
@@ -138,7 +141,8 @@ void NativeMenuInsertPopup(NativeMenu* bar, int position, NativeMenu* popup, con
     bar_changed(bar);
 }
 
-void NativeMenuRemoveAt(NativeMenu* bar, int position) {
+void NativeMenuRemoveAt(NativeMenu* bar, int position)
+{
     if (bar == nullptr || position < 0 || position >= static_cast<int>(bar->entries.size()))
         return;
     Entry& e = bar->entries[static_cast<std::size_t>(position)];
@@ -150,7 +154,8 @@ void NativeMenuRemoveAt(NativeMenu* bar, int position) {
     bar_changed(bar);
 }
 
-void WindowSetMenuBar(Window* main_window, NativeMenu* bar) {
+void WindowSetMenuBar(Window* main_window, NativeMenu* bar)
+{
     if (!WindowIsAlive(main_window) || main_window->main == nullptr)
         return;
     main_window->main->menuBar()->clear();
@@ -160,30 +165,35 @@ void WindowSetMenuBar(Window* main_window, NativeMenu* bar) {
     rebuild_bar(bar);
 }
 
-void WindowRedrawMenuBar(Window* main_window) {
+void WindowRedrawMenuBar(Window* main_window)
+{
     if (WindowIsAlive(main_window) && main_window->main != nullptr)
         main_window->main->menuBar()->update();
 }
 
-const char* NativeMenuEntryText(const NativeMenu* menu, int index) {
+const char* NativeMenuEntryText(const NativeMenu* menu, int index)
+{
     if (menu == nullptr || index < 0 || index >= static_cast<int>(menu->entries.size()))
         return "";
     return menu->entries[static_cast<std::size_t>(index)].text.c_str();
 }
 
-bool NativeMenuEntryEnabled(const NativeMenu* menu, int index) {
+bool NativeMenuEntryEnabled(const NativeMenu* menu, int index)
+{
     if (menu == nullptr || index < 0 || index >= static_cast<int>(menu->entries.size()))
         return false;
     return menu->entries[static_cast<std::size_t>(index)].enabled;
 }
 
-bool NativeMenuEntryChecked(const NativeMenu* menu, int index) {
+bool NativeMenuEntryChecked(const NativeMenu* menu, int index)
+{
     if (menu == nullptr || index < 0 || index >= static_cast<int>(menu->entries.size()))
         return false;
     return menu->entries[static_cast<std::size_t>(index)].checked;
 }
 
-void NativeMenuTrigger(NativeMenu* menu, int index) {
+void NativeMenuTrigger(NativeMenu* menu, int index)
+{
     if (menu == nullptr || index < 0 || index >= static_cast<int>(menu->entries.size()))
         return;
     QAction* action = menu->entries[static_cast<std::size_t>(index)].action;
@@ -191,8 +201,8 @@ void NativeMenuTrigger(NativeMenu* menu, int index) {
         action->trigger();
 }
 
-int RunPopupMenu(Window* window, Point client, const char* const* texts, int count,
-                 int checked_index) {
+int RunPopupMenu(Window* window, Point client, const char* const* texts, int count, int checked_index)
+{
     if (!WindowIsAlive(window) || texts == nullptr || count <= 0)
         return -1;
     QMenu menu;
@@ -210,8 +220,9 @@ int RunPopupMenu(Window* window, Point client, const char* const* texts, int cou
     }
     Point screen = WindowClientToScreen(window, client);
     StartEnterIdleTimer();
-    QAction* chosen = menu.exec(QPoint(screen.x, screen.y),
-                                checked_index >= 0 && checked_index < count ? actions[static_cast<std::size_t>(checked_index)] : nullptr);
+    QAction* chosen = menu.exec(
+        QPoint(screen.x, screen.y),
+        checked_index >= 0 && checked_index < count ? actions[static_cast<std::size_t>(checked_index)] : nullptr);
     StopEnterIdleTimer();
     for (int i = 0; i < count; ++i)
         if (chosen != nullptr && actions[static_cast<std::size_t>(i)] == chosen)

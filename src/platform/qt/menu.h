@@ -16,12 +16,10 @@ void NativeMenuFree(NativeMenu* menu);
 void NativeMenuClear(NativeMenu* menu);
 int NativeMenuCount(const NativeMenu* menu);
 // text: item text with '&' before the mnemonic and the shortcut text after a tab.
-void NativeMenuAppendItem(NativeMenu* menu, std::uint16_t id, const char* text, bool enabled,
-                          bool checked);
+void NativeMenuAppendItem(NativeMenu* menu, std::uint16_t id, const char* text, bool enabled, bool checked);
 void NativeMenuAppendSeparator(NativeMenu* menu);
 // Puts a drop-down menu into a bar at a position (-1: at the end).
-void NativeMenuInsertPopup(NativeMenu* bar, int position, NativeMenu* popup, const char* title,
-                           bool enabled);
+void NativeMenuInsertPopup(NativeMenu* bar, int position, NativeMenu* popup, const char* title, bool enabled);
 void NativeMenuRemoveAt(NativeMenu* bar, int position);
 // Installs the bar on the main window (null detaches it).
 void WindowSetMenuBar(Window* main_window, NativeMenu* bar);
@@ -38,7 +36,6 @@ void NativeMenuTrigger(NativeMenu* menu, int index);
 
 // Shows a list of choices at a point of a window and waits for one: the chosen index, or
 // -1 when the menu was dismissed. Texts "-" are separators.
-int RunPopupMenu(Window* window, Point client, const char* const* texts, int count,
-                 int checked_index);
+int RunPopupMenu(Window* window, Point client, const char* const* texts, int count, int checked_index);
 
 }  // namespace platform

@@ -24,11 +24,11 @@ class QMdiArea;
 namespace platform {
 
 struct Surface {
-    QImage image;                    // Format_RGB32
-    std::vector<QRect> clips;        // each already intersected with the one below
-    QRegion paint_clip;              // while painting: the update region
+    QImage image;              // Format_RGB32
+    std::vector<QRect> clips;  // each already intersected with the one below
+    QRegion paint_clip;        // while painting: the update region
     bool painting = false;
-    Window* owner = nullptr;         // null for offscreen bitmaps
+    Window* owner = nullptr;  // null for offscreen bitmaps
 };
 
 struct Font {
@@ -58,12 +58,12 @@ struct Window {
     void* user = nullptr;
     std::string class_name;
     std::uint32_t style = 0;
-    QPointer<QWidget> outer;              // QMainWindow, QMdiSubWindow or top-level widget
-    QPointer<ClientWidget> client;        // shows the surface, receives input
-    QPointer<QScrollBar> scroll[2];       // horizontal, vertical
-    QMainWindow* main = nullptr;          // kind main
-    QMdiArea* area = nullptr;             // kind main: the document area
-    QMdiSubWindow* sub = nullptr;         // kind document
+    QPointer<QWidget> outer;         // QMainWindow, QMdiSubWindow or top-level widget
+    QPointer<ClientWidget> client;   // shows the surface, receives input
+    QPointer<QScrollBar> scroll[2];  // horizontal, vertical
+    QMainWindow* main = nullptr;     // kind main
+    QMdiArea* area = nullptr;        // kind main: the document area
+    QMdiSubWindow* sub = nullptr;    // kind document
     Surface surface;
     QRegion update;
     Size min_track{0, 0};

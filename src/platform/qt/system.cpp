@@ -20,22 +20,23 @@ namespace {
 std::unique_ptr<QTimer> g_idle_timer;
 int g_idle_depth = 0;
 
-QWidget* owner_of(Window* window) {
+QWidget* owner_of(Window* window)
+{
     if (!WindowIsAlive(window) || window->outer == nullptr)
         return nullptr;
     return window->outer->window();
 }
 
-QString filter_text(const FileFilter& f) {
-    return ToQString(f.description) + QStringLiteral(" (") + ToQString(f.pattern) +
-           QStringLiteral(")");
+QString filter_text(const FileFilter& f)
+{
+    return ToQString(f.description) + QStringLiteral(" (") + ToQString(f.pattern) + QStringLiteral(")");
 }
 
-std::string run_file_dialog(FileDialogRequest& request, QFileDialog::AcceptMode mode) {
+std::string run_file_dialog(FileDialogRequest& request, QFileDialog::AcceptMode mode)
+{
     QFileDialog dialog(owner_of(request.owner), ToQString(request.title));
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     QStringList filters;
     for (int i = 0; i < request.filter_count; ++i)
         filters << filter_text(request.filters[i]);
@@ -47,8 +48,8 @@ std::string run_file_dialog(FileDialogRequest& request, QFileDialog::AcceptMode 
         dialog.setDirectory(QString::fromStdString(TextToUtf8(request.initial_folder)));
     if (request.initial_name != nullptr && request.initial_name[0] != 0)
         dialog.selectFile(QString::fromStdString(TextToUtf8(request.initial_name)));
-    dialog.setDefaultSuffix(QString::fromStdString(DefaultSuffixOf(
-        index >= 0 && index < request.filter_count ? request.filters[index].pattern : "")));
+    dialog.setDefaultSuffix(QString::fromStdString(
+        DefaultSuffixOf(index >= 0 && index < request.filter_count ? request.filters[index].pattern : "")));
     // The suffix a typed name receives follows the chosen type.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
         int i = static_cast<int>(filters.indexOf(chosen));
@@ -66,7 +67,8 @@ std::string run_file_dialog(FileDialogRequest& request, QFileDialog::AcceptMode 
 
 }  // namespace
 
-void StartEnterIdleTimer() {
+void StartEnterIdleTimer()
+{
     if (g_idle_depth++ > 0 || QApplication::instance() == nullptr)
         return;
     if (g_idle_timer == nullptr) {
@@ -83,17 +85,20 @@ void StartEnterIdleTimer() {
     g_idle_timer->start();
 }
 
-void StopEnterIdleTimer() {
+void StopEnterIdleTimer()
+{
     if (g_idle_depth > 0 && --g_idle_depth == 0 && g_idle_timer != nullptr)
         g_idle_timer->stop();
 }
 
-void Beep() {
+void Beep()
+{
     if (QApplication::instance() != nullptr)
         QApplication::beep();
 }
 
-void ClipboardSetText(const char* text) {
+void ClipboardSetText(const char* text)
+{
     if (QApplication::instance() == nullptr)
         return;
     QString s = ToQString(text != nullptr ? text : "");
@@ -101,7 +106,8 @@ void ClipboardSetText(const char* text) {
     QApplication::clipboard()->setText(s);
 }
 
-std::string ClipboardText() {
+std::string ClipboardText()
+{
     if (QApplication::instance() == nullptr)
         return {};
     QString s = QApplication::clipboard()->text();
@@ -110,13 +116,15 @@ std::string ClipboardText() {
     return Utf8ToText(s.toStdString());
 }
 
-bool OpenUrl(const char* url) {
+bool OpenUrl(const char* url)
+{
     if (url == nullptr || QApplication::instance() == nullptr)
         return false;
     return QDesktopServices::openUrl(QUrl(QString::fromStdString(TextToUtf8(url))));
 }
 
-std::string DefaultSuffixOf(const char* pattern) {
+std::string DefaultSuffixOf(const char* pattern)
+{
     if (pattern == nullptr)
         return {};
     std::string p = pattern;
@@ -129,15 +137,12 @@ std::string DefaultSuffixOf(const char* pattern) {
     return suffix;
 }
 
-std::string AskOpenPath(FileDialogRequest& request) {
-    return run_file_dialog(request, QFileDialog::AcceptOpen);
-}
+std::string AskOpenPath(FileDialogRequest& request) { return run_file_dialog(request, QFileDialog::AcceptOpen); }
 
-std::string AskSavePath(FileDialogRequest& request) {
-    return run_file_dialog(request, QFileDialog::AcceptSave);
-}
+std::string AskSavePath(FileDialogRequest& request) { return run_file_dialog(request, QFileDialog::AcceptSave); }
 
-bool ChooseColour(Window* owner, Colour initial, Colour* chosen) {
+bool ChooseColour(Window* owner, Colour initial, Colour* chosen)
+{
     StartEnterIdleTimer();
     QColor c = QColorDialog::getColor(ToQColor(initial), owner_of(owner));
     StopEnterIdleTimer();

@@ -28,7 +28,7 @@ struct FileDialogRequest {
     const char* title = "";
     const FileFilter* filters = nullptr;
     int filter_count = 0;
-    int filter_index = 0;           // in: the initial filter; out: the chosen one
+    int filter_index = 0;  // in: the initial filter; out: the chosen one
     const char* initial_folder = "";
     const char* initial_name = "";
     // Suffix (without period) added to a typed name without extension; it follows the

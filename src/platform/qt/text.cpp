@@ -11,18 +11,25 @@ namespace {
 
 int g_code_page = 1252;
 
-const char* iconv_name(int code_page) {
+const char* iconv_name(int code_page)
+{
     switch (code_page) {
-    case 932: return "CP932";
-    case 936: return "GBK";
-    case 949: return "CP949";
-    case 950: return "BIG5";
-    default: return "CP1252";
+    case 932:
+        return "CP932";
+    case 936:
+        return "GBK";
+    case 949:
+        return "CP949";
+    case 950:
+        return "BIG5";
+    default:
+        return "CP1252";
     }
 }
 
 // Converts with iconv, replacing what cannot be converted by '?' one byte at a time.
-std::string convert(const char* to, const char* from, const char* text, std::size_t length) {
+std::string convert(const char* to, const char* from, const char* text, std::size_t length)
+{
     std::string out;
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
@@ -49,7 +56,8 @@ std::string convert(const char* to, const char* from, const char* text, std::siz
     return out;
 }
 
-bool has_high_bytes(const char* text, int length) {
+bool has_high_bytes(const char* text, int length)
+{
     for (int i = 0; i < length; ++i)
         if (static_cast<unsigned char>(text[i]) >= 0x80)
             return true;
@@ -61,13 +69,13 @@ bool has_high_bytes(const char* text, int length) {
 void SetTextCodePage(int code_page) { g_code_page = code_page; }
 int TextCodePage() { return g_code_page; }
 
-bool IsValidUtf8(const char* text, int length) {
+bool IsValidUtf8(const char* text, int length)
+{
     const auto* s = reinterpret_cast<const unsigned char*>(text);
     int i = 0;
     while (i < length) {
         unsigned char c = s[i];
-        int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2
-                  : (c & 0xF8) == 0xF0 ? 3 : -1;
+        int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
         if (extra < 0 || (extra == 1 && c < 0xC2) || i + extra >= length)
             return false;
         std::uint32_t cp = extra == 0 ? c : c & (0x3F >> extra);
@@ -84,7 +92,8 @@ bool IsValidUtf8(const char* text, int length) {
     return true;
 }
 
-std::string TextToUtf8(const char* text, int length) {
+std::string TextToUtf8(const char* text, int length)
+{
     if (text == nullptr)
         return {};
     if (length < 0)
@@ -96,7 +105,8 @@ std::string TextToUtf8(const char* text, int length) {
     return convert("UTF-8", iconv_name(g_code_page), text, static_cast<std::size_t>(length));
 }
 
-std::string Utf8ToText(const std::string& utf8) {
+std::string Utf8ToText(const std::string& utf8)
+{
     if (!has_high_bytes(utf8.data(), static_cast<int>(utf8.size())))
         return utf8;
     return convert(iconv_name(g_code_page), "UTF-8", utf8.data(), utf8.size());

@@ -40,31 +40,34 @@ Window* g_focus = nullptr;
 Window* g_capture = nullptr;
 Window* g_active_document = nullptr;
 
-bool alive(const Window* window) {
-    return window != nullptr &&
-           std::find(g_windows.begin(), g_windows.end(), window) != g_windows.end();
+bool alive(const Window* window)
+{
+    return window != nullptr && std::find(g_windows.begin(), g_windows.end(), window) != g_windows.end();
 }
 
-void post(Window* window, Message m) {
+void post(Window* window, Message m)
+{
     m.window = window;
     m.time = tick_count();
     // Moves are coalesced as the system does: only the latest position matters.
-    if (m.type == MessageType::mouse_move && !g_queue.empty() &&
-        g_queue.back().type == MessageType::mouse_move && g_queue.back().window == window) {
+    if (m.type == MessageType::mouse_move && !g_queue.empty() && g_queue.back().type == MessageType::mouse_move &&
+        g_queue.back().window == window) {
         g_queue.back() = m;
         return;
     }
     g_queue.push_back(m);
 }
 
-Message simple(MessageType type, std::uint32_t value = 0) {
+Message simple(MessageType type, std::uint32_t value = 0)
+{
     Message m;
     m.type = type;
     m.value = value;
     return m;
 }
 
-std::uint8_t modifiers_of(Qt::KeyboardModifiers held) {
+std::uint8_t modifiers_of(Qt::KeyboardModifiers held)
+{
     std::uint8_t bits = 0;
     if (held & Qt::ShiftModifier)
         bits |= modifier::shift;
@@ -75,7 +78,8 @@ std::uint8_t modifiers_of(Qt::KeyboardModifiers held) {
     return bits;
 }
 
-std::uint16_t key_code_of(int qt_key) {
+std::uint16_t key_code_of(int qt_key)
+{
     if (qt_key >= Qt::Key_A && qt_key <= Qt::Key_Z)
         return static_cast<std::uint16_t>('A' + (qt_key - Qt::Key_A));
     if (qt_key >= Qt::Key_0 && qt_key <= Qt::Key_9)
@@ -83,34 +87,55 @@ std::uint16_t key_code_of(int qt_key) {
     if (qt_key >= Qt::Key_F1 && qt_key <= Qt::Key_F24)
         return static_cast<std::uint16_t>(key::f1 + (qt_key - Qt::Key_F1));
     switch (qt_key) {
-    case Qt::Key_Backspace: return key::back;
+    case Qt::Key_Backspace:
+        return key::back;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return key::tab;
+    case Qt::Key_Backtab:
+        return key::tab;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return key::enter;
-    case Qt::Key_Shift: return key::shift;
-    case Qt::Key_Control: return key::control;
-    case Qt::Key_Alt: return key::alt;
-    case Qt::Key_Pause: return key::pause;
-    case Qt::Key_Escape: return key::escape;
-    case Qt::Key_Space: return key::space;
-    case Qt::Key_PageUp: return key::page_up;
-    case Qt::Key_PageDown: return key::page_down;
-    case Qt::Key_End: return key::end;
-    case Qt::Key_Home: return key::home;
-    case Qt::Key_Left: return key::left;
-    case Qt::Key_Up: return key::up;
-    case Qt::Key_Right: return key::right;
-    case Qt::Key_Down: return key::down;
-    case Qt::Key_Insert: return key::insert;
-    case Qt::Key_Delete: return key::del;
-    default: return 0;
+    case Qt::Key_Enter:
+        return key::enter;
+    case Qt::Key_Shift:
+        return key::shift;
+    case Qt::Key_Control:
+        return key::control;
+    case Qt::Key_Alt:
+        return key::alt;
+    case Qt::Key_Pause:
+        return key::pause;
+    case Qt::Key_Escape:
+        return key::escape;
+    case Qt::Key_Space:
+        return key::space;
+    case Qt::Key_PageUp:
+        return key::page_up;
+    case Qt::Key_PageDown:
+        return key::page_down;
+    case Qt::Key_End:
+        return key::end;
+    case Qt::Key_Home:
+        return key::home;
+    case Qt::Key_Left:
+        return key::left;
+    case Qt::Key_Up:
+        return key::up;
+    case Qt::Key_Right:
+        return key::right;
+    case Qt::Key_Down:
+        return key::down;
+    case Qt::Key_Insert:
+        return key::insert;
+    case Qt::Key_Delete:
+        return key::del;
+    default:
+        return 0;
     }
 }
 
 // The character a key stands for; with Ctrl held Qt gives a control code, so letters and
 // digits are taken from the key itself.
-std::uint32_t character_of(const QKeyEvent* event, std::uint16_t code) {
+std::uint32_t character_of(const QKeyEvent* event, std::uint16_t code)
+{
     QString text = event->text();
     if (!text.isEmpty()) {
         char32_t c = text.toUcs4().value(0);
@@ -124,7 +149,8 @@ std::uint32_t character_of(const QKeyEvent* event, std::uint16_t code) {
     return 0;
 }
 
-void post_key(Window* window, QKeyEvent* event, bool down) {
+void post_key(Window* window, QKeyEvent* event, bool down)
+{
     Message m;
     m.key = key_code_of(event->key());
     m.character = character_of(event, m.key);
@@ -137,17 +163,23 @@ void post_key(Window* window, QKeyEvent* event, bool down) {
     post(window, m);
 }
 
-MouseButton button_of(Qt::MouseButton b) {
+MouseButton button_of(Qt::MouseButton b)
+{
     switch (b) {
-    case Qt::LeftButton: return MouseButton::left;
-    case Qt::RightButton: return MouseButton::right;
-    case Qt::MiddleButton: return MouseButton::middle;
-    default: return MouseButton::none;
+    case Qt::LeftButton:
+        return MouseButton::left;
+    case Qt::RightButton:
+        return MouseButton::right;
+    case Qt::MiddleButton:
+        return MouseButton::middle;
+    default:
+        return MouseButton::none;
     }
 }
 
 // Mouse input goes to the capturing window when there is one, in its coordinates.
-void post_mouse(Window* window, QMouseEvent* event, MessageType type, int clicks) {
+void post_mouse(Window* window, QMouseEvent* event, MessageType type, int clicks)
+{
     Window* target = window;
     QPoint global = event->globalPosition().toPoint();
     if (alive(g_capture) && g_capture->client)
@@ -167,7 +199,8 @@ void post_mouse(Window* window, QMouseEvent* event, MessageType type, int clicks
 }
 
 // Translation of the input events of a window's client area.
-bool translate_input(Window* window, QEvent* event) {
+bool translate_input(Window* window, QEvent* event)
+{
     switch (event->type()) {
     case QEvent::KeyPress:
         post_key(window, static_cast<QKeyEvent*>(event), true);
@@ -209,27 +242,31 @@ bool translate_input(Window* window, QEvent* event) {
 
 // ---- The widget that shows a window's surface.
 
-ClientWidget::ClientWidget(Window* window) : m_window(window) {
+ClientWidget::ClientWidget(Window* window) : m_window(window)
+{
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
 }
 
-bool ClientWidget::event(QEvent* event) {
+bool ClientWidget::event(QEvent* event)
+{
     // Tab is the program's (dialog navigation), not Qt's focus chain.
     if (m_window != nullptr && translate_input(m_window, event))
         return true;
     return QWidget::event(event);
 }
 
-void ClientWidget::paintEvent(QPaintEvent* event) {
+void ClientWidget::paintEvent(QPaintEvent* event)
+{
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().window());
     if (m_window != nullptr)
         painter.drawImage(event->rect().topLeft(), m_window->surface.image, event->rect());
 }
 
-void ClientWidget::resizeEvent(QResizeEvent*) {
+void ClientWidget::resizeEvent(QResizeEvent*)
+{
     if (m_window == nullptr)
         return;
     WindowSurface(m_window);  // brings the surface to the new size
@@ -244,11 +281,12 @@ namespace {
 // Close, move and activation of the outer widget; presses on frames and title bars.
 class OuterFilter : public QObject {
 public:
-    explicit OuterFilter(Window* window) : m_window(window) {}
+    explicit OuterFilter(Window* window) : m_window(window) { }
     void detach() { m_window = nullptr; }
 
 protected:
-    bool eventFilter(QObject* object, QEvent* event) override {
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
         if (m_window == nullptr || object != m_window->outer)
             return false;
         switch (event->type()) {
@@ -292,11 +330,12 @@ private:
 // document window has the focus) and its size.
 class AreaFilter : public QObject {
 public:
-    explicit AreaFilter(Window* window) : m_window(window) {}
+    explicit AreaFilter(Window* window) : m_window(window) { }
     void detach() { m_window = nullptr; }
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override {
+    bool eventFilter(QObject*, QEvent* event) override
+    {
         if (m_window == nullptr)
             return false;
         if (event->type() == QEvent::Resize) {
@@ -316,7 +355,8 @@ private:
     Window* m_window;
 };
 
-QWidget* build_container(Window* window) {
+QWidget* build_container(Window* window)
+{
     auto* container = new QWidget;
     auto* grid = new QGridLayout(container);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -337,14 +377,29 @@ QWidget* build_container(Window* window) {
             Message m;
             m.type = which == 0 ? MessageType::hscroll : MessageType::vscroll;
             switch (action) {
-            case QAbstractSlider::SliderSingleStepAdd: m.value = scroll_code::line_down; break;
-            case QAbstractSlider::SliderSingleStepSub: m.value = scroll_code::line_up; break;
-            case QAbstractSlider::SliderPageStepAdd: m.value = scroll_code::page_down; break;
-            case QAbstractSlider::SliderPageStepSub: m.value = scroll_code::page_up; break;
-            case QAbstractSlider::SliderToMinimum: m.value = scroll_code::top; break;
-            case QAbstractSlider::SliderToMaximum: m.value = scroll_code::bottom; break;
-            case QAbstractSlider::SliderMove: m.value = scroll_code::thumb_track; break;
-            default: return;
+            case QAbstractSlider::SliderSingleStepAdd:
+                m.value = scroll_code::line_down;
+                break;
+            case QAbstractSlider::SliderSingleStepSub:
+                m.value = scroll_code::line_up;
+                break;
+            case QAbstractSlider::SliderPageStepAdd:
+                m.value = scroll_code::page_down;
+                break;
+            case QAbstractSlider::SliderPageStepSub:
+                m.value = scroll_code::page_up;
+                break;
+            case QAbstractSlider::SliderToMinimum:
+                m.value = scroll_code::top;
+                break;
+            case QAbstractSlider::SliderToMaximum:
+                m.value = scroll_code::bottom;
+                break;
+            case QAbstractSlider::SliderMove:
+                m.value = scroll_code::thumb_track;
+                break;
+            default:
+                return;
             }
             m.position = bar->sliderPosition();
             post(window, m);
@@ -353,12 +408,12 @@ QWidget* build_container(Window* window) {
     return container;
 }
 
-Qt::WindowFlags top_level_flags(const WindowDesc& desc) {
+Qt::WindowFlags top_level_flags(const WindowDesc& desc)
+{
     Qt::WindowFlags flags;
     switch (desc.kind) {
     case WindowKind::tool:
-        flags = Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                Qt::WindowTitleHint;
+        flags = Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
         break;
     case WindowKind::popup:
         flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
@@ -375,13 +430,15 @@ Qt::WindowFlags top_level_flags(const WindowDesc& desc) {
     return flags;
 }
 
-QWidget* owner_widget(Window* parent) {
+QWidget* owner_widget(Window* parent)
+{
     if (!alive(parent) || !parent->outer)
         return nullptr;
     return parent->outer->window();
 }
 
-void create_main(Window* window) {
+void create_main(Window* window)
+{
     auto* main = new QMainWindow;
     auto* area = new QMdiArea;
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -418,7 +475,8 @@ void create_main(Window* window) {
     g_main = window;
 }
 
-void create_document(Window* window, const WindowDesc& desc) {
+void create_document(Window* window, const WindowDesc& desc)
+{
     QWidget* container = build_container(window);
     Qt::WindowFlags flags = Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (desc.style & window_style::system_menu)
@@ -437,7 +495,8 @@ void create_document(Window* window, const WindowDesc& desc) {
     window->outer = sub;
 }
 
-void create_top_level(Window* window, const WindowDesc& desc) {
+void create_top_level(Window* window, const WindowDesc& desc)
+{
     QWidget* outer;
     QWidget* container = build_container(window);
     if (desc.kind == WindowKind::popup || desc.kind == WindowKind::plain_popup) {
@@ -459,13 +518,15 @@ void create_top_level(Window* window, const WindowDesc& desc) {
     window->outer = outer;
 }
 
-void remove_messages_of(Window* window) {
-    g_queue.erase(std::remove_if(g_queue.begin(), g_queue.end(),
-                                 [window](const Message& m) { return m.window == window; }),
-                  g_queue.end());
+void remove_messages_of(Window* window)
+{
+    g_queue.erase(
+        std::remove_if(g_queue.begin(), g_queue.end(), [window](const Message& m) { return m.window == window; }),
+        g_queue.end());
 }
 
-bool matches(const Message& m, const Window* filter) {
+bool matches(const Message& m, const Window* filter)
+{
     if (filter == nullptr)
         return true;
     for (const Window* w = m.window; w != nullptr; w = w->parent)
@@ -474,7 +535,8 @@ bool matches(const Message& m, const Window* filter) {
     return false;
 }
 
-Window* paint_candidate(const Window* filter) {
+Window* paint_candidate(const Window* filter)
+{
     for (Window* w : g_windows) {
         if (w->update.isEmpty() || w->destroying || !w->outer || !w->outer->isVisible())
             continue;
@@ -486,13 +548,15 @@ Window* paint_candidate(const Window* filter) {
     return nullptr;
 }
 
-void pump_qt() {
+void pump_qt()
+{
     if (g_app == nullptr)
         return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-bool find_message(Message* out, Window* filter, bool remove) {
+bool find_message(Message* out, Window* filter, bool remove)
+{
     for (auto it = g_queue.begin(); it != g_queue.end(); ++it) {
         if (!matches(*it, filter) || (filter != nullptr && it->type == MessageType::quit))
             continue;
@@ -515,7 +579,8 @@ bool find_message(Message* out, Window* filter, bool remove) {
 
 // ---- Application
 
-bool PlatformStart(int& argc, char** argv) {
+bool PlatformStart(int& argc, char** argv)
+{
     if (g_app != nullptr)
         return true;
     if (QGuiApplication::platformName().isEmpty() && qgetenv("DISPLAY").isEmpty() &&
@@ -526,7 +591,8 @@ bool PlatformStart(int& argc, char** argv) {
     return true;
 }
 
-void PlatformEnd() {
+void PlatformEnd()
+{
     while (!g_windows.empty())
         WindowDestroy(g_windows.back());
     g_queue.clear();
@@ -538,7 +604,8 @@ bool PlatformStarted() { return g_app != nullptr; }
 
 // ---- Messages
 
-std::intptr_t DefaultWindowProc(Window* window, const Message& message) {
+std::intptr_t DefaultWindowProc(Window* window, const Message& message)
+{
     switch (message.type) {
     case MessageType::close:
         WindowDestroy(window);
@@ -561,12 +628,14 @@ std::intptr_t DefaultWindowProc(Window* window, const Message& message) {
     }
 }
 
-bool PeekMessage(Message* out, Window* filter) {
+bool PeekMessage(Message* out, Window* filter)
+{
     pump_qt();
     return find_message(out, filter, false);
 }
 
-bool GetMessage(Message* out, Window* filter) {
+bool GetMessage(Message* out, Window* filter)
+{
     for (;;) {
         pump_qt();
         if (find_message(out, filter, true))
@@ -575,13 +644,15 @@ bool GetMessage(Message* out, Window* filter) {
     }
 }
 
-std::intptr_t DispatchMessage(const Message& message) {
+std::intptr_t DispatchMessage(const Message& message)
+{
     if (!alive(message.window))
         return 0;
     return SendMessage(message.window, message);
 }
 
-std::intptr_t SendMessage(Window* window, const Message& message) {
+std::intptr_t SendMessage(Window* window, const Message& message)
+{
     if (!alive(window))
         return 0;
     Message m = message;
@@ -590,13 +661,15 @@ std::intptr_t SendMessage(Window* window, const Message& message) {
     return proc(window, m);
 }
 
-void PostMessage(const Message& message) {
+void PostMessage(const Message& message)
+{
     if (message.window != nullptr && !alive(message.window))
         return;
     post(message.window, message);
 }
 
-void PostQuitMessage(int exit_code) {
+void PostQuitMessage(int exit_code)
+{
     Message m;
     m.type = MessageType::quit;
     m.value = static_cast<std::uint32_t>(exit_code);
@@ -605,7 +678,8 @@ void PostQuitMessage(int exit_code) {
 
 int QueuedMessageCount() { return static_cast<int>(g_queue.size()); }
 
-void WaitForEvents(std::uint32_t milliseconds) {
+void WaitForEvents(std::uint32_t milliseconds)
+{
     if (g_app == nullptr) {
         sleep_ms(milliseconds);
         return;
@@ -620,7 +694,8 @@ void WaitForEvents(std::uint32_t milliseconds) {
 
 // ---- Windows
 
-Window* WindowCreate(const WindowDesc& desc) {
+Window* WindowCreate(const WindowDesc& desc)
+{
     if (g_app == nullptr)
         return nullptr;
     if (desc.kind == WindowKind::document && !alive(g_main))
@@ -637,9 +712,15 @@ Window* WindowCreate(const WindowDesc& desc) {
     window->surface.owner = window;
     g_windows.push_back(window);
     switch (desc.kind) {
-    case WindowKind::main: create_main(window); break;
-    case WindowKind::document: create_document(window, desc); break;
-    default: create_top_level(window, desc); break;
+    case WindowKind::main:
+        create_main(window);
+        break;
+    case WindowKind::document:
+        create_document(window, desc);
+        break;
+    default:
+        create_top_level(window, desc);
+        break;
     }
     auto* filter = new OuterFilter(window);
     filter->setParent(window->outer);
@@ -649,7 +730,8 @@ Window* WindowCreate(const WindowDesc& desc) {
     return window;
 }
 
-void WindowDestroy(Window* window) {
+void WindowDestroy(Window* window)
+{
     if (!alive(window) || window->destroying)
         return;
     window->destroying = true;

@@ -25,10 +25,9 @@ bool PlatformStarted();
 // ---- Key codes (Win32-like virtual key codes) and modifier bits
 
 namespace key {
-constexpr std::uint16_t back = 0x08, tab = 0x09, enter = 0x0D, shift = 0x10, control = 0x11,
-                        alt = 0x12, pause = 0x13, escape = 0x1B, space = 0x20, page_up = 0x21,
-                        page_down = 0x22, end = 0x23, home = 0x24, left = 0x25, up = 0x26,
-                        right = 0x27, down = 0x28, insert = 0x2D, del = 0x2E;
+constexpr std::uint16_t back = 0x08, tab = 0x09, enter = 0x0D, shift = 0x10, control = 0x11, alt = 0x12, pause = 0x13,
+                        escape = 0x1B, space = 0x20, page_up = 0x21, page_down = 0x22, end = 0x23, home = 0x24,
+                        left = 0x25, up = 0x26, right = 0x27, down = 0x28, insert = 0x2D, del = 0x2E;
 // '0'-'9' are 0x30-0x39, 'A'-'Z' are 0x41-0x5A; F1-F12 are 0x70-0x7B.
 constexpr std::uint16_t f1 = 0x70;
 constexpr std::uint16_t F(int n) { return static_cast<std::uint16_t>(f1 + n - 1); }
@@ -37,20 +36,19 @@ constexpr std::uint16_t F(int n) { return static_cast<std::uint16_t>(f1 + n - 1)
 // Modifier bits as the framework's key and mouse events carry them. The shortcut bit
 // (0x4) is the framework's to set; the platform reports only what is held.
 namespace modifier {
-constexpr std::uint8_t shift = 0x2, shortcut = 0x4, control = 0x8, alt = 0x10,
-                       right_button = 0x80;
+constexpr std::uint8_t shift = 0x2, shortcut = 0x4, control = 0x8, alt = 0x10, right_button = 0x80;
 }
 
 // ---- Messages
 
 enum class MessageType : std::uint16_t {
     none,
-    paint,          // generated when the queue is empty and the window has an update region
-    key_down,       // key, modifiers, repeat, character (Unicode, 0 for keys without one)
+    paint,     // generated when the queue is empty and the window has an update region
+    key_down,  // key, modifiers, repeat, character (Unicode, 0 for keys without one)
     key_up,
-    sys_key_down,   // a key with Alt held (or F10), as the system reports it
+    sys_key_down,  // a key with Alt held (or F10), as the system reports it
     sys_key_up,
-    mouse_down,     // point (client), modifiers, button, clicks (2 = double click)
+    mouse_down,  // point (client), modifiers, button, clicks (2 = double click)
     mouse_up,
     mouse_move,
     nc_mouse_down,  // a press on a window frame or title bar (click-away rule)
@@ -62,22 +60,21 @@ enum class MessageType : std::uint16_t {
     destroy,        // sent (not posted) while the window is destroyed
     hscroll,        // value: scroll code, position: thumb position
     vscroll,
-    command,        // value: 16-bit command identifier (menu items)
-    sys_command,    // value: a system command below
-    quit,           // value: exit code; no window
-    enter_idle,     // sent to the main window while a menu or system dialog runs its own loop
-    user            // posted by the program with its own value and position
+    command,      // value: 16-bit command identifier (menu items)
+    sys_command,  // value: a system command below
+    quit,         // value: exit code; no window
+    enter_idle,   // sent to the main window while a menu or system dialog runs its own loop
+    user          // posted by the program with its own value and position
 };
 
 namespace sys_command {
-constexpr std::uint32_t close = 0xF060, next_window = 0xF040, minimize = 0xF020,
-                        maximize = 0xF030, restore = 0xF120, mouse_menu = 0xF090;
+constexpr std::uint32_t close = 0xF060, next_window = 0xF040, minimize = 0xF020, maximize = 0xF030, restore = 0xF120,
+                        mouse_menu = 0xF090;
 }
 
 namespace scroll_code {
-constexpr std::uint32_t line_up = 0, line_down = 1, page_up = 2, page_down = 3,
-                        thumb_position = 4, thumb_track = 5, top = 6, bottom = 7,
-                        end_scroll = 8;
+constexpr std::uint32_t line_up = 0, line_down = 1, page_up = 2, page_down = 3, thumb_position = 4, thumb_track = 5,
+                        top = 6, bottom = 7, end_scroll = 8;
 }
 
 enum class MouseButton : std::uint8_t { none, left, right, middle };
@@ -92,10 +89,10 @@ struct Message {
     std::uint16_t repeat = 1;     // key messages
     MouseButton button = MouseButton::none;
     std::uint8_t clicks = 0;
-    Point point;                  // mouse: client coordinates; move: frame position
-    Size size;                    // size message
-    int position = 0;             // scroll thumb position
-    std::uint32_t time = 0;       // tick count when the event arrived
+    Point point;             // mouse: client coordinates; move: frame position
+    Size size;               // size message
+    int position = 0;        // scroll thumb position
+    std::uint32_t time = 0;  // tick count when the event arrived
 };
 
 // A window procedure answers the messages dispatched to its window.
@@ -188,8 +185,8 @@ bool WindowIsEnabled(const Window* window);
 void WindowToTop(Window* window);
 void WindowToBottom(Window* window);  // without activating, moving or sizing
 void WindowActivate(Window* window);
-Window* ActiveWindow();               // the active top-level window (main, tool, dialog)
-Window* ActiveDocumentWindow();       // the active document window of the main window
+Window* ActiveWindow();          // the active top-level window (main, tool, dialog)
+Window* ActiveDocumentWindow();  // the active document window of the main window
 Window* MainWindow();
 // Document windows in z-order, front first; returns the count written (at most room).
 int DocumentWindows(Window** out, int room);
@@ -203,8 +200,7 @@ Window* CaptureWindow();
 
 // Scroll bars of a window's client area; hidden when max <= min or page covers the range.
 enum class Orientation : std::uint8_t { horizontal, vertical };
-void WindowSetScrollBar(Window* window, Orientation which, int minimum, int maximum, int page,
-                        int position);
+void WindowSetScrollBar(Window* window, Orientation which, int minimum, int maximum, int page, int position);
 int WindowScrollPosition(const Window* window, Orientation which);
 void WindowSetScrollPosition(Window* window, Orientation which, int position);
 
@@ -221,7 +217,7 @@ void EndPaint(Window* window);
 Surface* WindowSurface(Window* window);
 
 // The pointer.
-Point CursorPosition();        // screen coordinates
+Point CursorPosition();          // screen coordinates
 Window* WindowAt(Point screen);  // the topmost visible window of the program there
 enum class CursorShape : std::uint8_t { arrow, ibeam, wait, cross, hand, size_we, size_ns };
 void SetCursorShape(CursorShape shape);

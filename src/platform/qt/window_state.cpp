@@ -21,7 +21,8 @@ namespace platform {
 
 namespace {
 
-QWidget* client_widget(const Window* window) {
+QWidget* client_widget(const Window* window)
+{
     if (window->kind == WindowKind::main)
         return window->area != nullptr ? window->area->viewport() : nullptr;
     return window->client.data();
@@ -30,7 +31,8 @@ QWidget* client_widget(const Window* window) {
 // Lays out a hidden window's children now, so that sizes are right before it is shown.
 }  // namespace
 
-void SettleLayout(Window* window) {
+void SettleLayout(Window* window)
+{
     QWidget* outer = window->outer;
     if (outer == nullptr)
         return;
@@ -51,7 +53,8 @@ void SettleLayout(Window* window) {
 
 namespace {
 
-void apply_tracking(Window* window) {
+void apply_tracking(Window* window)
+{
     QWidget* outer = window->outer;
     if (outer == nullptr || (window->min_track.width == 0 && window->max_track.width == 0))
         return;
@@ -63,19 +66,16 @@ void apply_tracking(Window* window) {
 
 }  // namespace
 
-QString ToQString(const char* text, int length) {
-    return QString::fromStdString(TextToUtf8(text, length));
-}
+QString ToQString(const char* text, int length) { return QString::fromStdString(TextToUtf8(text, length)); }
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, RectWidth(r), RectHeight(r)); }
 
 Rect FromQRect(const QRect& r) { return MakeRect(r.x(), r.y(), r.width(), r.height()); }
 
-QColor ToQColor(Colour colour) {
-    return QColor((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
-}
+QColor ToQColor(Colour colour) { return QColor((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF); }
 
-void WindowSetBounds(Window* window, const Rect& outer) {
+void WindowSetBounds(Window* window, const Rect& outer)
+{
     if (!WindowIsAlive(window) || window->outer == nullptr)
         return;
     QRect r = ToQRect(outer);
@@ -93,20 +93,23 @@ void WindowSetBounds(Window* window, const Rect& outer) {
     WindowSurface(window);
 }
 
-Rect WindowBounds(const Window* window) {
+Rect WindowBounds(const Window* window)
+{
     if (!WindowIsAlive(window) || window->outer == nullptr)
         return Rect{};
     return FromQRect(window->outer->geometry());
 }
 
-Size WindowClientSize(const Window* window) {
+Size WindowClientSize(const Window* window)
+{
     QWidget* client = WindowIsAlive(window) ? client_widget(window) : nullptr;
     if (client == nullptr)
         return Size{};
     return Size{client->width(), client->height()};
 }
 
-Insets WindowFrameInsets(const Window* window) {
+Insets WindowFrameInsets(const Window* window)
+{
     QWidget* client = WindowIsAlive(window) ? client_widget(window) : nullptr;
     if (client == nullptr)
         return Insets{};
@@ -120,7 +123,8 @@ Insets WindowFrameInsets(const Window* window) {
     return insets;
 }
 
-void WindowSetTrackingSizes(Window* window, Size minimum, Size maximum) {
+void WindowSetTrackingSizes(Window* window, Size minimum, Size maximum)
+{
     if (!WindowIsAlive(window))
         return;
     window->min_track = minimum;
@@ -128,7 +132,8 @@ void WindowSetTrackingSizes(Window* window, Size minimum, Size maximum) {
     apply_tracking(window);
 }
 
-Point WindowClientToScreen(const Window* window, Point p) {
+Point WindowClientToScreen(const Window* window, Point p)
+{
     QWidget* client = WindowIsAlive(window) ? client_widget(window) : nullptr;
     if (client == nullptr)
         return p;
@@ -136,7 +141,8 @@ Point WindowClientToScreen(const Window* window, Point p) {
     return Point{g.x(), g.y()};
 }
 
-Point WindowScreenToClient(const Window* window, Point p) {
+Point WindowScreenToClient(const Window* window, Point p)
+{
     QWidget* client = WindowIsAlive(window) ? client_widget(window) : nullptr;
     if (client == nullptr)
         return p;
@@ -144,12 +150,15 @@ Point WindowScreenToClient(const Window* window, Point p) {
     return Point{l.x(), l.y()};
 }
 
-void WindowShow(Window* window, Show how) {
+void WindowShow(Window* window, Show how)
+{
     if (!WindowIsAlive(window) || window->outer == nullptr)
         return;
     QWidget* outer = window->outer;
     switch (how) {
-    case Show::hide: outer->hide(); break;
+    case Show::hide:
+        outer->hide();
+        break;
     case Show::show:
         outer->show();
         if (window->sub != nullptr && window->parent != nullptr && window->parent->area)
@@ -161,48 +170,62 @@ void WindowShow(Window* window, Show how) {
         outer->setAttribute(Qt::WA_ShowWithoutActivating);
         outer->show();
         break;
-    case Show::minimize: outer->showMinimized(); break;
-    case Show::maximize: outer->showMaximized(); break;
-    case Show::restore: outer->showNormal(); break;
+    case Show::minimize:
+        outer->showMinimized();
+        break;
+    case Show::maximize:
+        outer->showMaximized();
+        break;
+    case Show::restore:
+        outer->showNormal();
+        break;
     }
     SettleLayout(window);
     WindowSurface(window);
 }
 
-bool WindowIsVisible(const Window* window) {
+bool WindowIsVisible(const Window* window)
+{
     return WindowIsAlive(window) && window->outer != nullptr && window->outer->isVisible();
 }
 
-bool WindowIsMinimized(const Window* window) {
+bool WindowIsMinimized(const Window* window)
+{
     return WindowIsAlive(window) && window->outer != nullptr && window->outer->isMinimized();
 }
 
-void WindowSetTitle(Window* window, const char* title) {
+void WindowSetTitle(Window* window, const char* title)
+{
     if (!WindowIsAlive(window) || window->outer == nullptr)
         return;
     window->outer->setWindowTitle(ToQString(title != nullptr ? title : ""));
 }
 
-void WindowEnable(Window* window, bool enabled) {
+void WindowEnable(Window* window, bool enabled)
+{
     if (WindowIsAlive(window) && window->outer != nullptr)
         window->outer->setEnabled(enabled);
 }
 
-bool WindowIsEnabled(const Window* window) {
+bool WindowIsEnabled(const Window* window)
+{
     return WindowIsAlive(window) && window->outer != nullptr && window->outer->isEnabled();
 }
 
-void WindowToTop(Window* window) {
+void WindowToTop(Window* window)
+{
     if (WindowIsAlive(window) && window->outer != nullptr)
         window->outer->raise();
 }
 
-void WindowToBottom(Window* window) {
+void WindowToBottom(Window* window)
+{
     if (WindowIsAlive(window) && window->outer != nullptr)
         window->outer->lower();
 }
 
-void WindowActivate(Window* window) {
+void WindowActivate(Window* window)
+{
     if (!WindowIsAlive(window) || window->outer == nullptr)
         return;
     if (window->sub != nullptr && window->parent != nullptr && window->parent->area != nullptr) {
@@ -213,14 +236,16 @@ void WindowActivate(Window* window) {
     window->outer->activateWindow();
 }
 
-Window* MainWindow() {
+Window* MainWindow()
+{
     for (Window* w : AllWindows())
         if (w->kind == WindowKind::main)
             return w;
     return nullptr;
 }
 
-Window* ActiveWindow() {
+Window* ActiveWindow()
+{
     QWidget* active = QApplication::activeWindow();
     for (Window* w : AllWindows())
         if (w->outer != nullptr && w->outer == active)
@@ -228,7 +253,8 @@ Window* ActiveWindow() {
     return nullptr;
 }
 
-Window* ActiveDocumentWindow() {
+Window* ActiveDocumentWindow()
+{
     Window* main = MainWindow();
     if (main == nullptr || main->area == nullptr)
         return nullptr;
@@ -239,7 +265,8 @@ Window* ActiveDocumentWindow() {
     return nullptr;
 }
 
-int DocumentWindows(Window** out, int room) {
+int DocumentWindows(Window** out, int room)
+{
     Window* main = MainWindow();
     if (main == nullptr || main->area == nullptr)
         return 0;
@@ -253,7 +280,8 @@ int DocumentWindows(Window** out, int room) {
     return n;
 }
 
-void WindowSetFocus(Window* window) {
+void WindowSetFocus(Window* window)
+{
     if (!WindowIsAlive(window))
         return;
     if (QWidget* client = client_widget(window))
@@ -264,8 +292,8 @@ void WindowSetFocus(Window* window) {
 void WindowSetCapture(Window* window) { NoteCapture(WindowIsAlive(window) ? window : nullptr); }
 void ReleaseCapture() { NoteCapture(nullptr); }
 
-void WindowSetScrollBar(Window* window, Orientation which, int minimum, int maximum, int page,
-                        int position) {
+void WindowSetScrollBar(Window* window, Orientation which, int minimum, int maximum, int page, int position)
+{
     if (!WindowIsAlive(window))
         return;
     QScrollBar* bar = window->scroll[which == Orientation::horizontal ? 0 : 1];
@@ -284,14 +312,16 @@ void WindowSetScrollBar(Window* window, Orientation which, int minimum, int maxi
     }
 }
 
-int WindowScrollPosition(const Window* window, Orientation which) {
+int WindowScrollPosition(const Window* window, Orientation which)
+{
     if (!WindowIsAlive(window))
         return 0;
     QScrollBar* bar = window->scroll[which == Orientation::horizontal ? 0 : 1];
     return bar != nullptr ? bar->value() : 0;
 }
 
-void WindowSetScrollPosition(Window* window, Orientation which, int position) {
+void WindowSetScrollPosition(Window* window, Orientation which, int position)
+{
     if (!WindowIsAlive(window))
         return;
     QScrollBar* bar = window->scroll[which == Orientation::horizontal ? 0 : 1];
@@ -301,7 +331,8 @@ void WindowSetScrollPosition(Window* window, Orientation which, int position) {
 
 // ---- Update regions and painting
 
-void WindowInvalidate(Window* window, const Rect* area) {
+void WindowInvalidate(Window* window, const Rect* area)
+{
     if (!WindowIsAlive(window))
         return;
     Size size = WindowClientSize(window);
@@ -311,16 +342,16 @@ void WindowInvalidate(Window* window, const Rect* area) {
         window->update += r;
 }
 
-void WindowValidate(Window* window) {
+void WindowValidate(Window* window)
+{
     if (WindowIsAlive(window))
         window->update = QRegion();
 }
 
-bool WindowNeedsPaint(const Window* window) {
-    return WindowIsAlive(window) && !window->update.isEmpty();
-}
+bool WindowNeedsPaint(const Window* window) { return WindowIsAlive(window) && !window->update.isEmpty(); }
 
-Rect BeginPaint(Window* window) {
+Rect BeginPaint(Window* window)
+{
     if (!WindowIsAlive(window))
         return Rect{};
     Surface* surface = WindowSurface(window);
@@ -331,7 +362,8 @@ Rect BeginPaint(Window* window) {
     return FromQRect(region.boundingRect());
 }
 
-void EndPaint(Window* window) {
+void EndPaint(Window* window)
+{
     if (!WindowIsAlive(window))
         return;
     Surface* surface = &window->surface;
@@ -341,7 +373,8 @@ void EndPaint(Window* window) {
     SurfaceChanged(surface, shown);
 }
 
-Surface* WindowSurface(Window* window) {
+Surface* WindowSurface(Window* window)
+{
     if (!WindowIsAlive(window))
         return nullptr;
     Surface* surface = &window->surface;
@@ -349,9 +382,8 @@ Surface* WindowSurface(Window* window) {
     QSize wanted(std::max(size.width, 1), std::max(size.height, 1));
     if (surface->image.size() != wanted) {
         QImage image(wanted, QImage::Format_RGB32);
-        image.fill(ToQColor(SystemColourOf(window->kind == WindowKind::main
-                                                ? SystemColour::workspace
-                                                : SystemColour::window)));
+        image.fill(ToQColor(
+            SystemColourOf(window->kind == WindowKind::main ? SystemColour::workspace : SystemColour::window)));
         if (!surface->image.isNull()) {
             QPainter painter(&image);
             painter.drawImage(0, 0, surface->image);
@@ -362,7 +394,8 @@ Surface* WindowSurface(Window* window) {
     return surface;
 }
 
-void SurfaceChanged(Surface* surface, const QRect& area) {
+void SurfaceChanged(Surface* surface, const QRect& area)
+{
     Window* window = surface->owner;
     if (window == nullptr || !WindowIsAlive(window))
         return;
@@ -378,12 +411,14 @@ void SurfaceChanged(Surface* surface, const QRect& area) {
 
 // ---- The pointer
 
-Point CursorPosition() {
+Point CursorPosition()
+{
     QPoint p = QCursor::pos();
     return Point{p.x(), p.y()};
 }
 
-Window* WindowAt(Point screen) {
+Window* WindowAt(Point screen)
+{
     QWidget* widget = QApplication::widgetAt(QPoint(screen.x, screen.y));
     for (; widget != nullptr; widget = widget->parentWidget())
         for (Window* w : AllWindows())
@@ -392,17 +427,19 @@ Window* WindowAt(Point screen) {
     return nullptr;
 }
 
-void SetCursorShape(CursorShape shape) {
-    static const Qt::CursorShape shapes[] = {Qt::ArrowCursor, Qt::IBeamCursor, Qt::WaitCursor,
-                                             Qt::CrossCursor, Qt::PointingHandCursor,
-                                             Qt::SizeHorCursor, Qt::SizeVerCursor};
+void SetCursorShape(CursorShape shape)
+{
+    static const Qt::CursorShape shapes[] = {Qt::ArrowCursor,  Qt::IBeamCursor,        Qt::WaitCursor,
+                                             Qt::CrossCursor,  Qt::PointingHandCursor, Qt::SizeHorCursor,
+                                             Qt::SizeVerCursor};
     Window* window = WindowAt(CursorPosition());
     QWidget* client = window != nullptr ? client_widget(window) : nullptr;
     if (client != nullptr)
         client->setCursor(shapes[static_cast<int>(shape)]);
 }
 
-void WindowSetSystemMenuTexts(Window* window, const char* close_text, const char* next_text) {
+void WindowSetSystemMenuTexts(Window* window, const char* close_text, const char* next_text)
+{
     if (!WindowIsAlive(window) || window->sub == nullptr)
         return;
     QMenu* menu = window->sub->systemMenu();
@@ -411,8 +448,7 @@ void WindowSetSystemMenuTexts(Window* window, const char* close_text, const char
     QString close = ToQString(close_text);
     QAction* close_action = nullptr;
     for (QAction* action : menu->actions())
-        if (action->text().remove('&').startsWith(QStringLiteral("Close")) ||
-            action->shortcut() == QKeySequence::Close)
+        if (action->text().remove('&').startsWith(QStringLiteral("Close")) || action->shortcut() == QKeySequence::Close)
             close_action = action;
     if (close_action != nullptr) {
         close_action->setText(close.section('\t', 0, 0));
@@ -432,7 +468,8 @@ void WindowSetSystemMenuTexts(Window* window, const char* close_text, const char
     });
 }
 
-bool WindowSaveScreenshot(Window* window, const char* path) {
+bool WindowSaveScreenshot(Window* window, const char* path)
+{
     if (!WindowIsAlive(window) || window->outer == nullptr)
         return false;
     QPixmap pixmap = window->outer->grab();
