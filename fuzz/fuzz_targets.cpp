@@ -114,7 +114,7 @@ DocumentPtr load_memory(const std::uint8_t* data, std::size_t size, Tolerance to
     const int fd = memory_file(data, size);
     if (fd < 0)
         return nullptr;
-    DocumentPtr document(load_gif_document("fuzz.gif", fd, ShowDocument::No, tolerance));
+    DocumentPtr document(load_gif_document("fuzz.gif", fd, tolerance));
     close(fd);
     return document;
 }

@@ -31,7 +31,7 @@ DocumentPtr load(const char* path)
     int fd = open(path, O_RDONLY);
     if (fd < 0)
         return nullptr;
-    DocumentPtr document(load_gif_document(path, fd, ShowDocument::No, Tolerance::Tolerant));
+    DocumentPtr document(load_gif_document(path, fd, Tolerance::Tolerant));
     close(fd);
     return document;
 }

@@ -63,7 +63,7 @@ DocumentPtr load_file(const std::string& path, CliReporter& out)
     }
     out.set_answer(true);  // see every warning
     set_warning_ask(note_warning);
-    DocumentPtr document(load_gif_document(path.c_str(), fd, ShowDocument::No, Tolerance::Tolerant));
+    DocumentPtr document(load_gif_document(path.c_str(), fd, Tolerance::Tolerant));
     set_warning_ask(nullptr);
     platform::file_close(fd);
     return document;

@@ -33,7 +33,6 @@ constexpr std::uint8_t kGraphicControlLabel = 0xF9;
 constexpr std::uint8_t kCommentLabel = 0xFE;
 constexpr std::uint8_t kApplicationLabel = 0xFF;
 
-DocumentPresenter g_presenter = nullptr;
 WarningAsk g_warning_ask = &ask_warning_alert;
 std::uint64_t g_canvas_pixel_limit = std::uint64_t{1} << 28;
 std::uint64_t g_memory_budget = std::uint64_t{2} << 30;
@@ -482,7 +481,7 @@ void report_failure(int message, int button, const char* file_name, bool beep_fi
 
 }  // namespace
 
-Document* load_gif_document(const char* path, int fd, ShowDocument show, Tolerance tolerance)
+Document* load_gif_document(const char* path, int fd, Tolerance tolerance)
 {
     const char* file_name = file_name_of(path);
     if (read_signature(fd) == Signature::Unknown) {
@@ -521,8 +520,6 @@ Document* load_gif_document(const char* path, int fd, ShowDocument show, Toleran
         return nullptr;
     }
     warning_queue().show(g_warning_ask);
-    if (g_presenter)
-        g_presenter(*document, show);
     return document.release();
 }
 
@@ -542,12 +539,11 @@ Document* open_gif_file(const char* path)
         report_failure(kCannotRead, kCannotReadButton, file_name, true);
         return nullptr;
     }
-    Document* document = load_gif_document(path, fd, ShowDocument::Yes, Tolerance::Tolerant);
+    Document* document = load_gif_document(path, fd, Tolerance::Tolerant);
     platform::file_close(fd);
     return document;
 }
 
-void set_document_presenter(DocumentPresenter presenter) { g_presenter = presenter; }
 void set_warning_ask(WarningAsk ask) { g_warning_ask = ask ? ask : &ask_warning_alert; }
 void set_canvas_pixel_limit(std::uint64_t pixels) { g_canvas_pixel_limit = pixels; }
 std::uint64_t canvas_pixel_limit() { return g_canvas_pixel_limit; }

@@ -2,31 +2,24 @@
 // blocks through the codec's input window, decodes every image into the document canvas and
 // re-encodes it at once, keeps comments, looping and graphic-control data, and normalises
 // the document to one shared palette of at most 255 colours. Damage after the header ends
-// the parse with a warning and keeps what was read. The desktop program opens files with
-// open_gif_file; the command-line program and the tests call load_gif_document.
+// the parse with a warning and keeps what was read. It tells the user things only through the
+// reporting interface; giving a loaded document its window is the desktop program's job.
 #pragma once
 #include <cstdint>
 
 #include "document/document.h"
 #include "gif/warning_queue.h"
 
-// Whether the document gets its window after the load (the desktop program's presenter).
-enum class ShowDocument : std::uint8_t { No, Yes };
 // Whether damage after the header still gives a document (everything read before it).
 enum class Tolerance : std::uint8_t { Strict, Tolerant };
 
 // Reads the GIF file open as `fd` (positioned at its start) that was found at `path`.
 // Alerts and warnings go to the reporter; null when nothing could be loaded.
-[[nodiscard]] Document* load_gif_document(const char* path, int fd, ShowDocument show, Tolerance tolerance);
+[[nodiscard]] Document* load_gif_document(const char* path, int fd, Tolerance tolerance);
 
-// The desktop program's Open: refuses a file that is not of the GIF type, then loads it
-// tolerantly with its window. Null when nothing was opened.
-Document* open_gif_file(const char* path);
-
-// What the program does with a loaded document before returning it: the desktop program
-// builds its window (show = Yes) or prepares its views. None by default.
-using DocumentPresenter = void (*)(Document& document, ShowDocument show);
-void set_document_presenter(DocumentPresenter presenter);
+// Open as the desktop program does it: refuses a file that is not of the GIF type, then
+// loads it tolerantly. Null when nothing was opened (the user has been told why).
+[[nodiscard]] Document* open_gif_file(const char* path);
 
 // How warnings are asked about after a load; the warning alert by default. Null restores it.
 void set_warning_ask(WarningAsk ask);

@@ -247,8 +247,7 @@ DocumentPtr load_path(const std::string& path, bool tolerant)
     const int fd = ::open(path.c_str(), O_RDONLY);
     if (fd < 0)
         return nullptr;
-    DocumentPtr document(
-        load_gif_document(path.c_str(), fd, ShowDocument::No, tolerant ? Tolerance::Tolerant : Tolerance::Strict));
+    DocumentPtr document(load_gif_document(path.c_str(), fd, tolerant ? Tolerance::Tolerant : Tolerance::Strict));
     ::close(fd);
     return document;
 }

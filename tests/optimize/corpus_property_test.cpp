@@ -39,7 +39,7 @@ DocumentPtr load(const std::filesystem::path& path)
     int fd = open(path.c_str(), O_RDONLY);
     if (fd < 0)
         return nullptr;
-    DocumentPtr document(load_gif_document(path.c_str(), fd, ShowDocument::No, Tolerance::Tolerant));
+    DocumentPtr document(load_gif_document(path.c_str(), fd, Tolerance::Tolerant));
     close(fd);
     return document;
 }
