@@ -174,7 +174,7 @@ std::vector<std::uint64_t> shown_screens(const Document& document)
         for (std::uint32_t pixel : screen)
             hash = (hash ^ pixel) * 0x100000001B3ull;
         hashes.push_back(hash);
-        if (frame.disposal == 2)
+        if (frame.disposal == Disposal::RestoreBackground)
             for (int y = top; y < bottom; ++y)
                 std::fill(screen.begin() + static_cast<std::ptrdiff_t>(y) * width + left,
                           screen.begin() + static_cast<std::ptrdiff_t>(y) * width + right, kEmpty);

@@ -48,7 +48,7 @@ std::uint64_t fingerprint(Document& document)
     };
     for (Frame* f = document_first_frame(document); f; f = document_next_frame(document)) {
         const std::int16_t rect[4] = {f->rect.top, f->rect.left, f->rect.bottom, f->rect.right};
-        const std::uint8_t flags[3] = {f->disposal, f->transparent, f->transparent_index};
+        const std::uint8_t flags[3] = {static_cast<std::uint8_t>(f->disposal), f->transparent, f->transparent_index};
         mix(rect, sizeof(rect));
         mix(flags, sizeof(flags));
         mix(f->encoded_data.get(), f->encoded_length);

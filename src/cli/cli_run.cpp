@@ -356,7 +356,7 @@ FileResult describe_file(const std::string& path, CliReporter& reporter, std::st
     for (Frame* frame = document_first_frame(d); frame; frame = document_next_frame(d), ++index) {
         std::snprintf(line, sizeof line, "  frame %d: %dx%d at (%d,%d), delay %u, disposal %d (%s), %s%s, %u bytes\n",
                       index + 1, frame->rect.width(), frame->rect.height(), frame->rect.left, frame->rect.top,
-                      frame->delay, frame->disposal, disposal_name(frame->disposal),
+                      frame->delay, static_cast<int>(frame->disposal), disposal_name(static_cast<int>(frame->disposal)),
                       frame->transparent ? ("transparent " + std::to_string(frame->transparent_index)).c_str()
                                          : "opaque",
                       frame->interlaced ? ", interlaced" : "", frame->encoded_length);

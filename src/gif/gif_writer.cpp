@@ -11,6 +11,7 @@
 #include "foundation/formatter.h"
 #include "codec/frame_coding.h"
 #include "codec/output_buffer.h"
+#include "gif/gif_blocks.h"
 #include "optimize/frame_optimizer.h"
 #include "platform/core/files.h"
 
@@ -226,10 +227,11 @@ void write_header(OutputBuffer& out, std::uint16_t width, std::uint16_t height, 
     out.append(kSignature, sizeof kSignature);
     out.append_u16(width);
     out.append_u16(height);
-    // Packed: bit 7 global table, bits 4-6 colour resolution, bits 0-2 table size (both bits - 1).
-    std::uint8_t packed = static_cast<std::uint8_t>(((table_bits - 1) << 4) | (table_bits - 1));
+    // The colour resolution is written as the table's own bits.
+    const int size_field = (table_bits - 1) & gif_block::kScreenTableSizeMask;
+    std::uint8_t packed = static_cast<std::uint8_t>((size_field << gif_block::kScreenResolutionShift) | size_field);
     if (palette)
-        packed |= 0x80;
+        packed |= gif_block::kScreenGlobalTable;
     out.append_byte(packed);
     out.append_byte(background_index);
     out.append_byte(0x31);  // aspect byte as every file of this program carries it
@@ -250,8 +252,8 @@ void write_looping_block(OutputBuffer& out, std::uint16_t loop_count)
 
 void write_comment(OutputBuffer& out, const char* text)
 {
-    out.append_byte(0x21);
-    out.append_byte(0xFE);
+    out.append_byte(gif_block::kExtensionIntroducer);
+    out.append_byte(gif_block::kCommentLabel);
     // The whole text, however long, in sub-blocks of at most 255 bytes.
     std::size_t left = StrLen(text);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text);
@@ -267,12 +269,16 @@ void write_comment(OutputBuffer& out, const char* text)
 
 void write_graphic_control(OutputBuffer& out, const Frame& frame)
 {
-    out.append_byte(0x21);
-    out.append_byte(0xF9);
+    out.append_byte(gif_block::kExtensionIntroducer);
+    out.append_byte(gif_block::kGraphicControlLabel);
     out.append_byte(0x04);
-    // Packed: bits 2-4 disposal, bit 1 user input, bit 0 transparency.
-    out.append_byte(static_cast<std::uint8_t>(((frame.disposal & 7) << 2) | ((frame.user_input & 1) << 1) |
-                                              (frame.transparent & 1)));
+    const int disposal = static_cast<int>(frame.disposal) & gif_block::kControlDisposalMask;
+    int packed = disposal << gif_block::kControlDisposalShift;
+    if (frame.user_input & 1)
+        packed |= gif_block::kControlUserInput;
+    if (frame.transparent & 1)
+        packed |= gif_block::kControlTransparent;
+    out.append_byte(static_cast<std::uint8_t>(packed));
     out.append_u16(static_cast<std::uint16_t>(frame.delay));
     out.append_byte(frame.transparent_index);
     out.append_byte(0x00);
@@ -280,16 +286,16 @@ void write_graphic_control(OutputBuffer& out, const Frame& frame)
 
 void write_image_descriptor(OutputBuffer& out, const Frame& frame)
 {
-    out.append_byte(0x2C);
+    out.append_byte(gif_block::kImageIntroducer);
     out.append_u16(static_cast<std::uint16_t>(frame.rect.left));
     out.append_u16(static_cast<std::uint16_t>(frame.rect.top));
     out.append_u16(static_cast<std::uint16_t>(frame.rect.width()));
     out.append_u16(static_cast<std::uint16_t>(frame.rect.height()));
-    // Packed: bit 7 local table (never written here), bit 6 interlace.
-    out.append_byte(static_cast<std::uint8_t>((frame.interlaced & 1) << 6));
+    // Never a local table: every frame uses the one global palette.
+    out.append_byte((frame.interlaced & 1) ? gif_block::kImageInterlaced : 0);
 }
 
-void write_trailer(OutputBuffer& out) { out.append_byte(0x3B); }
+void write_trailer(OutputBuffer& out) { out.append_byte(gif_block::kTrailer); }
 
 StrPtr save_size_text(std::uint32_t bytes)
 {

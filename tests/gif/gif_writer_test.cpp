@@ -238,7 +238,7 @@ TEST_F(GifWriter, ControlAndDescriptorFollowTheFrame)
         const Frame* frame = document_frame_at(*document, i);
         const Bytes& control = controls[static_cast<std::size_t>(i)]->sub_blocks.at(0);
         ASSERT_EQ(control.size(), 4u);
-        EXPECT_EQ(control[0], (frame->disposal << 2) | (frame->user_input << 1) | frame->transparent);
+        EXPECT_EQ(control[0], (static_cast<int>(frame->disposal) << 2) | (frame->user_input << 1) | frame->transparent);
         EXPECT_EQ(control[1] | (control[2] << 8), static_cast<int>(frame->delay & 0xFFFF));
         EXPECT_EQ(control[3], frame->transparent_index);
         const Bytes& head = images[static_cast<std::size_t>(i)]->head;

@@ -185,10 +185,10 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
     const Settings& options = settings();
     const Rect own = rect_from(frame.rect);
     Rect r = model_changed(before, after, own);
-    if (frame.disposal == 2) {
+    if (frame.disposal == Disposal::RestoreBackground) {
         const Rect area = model_disposal_area(after, next, own);
         if (area.empty())
-            frame.disposal = 1;
+            frame.disposal = Disposal::Keep;
         else
             r = Rect{std::min(r.top, area.top), std::min(r.left, area.left), std::max(r.bottom, area.bottom),
                      std::max(r.right, area.right)};
@@ -197,7 +197,7 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
         // A frame that keeps clearing its rectangle stays where it is when the larger
         // rectangle would clear pixels outside its own that stay visible after the next frame.
         bool keep = false;
-        if (frame.disposal == 2)
+        if (frame.disposal == Disposal::RestoreBackground)
             for (int y = 0; y < r.bottom; ++y)
                 for (int x = 0; x < r.right; ++x)
                     if (!(y >= own.top && y < own.bottom && x >= own.left && x < own.right) &&
@@ -234,7 +234,7 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
     std::vector<int> modes{0};
     if (!options.transparency_search())
         modes = {3};
-    else if (frame.disposal != 2)
+    else if (frame.disposal != Disposal::RestoreBackground)
         modes = {0, 1, 2, 3};
     std::vector<std::uint8_t> kept;
     for (int mode : modes) {
@@ -252,7 +252,7 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
         for (int x = r.left; x < r.right; ++x)
             empty_inside = empty_inside || after.row(y)[x] == kEmptyPixel;
     const bool power_of_two = t == 1 || t == 2 || t == 4 || t == 8 || t == 16 || t == 32 || t == 64 || t == 128;
-    if (frame.disposal == 1 && t > highest && power_of_two && !empty_inside) {
+    if (frame.disposal == Disposal::Keep && t > highest && power_of_two && !empty_inside) {
         Frame straight;
         straight.rect = frame.rect;
         encode_frame_into(straight, after, frame.interlaced != 0, static_cast<std::uint16_t>(highest + 1),
@@ -277,7 +277,7 @@ void model_optimize_document(Document& document)
     Canvas before, after, next;
     for (Canvas* c : {&before, &after, &next})
         canvas_resize(*c, document.screen_width, document.screen_height, kEmptyPixel);
-    if (frames[0]->disposal != 2)
+    if (frames[0]->disposal != Disposal::RestoreBackground)
         draw(next, *frames[0]);
     for (std::size_t i = 0; i < frames.size(); ++i) {
         Frame& frame = *frames[i];
@@ -285,7 +285,7 @@ void model_optimize_document(Document& document)
         if (i + 1 == frames.size())
             canvas_fill(next, kEmptyPixel);
         if (i > 0) {
-            if (frames[i - 1]->disposal == 2)
+            if (frames[i - 1]->disposal == Disposal::RestoreBackground)
                 canvas_fill_rect(before, frames[i - 1]->rect, kEmptyPixel);
             else
                 draw(before, *frames[i - 1]);
@@ -293,9 +293,9 @@ void model_optimize_document(Document& document)
         draw(after, frame);
         draw(next, *following);
         model_optimize_frame(document, before, after, next, frame, i == 0);
-        if (frame.disposal == 2)
+        if (frame.disposal == Disposal::RestoreBackground)
             canvas_fill_rect(after, frame.rect, kEmptyPixel);
-        if (following->disposal == 2)
+        if (following->disposal == Disposal::RestoreBackground)
             canvas_fill_rect(next, following->rect, kEmptyPixel);
     }
 }
@@ -337,7 +337,7 @@ std::vector<FrameSpec> random_frames(std::mt19937& rng, int width, int height, i
         const int left = pick(0, width - 1), top = pick(0, height - 1);
         const int right = pick(left + 1, width), bottom = pick(top + 1, height);
         spec.rect = rect_of(top, left, bottom, right);
-        spec.disposal = static_cast<std::uint8_t>(pick(0, 5) < 2 ? 2 : pick(0, 1));
+        spec.disposal = pick(0, 5) < 2 ? Disposal::RestoreBackground : static_cast<Disposal>(pick(0, 1));
         spec.interlaced = pick(0, 5) == 0;
         const bool repeat = pick(0, 6) == 0;  // a frame that only repeats what is shown
         if (pick(0, 2) == 0) {
@@ -358,7 +358,7 @@ std::vector<FrameSpec> random_frames(std::mt19937& rng, int width, int height, i
                     screen[static_cast<std::size_t>(y * width + x)] = p;
             }
         }
-        if (spec.disposal == 2)
+        if (spec.disposal == Disposal::RestoreBackground)
             for (int y = top; y < bottom; ++y)
                 for (int x = left; x < right; ++x)
                     screen[static_cast<std::size_t>(y * width + x)] = kEmptyPixel;

@@ -26,7 +26,8 @@ std::vector<FrameSpec> generate_frames(std::mt19937& random, int width, int heig
         if (f == 0 && pick(0, 1))
             left = top = 0, right = width, bottom = height;
         spec.rect = rect_of(top, left, bottom, right);
-        spec.disposal = static_cast<std::uint8_t>(std::vector<int>{0, 1, 1, 2}[static_cast<std::size_t>(pick(0, 3))]);
+        spec.disposal = std::vector<Disposal>{Disposal::None, Disposal::Keep, Disposal::Keep,
+                                              Disposal::RestoreBackground}[static_cast<std::size_t>(pick(0, 3))];
         spec.interlaced = pick(0, 4) == 0;
         if (pick(0, 9) < 4) {
             spec.transparent = true;
@@ -54,7 +55,7 @@ std::vector<FrameSpec> generate_frames(std::mt19937& random, int width, int heig
                     screen[static_cast<std::size_t>(y * width + x)] = p;
             }
         }
-        if (spec.disposal == 2)
+        if (spec.disposal == Disposal::RestoreBackground)
             for (int y = top; y < bottom; ++y)
                 for (int x = left; x < right; ++x)
                     screen[static_cast<std::size_t>(y * width + x)] = 255;
@@ -73,7 +74,7 @@ void expect_rects_inside(Document& document, const std::string& where)
         EXPECT_LE(frame.rect.right, document.screen_width) << where;
         EXPECT_GE(frame.rect.width(), 1) << where;
         EXPECT_GE(frame.rect.height(), 1) << where;
-        EXPECT_LE(frame.disposal, 2) << where;
+        EXPECT_LE(static_cast<int>(frame.disposal), 2) << where;
     }
 }
 

@@ -9,7 +9,7 @@
 struct FrameSpec {
     ScreenRect rect;
     std::vector<std::uint8_t> pixels;  // rect width x height, row by row
-    std::uint8_t disposal = 1;
+    Disposal disposal = Disposal::Keep;
     bool transparent = false;
     std::uint8_t transparent_index = 0;
     bool interlaced = false;
