@@ -79,10 +79,10 @@ int main(int argc, char** argv)
             // end-code saving, offset frames, crop first frame, transparency search, rule
             int e = 1, o = 1, c = 1, t = 1, rule = 0;
             std::sscanf(argv[++i], "%d,%d,%d,%d,%d", &e, &o, &c, &t, &rule);
-            settings().options[1] = static_cast<std::uint8_t>(e);
-            settings().options[2] = static_cast<std::uint8_t>(o);
-            settings().options[3] = static_cast<std::uint8_t>(c);
-            settings().options[4] = static_cast<std::uint8_t>(t);
+            settings().end_code_saving = static_cast<std::uint8_t>(e);
+            settings().offset_frames = static_cast<std::uint8_t>(o);
+            settings().crop_first_frame = static_cast<std::uint8_t>(c);
+            settings().transparency_search = static_cast<std::uint8_t>(t);
             settings().rule_value = static_cast<std::uint16_t>(rule);
         } else if (!std::strcmp(argv[i], "--fingerprint"))
             fingerprints = true;

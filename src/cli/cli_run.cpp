@@ -270,13 +270,13 @@ void apply_setting_overrides(const CliOptions& options)
 {
     Settings& record = settings();
     if (options.end_code_saving >= 0)
-        record.options[1] = static_cast<std::uint8_t>(options.end_code_saving);
+        record.end_code_saving = static_cast<std::uint8_t>(options.end_code_saving);
     if (options.offset_frames >= 0)
-        record.options[2] = static_cast<std::uint8_t>(options.offset_frames);
+        record.offset_frames = static_cast<std::uint8_t>(options.offset_frames);
     if (options.crop_first_frame >= 0)
-        record.options[3] = static_cast<std::uint8_t>(options.crop_first_frame);
+        record.crop_first_frame = static_cast<std::uint8_t>(options.crop_first_frame);
     if (options.transparency_search >= 0)
-        record.options[4] = static_cast<std::uint8_t>(options.transparency_search);
+        record.transparency_search = static_cast<std::uint8_t>(options.transparency_search);
     if (options.transparent_index_rule >= 0)
         record.rule_value = static_cast<std::uint16_t>(options.transparent_index_rule);
 }

@@ -345,13 +345,13 @@ void optimize_frame(Document& document, Canvases& canvases, Frame& frame, bool f
         else
             box = bounding_union(box, area);
     }
-    if (!options.offset_frames()) {
+    if (options.offset_frames == 0) {
         Box moved{0, 0, box.bottom, box.right};
         // A frame that clears its rectangle afterwards must not clear more than it did.
         if (frame.disposal != Disposal::RestoreBackground || !move_would_clear_visible(canvases.next, own, moved))
             box = moved;
     }
-    if (!options.crop_first_frame() && first)
+    if (options.crop_first_frame == 0 && first)
         box = Box{0, 0, canvases.after.height, canvases.after.width};
 
     const std::uint16_t palette_size = document.palette_size;
@@ -471,7 +471,7 @@ SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& aft
     SubstitutionMode modes[4] = {SubstitutionMode::AllUnchanged, SubstitutionMode::ExtendRuns,
                                  SubstitutionMode::FillAround, SubstitutionMode::None};
     int mode_count = 4;
-    if (!settings().transparency_search()) {
+    if (settings().transparency_search == 0) {
         modes[0] = SubstitutionMode::None;
         mode_count = 1;
     } else if (disposal == Disposal::RestoreBackground) {

@@ -193,7 +193,7 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
             r = Rect{std::min(r.top, area.top), std::min(r.left, area.left), std::max(r.bottom, area.bottom),
                      std::max(r.right, area.right)};
     }
-    if (!options.offset_frames()) {
+    if (options.offset_frames == 0) {
         // A frame that keeps clearing its rectangle stays where it is when the larger
         // rectangle would clear pixels outside its own that stay visible after the next frame.
         bool keep = false;
@@ -206,7 +206,7 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
         if (!keep)
             r.top = r.left = 0;
     }
-    if (!options.crop_first_frame() && first)
+    if (options.crop_first_frame == 0 && first)
         r = Rect{0, 0, document.screen_height, document.screen_width};
 
     const int n = document.palette_size;
@@ -232,7 +232,7 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
 
     const auto colours = static_cast<std::uint16_t>(std::max(highest, t) + 1);
     std::vector<int> modes{0};
-    if (!options.transparency_search())
+    if (options.transparency_search == 0)
         modes = {3};
     else if (frame.disposal != Disposal::RestoreBackground)
         modes = {0, 1, 2, 3};
@@ -242,7 +242,7 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
         Frame scratch;
         scratch.rect = frame.rect;
         encode_frame_rows(scratch, model_row, &rows, frame.interlaced != 0, colours,
-                          options.end_code_saving() ? EndCode::SaveWhenFree : EndCode::Always);
+                          options.end_code_saving != 0 ? EndCode::SaveWhenFree : EndCode::Always);
         if (kept.empty() || scratch.encoded_length < kept.size())
             kept = bytes_of(scratch);
     }
@@ -256,7 +256,7 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
         Frame straight;
         straight.rect = frame.rect;
         encode_frame_into(straight, after, frame.interlaced != 0, static_cast<std::uint16_t>(highest + 1),
-                          options.end_code_saving() ? EndCode::SaveWhenFree : EndCode::Always);
+                          options.end_code_saving != 0 ? EndCode::SaveWhenFree : EndCode::Always);
         if (straight.encoded_length <= kept.size()) {
             kept = bytes_of(straight);
             frame.transparent = 0;
@@ -404,10 +404,8 @@ TEST(FrameOptimizerModel, GeneratedAnimationsMatchTheModelUnderEverySetting)
         const std::vector<FrameSpec> frames = random_frames(rng, width, height, colours);
         // Every combination of the four switches once per eight rounds, rules in turn.
         const int combination = round % 16;
-        settings().options[1] = static_cast<std::uint8_t>(combination & 1);
-        settings().options[2] = static_cast<std::uint8_t>((combination >> 1) & 1);
-        settings().options[3] = static_cast<std::uint8_t>((combination >> 2) & 1);
-        settings().options[4] = static_cast<std::uint8_t>((combination >> 3) & 1);
+        for (int i = 0; i < 4; ++i)
+            settings().*kOptimizationSwitches[i] = static_cast<std::uint8_t>((combination >> i) & 1);
         settings().rule_value = static_cast<std::uint16_t>(round % 7);
         const std::string where = "round " + std::to_string(round);
         DocumentPtr expected = make_document(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height),
@@ -444,8 +442,8 @@ TEST(FrameOptimizerModel, CorpusFilesMatchTheModel)
     for (const auto& path : sample) {
         for (int rule : {0, 2}) {
             // The switches change from file to file; the rules that look at usage in turn.
-            for (int option = 1; option <= 4; ++option)
-                settings().options[option] = static_cast<std::uint8_t>(((checked + 5) >> (option - 1)) & 1);
+            for (int i = 0; i < 4; ++i)
+                settings().*kOptimizationSwitches[i] = static_cast<std::uint8_t>(((checked + 5) >> i) & 1);
             settings().rule_value = static_cast<std::uint16_t>(rule);
             DocumentPtr expected = load(path);
             DocumentPtr actual = load(path);

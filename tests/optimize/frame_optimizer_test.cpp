@@ -12,9 +12,6 @@ namespace {
 
 class FrameOptimizer : public ::testing::Test {
 protected:
-    static void set_option(int option, int value) { settings().options[option] = static_cast<std::uint8_t>(value); }
-
-private:
     OptimizationSettingsGuard m_saved;
 };
 
@@ -177,7 +174,7 @@ TEST_F(FrameOptimizer, OffsetFramesOnKeepsFramesWhereTheyChange)
 
 TEST_F(FrameOptimizer, OffsetFramesOffMovesFramesToTheCorner)
 {
-    set_option(2, 0);
+    settings().offset_frames = 0;
     DocumentPtr document = offset_document();
     auto screens = composed_screens(*document);
     optimize_document(*document);
@@ -191,7 +188,7 @@ TEST_F(FrameOptimizer, OffsetFramesOffMovesFramesToTheCorner)
 
 TEST_F(FrameOptimizer, OffsetFramesOffMovesAClearingFrameWhenNothingVisibleIsLost)
 {
-    set_option(2, 0);
+    settings().offset_frames = 0;
     // The first frame clears itself and the second draws elsewhere: the moved rectangle
     // covers only pixels that are empty after the next frame.
     DocumentPtr document = make_document(3, 3, 2,
@@ -209,7 +206,7 @@ TEST_F(FrameOptimizer, OffsetFramesOffMovesAClearingFrameWhenNothingVisibleIsLos
 TEST_F(FrameOptimizer, CropFirstFrame)
 {
     for (int crop : {1, 0}) {
-        set_option(3, crop);
+        settings().crop_first_frame = static_cast<std::uint8_t>(crop);
         DocumentPtr document = make_document(3, 3, 2, {{rect_of(1, 1, 2, 2), {1}}});
         auto screens = composed_screens(*document);
         optimize_document(*document);
@@ -230,7 +227,7 @@ TEST_F(FrameOptimizer, CropFirstFrame)
 
 TEST_F(FrameOptimizer, TransparencySearchOffEncodesWithoutSubstitution)
 {
-    set_option(4, 0);
+    settings().transparency_search = 0;
     DocumentPtr document = identical_frame_document();
     auto screens = composed_screens(*document);
     optimize_document(*document);
@@ -242,7 +239,7 @@ TEST_F(FrameOptimizer, TransparencySearchOffEncodesWithoutSubstitution)
 
 TEST_F(FrameOptimizer, FallbackDropsTransparencyWhenItOnlyCostsABit)
 {
-    set_option(1, 0);  // end code always written, so fewer bits per code is never longer
+    settings().end_code_saving = 0;  // end code always written, so fewer bits per code is never longer
     settings().rule_value = 2;
     std::vector<std::uint8_t> sixteen(16), fifteen(15);
     for (int i = 0; i < 16; ++i)
@@ -266,7 +263,7 @@ TEST_F(FrameOptimizer, FallbackDropsTransparencyWhenItOnlyCostsABit)
         {"an empty pixel must stay transparent", 17, sixteen, Disposal::Keep, 0, 1, 16, 5},
     };
     for (const Case& c : cases) {
-        set_option(3, c.crop);
+        settings().crop_first_frame = static_cast<std::uint8_t>(c.crop);
         const auto width = static_cast<std::int16_t>(c.pixels.size());
         DocumentPtr document = make_document(c.screen_width, 1, 20, {{rect_of(0, 0, 1, width), c.pixels, c.disposal}});
         auto screens = composed_screens(*document);
@@ -329,7 +326,7 @@ TEST_F(FrameOptimizer, DisposalTwoTriesOnlyTheFirstMode)
 
 TEST_F(FrameOptimizer, WithoutSearchOnlyModeThreeIsUsed)
 {
-    set_option(4, 0);
+    settings().transparency_search = 0;
     ModeScene scene;
     EXPECT_EQ(encode_frame_candidates(scene.before, scene.after, *scene.frame, Disposal::Keep, false, 0, 3),
               SubstitutionMode::None);

@@ -91,8 +91,8 @@ TEST(OptimizerProperty, OptimizedAnimationsComposeToTheSameScreens)
         std::vector<FrameSpec> frames = generate_frames(random, width, height, colours);
         for (int combination = 0; combination < 4; ++combination) {
             const std::uint32_t bits = random();
-            for (int option = 1; option <= 4; ++option)
-                settings().options[option] = static_cast<std::uint8_t>((bits >> option) & 1);
+            for (int i = 0; i < 4; ++i)
+                settings().*kOptimizationSwitches[i] = static_cast<std::uint8_t>((bits >> (i + 1)) & 1);
             settings().rule_value = static_cast<std::uint16_t>((bits >> 8) % 7);
             const std::string where = "document " + std::to_string(seed) + " settings " + std::to_string(bits & 0x1E) +
                 " rule " + std::to_string(settings().rule_value);

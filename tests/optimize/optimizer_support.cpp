@@ -130,12 +130,14 @@ std::vector<std::vector<std::uint32_t>> composed_colours(Document& document)
 
 OptimizationSettingsGuard::OptimizationSettingsGuard() : m_rule(settings().rule_value)
 {
-    std::memcpy(m_options, settings().options, sizeof(m_options));
+    for (int i = 0; i < 4; ++i)
+        m_switches[i] = settings().*kOptimizationSwitches[i];
 }
 
 OptimizationSettingsGuard::~OptimizationSettingsGuard()
 {
-    std::memcpy(settings().options, m_options, sizeof(m_options));
+    for (int i = 0; i < 4; ++i)
+        settings().*kOptimizationSwitches[i] = m_switches[i];
     settings().rule_value = m_rule;
 }
 
