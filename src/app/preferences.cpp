@@ -1,6 +1,7 @@
 #include "app/preferences.h"
 
 #include "app/report.h"
+#include "app/string_ids.h"
 #include "app/string_tables.h"
 #include "foundation/file_access.h"
 #include "foundation/formatter.h"
@@ -19,8 +20,7 @@ constexpr int kVersionText = 9;
 constexpr int kCreatorText = 10;
 constexpr int kTemplateText = 106;
 constexpr int kSiblingTemplateText = 324;
-constexpr std::uint32_t kHeaderTextLimit = 254;                      // bytes of one header text with its zero
-constexpr int kCannotReplaceText = 335, kCannotReplaceButton = 336;  // a failed save
+constexpr std::uint32_t kHeaderTextLimit = 254;  // bytes of one header text with its zero
 
 // The preference module's process-wide state.
 struct Preferences {
@@ -276,8 +276,8 @@ bool save_settings()
         return true;
     // The old file is untouched; the user learns that the settings were not kept.
     const StrPtr name(FileRefDisplayName(target));
-    const StrPtr text(FormatNew(app_string(kCannotReplaceText), name.get()));
-    reporter().alert(AlertKind::Stop, text.get(), app_string(kCannotReplaceButton));
+    const StrPtr text(FormatNew(app_string(kTextCannotReplace), name.get()));
+    reporter().alert(AlertKind::Stop, text.get(), app_string(kTextCannotReplaceButton));
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/report.h"
+#include "app/string_ids.h"
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
 #include "codec/codec_state.h"
@@ -22,7 +23,6 @@ constexpr int kDamagedAtEnd = 111, kDamagedAt = 112;
 constexpr int kUnknownApplication = 113;
 constexpr int kDataAfterTrailer = 138;
 constexpr int kTrailingCodes = 199;
-constexpr int kCannotRead = 266, kCannotReadButton = 267;
 constexpr int kNotGifSignature = 328, kNotGifSignatureButton = 54;
 constexpr int kCanvasTooLarge = 411;
 
@@ -510,7 +510,7 @@ Document* load_gif_document(const char* path, int fd, Tolerance tolerance)
     if (!loaded) {
         document.reset();
         warning_queue().clear();
-        report_failure(kCannotRead, kCannotReadButton, file_name, true);
+        report_failure(kTextCannotRead, kTextCannotReadButton, file_name, true);
         return nullptr;
     }
     warning_queue().show(g_warning_ask);
@@ -530,7 +530,7 @@ Document* open_gif_file(const char* path)
     }
     const int fd = platform::file_open(path, platform::FileAccess::Read);
     if (fd == platform::kNoFile) {
-        report_failure(kCannotRead, kCannotReadButton, file_name, true);
+        report_failure(kTextCannotRead, kTextCannotReadButton, file_name, true);
         return nullptr;
     }
     Document* document = load_gif_document(path, fd, Tolerance::Tolerant);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/report.h"
+#include "app/string_ids.h"
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
 #include "codec/frame_coding.h"
@@ -19,8 +20,6 @@ namespace {
 
 // Application strings of the writer.
 constexpr int kSavingCaption = 107, kWritingCaption = 108;
-constexpr int kCannotCreate = 116, kCannotCreateButton = 117;
-constexpr int kCannotWrite = 118, kCannotWriteButton = 119;
 constexpr int kSizeUnits = 135, kSizeThousands = 136, kSizeMillions = 137;
 constexpr int kReportLarger = 176, kReportLargerButton = 177;
 constexpr int kReportSame = 178, kReportSameButton = 179;
@@ -30,7 +29,6 @@ constexpr int kAskLarger = 184, kAskLargerYes = 185, kAskLargerNo = 186;
 constexpr int kAskSame = 187, kAskSameYes = 188, kAskSameNo = 189;
 constexpr int kSaved256 = 190, kSaved256Button = 191;
 constexpr int kSaved = 192, kSavedButton = 193;
-constexpr int kCannotReplace = 335, kCannotReplaceButton = 336;
 
 SaveFault g_fault = SaveFault::None;
 
@@ -354,7 +352,7 @@ bool write_output_to_file(const OutputBuffer& out, const char* path)
     std::string temporary;
     const int fd = create_temporary(path, &temporary);
     if (fd == platform::kNoFile) {
-        show_failure(kCannotCreate, kCannotCreateButton, name);
+        show_failure(kTextCannotCreate, kTextCannotCreateButton, name);
         return false;
     }
     keep_permissions(fd, path);
@@ -362,12 +360,12 @@ bool write_output_to_file(const OutputBuffer& out, const char* path)
     const bool closed = platform::file_close(fd);
     if (!written || !closed) {
         platform::path_delete(temporary.c_str());
-        show_failure(kCannotWrite, kCannotWriteButton, name);
+        show_failure(kTextCannotWrite, kTextCannotWriteButton, name);
         return false;
     }
     if (g_fault == SaveFault::Replace || !platform::path_rename(temporary.c_str(), path)) {
         platform::path_delete(temporary.c_str());
-        show_failure(kCannotReplace, kCannotReplaceButton, name);
+        show_failure(kTextCannotReplace, kTextCannotReplaceButton, name);
         return false;
     }
     return true;
