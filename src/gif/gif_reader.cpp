@@ -11,6 +11,7 @@
 #include "codec/frame_coding.h"
 #include "gif/gif_blocks.h"
 #include "gif/gif_normalise.h"
+#include "gif/gif_state.h"
 #include "platform/core/files.h"
 
 namespace {
@@ -27,10 +28,6 @@ constexpr int kNotGifSignature = 328, kNotGifSignatureButton = 54;
 constexpr int kCanvasTooLarge = 411;
 
 using namespace gif_block;
-
-WarningAsk g_warning_ask = &ask_warning_alert;
-std::uint64_t g_canvas_pixel_limit = std::uint64_t{1} << 28;
-std::uint64_t g_memory_budget = std::uint64_t{2} << 30;
 
 // Screen-sized canvases that a load and the save after it hold at the same time, and the
 // decoder's image of one frame.
@@ -106,7 +103,8 @@ bool Parse::canvas_fits(std::uint32_t width, std::uint32_t height) const
     if (width > 32767 || height > 32767)
         return false;
     const std::uint64_t pixels = std::uint64_t{width} * height;
-    return pixels <= g_canvas_pixel_limit && pixels * kCanvasCopies <= g_memory_budget;
+    const GifState& limits = gif_state();
+    return pixels <= limits.canvas_pixel_limit && pixels * kCanvasCopies <= limits.memory_budget;
 }
 
 // What the document will hold with `frames` frames and `more_bytes` more kept: its
@@ -118,7 +116,7 @@ bool Parse::within_budget(std::uint64_t more_bytes, std::uint64_t frames) const
 {
     const std::uint64_t pixels = std::uint64_t{m_document.screen_width} * m_document.screen_height;
     const std::uint64_t need = pixels * kCanvasCopies + frames / 8 * pixels + m_held_bytes + more_bytes;
-    return need <= g_memory_budget;
+    return need <= gif_state().memory_budget;
 }
 
 bool Parse::read_logical_screen()
@@ -513,7 +511,7 @@ Document* load_gif_document(const char* path, int fd, Tolerance tolerance)
         report_failure(kTextCannotRead, kTextCannotReadButton, file_name, true);
         return nullptr;
     }
-    warning_queue().show(g_warning_ask);
+    warning_queue().show(gif_state().warning_ask);
     return document.release();
 }
 
@@ -538,8 +536,8 @@ Document* open_gif_file(const char* path)
     return document;
 }
 
-void set_warning_ask(WarningAsk ask) { g_warning_ask = ask ? ask : &ask_warning_alert; }
-void set_canvas_pixel_limit(std::uint64_t pixels) { g_canvas_pixel_limit = pixels; }
-std::uint64_t canvas_pixel_limit() { return g_canvas_pixel_limit; }
-void set_document_memory_budget(std::uint64_t bytes) { g_memory_budget = bytes; }
-std::uint64_t document_memory_budget() { return g_memory_budget; }
+void set_warning_ask(WarningAsk ask) { gif_state().warning_ask = ask ? ask : &ask_warning_alert; }
+void set_canvas_pixel_limit(std::uint64_t pixels) { gif_state().canvas_pixel_limit = pixels; }
+std::uint64_t canvas_pixel_limit() { return gif_state().canvas_pixel_limit; }
+void set_document_memory_budget(std::uint64_t bytes) { gif_state().memory_budget = bytes; }
+std::uint64_t document_memory_budget() { return gif_state().memory_budget; }

@@ -1,7 +1,6 @@
 #include "gif/gif_writer.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -13,6 +12,7 @@
 #include "codec/frame_coding.h"
 #include "codec/output_buffer.h"
 #include "gif/gif_blocks.h"
+#include "gif/gif_state.h"
 #include "optimize/frame_optimizer.h"
 #include "platform/core/files.h"
 
@@ -29,8 +29,6 @@ constexpr int kAskLarger = 184, kAskLargerYes = 185, kAskLargerNo = 186;
 constexpr int kAskSame = 187, kAskSameYes = 188, kAskSameNo = 189;
 constexpr int kSaved256 = 190, kSaved256Button = 191;
 constexpr int kSaved = 192, kSavedButton = 193;
-
-SaveFault g_fault = SaveFault::None;
 
 const char* file_name_of(const char* path)
 {
@@ -99,41 +97,14 @@ void show_failure(int message, int button, const char* file_name)
     reporter().alert(AlertKind::Stop, text.get(), app_string(button));
 }
 
-// A temporary name in the target's folder, unique to this process.
-std::string temporary_path_for(const char* path, int attempt)
+bool write_chunks(SaveFileOperations& files, int fd, const OutputBuffer& out)
 {
-    const std::string target(path);
-    const std::size_t slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    return folder + "." + name + ".quillon-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-}
-
-int create_temporary(const char* path, std::string* temporary)
-{
-    if (g_fault == SaveFault::Create)
-        return platform::kNoFile;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        *temporary = temporary_path_for(path, attempt);
-        const int fd = platform::file_create_new(temporary->c_str());
-        if (fd != platform::kNoFile)
-            return fd;
-        if (!platform::path_is_file(temporary->c_str()))
-            return platform::kNoFile;  // not a name clash: the folder refuses new files
-    }
-    return platform::kNoFile;
-}
-
-bool write_chunks(int fd, const OutputBuffer& out)
-{
-    if (g_fault == SaveFault::Write)
-        return false;
     for (std::size_t i = 0; i < out.chunk_count(); ++i) {
         const std::uint32_t length = out.chunk_length(i);
-        if (length > 0 && !platform::file_write(fd, out.chunk_data(i), length))
+        if (length > 0 && !files.write(fd, out.chunk_data(i), length))
             return false;
     }
-    return platform::file_sync(fd);
+    return files.sync(fd);
 }
 
 // A replaced file keeps its permission bits; a new one gets the usual ones.
@@ -349,26 +320,31 @@ bool save_document(Document& document, SaveMode mode, SaveSummary* summary)
 bool write_output_to_file(const OutputBuffer& out, const char* path)
 {
     const char* name = file_name_of(path);
+    SaveFileOperations& files = *gif_state().save_files;
     std::string temporary;
-    const int fd = create_temporary(path, &temporary);
+    const int fd = files.create_beside(path, &temporary);
     if (fd == platform::kNoFile) {
         show_failure(kTextCannotCreate, kTextCannotCreateButton, name);
         return false;
     }
     keep_permissions(fd, path);
-    const bool written = write_chunks(fd, out);
-    const bool closed = platform::file_close(fd);
+    const bool written = write_chunks(files, fd, out);
+    const bool closed = files.close(fd);
     if (!written || !closed) {
-        platform::path_delete(temporary.c_str());
+        files.remove(temporary.c_str());
         show_failure(kTextCannotWrite, kTextCannotWriteButton, name);
         return false;
     }
-    if (g_fault == SaveFault::Replace || !platform::path_rename(temporary.c_str(), path)) {
-        platform::path_delete(temporary.c_str());
+    if (!files.replace(temporary.c_str(), path)) {
+        files.remove(temporary.c_str());
         show_failure(kTextCannotReplace, kTextCannotReplaceButton, name);
         return false;
     }
     return true;
 }
 
-void set_save_fault_for_testing(SaveFault fault) { g_fault = fault; }
+void set_save_file_operations(SaveFileOperations* operations)
+{
+    GifState& state = gif_state();
+    state.save_files = operations ? operations : &state.platform_files;
+}

@@ -12,6 +12,7 @@
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
 #include "gif/gif_file_support.h"
+#include "gif/save_files.h"
 #include "codec/output_buffer.h"
 
 using namespace gif_file_test;
@@ -87,9 +88,34 @@ std::string comment_text(const Block& block)
     return text;
 }
 
+// The platform's file operations with one step that fails.
+enum class FailingStep : std::uint8_t { Create, Write, Replace };
+
+class FailingFiles final : public SaveFileOperations {
+public:
+    explicit FailingFiles(FailingStep step) : m_step(step) { }
+    int create_beside(const char* target, std::string* temporary) override
+    {
+        if (m_step == FailingStep::Create)
+            return -1;
+        return SaveFileOperations::create_beside(target, temporary);
+    }
+    bool write(int file, const void* data, std::uint32_t length) override
+    {
+        return m_step != FailingStep::Write && SaveFileOperations::write(file, data, length);
+    }
+    bool replace(const char* from, const char* target) override
+    {
+        return m_step != FailingStep::Replace && SaveFileOperations::replace(from, target);
+    }
+
+private:
+    FailingStep m_step;
+};
+
 class GifWriter : public GifFileTest {
 protected:
-    void TearDown() override { set_save_fault_for_testing(SaveFault::None); }
+    void TearDown() override { set_save_file_operations(nullptr); }
     DocumentPtr load(const GifBuilder& gif, const std::string& name = "in.gif")
     {
         DocumentPtr document = load_bytes(folder, gif.bytes(), name);
@@ -374,12 +400,14 @@ TEST_F(GifWriter, FailedSavesKeepTheOldFile)
     DocumentPtr document = load_path(path);
     ASSERT_NE(document, nullptr);
     struct Case {
-        SaveFault fault;
+        FailingStep step;
         int string_number;
     };
-    for (const Case& c : {Case{SaveFault::Create, 116}, Case{SaveFault::Write, 118}, Case{SaveFault::Replace, 335}}) {
+    for (const Case& c :
+         {Case{FailingStep::Create, 116}, Case{FailingStep::Write, 118}, Case{FailingStep::Replace, 335}}) {
         SCOPED_TRACE(c.string_number);
-        set_save_fault_for_testing(c.fault);
+        FailingFiles files(c.step);
+        set_save_file_operations(&files);
         reporter.alerts.clear();
         document->file_size = 1000000;
         SaveSummary summary;
@@ -392,6 +420,7 @@ TEST_F(GifWriter, FailedSavesKeepTheOldFile)
         EXPECT_EQ(reporter.alerts[0].text, expected.get());
         EXPECT_EQ(read_file(path), gif.bytes());
         EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"keep.gif"});
+        set_save_file_operations(nullptr);
     }
 }
 
