@@ -17,12 +17,21 @@ namespace {
 // is skipped, so it cannot turn into lines of its own.
 constexpr std::size_t kLineBuffer = 5000;
 
-void (*g_end_hook)() = nullptr;
+// The language file module's process-wide state.
+struct LanguageFileState {
+    void (*end_hook)() = nullptr;  // instead of ending the program after a fatal message
+};
+
+LanguageFileState& language_file_state()
+{
+    static LanguageFileState state;
+    return state;
+}
 
 void end_program()
 {
-    if (g_end_hook != nullptr) {
-        g_end_hook();
+    if (void (*hook)() = language_file_state().end_hook) {
+        hook();
         return;
     }
     std::exit(EXIT_FAILURE);
@@ -386,7 +395,7 @@ DecodedText decode_language_text(const char* text, int language, char letter, in
     return decode_western(text, letter, index);
 }
 
-void set_language_file_end_hook(void (*hook)()) { g_end_hook = hook; }
+void set_language_file_end_hook(void (*hook)()) { language_file_state().end_hook = hook; }
 
 LanguageFileResult read_language_file(const char* path, int language)
 {
