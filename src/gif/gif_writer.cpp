@@ -120,48 +120,64 @@ void keep_permissions(int fd, const char* path)
     (void)::fchmod(fd, 0666 & ~mask);
 }
 
+// The texts of one save report.
+struct SizeReport {
+    const char* name;
+    StrPtr old_text;
+    StrPtr new_text;
+    double percent;
+    bool many_colours;
+};
+
+// Mode Report: only tells how the new size compares.
+void report_sizes(const SizeReport& r, std::uint32_t old_size, std::uint32_t new_size)
+{
+    StrPtr text;
+    int button = 0;
+    if (new_size > old_size) {
+        text.reset(FormatNew(app_string(kReportLarger), r.name, r.old_text.get(), r.new_text.get()));
+        button = kReportLargerButton;
+    } else if (new_size < old_size) {
+        text.reset(FormatNew(app_string(r.many_colours ? kReportSmaller256 : kReportSmaller), r.name, r.old_text.get(),
+                             r.new_text.get(), r.percent));
+        button = r.many_colours ? kReportSmaller256Button : kReportSmallerButton;
+    } else {
+        text.reset(FormatNew(app_string(kReportSame), r.name));
+        button = kReportSameButton;
+    }
+    reporter().alert(AlertKind::Information, text.get(), app_string(button));
+}
+
+// Before writing a file that is not shorter: true when the user wants it written anyway.
+bool confirm_not_shorter(const SizeReport& r, bool larger)
+{
+    Reporter& out = reporter();
+    out.beep();
+    const StrPtr question(larger ? FormatNew(app_string(kAskLarger), r.name, r.old_text.get(), r.new_text.get())
+                                 : FormatNew(app_string(kAskSame), r.name, r.new_text.get()));
+    return out.ask(AlertKind::Exclamation, question.get(), app_string(larger ? kAskLargerYes : kAskSameYes),
+                   app_string(larger ? kAskLargerNo : kAskSameNo));
+}
+
 // The save report of a finished build: tells the sizes, asks before writing a file that is
 // not shorter, writes. Returns true when a file was written.
 bool save_report(Document& document, SaveMode mode, const char* path, std::uint32_t old_size, std::uint32_t new_size,
                  SaveSummary& summary)
 {
-    const char* name = file_name_of(path);
-    const StrPtr old_text = save_size_text(old_size);
-    const StrPtr new_text = save_size_text(new_size);
     const double percent = old_size ? (static_cast<double>(old_size) - new_size) * 100.0 / old_size : 0.0;
+    const SizeReport report{file_name_of(path), save_size_text(old_size), save_size_text(new_size), percent,
+                            document.has_256_colours != 0};
     summary.old_size = old_size;
     summary.new_size = new_size;
     summary.saved_percent = percent;
-    Reporter& out = reporter();
-    const bool many = document.has_256_colours != 0;
     if (mode == SaveMode::Report) {
         summary.outcome = SaveOutcome::Reported;
-        StrPtr text;
-        int button = 0;
-        if (new_size > old_size) {
-            text.reset(FormatNew(app_string(kReportLarger), name, old_text.get(), new_text.get()));
-            button = kReportLargerButton;
-        } else if (new_size < old_size) {
-            text.reset(FormatNew(app_string(many ? kReportSmaller256 : kReportSmaller), name, old_text.get(),
-                                 new_text.get(), percent));
-            button = many ? kReportSmaller256Button : kReportSmallerButton;
-        } else {
-            text.reset(FormatNew(app_string(kReportSame), name));
-            button = kReportSameButton;
-        }
-        out.alert(AlertKind::Information, text.get(), app_string(button));
+        report_sizes(report, old_size, new_size);
         return false;
     }
-    if (new_size >= old_size) {
-        out.beep();
-        const bool larger = new_size > old_size;
-        const StrPtr question(larger ? FormatNew(app_string(kAskLarger), name, old_text.get(), new_text.get())
-                                     : FormatNew(app_string(kAskSame), name, new_text.get()));
-        if (!out.ask(AlertKind::Exclamation, question.get(), app_string(larger ? kAskLargerYes : kAskSameYes),
-                     app_string(larger ? kAskLargerNo : kAskSameNo))) {
-            summary.outcome = SaveOutcome::Declined;
-            return false;
-        }
+    if (new_size >= old_size && !confirm_not_shorter(report, new_size > old_size)) {
+        summary.outcome = SaveOutcome::Declined;
+        return false;
     }
     if (!write_output_to_file(output_buffer(), path)) {
         summary.outcome = SaveOutcome::WriteFailed;
@@ -170,9 +186,10 @@ bool save_report(Document& document, SaveMode mode, const char* path, std::uint3
     summary.outcome = SaveOutcome::Written;
     document.file_size = new_size;
     if (new_size < old_size) {
-        const StrPtr text(
-            FormatNew(app_string(many ? kSaved256 : kSaved), name, old_text.get(), new_text.get(), percent));
-        out.alert(AlertKind::Information, text.get(), app_string(many ? kSaved256Button : kSavedButton));
+        const bool many = report.many_colours;
+        const StrPtr text(FormatNew(app_string(many ? kSaved256 : kSaved), report.name, report.old_text.get(),
+                                    report.new_text.get(), percent));
+        reporter().alert(AlertKind::Information, text.get(), app_string(many ? kSaved256Button : kSavedButton));
     }
     return true;
 }
