@@ -292,6 +292,22 @@ TEST_F(GifWriter, SizeTextsGroupDigits)
         EXPECT_STREQ(save_size_text(c.bytes).get(), c.text);
 }
 
+// A save report's text for report.gif: each string takes the values it shows.
+StrPtr report_text(int string_number, const char* old_text, const char* new_text, double percent)
+{
+    switch (string_number) {
+    case 178:
+        return StrPtr(FormatNew(app_string(178), "report.gif"));
+    case 187:
+        return StrPtr(FormatNew(app_string(187), "report.gif", new_text));
+    case 176:
+    case 184:
+        return StrPtr(FormatNew(app_string(string_number), "report.gif", old_text, new_text));
+    default:
+        return StrPtr(FormatNew(app_string(string_number), "report.gif", old_text, new_text, percent));
+    }
+}
+
 TEST_F(GifWriter, SaveReportCoversEveryCase)
 {
     GifBuilder gif;
@@ -337,22 +353,7 @@ TEST_F(GifWriter, SaveReportCoversEveryCase)
         ASSERT_FALSE(reporter.alerts.empty());
         const StrPtr old_text = save_size_text(c.old_size);
         const double percent = (static_cast<double>(c.old_size) - size) * 100.0 / c.old_size;
-        StrPtr expected;
-        switch (c.string_number) {
-        case 178:
-            expected.reset(FormatNew(app_string(178), "report.gif"));
-            break;
-        case 187:
-            expected.reset(FormatNew(app_string(187), "report.gif", new_text.get()));
-            break;
-        case 176:
-        case 184:
-            expected.reset(FormatNew(app_string(c.string_number), "report.gif", old_text.get(), new_text.get()));
-            break;
-        default:
-            expected.reset(
-                FormatNew(app_string(c.string_number), "report.gif", old_text.get(), new_text.get(), percent));
-        }
+        const StrPtr expected = report_text(c.string_number, old_text.get(), new_text.get(), percent);
         EXPECT_EQ(reporter.alerts[0].text, expected.get());
         const Bytes on_disk = read_file(path);
         if (c.outcome == SaveOutcome::Written) {

@@ -179,8 +179,10 @@ std::vector<std::uint8_t> bytes_of(const Frame& frame)
     return std::vector<std::uint8_t>(frame.encoded_data.get(), frame.encoded_data.get() + frame.encoded_length);
 }
 
-void model_optimize_frame(Document& document, const Canvas& before, const Canvas& after, const Canvas& next,
-                          Frame& frame, bool first)
+// The rectangle the frame gets: what changed, grown by what its disposal must clear, moved
+// to the corner or made the whole screen as the switches say. May turn disposal 2 into 1.
+Rect model_frame_rect(const Document& document, const Canvas& before, const Canvas& after, const Canvas& next,
+                      Frame& frame, bool first)
 {
     const Settings& options = settings();
     const Rect own = rect_from(frame.rect);
@@ -208,7 +210,36 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
     }
     if (options.crop_first_frame == 0 && first)
         r = Rect{0, 0, document.screen_height, document.screen_width};
+    return r;
+}
 
+EndCode model_end_code() { return settings().end_code_saving != 0 ? EndCode::SaveWhenFree : EndCode::Always; }
+
+// The shortest encoding over the substitution modes the settings and the disposal allow.
+std::vector<std::uint8_t> model_best_candidate(const Canvas& before, const Canvas& after, const Frame& frame,
+                                               const Rect& r, int t, std::uint16_t colours)
+{
+    std::vector<int> modes{0};
+    if (settings().transparency_search == 0)
+        modes = {3};
+    else if (frame.disposal != Disposal::RestoreBackground)
+        modes = {0, 1, 2, 3};
+    std::vector<std::uint8_t> kept;
+    for (int mode : modes) {
+        ModelRows rows{&before, &after, r, mode, static_cast<std::uint8_t>(t), {}};
+        Frame scratch;
+        scratch.rect = frame.rect;
+        encode_frame_rows(scratch, model_row, &rows, frame.interlaced != 0, colours, model_end_code());
+        if (kept.empty() || scratch.encoded_length < kept.size())
+            kept = bytes_of(scratch);
+    }
+    return kept;
+}
+
+void model_optimize_frame(Document& document, const Canvas& before, const Canvas& after, const Canvas& next,
+                          Frame& frame, bool first)
+{
+    const Rect r = model_frame_rect(document, before, after, next, frame, first);
     const int n = document.palette_size;
     std::vector<std::uint32_t> usage(static_cast<std::size_t>(n), 0);
     for (int y = r.top; y < r.bottom; ++y)
@@ -221,7 +252,7 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
             highest = i;
             break;
         }
-    const int t = model_transparent_index(n, usage, options.transparent_index_rule());
+    const int t = model_transparent_index(n, usage, settings().transparent_index_rule());
     frame.transparent = 1;
     frame.transparent_index = static_cast<std::uint8_t>(t);
     frame.rect = screen_rect(r);
@@ -229,24 +260,10 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
     if (n)
         std::memcpy(frame.colour_usage.get(), usage.data(), usage.size() * sizeof(std::uint32_t));
     frame_drop_encoding(frame);
+    std::vector<std::uint8_t> kept =
+        model_best_candidate(before, after, frame, r, t, static_cast<std::uint16_t>(std::max(highest, t) + 1));
 
-    const auto colours = static_cast<std::uint16_t>(std::max(highest, t) + 1);
-    std::vector<int> modes{0};
-    if (options.transparency_search == 0)
-        modes = {3};
-    else if (frame.disposal != Disposal::RestoreBackground)
-        modes = {0, 1, 2, 3};
-    std::vector<std::uint8_t> kept;
-    for (int mode : modes) {
-        ModelRows rows{&before, &after, r, mode, static_cast<std::uint8_t>(t), {}};
-        Frame scratch;
-        scratch.rect = frame.rect;
-        encode_frame_rows(scratch, model_row, &rows, frame.interlaced != 0, colours,
-                          options.end_code_saving != 0 ? EndCode::SaveWhenFree : EndCode::Always);
-        if (kept.empty() || scratch.encoded_length < kept.size())
-            kept = bytes_of(scratch);
-    }
-
+    // Without transparency, when the transparent index alone costs a bit.
     bool empty_inside = false;
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x)
@@ -256,7 +273,7 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
         Frame straight;
         straight.rect = frame.rect;
         encode_frame_into(straight, after, frame.interlaced != 0, static_cast<std::uint16_t>(highest + 1),
-                          options.end_code_saving != 0 ? EndCode::SaveWhenFree : EndCode::Always);
+                          model_end_code());
         if (straight.encoded_length <= kept.size()) {
             kept = bytes_of(straight);
             frame.transparent = 0;
