@@ -229,9 +229,11 @@ void write_header(OutputBuffer& out, std::uint16_t width, std::uint16_t height, 
 
 void write_looping_block(OutputBuffer& out, std::uint16_t loop_count)
 {
-    static const std::uint8_t kBlock[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S',  'C',
-                                          'A',  'P',  'E',  '2', '.', '0', 0x03, 0x01};
-    out.append(kBlock, sizeof kBlock);
+    out.append_byte(gif_block::kExtensionIntroducer);
+    out.append_byte(gif_block::kApplicationLabel);
+    // The 11-byte identifier, then a 3-byte sub-block: 1 and the loop count.
+    static const std::uint8_t kIdentifier[] = {0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0x03, 0x01};
+    out.append(kIdentifier, sizeof kIdentifier);
     out.append_u16(loop_count);
     out.append_byte(0x00);
 }
