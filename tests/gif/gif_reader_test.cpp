@@ -98,7 +98,7 @@ TEST_F(GifReader, KeepsFramesBeforeDamage)
          {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 5, 1, 0, 0, 0, 0, 0, 0x3B}},
         {"code size 10", {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 10, 1, 0, 0, 0x3B, 0, 0, 0, 0}},
         {"pixel beyond the palette", GifBuilder().image(0, 0, 2, 1, {0, 9}).trailer().bytes()},
-        {"end of data", {0x21, 0xFE, 10, 'a', 'b', 'c', 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"end of data inside a block", {0x21, 0xFE, 10, 'a', 'b', 'c', 0, 0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -116,6 +116,24 @@ TEST_F(GifReader, KeepsFramesBeforeDamage)
         EXPECT_TRUE(recorded_warnings().empty());
         ASSERT_EQ(reporter.alerts.size(), 1u);
         EXPECT_EQ(reporter.alerts[0].text, text_of(266, "strict.gif"));
+    }
+}
+
+// Complete images and blocks, only the trailer byte missing: nothing is lost, so even a
+// strict load succeeds, with a minor warning.
+TEST_F(GifReader, AMissingTrailerIsAMinorWarning)
+{
+    for (const bool tolerant : {true, false}) {
+        record_warnings();
+        GifBuilder gif = two_frames();
+        gif.raw({0x21, 0xFE, 3, 'a', 'b', 'c', 0});
+        DocumentPtr document = load_bytes(folder, gif.bytes(), "short.gif", tolerant);
+        ASSERT_NE(document, nullptr);
+        EXPECT_EQ(document->frame_count, 2);
+        EXPECT_STREQ(document->trailing_comment.get(), "abc");
+        ASSERT_EQ(recorded_warnings().size(), 1u);
+        EXPECT_EQ(recorded_warnings()[0].severity, 1);
+        EXPECT_EQ(recorded_warnings()[0].text, text_of(412, "short.gif"));
     }
 }
 
