@@ -12,6 +12,7 @@
 #include "app/preferences.h"
 #include "app/settings.h"
 #include "app/string_tables.h"
+#include "cli/cli_edits.h"
 #include "cli/cli_input.h"
 #include "cli/cli_targets.h"
 #include "codec/output_buffer.h"
@@ -335,6 +336,10 @@ FileResult optimize_file(const CliOptions& options, const std::string& path, con
             result.messages = reporter.take_messages();
             return result;
         }
+    }
+    if (!apply_edits(options.edits, document, &result.reason)) {
+        result.messages = reporter.take_messages();
+        return result;
     }
     const std::string name = target.empty() || target == kStandardStream ? input_name(path) : target;
     result.old_size = document.file_size;
