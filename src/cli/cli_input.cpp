@@ -102,17 +102,39 @@ int named_file(const std::string& path, std::string* problem)
     return fd;
 }
 
+// The whole file behind `fd`, read from its start without moving its position.
+bool read_whole(int fd, std::string* bytes)
+{
+    struct stat info { };
+    if (::fstat(fd, &info) != 0 || info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > kLargestInput)
+        return false;
+    bytes->resize(static_cast<std::size_t>(info.st_size));
+    std::size_t at = 0;
+    while (at < bytes->size()) {
+        const ssize_t got = ::pread(fd, bytes->data() + at, bytes->size() - at, static_cast<off_t>(at));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        at += static_cast<std::size_t>(got);
+    }
+    bytes->resize(at);
+    return true;
+}
+
 }  // namespace
 
 std::string input_name(const std::string& path) { return path == kStandardStream ? "standard input" : path; }
 
-LoadedInput load_input(const std::string& path, CliReporter& reporter, std::string* damage_text)
+LoadedInput load_input(const std::string& path, CliReporter& reporter, std::string* damage_text, std::string* bytes)
 {
     LoadedInput loaded;
     const bool standard = path == kStandardStream;
     const int fd = standard ? standard_input_file(&loaded.problem) : named_file(path, &loaded.problem);
     if (fd < 0)
         return loaded;
+    if (bytes && !read_whole(fd, bytes))
+        bytes->clear();
     sink() = WarningSink{&reporter, damage_text, false};
     set_warning_ask(collect_warning);
     loaded.document.reset(load_gif_document(standard ? "standard input" : path.c_str(), fd, Tolerance::Tolerant));

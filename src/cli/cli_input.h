@@ -18,5 +18,7 @@ struct LoadedInput {
 std::string input_name(const std::string& path);
 
 // Loads the file (tolerantly) or standard input for "-". Warnings become messages of the
-// reporter; the damage warning is kept back in `damage_text` for the caller to word.
-LoadedInput load_input(const std::string& path, CliReporter& reporter, std::string* damage_text);
+// reporter; the damage warning is kept back in `damage_text` for the caller to word. With
+// `bytes`, the file's bytes as stored are kept there too.
+LoadedInput load_input(const std::string& path, CliReporter& reporter, std::string* damage_text,
+                       std::string* bytes = nullptr);

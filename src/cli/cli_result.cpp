@@ -183,6 +183,8 @@ std::string result_json(const FileResult& result)
         out += ",\"damaged\":true";
     if (!result.reason.empty())
         out += ",\"reason\":" + json_string(result.reason);
+    if (!result.details.empty())
+        out += "," + result.details;
     out += ",\"warnings\":" + json_list(result, AlertKind::Exclamation);
     out += ",\"errors\":" + json_list(result, AlertKind::Stop);
     out += ",\"status\":" + json_string(status_name(result.status)) + "}";
@@ -281,6 +283,7 @@ std::string encode_result(const FileResult& result)
     put_u32(out, result.colours);
     put_u32(out, (result.colours_merged ? 1u : 0u) | (result.damaged ? 2u : 0u));
     put_text(out, result.reason);
+    put_text(out, result.details);
     put_u32(out, static_cast<std::uint32_t>(result.messages.size()));
     for (const CliMessage& message : result.messages) {
         put_u32(out, static_cast<std::uint32_t>(message.kind));
@@ -296,7 +299,7 @@ bool decode_result(const std::string& bytes, FileResult* result)
     if (!in.text(&result->path) || !in.text(&result->output) || !in.u32(&status) || status > 4 ||
         !in.u32(&result->old_size) || !in.u32(&result->new_size) || !in.u32(&low) || !in.u32(&high) ||
         !in.u32(&has_sizes) || !in.u32(&result->colours) || !in.u32(&flags) || !in.text(&result->reason) ||
-        !in.u32(&count))
+        !in.text(&result->details) || !in.u32(&count))
         return false;
     result->colours_merged = (flags & 1) != 0;
     result->damaged = (flags & 2) != 0;

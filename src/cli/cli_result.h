@@ -23,6 +23,7 @@ struct FileResult {
     bool colours_merged = false;  // more than 255: the result shows merged colours
     bool damaged = false;         // written from a damaged file: the sizes are no saving
     std::string reason;           // why a file was skipped, left alone or failed (one line)
+    std::string details;          // info --json: the description, as members of the object
     std::vector<CliMessage> messages;
 };
 

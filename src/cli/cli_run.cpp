@@ -79,7 +79,7 @@ FileResult run_one(const Job& job, std::size_t index, CliReporter& reporter, std
 {
     const std::string& path = job.options.files[index];
     if (job.options.command == CliCommand::Info)
-        return describe_file(path, reporter, listing);
+        return describe_file(path, job.options.json, reporter, listing);
     const std::string target = job.plan.targets.empty() ? std::string() : job.plan.targets[index];
     return optimize_file(job.options, path, target, reporter);
 }

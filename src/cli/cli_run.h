@@ -25,5 +25,6 @@ void apply_setting_overrides(const CliOptions& options);
 // --report), reporting through `reporter`.
 FileResult optimize_file(const CliOptions& options, const std::string& path, const std::string& target,
                          CliReporter& reporter);
-// The `info` listing of one file (text for stdout), with the load's messages.
-FileResult describe_file(const std::string& path, CliReporter& reporter, std::string& listing);
+// The `info` description of one file: a listing for people, or with `json` the result's
+// details; with the load's messages.
+FileResult describe_file(const std::string& path, bool json, CliReporter& reporter, std::string& listing);
