@@ -119,7 +119,9 @@ int run_in_process(const Job& job, bool progress_bar)
     ResultPrinter printer(job);
     for (std::size_t i = 0; i < job.options.files.size(); ++i) {
         std::string listing;
+        reporter.begin_file();
         const FileResult result = run_one(job, i, reporter, listing);
+        reporter.end_file();
         printer.print(listing, result);
     }
     set_reporter(previous);
@@ -195,6 +197,9 @@ FileResult finish_worker(const CliOptions& options, Worker& worker, std::string*
     return result;
 }
 
+// How often the overall line is redrawn while workers are busy.
+constexpr int kRedrawMilliseconds = 200;
+
 int run_in_workers(const Job& job, std::size_t jobs)
 {
     const CliOptions& options = job.options;
@@ -205,6 +210,7 @@ int run_in_workers(const Job& job, std::size_t jobs)
     std::vector<Worker> active;
     std::size_t next = 0, printed = 0;
     ResultPrinter printer(job);
+    OverallProgress overall(!options.quiet && !options.json && isatty(STDERR_FILENO), count);
     while (printed < count) {
         while (active.size() < jobs && next < count) {
             Worker worker;
@@ -223,7 +229,8 @@ int run_in_workers(const Job& job, std::size_t jobs)
             std::vector<pollfd> fds;
             for (const Worker& worker : active)
                 fds.push_back(pollfd{worker.fd, POLLIN, 0});
-            if (::poll(fds.data(), fds.size(), -1) < 0)
+            overall.update(printed, active.size());
+            if (::poll(fds.data(), fds.size(), kRedrawMilliseconds) <= 0)
                 continue;
             for (std::size_t i = active.size(); i-- > 0;) {
                 if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
@@ -242,10 +249,12 @@ int run_in_workers(const Job& job, std::size_t jobs)
             }
         }
         while (printed < count && ready[printed]) {
+            overall.hide();
             printer.print(listings[printed], results[printed]);
             ++printed;
         }
     }
+    overall.hide();
     return printer.finish();
 }
 
