@@ -398,6 +398,9 @@ int run_cli(const std::vector<std::string>& arguments)
     const OutputPlan plan = plan_outputs(options);
     if (!plan.ok)
         return usage_error(plan.error);
+    for (const std::string& target : plan.targets)
+        if (target == kStandardStream && isatty(STDOUT_FILENO))
+            return usage_error("standard output is a terminal; send it to a file or a pipe, or use -o FILE");
     start_engine();
     apply_setting_overrides(options);
     if (options.output == OutputMode::Folder && !options.report_only &&

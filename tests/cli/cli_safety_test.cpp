@@ -151,6 +151,17 @@ TEST_F(CliProgram, StandardInputAndOutputMakeAFilter)
     EXPECT_TRUE(has(slurp(folder + "/err.txt"), "standard input: 112,631 -> ")) << slurp(folder + "/err.txt");
     Outcome explicit_out = run("-o - sample.gif");
     EXPECT_EQ(explicit_out.out, piped);
+
+    // A GIF file is not written to a terminal.
+    if (std::system("command -v script >/dev/null") == 0) {
+        const std::string said = folder + "/terminal.txt";
+        (void)std::system(("cd '" + folder + "' && XDG_CONFIG_HOME='" + folder + "/config' script -qec \"'" + program +
+                           "' -o - sample.gif\" /dev/null >'" + said + "' 2>&1")
+                              .c_str());
+        const std::string terminal = slurp(said);
+        EXPECT_NE(terminal.find("quillon-cli: standard output is a terminal"), std::string::npos) << terminal;
+        EXPECT_EQ(terminal.find("GIF89a"), std::string::npos);
+    }
 }
 
 TEST_F(CliProgram, AMissingTrailerByteLosesNothing)
