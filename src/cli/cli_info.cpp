@@ -144,8 +144,11 @@ std::string stored_json(const RawFile& file)
         ",\"height\":" + number(screen.height) + ",\"global_table\":" + number(screen.global_table) +
         ",\"background_index\":" + number(screen.background_index) + ",\"aspect\":" + number(screen.aspect) +
         ",\"blocks\":[";
-    for (std::size_t i = 0; i < file.blocks.size(); ++i)
-        out += (i ? "," : "") + block_json(file.blocks[i]);
+    for (std::size_t i = 0; i < file.blocks.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        out += block_json(file.blocks[i]);
+    }
     out += "],\"trailer\":" + json_bool(file.trailer) + ",\"after_trailer\":" + number(file.after_trailer);
     if (!file.fault.empty())
         out += ",\"fault\":" + json_string(file.fault) + ",\"fault_at\":" + number(file.end);
