@@ -184,7 +184,7 @@ FileResult describe_file(const std::string& path, bool json, CliReporter& report
     if (loaded.damaged)
         reporter.alert(AlertKind::Exclamation, damage_text.c_str(), "");
     result.messages = reporter.take_messages();
-    result.reason = loaded.problem;
+    note_problem(loaded, result);
     if (!loaded.document)
         return result;
     result.status = FileStatus::Reported;

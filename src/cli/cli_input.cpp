@@ -124,6 +124,12 @@ bool read_whole(int fd, std::string* bytes)
 
 }  // namespace
 
+void note_problem(const LoadedInput& loaded, FileResult& result)
+{
+    if (!loaded.problem.empty())
+        result.messages.push_back(CliMessage{AlertKind::Stop, input_name(result.path) + ": " + loaded.problem});
+}
+
 std::string input_name(const std::string& path) { return path == kStandardStream ? "standard input" : path; }
 
 LoadedInput load_input(const std::string& path, CliReporter& reporter, std::string* damage_text, std::string* bytes)

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/cli_reporter.h"
+#include "cli/cli_result.h"
 #include "document/document.h"
 
 struct LoadedInput {
@@ -13,6 +14,9 @@ struct LoadedInput {
     bool damaged = false;  // the load met damage: the document holds only what came before it
     std::string problem;   // why the file could not be opened, when it could not
 };
+
+// Why the file could not be opened, as an error of the result ("x.gif: no such file").
+void note_problem(const LoadedInput& loaded, FileResult& result);
 
 // The file's display name in messages: "standard input" for "-".
 std::string input_name(const std::string& path);

@@ -308,13 +308,14 @@ std::string reason_to_leave(const CliOptions& options, const FileResult& result)
 }
 
 // The save of a built file; false when it could not be written (the reporter was told why).
-bool write_result(const std::string& target, FileResult& result)
+bool write_result(const std::string& target, CliReporter& reporter)
 {
     if (target != kStandardStream)
         return write_output_to_file(output_buffer(), target.c_str());
     if (write_buffer_to_stdout())
         return true;
-    result.reason = std::string("cannot write standard output: ") + std::strerror(errno);
+    const std::string problem = std::string("cannot write standard output: ") + std::strerror(errno);
+    reporter.alert(AlertKind::Stop, problem.c_str(), "");
     return false;
 }
 
@@ -328,8 +329,8 @@ FileResult optimize_file(const CliOptions& options, const std::string& path, con
     std::string damage_text;
     LoadedInput loaded = load_input(path, reporter, &damage_text);
     if (!loaded.document) {
-        result.reason = loaded.problem;
         result.messages = reporter.take_messages();
+        note_problem(loaded, result);
         return result;
     }
     Document& document = *loaded.document;
@@ -361,7 +362,7 @@ FileResult optimize_file(const CliOptions& options, const std::string& path, con
         result.status = FileStatus::Skipped;
         result.reason = "not written: the result (" + byte_text(result.new_size) + ") is not smaller than the file (" +
             byte_text(result.old_size) + "); --allow-larger writes it anyway";
-    } else if (write_result(target, result)) {
+    } else if (write_result(target, reporter)) {
         result.status = FileStatus::Written;
         result.output = options.output == OutputMode::InPlace ? path : target;
     } else {

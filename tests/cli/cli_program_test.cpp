@@ -143,6 +143,7 @@ TEST_F(CliProgram, JsonFromWorkersInFileOrder)
     }
     EXPECT_NE(objects[2].find("\"reason\":\"damaged, so not written"), std::string::npos) << objects[2];
     EXPECT_NE(objects[1].find("\"errors\":[\""), std::string::npos);
+    EXPECT_NE(objects[4].find("\"errors\":[\"missing.gif: no such file\"]"), std::string::npos) << objects[4];
     EXPECT_EQ(slurp(folder + "/sample.opt.gif"), slurp(folder + "/b.opt.gif"));
 }
 

@@ -151,6 +151,12 @@ TEST_F(CliProgram, StandardInputAndOutputMakeAFilter)
     EXPECT_TRUE(has(slurp(folder + "/err.txt"), "standard input: 112,631 -> ")) << slurp(folder + "/err.txt");
     Outcome explicit_out = run("-o - sample.gif");
     EXPECT_EQ(explicit_out.out, piped);
+    if (exists("/dev/full")) {
+        (void)run("-o - sample.gif >/dev/full 2>full.txt; echo $? >status.txt; true");
+        EXPECT_EQ(slurp(folder + "/status.txt"), "1\n");
+        const std::string full = slurp(folder + "/full.txt");
+        EXPECT_TRUE(has(full, "quillon-cli: cannot write standard output: No space left on device")) << full;
+    }
 
     // A GIF file is not written to a terminal.
     if (std::system("command -v script >/dev/null") == 0) {

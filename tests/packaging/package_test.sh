@@ -31,8 +31,19 @@ echo "$depends" | grep -q 'libc6' || fail "no libc6 dependency"
 
 dpkg-deb -x "$deb" "$scratch/root"
 "$scratch/root/usr/bin/quillon-cli" --version | grep -qx "quillon-cli $version" || fail "quillon-cli --version"
-gzip -dc "$scratch/root/usr/share/man/man1/quillon-cli.1.gz" | grep -qF 'delay\-scale' || fail "man page"
-bash -n "$scratch/root/usr/share/bash-completion/completions/quillon-cli" || fail "completion script"
+completion="$scratch/root/usr/share/bash-completion/completions/quillon-cli"
+bash -n "$completion" || fail "completion script"
+# Every option of --help is in the manual page and in the completion.
+options=$("$scratch/root/usr/bin/quillon-cli" --help | grep -o -- '--[a-z][a-z-]*' | sort -u)
+[ "$(echo "$options" | wc -l)" -gt 25 ] || fail "too few options in --help"
+manual=$(gzip -dc "$scratch/root/usr/share/man/man1/quillon-cli.1.gz" | sed 's/\\-/-/g')
+for option in $options; do
+  grep -q -- "$option" <<<"$manual" || fail "the manual page lacks $option"
+  grep -q -- "$option" "$completion" || fail "the completion lacks $option"
+done
+grep -q '^\.SH EXAMPLES' <<<"$manual" || fail "the manual page has no examples"
+words=$(bash -c 'source "$1"; COMP_WORDS=(quillon-cli --lo); COMP_CWORD=1; _quillon_cli; echo "${COMPREPLY[*]}"' _ "$completion")
+[ "$words" = "--loop" ] || fail "completing --lo gives '$words'"
 if [ "$desktop" = 1 ]; then
   "$scratch/root/usr/bin/quillon" --version >/dev/null || fail "quillon --version"
   if command -v desktop-file-validate >/dev/null; then
