@@ -211,8 +211,8 @@ void print_result(const FileResult& result, bool quiet, std::string& out, std::s
             err += prefix + message.text + "\n";
         else if (!quiet && message.kind == AlertKind::Information)
             out += message.text + "\n";
-        else if (!quiet)
-            err += prefix + message.text + "\n";
+        else if (!quiet)  // warnings name their file: in a batch they are told apart
+            err += prefix + result.path + ": " + message.text + "\n";
     }
     if (result.colours_merged && result.status != FileStatus::Skipped)
         err += prefix + merge_line(result) + "\n";

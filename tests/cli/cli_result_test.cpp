@@ -50,7 +50,7 @@ TEST(CliResult, QuietKeepsFailuresOnly)
     std::string out, err;
     print_result(sample_result(), false, out, err);
     EXPECT_EQ(out, "saved\ndir/\"quoted\"\\name.gif: 1,000 -> 750 bytes, 25.0% smaller, written to dir/out.gif\n");
-    EXPECT_EQ(err, "quillon-cli: line one\nline\ttwo\x01\nquillon-cli: bad\n");
+    EXPECT_EQ(err, "quillon-cli: dir/\"quoted\"\\name.gif: line one\nline\ttwo\x01\nquillon-cli: bad\n");
     out.clear();
     err.clear();
     print_result(sample_result(), true, out, err);
