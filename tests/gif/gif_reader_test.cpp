@@ -151,6 +151,61 @@ TEST_F(GifReader, TruncationInsideTheThirdFrameKeepsTwo)
     EXPECT_EQ(recorded_warnings()[0].severity, 3);
 }
 
+// An interlaced frame cut inside its image data keeps the rows that were decoded, which are
+// the first ones of the interlace order (every 8th row from 0, every 8th from 4, every 4th
+// from 2, every 2nd from 1); the rows not read are empty and show the frame before.
+TEST_F(GifReader, APartlyDecodedFrameKeepsItsRowsInInterlacedOrder)
+{
+    constexpr int kSide = 64;
+    const std::uint32_t kRed = 0xFF0000;
+    const std::vector<std::uint32_t> colours = {kRed, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    std::vector<std::uint8_t> stream_rows;  // noisy, so that the data takes several sub-blocks
+    std::uint32_t noise = 12345;
+    for (int i = 0; i < kSide * kSide; ++i) {
+        noise = noise * 1103515245u + 12345u;
+        stream_rows.push_back(static_cast<std::uint8_t>(1 + (noise >> 16) % 3));
+    }
+    std::vector<int> order;
+    for (const auto& [start, step] : {std::pair{0, 8}, std::pair{4, 8}, std::pair{2, 4}, std::pair{1, 2}})
+        for (int y = start; y < kSide; y += step)
+            order.push_back(y);
+    GifBuilder gif;
+    gif.header().screen(kSide, kSide, colours, 2);
+    gif.graphic_control(1, 10).image(0, 0, kSide, kSide, solid(kSide * kSide, 0));
+    const std::size_t image_data = gif.size() + 8 + 10;  // after its graphic control and descriptor
+    gif.graphic_control(1, 10).image(0, 0, kSide, kSide, stream_rows, {}, 0, true);
+    const Bytes whole = gif.bytes();
+    ASSERT_GT(whole.size() - image_data, 600u) << "several sub-blocks";
+    int partial = 0;
+    for (std::size_t cut = image_data + 2; cut < whole.size(); cut += 37) {
+        SCOPED_TRACE(cut);
+        DocumentPtr document = load_bytes(folder, Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)));
+        ASSERT_NE(document, nullptr);
+        if (document->frame_count == 1)
+            continue;  // no row was complete
+        Canvas screen;
+        canvas_resize(screen, kSide, kSide);
+        for (Frame* frame = document_first_frame(*document); frame; frame = document_next_frame(*document))
+            ASSERT_NE(
+                decode_frame_onto(screen, *frame, frame->transparent ? TransparentAware::Yes : TransparentAware::No),
+                DecodeResult::Failed);
+        auto colour_at = [&](int x, int y) {
+            const std::uint8_t* rgb = document->palette.get() + screen.row(y)[x] * 3;
+            return static_cast<std::uint32_t>(rgb[0] << 16 | rgb[1] << 8 | rgb[2]);
+        };
+        std::size_t decoded = 0;
+        while (decoded < order.size() && colour_at(0, order[decoded]) != kRed)
+            ++decoded;
+        if (decoded > 1 && decoded < order.size())
+            ++partial;
+        for (std::size_t k = 0; k < order.size(); ++k)
+            for (int x = 0; x < kSide; ++x)
+                ASSERT_EQ(colour_at(x, order[k]), k < decoded ? colours[stream_rows[k * kSide + x]] : kRed)
+                    << "stream row " << k << ", x " << x;
+    }
+    EXPECT_GT(partial, 3) << "cuts that keep some rows but not all";
+}
+
 // The damage message tells where: near the end (fewer than 8 bytes left) or at a percentage.
 TEST_F(GifReader, DamageMessageNamesThePosition)
 {
