@@ -84,7 +84,8 @@ OutputPlan plan_outputs(const CliOptions& options)
         const auto same = inputs.find(key);
         if (options.output != OutputMode::InPlace && same != inputs.end())
             return refuse("the result of " + input + " would replace " + options.files[same->second] +
-                          "; use --in-place to replace input files");
+                          (same->second == i ? " itself; use --in-place to replace files"
+                                             : ", which is also an input; leave one of them out"));
     }
     return plan;
 }
