@@ -4,6 +4,7 @@
 #pragma once
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,10 @@ namespace cli_test {
 std::string build_folder()
 {
     const char* build = std::getenv("QUILLON_BUILD");
-    return build && *build ? build : "build";
+    const std::string folder = build && *build ? build : "build";
+    // The program runs from the scratch folder, so a relative folder is made absolute here.
+    char here[4096];
+    return folder[0] == '/' || !::getcwd(here, sizeof here) ? folder : std::string(here) + "/" + folder;
 }
 
 struct Outcome {
