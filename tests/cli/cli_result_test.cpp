@@ -33,10 +33,19 @@ TEST(CliResult, JsonEscapesAndListsEveryField)
 
 TEST(CliResult, WorkerBytesRoundTrip)
 {
-    const FileResult original = sample_result();
+    FileResult original = sample_result();
+    original.colours = 3897;
+    original.colours_merged = true;
+    original.damaged = true;
+    original.reason = "left alone";
+    original.details = "\"stored\":{}";
     FileResult copy;
     ASSERT_TRUE(decode_result(encode_result(original), &copy));
     EXPECT_EQ(result_json(copy), result_json(original));
+    EXPECT_NE(result_json(copy).find("\"colours\":3897,\"colours_merged\":true,\"damaged\":true,\"reason\":"
+                                     "\"left alone\",\"stored\":{}"),
+              std::string::npos)
+        << result_json(copy);
     EXPECT_EQ(copy.saved_percent, 25.0);
 
     const std::string bytes = encode_result(original);
