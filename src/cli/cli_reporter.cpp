@@ -210,8 +210,11 @@ void OverallProgress::update(std::size_t done, std::size_t running)
     const auto total = static_cast<std::uint32_t>(m_files);
     if (!m_shown && !progress_should_show(milliseconds_between(m_start, now), static_cast<std::uint32_t>(done), total))
         return;
-    if (m_shown && m_on_screen && milliseconds_between(m_last_draw, now) < 100)
-        return;
+    if (m_on_screen &&
+        (milliseconds_between(m_last_draw, now) < 100 || (done == m_drawn_done && running == m_drawn_running)))
+        return;  // drawn lately, or nothing new to show
+    m_drawn_done = done;
+    m_drawn_running = running;
     m_shown = m_on_screen = true;
     m_last_draw = now;
     const std::size_t filled = done * kBarWidth / m_files;

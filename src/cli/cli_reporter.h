@@ -87,6 +87,7 @@ private:
     std::chrono::steady_clock::time_point m_last_draw;
     bool m_shown = false;
     bool m_on_screen = false;
+    std::size_t m_drawn_done = 0, m_drawn_running = 0;
 };
 
 // A program text for the terminal: CR line breaks become '\n'.

@@ -75,16 +75,18 @@ bool result_is_fine(const FileResult& result)
     return result.status == FileStatus::Written || result.status == FileStatus::Reported;
 }
 
-std::string byte_text(std::uint64_t bytes)
+std::string byte_text(std::uint64_t bytes) { return grouped_number(bytes) + (bytes == 1 ? " byte" : " bytes"); }
+
+std::string grouped_number(std::uint64_t value)
 {
-    const std::string digits = std::to_string(bytes);
+    const std::string digits = std::to_string(value);
     std::string grouped;
     for (std::size_t i = 0; i < digits.size(); ++i) {
         if (i > 0 && (digits.size() - i) % 3 == 0)
             grouped += ',';
         grouped += digits[i];
     }
-    return grouped + (bytes == 1 ? " byte" : " bytes");
+    return grouped;
 }
 
 namespace {
@@ -104,12 +106,6 @@ std::string change_text(std::uint64_t old_size, std::uint64_t new_size)
     return text;
 }
 
-std::string without_unit(std::uint64_t bytes)
-{
-    const std::string text = byte_text(bytes);
-    return text.substr(0, text.find(' '));
-}
-
 }  // namespace
 
 std::string size_line(const FileResult& original)
@@ -119,7 +115,7 @@ std::string size_line(const FileResult& original)
         result.path = "standard input";
     if (result.output == "-")
         result.output = "standard output";
-    const std::string sizes = without_unit(result.old_size) + " -> " + byte_text(result.new_size);
+    const std::string sizes = grouped_number(result.old_size) + " -> " + byte_text(result.new_size);
     if (result.damaged && result.status == FileStatus::Written)
         return result.path + ": written from a damaged file to " + result.output + ": " + byte_text(result.old_size) +
             " read, " + byte_text(result.new_size) + " written (what could not be read is lost; no saving)";
@@ -158,7 +154,7 @@ std::string totals_line(const BatchTotals& totals)
     if (totals.failed)
         line += ", " + std::to_string(totals.failed) + " failed";
     if (totals.old_bytes)
-        line += "; " + without_unit(totals.old_bytes) + " -> " + byte_text(totals.new_bytes) + ", " +
+        line += "; " + grouped_number(totals.old_bytes) + " -> " + byte_text(totals.new_bytes) + ", " +
             change_text(totals.old_bytes, totals.new_bytes);
     return line;
 }
@@ -197,7 +193,7 @@ std::string merge_line(const FileResult& result)
 {
     if (result.colours == 256)
         return result.path + ": 256 colours; two that look almost alike were merged into one";
-    return result.path + ": " + std::to_string(result.colours) +
+    return result.path + ": " + grouped_number(result.colours) +
         " colours were merged into 255; the frames do not show exactly the same colours";
 }
 

@@ -31,8 +31,9 @@ const char* status_name(FileStatus status);
 // Whether the file counts as fine for the exit status.
 bool result_is_fine(const FileResult& result);
 
-// "1,234,567 bytes" in the terminal's plain digits.
+// "1,234,567 bytes" in the terminal's plain digits; "1,234,567" alone.
 std::string byte_text(std::uint64_t bytes);
+std::string grouped_number(std::uint64_t value);
 // The size line of a file with sizes: "a.gif: 1,000 -> 500 bytes, 50.0% smaller" (a saving
 // under 0.05% is told in bytes).
 std::string size_line(const FileResult& result);

@@ -302,7 +302,7 @@ std::string reason_to_leave(const CliOptions& options, const FileResult& result)
         return "damaged, so not written: the result would hold only what could be read "
                "(--keep-damaged writes that)";
     if (options.output == OutputMode::InPlace && result.colours_merged && !options.allow_merge)
-        return "not replaced: its " + std::to_string(result.colours) +
+        return "not replaced: its " + grouped_number(result.colours) +
             " colours would be merged into 255, so its frames would change (--allow-merge replaces it anyway)";
     return {};
 }
