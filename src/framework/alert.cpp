@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "foundation/heap_string.h"
 #include "framework/alert_layout.h"
@@ -239,10 +240,14 @@ platform::Surface* cached_picture(int kind)
     return g_pictures.surfaces[index];
 }
 
+struct PictureData : ViewRecord {
+    int kind = alert_kind::stop;
+};
+
 void picture_draw(View* view, const Rect& /*area*/)
 {
     platform::Surface* target = ViewSurface(view);
-    platform::Surface* picture = cached_picture(static_cast<int>(view->words[0]));
+    platform::Surface* picture = cached_picture(ViewRecordOf<PictureData>(view)->kind);
     if (target == nullptr || picture == nullptr)
         return;
     platform::DrawCopy(target, view->x, view->y, picture, platform::MakeRect(0, 0, kPictureSize, kPictureSize));
@@ -287,9 +292,9 @@ void finish(AlertRecord* record, int answer)
         completion(argument, answer);
 }
 
-void button_chosen(View* button, std::uintptr_t index, int /*value*/)
+void button_chosen(FrameWindow* window, int index)
 {
-    AlertRecord* record = record_of(button->window);
+    AlertRecord* record = record_of(window);
     if (record == nullptr)
         return;
     static constexpr int kAnswers[3] = {1, 0, 2};
@@ -393,8 +398,9 @@ FrameWindow* build(FrameWindow* parent, int kind, const char* message, const cha
 
     BoxStyle style;
     record->root = BoxNew(BoxKind::free, nullptr, window, style);
-    View* picture = ViewNewChild(&kPictureClass, record->root, 23, 13);
-    picture->words[0] = static_cast<std::uintptr_t>(kind);
+    auto picture_data = std::make_unique<PictureData>();
+    picture_data->kind = kind;
+    View* picture = ViewNewChild(&kPictureClass, record->root, 23, 13, std::move(picture_data));
     ViewDefaultSetSize(picture, kPictureSize, kPictureSize);
     ViewShow(picture, 0);
     record->message = LabelNew(record->root, LabelKind::label, message, TextStyle::normal);
@@ -402,8 +408,8 @@ FrameWindow* build(FrameWindow* parent, int kind, const char* message, const cha
     AlertLayoutInput input;
     input.message = AlertSize{record->message->width, record->message->height};
     for (int i = 0; i < count; ++i) {
-        record->buttons[i] =
-            ButtonNew(record->root, ButtonKind::push, texts[i], 0, button_chosen, static_cast<std::uintptr_t>(i));
+        record->buttons[i] = ButtonNew(record->root, ButtonKind::push, texts[i], 0);
+        ButtonOnPress(record->buttons[i], [window, i](int) { button_chosen(window, i); });
         const platform::Size natural = ButtonNaturalSize(record->buttons[i]);
         input.buttons[i] = AlertSize{natural.width, natural.height};
     }

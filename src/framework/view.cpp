@@ -126,28 +126,28 @@ View* new_view(const ViewClass* cls, FrameWindow* window, View* parent, int x, i
 
 void free_view(View* view)
 {
-    // The record is a plain block (no members with destructors), so the temporaries stack
-    // frees it with MemFree at the end of the step.
+    // The records are gone by now (ViewDestroy released them), so what is left is a plain
+    // block that the temporaries stack frees with MemFree at the end of the step.
     TempKeep(view);
 }
 
 }  // namespace
 
-View* ViewNew(const ViewClass* cls, FrameWindow* window, int x, int y, void* data)
+View* ViewNew(const ViewClass* cls, FrameWindow* window, int x, int y, std::unique_ptr<ViewRecord> record)
 {
     ViewsInstallHooks();
     View* view = new_view(cls, window, nullptr, x, y);
-    view->data = data;
+    view->record = std::move(record);
     views_of(window, true)->top.push_back(view);
     if (cls->init != nullptr)
         cls->init(view);
     return view;
 }
 
-View* ViewNewChild(const ViewClass* cls, View* parent, int x, int y, void* data)
+View* ViewNewChild(const ViewClass* cls, View* parent, int x, int y, std::unique_ptr<ViewRecord> record)
 {
     View* view = new_view(cls, parent->window, parent, x, y);
-    view->data = data;
+    view->record = std::move(record);
     if (cls->init != nullptr)
         cls->init(view);
     if (parent->cls->add_child != nullptr)
@@ -175,10 +175,12 @@ void ViewDestroy(View* view)
     view->observer_count = 0;
     if (view->parent != nullptr && view->parent->cls->remove_child != nullptr)
         view->parent->cls->remove_child(view->parent, view);
-    // The view's own destroy operation releases its class record (and, for containers,
-    // destroys the children); a child whose parent removes it is destroyed the same way.
+    // The view's own destroy operation lets go of what its record refers to (containers
+    // destroy their children); a child whose parent removes it is destroyed the same way.
     if (view->cls->destroy != nullptr)
         view->cls->destroy(view);
+    view->attachment.reset();
+    view->record.reset();
     free_view(view);
 }
 
@@ -309,6 +311,18 @@ void ViewAddObserver(View* view, void (*function)(View*, void*), void* data)
     const std::size_t bytes = sizeof(ViewObserver) * (view->observer_count + 1u);
     view->observers = static_cast<ViewObserver*>(MemRealloc(view->observers, bytes));
     view->observers[view->observer_count++] = ViewObserver{function, data};
+}
+
+void ViewRemoveObserver(View* view, void (*function)(View*, void*), void* data)
+{
+    for (int i = view->observer_count - 1; i >= 0; --i) {
+        if (view->observers[i].function != function || view->observers[i].data != data)
+            continue;
+        for (int j = i + 1; j < view->observer_count; ++j)
+            view->observers[j - 1] = view->observers[j];
+        --view->observer_count;
+        return;
+    }
 }
 
 void ViewDefaultSetSize(View* view, int width, int height)
