@@ -222,22 +222,31 @@ struct PictureCache {
     platform::Colour background = 0;
     platform::Surface* surfaces[4] = {nullptr, nullptr, nullptr, nullptr};
 };
-PictureCache g_pictures;
+// The alert pictures, drawn once per background colour.
+struct AlertState {
+    PictureCache pictures;
+};
+
+AlertState& alert_state()
+{
+    static AlertState state;
+    return state;
+}
 
 platform::Surface* cached_picture(int kind)
 {
     const platform::Colour background = platform::SystemColourOf(platform::SystemColour::window);
     const int index = std::clamp(kind - alert_kind::stop, 0, 3);
-    if (g_pictures.background != background) {
-        for (platform::Surface*& s : g_pictures.surfaces) {
+    if (alert_state().pictures.background != background) {
+        for (platform::Surface*& s : alert_state().pictures.surfaces) {
             OffscreenFree(s);
             s = nullptr;
         }
-        g_pictures.background = background;
+        alert_state().pictures.background = background;
     }
-    if (g_pictures.surfaces[index] == nullptr)
-        g_pictures.surfaces[index] = alert_picture(alert_kind::stop + index, background);
-    return g_pictures.surfaces[index];
+    if (alert_state().pictures.surfaces[index] == nullptr)
+        alert_state().pictures.surfaces[index] = alert_picture(alert_kind::stop + index, background);
+    return alert_state().pictures.surfaces[index];
 }
 
 struct PictureData : ViewRecord {

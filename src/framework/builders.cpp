@@ -16,7 +16,17 @@
 
 namespace {
 
-BuilderHooks g_hooks;
+// The application's services for the builders, and the text list made last.
+struct BuilderState {
+    BuilderHooks hooks;
+    std::vector<const char*> text_list;
+};
+
+BuilderState& builder_state()
+{
+    static BuilderState state;
+    return state;
+}
 
 TextStyle style_of(Emphasis emphasis)
 {
@@ -117,17 +127,15 @@ View* pair_swatch(View* parent, ColourPair* pair, int which, int x, int y)
 void preference_toggled(std::uint8_t* flag, bool state)
 {
     *flag = static_cast<std::uint8_t>(state ? 1 : 0);
-    if (g_hooks.save_preferences != nullptr)
-        g_hooks.save_preferences();
+    if (builder_state().hooks.save_preferences != nullptr)
+        builder_state().hooks.save_preferences();
 }
 
 // ---- Text list
 
-std::vector<const char*> g_text_list;
-
 }  // namespace
 
-void set_builder_hooks(const BuilderHooks& hooks) { g_hooks = hooks; }
+void set_builder_hooks(const BuilderHooks& hooks) { builder_state().hooks = hooks; }
 
 View* make_root_column(FrameWindow* window, int spacing)
 {
@@ -343,15 +351,15 @@ void colour_pair_on_click(View* pair, PairClick on_click) { pair_record(pair)->o
 
 const char* const* make_text_list(int count, const std::uint16_t* numbers, bool constant)
 {
-    g_text_list.clear();
-    const auto lookup = constant ? g_hooks.constant_text : g_hooks.language_text;
+    builder_state().text_list.clear();
+    const auto lookup = constant ? builder_state().hooks.constant_text : builder_state().hooks.language_text;
     for (int i = 0; i < count; ++i) {
         const char* text = nullptr;
         if (numbers[i] != 65535 && lookup != nullptr)
             text = lookup(numbers[i]);
-        g_text_list.push_back(text);
+        builder_state().text_list.push_back(text);
     }
-    return g_text_list.data();
+    return builder_state().text_list.data();
 }
 
 void set_control_text(View* control, const char* text)

@@ -25,7 +25,16 @@ struct PopupData : ViewRecord {
     std::function<void(const char*)> on_text;  // a combo's or value pop-up's new text
 };
 
-const int* g_script = nullptr;
+// Tests: the scripted answer of an opened menu.
+struct PopupState {
+    const int* script = nullptr;
+};
+
+PopupState& popup_state()
+{
+    static PopupState state;
+    return state;
+}
 
 PopupData* popup(View* view) { return ViewRecordOf<PopupData>(view); }
 
@@ -377,8 +386,8 @@ void PopupOpen(View* view)
 {
     const int count = PopupMenuEntryCount(view);
     int entry = -1;
-    if (g_script != nullptr) {
-        entry = *g_script;
+    if (popup_state().script != nullptr) {
+        entry = *popup_state().script;
     } else if (view->window != nullptr && view->window->window != nullptr) {
         std::vector<const char*> texts;
         for (int i = 0; i < count; ++i)
@@ -392,4 +401,4 @@ void PopupOpen(View* view)
 
 bool ViewIsPopup(const View* view) { return view->cls == &kPopupClass; }
 
-void PopupSetScriptedChoice(const int* entry) { g_script = entry; }
+void PopupSetScriptedChoice(const int* entry) { popup_state().script = entry; }

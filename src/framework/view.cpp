@@ -21,10 +21,21 @@ struct ViewTreeState {
 
 namespace {
 
-View* g_pressed = nullptr;
-View* g_tracking = nullptr;
-View* g_hovered = nullptr;
-bool g_capture_enabled = true;
+// The views the mouse is busy with, across windows: pressed, tracking, hovered; and
+// whether a press captures the mouse.
+struct ViewState {
+    View* pressed = nullptr;
+    View* tracking = nullptr;
+    View* hovered = nullptr;
+    bool capture_enabled = true;
+    bool hooks_installed = false;  // the window layer delivers to the views
+};
+
+ViewState& view_state()
+{
+    static ViewState state;
+    return state;
+}
 
 ViewTreeState* views_of(FrameWindow* window, bool create)
 {
@@ -60,12 +71,12 @@ bool contains(const View* ancestor, const View* view)
 
 void forget_references(View* view)
 {
-    if (g_pressed != nullptr && contains(view, g_pressed))
-        g_pressed = nullptr;
-    if (g_tracking != nullptr && contains(view, g_tracking))
-        g_tracking = nullptr;
-    if (g_hovered != nullptr && contains(view, g_hovered))
-        g_hovered = nullptr;
+    if (view_state().pressed != nullptr && contains(view, view_state().pressed))
+        view_state().pressed = nullptr;
+    if (view_state().tracking != nullptr && contains(view, view_state().tracking))
+        view_state().tracking = nullptr;
+    if (view_state().hovered != nullptr && contains(view, view_state().hovered))
+        view_state().hovered = nullptr;
     ViewTreeState* state = views_of(view->window, false);
     if (state == nullptr)
         return;
@@ -410,19 +421,19 @@ void ViewFocusNext(FrameWindow* window, bool backwards)
     ViewSetFocus(stops[index]);
 }
 
-View* ViewPressed() { return g_pressed; }
+View* ViewPressed() { return view_state().pressed; }
 
-void ViewTrackMouse(View* view) { g_tracking = view; }
+void ViewTrackMouse(View* view) { view_state().tracking = view; }
 
 void ViewStopTracking(View* view)
 {
-    if (g_tracking == view)
-        g_tracking = nullptr;
+    if (view_state().tracking == view)
+        view_state().tracking = nullptr;
 }
 
-View* ViewTracking() { return g_tracking; }
+View* ViewTracking() { return view_state().tracking; }
 
-void ViewSetCaptureEnabled(bool enabled) { g_capture_enabled = enabled; }
+void ViewSetCaptureEnabled(bool enabled) { view_state().capture_enabled = enabled; }
 
 View* ViewAt(FrameWindow* window, int x, int y)
 {
@@ -453,7 +464,7 @@ void ViewsPaint(FrameWindow* window, const Rect& area)
 
 bool ViewsMouseDown(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 {
-    View* target = g_tracking;
+    View* target = view_state().tracking;
     if (target == nullptr) {
         target = ViewAt(window, x, y);
         if (target != nullptr && !ViewIsEnabled(target))
@@ -461,10 +472,10 @@ bool ViewsMouseDown(FrameWindow* window, std::uint8_t modifiers, int x, int y)
     }
     if (target == nullptr)
         return false;
-    if (g_capture_enabled)
+    if (view_state().capture_enabled)
         if (platform::Window* captured = platform_window(target->window))
             platform::WindowSetCapture(captured);
-    g_pressed = target;
+    view_state().pressed = target;
     ViewSetFocus(target);
     if (target->cls->mouse_down != nullptr)
         target->cls->mouse_down(target, modifiers, x, y);
@@ -479,10 +490,10 @@ void hover(FrameWindow* window, int x, int y)
     View* under = ViewAt(window, x, y);
     if (under != nullptr && !ViewIsEnabled(under))
         under = nullptr;
-    if (under == g_hovered)
+    if (under == view_state().hovered)
         return;
-    View* old = g_hovered;
-    g_hovered = under;
+    View* old = view_state().hovered;
+    view_state().hovered = under;
     if (old != nullptr)
         ViewInvalidate(old);
     if (under != nullptr)
@@ -495,13 +506,14 @@ void hover(FrameWindow* window, int x, int y)
 
 }  // namespace
 
-View* ViewHovered() { return g_hovered; }
+View* ViewHovered() { return view_state().hovered; }
 
 bool ViewsMouseMove(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 {
-    if (g_pressed == nullptr && g_tracking == nullptr && window != nullptr && window->views != nullptr)
+    if (view_state().pressed == nullptr && view_state().tracking == nullptr && window != nullptr &&
+        window->views != nullptr)
         hover(window, x, y);
-    View* target = g_pressed != nullptr ? g_pressed : g_tracking;
+    View* target = view_state().pressed != nullptr ? view_state().pressed : view_state().tracking;
     if (target == nullptr || target->cls->mouse_drag == nullptr)
         return false;
     target->cls->mouse_drag(target, modifiers, x, y);
@@ -510,12 +522,12 @@ bool ViewsMouseMove(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 
 bool ViewsMouseUp(FrameWindow* /*window*/, std::uint8_t modifiers, int x, int y)
 {
-    View* target = g_pressed;
+    View* target = view_state().pressed;
     if (target == nullptr)
         return false;
-    if (g_capture_enabled)
+    if (view_state().capture_enabled)
         platform::ReleaseCapture();
-    g_pressed = nullptr;
+    view_state().pressed = nullptr;
     if (target->cls->mouse_up != nullptr && !ViewIsBeingDestroyed(target))
         target->cls->mouse_up(target, modifiers, x, y);
     return true;
@@ -578,7 +590,7 @@ void hook_mouse_move(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 
 bool hook_mouse_down(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 {
-    if (g_tracking == nullptr && !ViewsPressAllowed(window))
+    if (view_state().tracking == nullptr && !ViewsPressAllowed(window))
         return true;
     return ViewsMouseDown(window, modifiers, x, y);
 }
@@ -587,10 +599,9 @@ bool hook_mouse_down(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 
 void ViewsInstallHooks()
 {
-    static bool installed = false;
-    if (installed)
+    if (view_state().hooks_installed)
         return;
-    installed = true;
+    view_state().hooks_installed = true;
     FrameworkViewHooks hooks;
     hooks.paint = ViewsPaint;
     hooks.mouse_down = hook_mouse_down;
@@ -600,8 +611,9 @@ void ViewsInstallHooks()
     hooks.destroy = ViewsWindowClosing;
     SetFrameworkViewHooks(hooks);
     // Commands chosen while a view tracks the mouse (an open menu) go to that view's window.
-    SetModalViewWindowSource(
-        [](FrameWindow*) -> FrameWindow* { return g_tracking != nullptr ? g_tracking->window : nullptr; });
+    SetModalViewWindowSource([](FrameWindow*) -> FrameWindow* {
+        return view_state().tracking != nullptr ? view_state().tracking->window : nullptr;
+    });
 }
 
 bool ViewsPressAllowed(FrameWindow* window)

@@ -72,8 +72,9 @@ void Control::focus()
 
 void Button::create(View* parent, const char* text, ButtonRole role, Emphasis emphasis)
 {
-    View* view = make_button(parent, text, role == ButtonRole::default_button ? DefaultButton::yes : DefaultButton::no,
-                             [this] { call(on_click); }, emphasis);
+    View* view = make_button(
+        parent, text, role == ButtonRole::default_button ? DefaultButton::yes : DefaultButton::no,
+        [this] { call(on_click); }, emphasis);
     if (role == ButtonRole::cancel_button)
         ButtonSetCancel(view);
     attach(view, [](View* v) { ButtonOnPress(v, nullptr); });
@@ -145,8 +146,9 @@ bool Disclosure::is_open() const { return view() != nullptr && ButtonState(view(
 
 void PopupMenu::create(View* parent, std::span<const char* const> items, int selected)
 {
-    attach(make_popup_menu(parent, count_of(items), items.data(), selected, [this](int index) { call(on_change, index); }),
-           [](View* v) { PopupOnChoose(v, nullptr); });
+    attach(
+        make_popup_menu(parent, count_of(items), items.data(), selected, [this](int index) { call(on_change, index); }),
+        [](View* v) { PopupOnChoose(v, nullptr); });
 }
 
 void PopupMenu::create_labelled(View* parent, const char* label, std::span<const char* const> items, int selected)
@@ -182,8 +184,9 @@ void PopupMenu::set_items(std::span<const char* const> items)
 void ComboField::create(View* parent, ComboKind kind, std::span<const char* const> items, const char* current)
 {
     auto callback = [this](const char* text) { call(on_change, text); };
-    View* view = kind == ComboKind::editable ? make_combo_field(parent, count_of(items), items.data(), current, callback)
-                                             : make_value_popup(parent, count_of(items), items.data(), current, callback);
+    View* view = kind == ComboKind::editable
+        ? make_combo_field(parent, count_of(items), items.data(), current, callback)
+        : make_value_popup(parent, count_of(items), items.data(), current, callback);
     attach(view, [](View* v) { ComboOnText(v, nullptr); });
 }
 
@@ -337,7 +340,10 @@ SwatchColour ColourPair::colour(int which) const
     return view() != nullptr ? pair_colour(view(), which) : SwatchColour{};
 }
 
-View* ColourPair::swatch_view(int which) const { return view() != nullptr ? colour_pair_swatch(view(), which) : nullptr; }
+View* ColourPair::swatch_view(int which) const
+{
+    return view() != nullptr ? colour_pair_swatch(view(), which) : nullptr;
+}
 
 // ---- Progress
 
@@ -408,7 +414,8 @@ const char* Label::text() const { return view() != nullptr ? LabelText(view()) :
 
 void ClickableText::create(View* parent, const char* text, Emphasis emphasis)
 {
-    attach(make_clickable_text(parent, text, 0, 0, [this] { call(on_click); }, emphasis),
+    attach(make_clickable_text(
+               parent, text, 0, 0, [this] { call(on_click); }, emphasis),
            [](View* v) { LabelOnClick(v, nullptr); });
 }
 

@@ -12,9 +12,19 @@
 
 namespace {
 
-std::uint32_t g_last_input = 0;
-platform::Window* g_pointer_window = nullptr;
-platform::Point g_pointer_at{-100000, -100000};
+// What the window procedures remember between messages: the time of the last input and
+// where the pointer was seen last.
+struct InputState {
+    std::uint32_t last_input = 0;
+    platform::Window* pointer_window = nullptr;
+    platform::Point pointer_at{-100000, -100000};
+};
+
+InputState& input_state()
+{
+    static InputState state;
+    return state;
+}
 
 bool shortcut_exempt(std::uint8_t c)
 {
@@ -122,15 +132,15 @@ void destroyed(FrameWindow* fw)
         ViewHooks().destroy(fw);
     if (fw->handlers.destroy != nullptr)
         fw->handlers.destroy(fw);
-    if (g_pointer_window == fw->window)
-        g_pointer_window = nullptr;
+    if (input_state().pointer_window == fw->window)
+        input_state().pointer_window = nullptr;
     FrameWindowForget(fw);
 }
 
 }  // namespace
 
-std::uint32_t LastInputTime() { return g_last_input; }
-void NoteInput() { g_last_input = LoopTick(); }
+std::uint32_t LastInputTime() { return input_state().last_input; }
+void NoteInput() { input_state().last_input = LoopTick(); }
 
 std::uint8_t EventModifiers(std::uint8_t held)
 {
@@ -305,10 +315,11 @@ void TrackPointer()
 {
     platform::Point screen = platform::CursorPosition();
     platform::Window* under = platform::WindowAt(screen);
-    if (under == g_pointer_window && screen.x == g_pointer_at.x && screen.y == g_pointer_at.y)
+    if (under == input_state().pointer_window && screen.x == input_state().pointer_at.x &&
+        screen.y == input_state().pointer_at.y)
         return;
-    g_pointer_window = under;
-    g_pointer_at = screen;
+    input_state().pointer_window = under;
+    input_state().pointer_at = screen;
     FrameWindow* fw = FrameWindowOf(under);
     if (fw == nullptr || ViewHooks().mouse_move == nullptr)
         return;

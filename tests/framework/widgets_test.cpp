@@ -68,10 +68,10 @@ struct Case {
     const char* name;
     std::function<void(Panel&, View* root)> build;
     std::function<void(Panel&, const User&)> user_change;
-    const char* after_user;                   // the one entry the user's change logs
-    std::function<void(Panel&)> silent_set;   // a different value, Notify::No
-    std::function<void(Panel&)> notify_set;   // a different value again, Notify::Yes
-    const char* after_notify;                 // its one entry ("" for controls that only click)
+    const char* after_user;                     // the one entry the user's change logs
+    std::function<void(Panel&)> silent_set;     // a different value, Notify::No
+    std::function<void(Panel&)> notify_set;     // a different value again, Notify::Yes
+    const char* after_notify;                   // its one entry ("" for controls that only click)
     std::function<void(Panel&)> unchanged_set;  // the current value again, Notify::Yes
 };
 
@@ -89,25 +89,23 @@ const Case kCases[] = {
          p.check.on_change = [&p](bool on) { p.note(on ? "checked" : "cleared"); };
      },
      [](Panel& p, const User& u) { u.click(p.check.view()); }, "checked",
-     [](Panel& p) { p.check.set_checked(false, Notify::No); },
-     [](Panel& p) { p.check.set_checked(true, Notify::Yes); }, "checked",
-     [](Panel& p) { p.check.set_checked(true, Notify::Yes); }},
+     [](Panel& p) { p.check.set_checked(false, Notify::No); }, [](Panel& p) { p.check.set_checked(true, Notify::Yes); },
+     "checked", [](Panel& p) { p.check.set_checked(true, Notify::Yes); }},
     {"check box by space bar",
      [](Panel& p, View* root) {
          p.check.create(root, "Offset frames", true);
          p.check.on_change = [&p](bool on) { p.note(on ? "checked" : "cleared"); };
      },
      [](Panel& p, const User& u) { u.key(p.check.view(), ' '); }, "cleared",
-     [](Panel& p) { p.check.set_checked(true, Notify::No); },
-     [](Panel& p) { p.check.set_checked(false, Notify::Yes); }, "cleared",
-     [](Panel& p) { p.check.set_checked(false, Notify::Yes); }},
+     [](Panel& p) { p.check.set_checked(true, Notify::No); }, [](Panel& p) { p.check.set_checked(false, Notify::Yes); },
+     "cleared", [](Panel& p) { p.check.set_checked(false, Notify::Yes); }},
     {"choice button",
      [](Panel& p, View* root) {
          p.choice.create(root, "Deutsch", false);
          p.choice.on_click = [&p] { p.note("chosen"); };
      },
-     [](Panel& p, const User& u) { u.click(p.choice.view()); }, "chosen",
-     [](Panel& p) { p.choice.set_selected(true); }, nullptr, "", nullptr},
+     [](Panel& p, const User& u) { u.click(p.choice.view()); }, "chosen", [](Panel& p) { p.choice.set_selected(true); },
+     nullptr, "", nullptr},
     {"disclosure",
      [](Panel& p, View* root) {
          p.disclosure.create(root, "Transparency", true);
@@ -123,18 +121,16 @@ const Case kCases[] = {
          p.popup.on_change = [&p](int rule) { p.note("rule " + std::to_string(rule)); };
      },
      [](Panel& p, const User& u) { u.choose(p.popup.view(), 2); }, "rule 2",
-     [](Panel& p) { p.popup.set_selected(0, Notify::No); },
-     [](Panel& p) { p.popup.set_selected(1, Notify::Yes); }, "rule 1",
-     [](Panel& p) { p.popup.set_selected(1, Notify::Yes); }},
+     [](Panel& p) { p.popup.set_selected(0, Notify::No); }, [](Panel& p) { p.popup.set_selected(1, Notify::Yes); },
+     "rule 1", [](Panel& p) { p.popup.set_selected(1, Notify::Yes); }},
     {"pop-up menu by arrow key",
      [](Panel& p, View* root) {
          p.popup.create_labelled(root, "Rule:", kRules, 0);
          p.popup.on_change = [&p](int rule) { p.note("rule " + std::to_string(rule)); };
      },
      [](Panel& p, const User& u) { u.key(p.popup.view(), key_char::down); }, "rule 1",
-     [](Panel& p) { p.popup.set_selected(2, Notify::No); },
-     [](Panel& p) { p.popup.set_selected(0, Notify::Yes); }, "rule 0",
-     [](Panel& p) { p.popup.set_selected(0, Notify::Yes); }},
+     [](Panel& p) { p.popup.set_selected(2, Notify::No); }, [](Panel& p) { p.popup.set_selected(0, Notify::Yes); },
+     "rule 0", [](Panel& p) { p.popup.set_selected(0, Notify::Yes); }},
     {"combo field typed",
      [](Panel& p, View* root) {
          p.combo.create(root, ComboKind::editable, kCounts, "10");
@@ -153,18 +149,16 @@ const Case kCases[] = {
          p.combo.on_change = [&p](const char* text) { p.note(std::string("count ") + text); };
      },
      [](Panel& p, const User& u) { u.choose(p.combo.view(), 0); }, "count 1",
-     [](Panel& p) { p.combo.set_text("100", Notify::No); },
-     [](Panel& p) { p.combo.set_text("33", Notify::Yes); }, "count 33",
-     [](Panel& p) { p.combo.set_text("33", Notify::Yes); }},
+     [](Panel& p) { p.combo.set_text("100", Notify::No); }, [](Panel& p) { p.combo.set_text("33", Notify::Yes); },
+     "count 33", [](Panel& p) { p.combo.set_text("33", Notify::Yes); }},
     {"text field",
      [](Panel& p, View* root) {
          p.field.create(root, "1", FieldLines::one, 100);
          p.field.on_change = [&p](const char* text) { p.note(std::string("text ") + text); };
      },
      [](Panel& p, const User& u) { u.key(p.field.view(), '5'); }, "text 15",
-     [](Panel& p) { p.field.set_text("20", Notify::No); },
-     [](Panel& p) { p.field.set_text("30", Notify::Yes); }, "text 30",
-     [](Panel& p) { p.field.set_text("30", Notify::Yes); }},
+     [](Panel& p) { p.field.set_text("20", Notify::No); }, [](Panel& p) { p.field.set_text("30", Notify::Yes); },
+     "text 30", [](Panel& p) { p.field.set_text("30", Notify::Yes); }},
     {"text field commit",
      [](Panel& p, View* root) {
          p.field.create(root, "1", FieldLines::one, 100);
@@ -178,27 +172,24 @@ const Case kCases[] = {
          p.slider.on_change = [&p](int v) { p.note("value " + std::to_string(v)); };
      },
      [](Panel& p, const User& u) { u.key(p.slider.view(), key_char::right); }, "value 51",
-     [](Panel& p) { p.slider.set_value(10, Notify::No); },
-     [](Panel& p) { p.slider.set_value(90, Notify::Yes); }, "value 90",
-     [](Panel& p) { p.slider.set_value(90, Notify::Yes); }},
+     [](Panel& p) { p.slider.set_value(10, Notify::No); }, [](Panel& p) { p.slider.set_value(90, Notify::Yes); },
+     "value 90", [](Panel& p) { p.slider.set_value(90, Notify::Yes); }},
     {"slider by mouse at the left end",
      [](Panel& p, View* root) {
          p.slider.create(root, 0, 100, 50, 200);
          p.slider.on_change = [&p](int v) { p.note("value " + std::to_string(v)); };
      },
      [](Panel& p, const User& u) { u.click_at(p.slider.view()->x, p.slider.view()->y + 5); }, "value 0",
-     [](Panel& p) { p.slider.set_value(10, Notify::No); },
-     [](Panel& p) { p.slider.set_value(100, Notify::Yes); }, "value 100",
-     [](Panel& p) { p.slider.set_value(100, Notify::Yes); }},
+     [](Panel& p) { p.slider.set_value(10, Notify::No); }, [](Panel& p) { p.slider.set_value(100, Notify::Yes); },
+     "value 100", [](Panel& p) { p.slider.set_value(100, Notify::Yes); }},
     {"range slider second thumb",
      [](Panel& p, View* root) {
          p.range.create(root, 0, 40, 8, 30, 260);
          p.range.on_change = [&p](int a, int b) { p.note("range " + std::to_string(a) + "-" + std::to_string(b)); };
      },
      [](Panel& p, const User& u) { u.key(p.range.view(), key_char::left, platform::modifier::shift); }, "range 8-29",
-     [](Panel& p) { p.range.set_values(0, 40, Notify::No); },
-     [](Panel& p) { p.range.set_values(40, 2, Notify::Yes); }, "range 40-2",
-     [](Panel& p) { p.range.set_values(40, 2, Notify::Yes); }},
+     [](Panel& p) { p.range.set_values(0, 40, Notify::No); }, [](Panel& p) { p.range.set_values(40, 2, Notify::Yes); },
+     "range 40-2", [](Panel& p) { p.range.set_values(40, 2, Notify::Yes); }},
     {"range slider pointed at",
      [](Panel& p, View* root) {
          p.range.create(root, 0, 40, 0, 40, 260);
@@ -223,14 +214,20 @@ const Case kCases[] = {
          p.swatch.on_click = [&p](int modifiers) { p.note("swatch " + std::to_string(modifiers)); };
      },
      [](Panel& p, const User& u) { u.click(p.swatch.view()); }, "swatch 0",
-     [](Panel& p) { p.swatch.set_colour(SwatchColour{1, 2, 3}); }, nullptr, "", nullptr},
+     [](Panel& p) {
+         p.swatch.set_colour(SwatchColour{1, 2, 3});
+     },
+     nullptr, "", nullptr},
     {"colour pair second swatch",
      [](Panel& p, View* root) {
          p.pair.create(root, PairLayout::side_by_side, "Colours");
          p.pair.on_click = [&p](int, bool second) { p.note(second ? "second" : "first"); };
      },
      [](Panel& p, const User& u) { u.click(p.pair.swatch_view(1)); }, "second",
-     [](Panel& p) { p.pair.set_colours(SwatchColour{}, SwatchColour{9, 9, 9}); }, nullptr, "", nullptr},
+     [](Panel& p) {
+         p.pair.set_colours(SwatchColour{}, SwatchColour{9, 9, 9});
+     },
+     nullptr, "", nullptr},
     {"clickable text",
      [](Panel& p, View* root) {
          p.link.create(root, "www.example.org");
