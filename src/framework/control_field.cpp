@@ -415,20 +415,11 @@ bool control_key(View* view, FieldData* data, std::uint8_t character)
     }
 }
 
-bool field_key(View* view, const KeyEvent& key)
+// The caret keys: true when the key moved the caret (or the selection's end).
+bool move_key(View* view, FieldData* data, std::uint8_t c, bool shift, bool control)
 {
-    FieldData* data = field(view);
     TextEdit& e = data->edit;
-    const bool shift = (key.modifiers & platform::modifier::shift) != 0;
-    const bool control = (key.modifiers & platform::modifier::control) != 0;
     using Move = TextEdit::Move;
-    const std::uint8_t c = key.character;
-    // With Ctrl held the character may be the letter or nothing; the key code tells then.
-    const std::uint8_t letter =
-        c != 0 ? c : (key.key >= 'A' && key.key <= 'Z' ? static_cast<std::uint8_t>(key.key) : 0);
-    if (control && ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')))
-        return control_key(view, data, letter);
-    bool moved = true;
     switch (c) {
     case key_char::left:
         e.move(Move::left, shift);
@@ -449,13 +440,18 @@ bool field_key(View* view, const KeyEvent& key)
         e.move(control ? Move::text_end : Move::end, shift);
         break;
     default:
-        moved = false;
+        return false;
     }
-    if (moved) {
-        follow_caret(view, data);
-        ViewInvalidate(view);
-        return true;
-    }
+    follow_caret(view, data);
+    ViewInvalidate(view);
+    return true;
+}
+
+// Deleting, line breaks, Return and typed characters.
+bool edit_key(View* view, FieldData* data, const KeyEvent& key)
+{
+    TextEdit& e = data->edit;
+    const std::uint8_t c = key.character;
     switch (c) {
     case key_char::back:
         e.backspace();
@@ -485,6 +481,22 @@ bool field_key(View* view, const KeyEvent& key)
     e.insert(std::string(1, static_cast<char>(c)), kTyping);
     changed(view, data);
     return true;
+}
+
+bool field_key(View* view, const KeyEvent& key)
+{
+    FieldData* data = field(view);
+    const bool shift = (key.modifiers & platform::modifier::shift) != 0;
+    const bool control = (key.modifiers & platform::modifier::control) != 0;
+    const std::uint8_t c = key.character;
+    // With Ctrl held the character may be the letter or nothing; the key code tells then.
+    const std::uint8_t letter =
+        c != 0 ? c : (key.key >= 'A' && key.key <= 'Z' ? static_cast<std::uint8_t>(key.key) : 0);
+    if (control && ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')))
+        return control_key(view, data, letter);
+    if (move_key(view, data, c, shift, control))
+        return true;
+    return edit_key(view, data, key);
 }
 
 const ViewClass kFieldClass = [] {

@@ -177,25 +177,64 @@ void finish_typing(View* view)
     ComboSetText(view, typed.c_str(), Notify::Yes);
 }
 
+// A menu or value pop-up: Space or Alt+Down opens the menu, Up and Down step through the
+// items.
+bool menu_key(View* view, PopupData* data, const KeyEvent& key)
+{
+    const std::uint8_t c = key.character;
+    if (c == ' ' || (c == key_char::down && (key.modifiers & platform::modifier::alt) != 0)) {
+        PopupOpen(view);
+        return true;
+    }
+    const int count = static_cast<int>(data->items.size());
+    if ((c != key_char::up && c != key_char::down) || count == 0)
+        return false;
+    const int step = c == key_char::up ? -1 : 1;
+    const int next = std::clamp(data->selected + step, 0, count - 1);
+    if (next != data->selected)
+        choose_entry(view, has_free_text(data) ? next + 1 : next);
+    return true;
+}
+
+// Typing into a combo field goes through the text field rules of a one-line field.
+bool typing_key(PopupData* data, const KeyEvent& key)
+{
+    TextEdit& e = data->edit;
+    const bool shift = (key.modifiers & platform::modifier::shift) != 0;
+    const std::uint8_t c = key.character;
+    switch (c) {
+    case key_char::left:
+        e.move(TextEdit::Move::left, shift);
+        return true;
+    case key_char::right:
+        e.move(TextEdit::Move::right, shift);
+        return true;
+    case key_char::home:
+        e.move(TextEdit::Move::home, shift);
+        return true;
+    case key_char::end:
+        e.move(TextEdit::Move::end, shift);
+        return true;
+    case key_char::back:
+        e.backspace();
+        return true;
+    case key_char::del:
+        e.delete_forward();
+        return true;
+    default:
+        if (c < 32 || (key.modifiers & (platform::modifier::control | platform::modifier::alt)) != 0)
+            return false;
+        e.insert(std::string(1, static_cast<char>(c)), 1);
+        return true;
+    }
+}
+
 bool popup_key(View* view, const KeyEvent& key)
 {
     PopupData* data = popup(view);
     const std::uint8_t c = key.character;
-    if (data->kind != PopupKind::combo) {
-        if (c == ' ' || (c == key_char::down && (key.modifiers & platform::modifier::alt) != 0)) {
-            PopupOpen(view);
-            return true;
-        }
-        const int count = static_cast<int>(data->items.size());
-        if ((c == key_char::up || c == key_char::down) && count > 0) {
-            const int step = c == key_char::up ? -1 : 1;
-            const int next = std::clamp(data->selected + step, 0, count - 1);
-            if (next != data->selected)
-                choose_entry(view, has_free_text(data) ? next + 1 : next);
-            return true;
-        }
-        return false;
-    }
+    if (data->kind != PopupKind::combo)
+        return menu_key(view, data, key);
     if (c == key_char::down && (key.modifiers & platform::modifier::alt) != 0) {
         PopupOpen(view);
         return true;
@@ -210,33 +249,8 @@ bool popup_key(View* view, const KeyEvent& key)
         data->editing = true;
         data->edit.set(current_text(data).c_str());
     }
-    // Typing goes through the text field rules of a one-line field.
-    TextEdit& e = data->edit;
-    const bool shift = (key.modifiers & platform::modifier::shift) != 0;
-    switch (c) {
-    case key_char::left:
-        e.move(TextEdit::Move::left, shift);
-        break;
-    case key_char::right:
-        e.move(TextEdit::Move::right, shift);
-        break;
-    case key_char::home:
-        e.move(TextEdit::Move::home, shift);
-        break;
-    case key_char::end:
-        e.move(TextEdit::Move::end, shift);
-        break;
-    case key_char::back:
-        e.backspace();
-        break;
-    case key_char::del:
-        e.delete_forward();
-        break;
-    default:
-        if (c < 32 || (key.modifiers & (platform::modifier::control | platform::modifier::alt)) != 0)
-            return false;
-        e.insert(std::string(1, static_cast<char>(c)), 1);
-    }
+    if (!typing_key(data, key))
+        return false;
     ViewInvalidate(view);
     return true;
 }

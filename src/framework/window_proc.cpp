@@ -327,6 +327,71 @@ void TrackPointer()
     ViewHooks().mouse_move(fw, 0, p.x, p.y);
 }
 
+namespace {
+
+// Activation, painting, sizing and scroll bars: the window's own handlers.
+std::intptr_t window_state_message(FrameWindow* fw, const platform::Message& message)
+{
+    using platform::MessageType;
+    switch (message.type) {
+    case MessageType::activate:
+        if (message.value != 0)
+            SetFocusedFrameWindow(fw);
+        if (fw->handlers.activate != nullptr)
+            fw->handlers.activate(fw, message.value != 0);
+        break;
+    case MessageType::paint:
+        paint(fw);
+        break;
+    case MessageType::size:
+        if (fw->handlers.size != nullptr)
+            fw->handlers.size(fw, message.size.width, message.size.height);
+        break;
+    default:  // the scroll bars
+        if (fw->handlers.scroll != nullptr)
+            fw->handlers.scroll(fw,
+                                message.type == MessageType::hscroll ? platform::Orientation::horizontal
+                                                                     : platform::Orientation::vertical,
+                                message.value, message.position);
+        break;
+    }
+    return 0;
+}
+
+// The pointer: tracking, presses and releases for the views, the click-away rule.
+std::intptr_t pointer_message(FrameWindow* fw, const platform::Message& message)
+{
+    using platform::MessageType;
+    switch (message.type) {
+    case MessageType::mouse_move:
+        TrackPointer();
+        break;
+    case MessageType::nc_mouse_down:
+        if (ModalWindow() != fw)
+            ApplyClickAway();
+        break;
+    default:  // button down or up
+        deliver_mouse(fw, message, message.type == MessageType::mouse_down);
+        break;
+    }
+    return 0;
+}
+
+// Closing (the window's close handler may refuse) and the end of the window.
+std::intptr_t lifetime_message(platform::Window* window, FrameWindow* fw, const platform::Message& message)
+{
+    if (message.type == platform::MessageType::destroy) {
+        destroyed(fw);
+        return 0;
+    }
+    if (fw->handlers.close != nullptr && !fw->handlers.close(fw))
+        return 0;
+    platform::WindowDestroy(window);
+    return 0;
+}
+
+}  // namespace
+
 std::intptr_t DocumentWindowProc(platform::Window* window, const platform::Message& message)
 {
     using platform::MessageType;
@@ -335,18 +400,11 @@ std::intptr_t DocumentWindowProc(platform::Window* window, const platform::Messa
         return platform::DefaultWindowProc(window, message);
     switch (message.type) {
     case MessageType::activate:
-        if (message.value != 0)
-            SetFocusedFrameWindow(fw);
-        if (fw->handlers.activate != nullptr)
-            fw->handlers.activate(fw, message.value != 0);
-        return 0;
     case MessageType::paint:
-        paint(fw);
-        return 0;
     case MessageType::size:
-        if (fw->handlers.size != nullptr)
-            fw->handlers.size(fw, message.size.width, message.size.height);
-        return 0;
+    case MessageType::hscroll:
+    case MessageType::vscroll:
+        return window_state_message(fw, message);
     case MessageType::key_down:
     case MessageType::key_up:
     case MessageType::sys_key_down:
@@ -354,36 +412,17 @@ std::intptr_t DocumentWindowProc(platform::Window* window, const platform::Messa
         return HandleKeyMessage(message) ? 1 : platform::DefaultWindowProc(window, message);
     case MessageType::sys_command:
         return HandleSysCommand(window, message);
-    case MessageType::hscroll:
-    case MessageType::vscroll:
-        if (fw->handlers.scroll != nullptr)
-            fw->handlers.scroll(fw,
-                                message.type == MessageType::hscroll ? platform::Orientation::horizontal
-                                                                     : platform::Orientation::vertical,
-                                message.value, message.position);
-        return 0;
     case MessageType::enter_idle:
         RunDueTask();
         return 0;
     case MessageType::mouse_move:
-        TrackPointer();
-        return 0;
     case MessageType::mouse_down:
     case MessageType::mouse_up:
-        deliver_mouse(fw, message, message.type == MessageType::mouse_down);
-        return 0;
     case MessageType::nc_mouse_down:
-        if (ModalWindow() != fw)
-            ApplyClickAway();
-        return 0;
+        return pointer_message(fw, message);
     case MessageType::close:
-        if (fw->handlers.close != nullptr && !fw->handlers.close(fw))
-            return 0;
-        platform::WindowDestroy(window);
-        return 0;
     case MessageType::destroy:
-        destroyed(fw);
-        return 0;
+        return lifetime_message(window, fw, message);
     default:
         return platform::DefaultWindowProc(window, message);
     }
