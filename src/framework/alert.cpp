@@ -389,7 +389,7 @@ FrameWindow* build(FrameWindow* parent, int kind, const char* message, const cha
     int count = 1;
     while (count < 3 && texts[count] != nullptr)
         ++count;
-    const char* title = BuildString(100);
+    const char* title = BuildString(build_string::title);
     // Created at a generous size and placed exactly once the contents are measured.
     FrameWindow* window = CreateFrameWindow(parent, title != nullptr ? title : "", frame_flag::dialog,
                                             platform::MakeRect(0, 0, 640, 480));

@@ -355,7 +355,7 @@ const char* const* make_text_list(int count, const std::uint16_t* numbers, bool 
     const auto lookup = constant ? builder_state().hooks.constant_text : builder_state().hooks.language_text;
     for (int i = 0; i < count; ++i) {
         const char* text = nullptr;
-        if (numbers[i] != 65535 && lookup != nullptr)
+        if (numbers[i] != kNoText && lookup != nullptr)
             text = lookup(numbers[i]);
         builder_state().text_list.push_back(text);
     }

@@ -101,7 +101,8 @@ void colour_pair_on_click(View* pair, PairClick on_click);
 
 // ---- Text lists
 
-// Texts looked up by number (65535 gives none); the list replaces the previous one made
+inline constexpr std::uint16_t kNoText = 65535;
+// Texts looked up by number (kNoText gives none); the list replaces the previous one made
 // here and lives until then. constant: the program's own texts instead of the language's.
 const char* const* make_text_list(int count, const std::uint16_t* numbers, bool constant = false);
 

@@ -120,7 +120,7 @@ void label_mouse_up(View* view, std::uint8_t /*modifiers*/, int x, int y)
 bool label_key(View* view, const KeyEvent& key)
 {
     LabelData* data = label(view);
-    if (data->kind != LabelKind::clickable || (key.character != ' ' && key.character != 13))
+    if (data->kind != LabelKind::clickable || (key.character != ' ' && key.character != key_char::ret))
         return false;
     if (data->on_click)
         data->on_click();

@@ -11,6 +11,12 @@
 
 namespace {
 
+// Due tasks run when the queue is idle and at the latest after this many messages in a row.
+constexpr int kMessagesBetweenTaskChecks = 64;
+// The longest wait for a message, and how often the pointer is looked for while idle.
+constexpr std::uint32_t kMaxWaitMs = 50;
+constexpr std::uint32_t kPointerCheckMs = 10;
+
 struct DocumentSlot {
     DocumentEventHandler handler = nullptr;
     void* argument = nullptr;
@@ -26,7 +32,7 @@ struct LoopState {
     bool shutting_down = false;
     bool started = false;
     bool command_line_done = false;
-    int message_counter = 64;
+    int message_counter = kMessagesBetweenTaskChecks;
     LoopStats stats;
     std::uint32_t last_pointer_check = 0;
     // The arguments Qt keeps for the life of its application object.
@@ -46,7 +52,7 @@ LoopState& loop_state()
 void idle_pointer_check()
 {
     std::uint32_t now = LoopTick();
-    if (now - loop_state().last_pointer_check < 10)
+    if (now - loop_state().last_pointer_check < kPointerCheckMs)
         return;
     loop_state().last_pointer_check = now;
     TrackPointer();
@@ -87,7 +93,7 @@ bool FrameworkStart(int argc, char** argv, int show_state)
     LanguageStart();
     loop_state().running = true;
     loop_state().shutting_down = false;
-    loop_state().message_counter = 64;
+    loop_state().message_counter = kMessagesBetweenTaskChecks;
     loop_state().started = true;
     return true;
 }
@@ -151,7 +157,7 @@ bool PumpStep(FrameWindow* filter, bool may_wait, FrameWindow* watched)
         loop_state().message_counter = 0;
         if (may_wait) {
             std::int64_t until = TimeUntilFirstTask();
-            std::uint32_t wait = until < 0 || until > 50 ? 50 : static_cast<std::uint32_t>(until);
+            std::uint32_t wait = until < 0 || until > kMaxWaitMs ? kMaxWaitMs : static_cast<std::uint32_t>(until);
             if (wait > 0) {
                 loop_state().stats.last_wait = wait;
                 LoopWait(wait);
@@ -159,7 +165,7 @@ bool PumpStep(FrameWindow* filter, bool may_wait, FrameWindow* watched)
         }
     }
     if (loop_state().message_counter <= 0) {
-        loop_state().message_counter = 64;
+        loop_state().message_counter = kMessagesBetweenTaskChecks;
         if (filter == nullptr && TimeUntilFirstTask() == 0) {
             DrawOnMainWindow();
             RunDueTask();

@@ -116,8 +116,8 @@ void SetBuildString(int number, const char* text)
             e.present = text != nullptr;
             e.text = text != nullptr ? text : "";
         }
-    if (number == 104) {
-        const char* s = BuildString(104);
+    if (number == build_string::shortcut_keys) {
+        const char* s = BuildString(build_string::shortcut_keys);
         bool odd = s != nullptr && s[0] != 0 && (static_cast<std::uint8_t>(s[0]) & 1);
         SetShortcutCombination(odd ? ShortcutCombination::ctrl_alt : ShortcutCombination::ctrl);
     }
@@ -137,14 +137,14 @@ void RegisterWindowClasses()
 {
     WindowClassesEnd();
     registry().classes.push_back(WindowClass{StrDup("JChildWindow"), -1, true});
-    const char* range = BuildString(102);
+    const char* range = BuildString(build_string::document_classes);
     const char* rest = nullptr;
     int first = 200, last = 200;
     if (range != nullptr) {
         first = parse_number(range, &rest);
         last = parse_number(rest, nullptr);
     }
-    const char* backgrounds = BuildString(103);
+    const char* backgrounds = BuildString(build_string::class_backgrounds);
     if (backgrounds == nullptr)
         backgrounds = "";
     std::size_t background_count = StrLen(backgrounds);
@@ -156,7 +156,7 @@ void RegisterWindowClasses()
         registry().classes.push_back(WindowClass{FormatNew("JChildWindow-%d%", d), icon, !none});
     }
     registry().classes.push_back(WindowClass{StrDup("JMainWindow"), 1, true});
-    const char* keys = BuildString(104);
+    const char* keys = BuildString(build_string::shortcut_keys);
     bool odd = keys != nullptr && keys[0] != 0 && (static_cast<std::uint8_t>(keys[0]) & 1);
     SetShortcutCombination(odd ? ShortcutCombination::ctrl_alt : ShortcutCombination::ctrl);
 }
@@ -192,8 +192,8 @@ platform::Window* CreateMainWindow()
 {
     if (platform::WindowIsAlive(registry().main.window))
         return registry().main.window;
-    const char* title = BuildString(100);
-    const char* mode_text = BuildString(101);
+    const char* title = BuildString(build_string::title);
+    const char* mode_text = BuildString(build_string::main_window_mode);
     int mode = mode_text != nullptr ? parse_number(mode_text, nullptr) : 0;
     platform::WindowDesc desc;
     desc.kind = platform::WindowKind::main;

@@ -17,8 +17,24 @@ struct LanguageEntry {
 };
 
 // Scripts and classes of the fifteen interface languages.
-constexpr LanguageEntry kLanguages[kLanguageCount] = {{1, 0}, {1, 0}, {1, 0},  {1, 0}, {1, 0},  {5, 1}, {6, 1}, {1, 0},
-                                                      {1, 0}, {9, 1}, {10, 1}, {1, 0}, {12, 0}, {1, 0}, {1, 0}};
+constexpr LanguageEntry kWestern{script::western, 0};
+constexpr LanguageEntry kLanguages[kLanguageCount] = {
+    kWestern,
+    kWestern,
+    kWestern,
+    kWestern,
+    kWestern,
+    {script::traditional_chinese, kEastAsianClass},
+    {script::korean, kEastAsianClass},
+    kWestern,
+    kWestern,
+    {script::japanese, kEastAsianClass},
+    {script::simplified_chinese, kEastAsianClass},
+    kWestern,
+    {script::other, 0},
+    kWestern,
+    kWestern,
+};
 
 // The interface language and what follows from it: character set, thread locale, the
 // framework fonts and the font families known.
@@ -72,7 +88,7 @@ bool create_fonts(int language, const std::uint16_t sizes[3], platform::Font* ou
 
 }  // namespace
 
-int ScriptOf(int language) { return valid(language) ? kLanguages[language].script : 1; }
+int ScriptOf(int language) { return valid(language) ? kLanguages[language].script : script::western; }
 int ClassOf(int language) { return valid(language) ? kLanguages[language].script_class : 0; }
 int CharsetOf(int language) { return ScriptSettingsOf(ScriptOf(language)).charset; }
 
@@ -80,13 +96,13 @@ ScriptSettings ScriptSettingsOf(int script)
 {
     ScriptSettings s;
     switch (script) {
-    case 5:
+    case script::traditional_chinese:
         return ScriptSettings{"MingLi", "MingLi", platform::charset::big5, "cht_hkg.950", 950, 1028};
-    case 6:
+    case script::korean:
         return ScriptSettings{"Gulim", "Gulim", platform::charset::hangul, "kor_kor.949", 949, 1042};
-    case 9:
+    case script::japanese:
         return ScriptSettings{"MS Mincho", "MS Mincho", platform::charset::shift_jis, "jpn_jpn.932", 932, 1041};
-    case 10:
+    case script::simplified_chinese:
         return ScriptSettings{"Kai", "Kai", platform::charset::gb2312, "chs_chn.936", 936, 2052};
     default:
         return s;
@@ -108,7 +124,7 @@ bool SetInterfaceLanguage(int language, std::uint16_t size0, std::uint16_t size1
     language_state().language = language;
     ScriptSettings settings = ScriptSettingsOf(ScriptOf(language));
     // Texts are decoded in the script's code page; Western scripts use Windows-1252.
-    platform::SetTextCodePage(settings.code_page != 0 ? settings.code_page : 1252);
+    platform::SetTextCodePage(settings.code_page != 0 ? settings.code_page : platform::kWesternCodePage);
     language_state().charset = settings.charset;
     language_state().western = ClassOf(language) == 0;
     // Western scripts keep the user's default locale (0).
@@ -174,7 +190,7 @@ void LanguageEnd()
     language_state().western = true;
     language_state().charset = 0;
     language_state().thread_locale = 0;
-    platform::SetTextCodePage(1252);
+    platform::SetTextCodePage(platform::kWesternCodePage);
     SetMenuScriptClass(0);
 }
 

@@ -9,6 +9,12 @@ struct Font;
 }
 
 constexpr int kLanguageCount = 15;
+// The scripts the framework knows by number; script 12 and the others are Western-like.
+namespace script {
+constexpr int western = 1, traditional_chinese = 5, korean = 6, japanese = 9, simplified_chinese = 10, other = 12;
+}
+// The script class of an East Asian interface (mnemonics in parentheses).
+constexpr int kEastAsianClass = 1;
 int ScriptOf(int language);
 int ClassOf(int language);
 int CharsetOf(int language);

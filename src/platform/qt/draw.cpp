@@ -34,7 +34,7 @@ QString decode_with_offsets(const char* text, int length, std::vector<int>* unit
         int bytes = 1;
         if (same_bytes) {
             bytes = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
-        } else if (c >= 0x80 && TextCodePage() != 1252 && i + 1 < length) {
+        } else if (c >= 0x80 && TextCodePage() != kWesternCodePage && i + 1 < length) {
             bytes = 2;  // lead byte of a double-byte code page
         }
         bytes = std::min(bytes, length - i);

@@ -92,7 +92,7 @@ struct PlatformState {
     Window* active_document = nullptr;
     std::unique_ptr<QTimer> idle_timer;
     int idle_depth = 0;
-    int code_page = 1252;
+    int code_page = kWesternCodePage;
     std::string resolved_family;  // the text FontResolvedFamily hands out
 };
 PlatformState& platform_state();
