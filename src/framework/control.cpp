@@ -34,7 +34,7 @@ platform::Font* make_font(int size, bool bold)
 
 void refresh_fonts()
 {
-    const platform::Font* base = FrameworkFont(0);
+    const platform::Font* base = FrameworkFont(kDialogFontSlot);
     if (control_fonts().fonts.own[0] != nullptr && base == control_fonts().fonts.base)
         return;
     for (platform::Font*& font : control_fonts().fonts.own) {

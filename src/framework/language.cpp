@@ -43,7 +43,7 @@ struct LanguageState {
     int charset = 0;
     bool western = true;
     int thread_locale = 0;
-    platform::Font* fonts[3] = {nullptr, nullptr, nullptr};
+    platform::Font* fonts[kFontSlots] = {nullptr, nullptr, nullptr};
     std::vector<FontFamily*> families;
     void (*changed_hook)() = nullptr;
 };
@@ -71,7 +71,7 @@ bool create_fonts(int language, const std::uint16_t sizes[3], platform::Font* ou
     if (!valid(language))
         return false;
     ScriptSettings settings = ScriptSettingsOf(ScriptOf(language));
-    for (int slot = 0; slot < 3; ++slot) {
+    for (int slot = 0; slot < kFontSlots; ++slot) {
         platform::FontRequest request;
         request.family = slot == 2 ? settings.family2 : settings.family;
         request.size = sizes[slot] != 0 ? sizes[slot] : 15;
@@ -114,10 +114,10 @@ bool SetInterfaceLanguage(int language, std::uint16_t size0, std::uint16_t size1
     if (ScriptOf(language) == ScriptOf(language_state().language) && size0 == 0 && size1 == 0 && size2 == 0)
         return false;
     const std::uint16_t sizes[3] = {size0, size1, size2};
-    platform::Font* fonts[3];
+    platform::Font* fonts[kFontSlots];
     if (!create_fonts(language, sizes, fonts))
         return false;
-    for (int slot = 0; slot < 3; ++slot) {
+    for (int slot = 0; slot < kFontSlots; ++slot) {
         platform::FontFree(language_state().fonts[slot]);
         language_state().fonts[slot] = fonts[slot];
     }
@@ -156,7 +156,10 @@ FontFamily* FindFontFamily(const char* name, int language)
 
 int FontFamilyCount() { return static_cast<int>(language_state().families.size()); }
 
-platform::Font* FrameworkFont(int slot) { return slot >= 0 && slot < 3 ? language_state().fonts[slot] : nullptr; }
+platform::Font* FrameworkFont(int slot)
+{
+    return slot >= 0 && slot < kFontSlots ? language_state().fonts[slot] : nullptr;
+}
 
 void LanguageStart()
 {
@@ -166,9 +169,9 @@ void LanguageStart()
         return;
     language_state().language = 1;
     const std::uint16_t sizes[3] = {0, 0, 0};
-    platform::Font* fonts[3];
+    platform::Font* fonts[kFontSlots];
     if (create_fonts(language_state().language, sizes, fonts))
-        for (int slot = 0; slot < 3; ++slot)
+        for (int slot = 0; slot < kFontSlots; ++slot)
             language_state().fonts[slot] = fonts[slot];
     language_state().charset = 0;
     language_state().western = true;

@@ -46,7 +46,10 @@ struct FontFamily {
 FontFamily* FindFontFamily(const char* name, int language);
 int FontFamilyCount();
 
-// The current font of slot 0, 1 or 2 (null before the first switch).
+// The framework's three font slots; slot 0 is the dialog font the controls are drawn in.
+constexpr int kFontSlots = 3;
+constexpr int kDialogFontSlot = 0;
+// The current font of a slot (null before the first switch).
 platform::Font* FrameworkFont(int slot);
 
 // Starts the registry ("Courier New" as the fixed-pitch family) and the fonts of language 1.

@@ -16,9 +16,10 @@ struct View;
 
 using platform::Rect;
 
-// The operation table. The framework calls initialise (slot 0), destroy (1), mouse down (8),
-// mouse up (10), set size (13), hide (16), show (17), add child (21), remove child (22) and
-// child resized (23); the other entries are the classes' own. Any entry may be null.
+// The operation table of a view class. The framework itself calls initialise, destroy,
+// mouse down, mouse up, set size, hide, show, add child, remove child and child resized; the
+// other entries are the classes' own. Any entry may be null. Controls put typed callbacks
+// on top of it (widgets.h).
 struct ViewClass {
     const char* name = "";
     void (*init)(View* view) = nullptr;
