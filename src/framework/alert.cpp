@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "foundation/heap_string.h"
 #include "framework/alert_layout.h"
@@ -225,12 +226,26 @@ struct PictureCache {
 // The alert pictures, drawn once per background colour.
 struct AlertState {
     PictureCache pictures;
+    std::vector<std::unique_ptr<AlertRecord>> open;  // every alert window's record
 };
 
 AlertState& alert_state()
 {
     static AlertState state;
     return state;
+}
+
+AlertRecord* keep(std::unique_ptr<AlertRecord> record)
+{
+    alert_state().open.push_back(std::move(record));
+    return alert_state().open.back().get();
+}
+
+// The window no longer leads to the record, and the record goes.
+void release(AlertRecord* record)
+{
+    record->window->data = nullptr;
+    std::erase_if(alert_state().open, [record](const std::unique_ptr<AlertRecord>& r) { return r.get() == record; });
 }
 
 platform::Surface* cached_picture(int kind)
@@ -294,8 +309,7 @@ void finish(AlertRecord* record, int answer)
     if (record->modal)
         ModalLeave();
     FrameWindow* window = record->window;
-    window->data = nullptr;
-    delete record;
+    release(record);
     FrameWindowClose(window);
     if (completion != nullptr)
         completion(argument, answer);
@@ -334,8 +348,7 @@ void alert_destroyed(FrameWindow* window)
     if (record == nullptr)
         return;
     end_without_answer(record);
-    window->data = nullptr;
-    delete record;
+    release(record);
 }
 
 struct Measured {
@@ -395,7 +408,7 @@ FrameWindow* build(FrameWindow* parent, int kind, const char* message, const cha
                                             platform::MakeRect(0, 0, 640, 480));
     if (window == nullptr)
         return nullptr;
-    auto* record = new AlertRecord;
+    AlertRecord* record = keep(std::make_unique<AlertRecord>());
     record->window = window;
     record->completion = completion;
     record->argument = argument;
@@ -499,8 +512,7 @@ void alert_close(FrameWindow* alert)
     if (record == nullptr)
         return;
     end_without_answer(record);
-    alert->data = nullptr;
-    delete record;
+    release(record);
     FrameWindowClose(alert);
 }
 

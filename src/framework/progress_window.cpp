@@ -1,6 +1,7 @@
 #include "framework/progress_window.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "foundation/heap_string.h"
 #include "framework/control_box.h"
@@ -27,7 +28,7 @@ struct ProgressRecord {
 
 // The one paced progress window of the process.
 struct ProgressState {
-    ProgressRecord* progress = nullptr;
+    std::unique_ptr<ProgressRecord> progress;
 };
 
 ProgressState& progress_state()
@@ -101,16 +102,17 @@ void ProgressOpen(const char* caption, std::uint32_t total)
 {
     if (progress_state().progress != nullptr)
         ProgressClose();
-    progress_state().progress = new ProgressRecord;
-    progress_state().progress->total = total;
-    progress_state().progress->start = LoopTick();
-    progress_state().progress->caption_text.reset(StrDup(caption != nullptr ? caption : ""));
-    build_window(progress_state().progress);
+    auto record = std::make_unique<ProgressRecord>();
+    record->total = total;
+    record->start = LoopTick();
+    record->caption_text.reset(StrDup(caption != nullptr ? caption : ""));
+    progress_state().progress = std::move(record);
+    build_window(progress_state().progress.get());
 }
 
 void ProgressAdvance(std::uint32_t units)
 {
-    ProgressRecord* record = progress_state().progress;
+    ProgressRecord* record = progress_state().progress.get();
     if (record == nullptr)
         return;
     const std::uint32_t room = record->total - record->done;
@@ -128,16 +130,15 @@ void ProgressAdvance(std::uint32_t units)
 
 void ProgressClose()
 {
-    ProgressRecord* record = progress_state().progress;
+    ProgressRecord* record = progress_state().progress.get();
     if (record == nullptr)
         return;
     ProgressAdvance(record->total - record->done);
     LoopWait(150);
     DrawOnMainWindow();
-    progress_state().progress = nullptr;
-    if (record->window != nullptr)
-        FrameWindowClose(record->window);
-    delete record;
+    const std::unique_ptr<ProgressRecord> closing = std::move(progress_state().progress);
+    if (closing->window != nullptr)
+        FrameWindowClose(closing->window);
 }
 
 bool ProgressIsOpen() { return progress_state().progress != nullptr; }
