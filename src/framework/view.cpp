@@ -1,8 +1,9 @@
 #include "framework/view.h"
 
 #include <algorithm>
-#include <new>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "foundation/formatter.h"
@@ -28,7 +29,8 @@ struct ViewState {
     View* tracking = nullptr;
     View* hovered = nullptr;
     bool capture_enabled = true;
-    bool hooks_installed = false;  // the window layer delivers to the views
+    bool hooks_installed = false;                       // the window layer delivers to the views
+    std::vector<std::unique_ptr<ViewTreeState>> trees;  // one per window that has views
 };
 
 ViewState& view_state()
@@ -42,7 +44,7 @@ ViewTreeState* views_of(FrameWindow* window, bool create)
     if (window == nullptr)
         return nullptr;
     if (window->views == nullptr && create)
-        window->views = new ViewTreeState;
+        window->views = view_state().trees.emplace_back(std::make_unique<ViewTreeState>()).get();
     return window->views;
 }
 
@@ -568,7 +570,7 @@ void ViewsWindowClosing(FrameWindow* window)
     while (!state->top.empty())
         ViewDestroy(state->top.back());
     window->views = nullptr;
-    delete state;
+    std::erase_if(view_state().trees, [state](const std::unique_ptr<ViewTreeState>& t) { return t.get() == state; });
 }
 
 void ViewSetDefaultButton(FrameWindow* window, View* button) { views_of(window, true)->default_button = button; }
