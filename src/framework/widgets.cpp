@@ -230,6 +230,8 @@ void TextField::set_text(const char* text, Notify notify)
 
 const char* TextField::text() const { return view() != nullptr ? FieldText(view()) : ""; }
 
+TextEdit* TextField::edit() const { return view() != nullptr ? &FieldEdit(view()) : nullptr; }
+
 // ---- Sliders
 
 void Slider::create(View* parent, int minimum, int maximum, int value, int width)
@@ -411,6 +413,12 @@ bool Label::set_text_if_different(const char* text)
 }
 
 const char* Label::text() const { return view() != nullptr ? LabelText(view()) : ""; }
+
+void Label::set_wrap_width(int width)
+{
+    if (view() != nullptr)
+        LabelSetWrapWidth(view(), width);
+}
 
 void ClickableText::create(View* parent, const char* text, Emphasis emphasis)
 {

@@ -94,7 +94,7 @@ class PopupMenu : public Control {
 public:
     std::function<void(int index)> on_change;
     void create(View* parent, std::span<const char* const> items, int selected);
-    // The same after a text line with the label, in a row of spacing 2.
+    // The same after a text line with the label, in a row of spacing 2 (view() is the pop-up).
     void create_labelled(View* parent, const char* label, std::span<const char* const> items, int selected);
     void set_selected(int index, Notify notify);
     int selected() const;
@@ -124,6 +124,8 @@ public:
     void create(View* parent, const char* text, FieldLines lines, int width, int height = 0);
     void set_text(const char* text, Notify notify);
     const char* text() const;
+    // The caret, selection and undo state (for selecting all, placing the caret).
+    TextEdit* edit() const;
 };
 
 class Slider : public Control {
@@ -202,6 +204,8 @@ public:
     // The same only when the text differs from the shown one; true when it changed.
     bool set_text_if_different(const char* text);
     const char* text() const;
+    // Wraps the text to the width from now on (0: back to the natural width).
+    void set_wrap_width(int width);
 };
 
 // A text that acts as a button (a link).
