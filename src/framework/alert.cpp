@@ -396,6 +396,37 @@ void place_window(AlertRecord* record, FrameWindow* parent, const AlertLayout& l
     FrameWindowSetBounds(record->window, platform::MakeRect(x, y, layout.width, layout.height));
 }
 
+// The picture, the message and the buttons (the first the default, the second the cancel
+// one), with their natural sizes for the layout.
+AlertLayoutInput build_contents(AlertRecord* record, const char* message, const char* const texts[3], int count)
+{
+    FrameWindow* window = record->window;
+    BoxStyle style;
+    record->root = BoxNew(BoxKind::free, nullptr, window, style);
+    auto picture_data = std::make_unique<PictureData>();
+    picture_data->kind = record->kind;
+    View* picture = ViewNewChild(&kPictureClass, record->root, 23, 13, std::move(picture_data));
+    ViewDefaultSetSize(picture, kPictureSize, kPictureSize);
+    ViewShow(picture, 0);
+    record->message = LabelNew(record->root, LabelKind::label, message, TextStyle::normal);
+
+    AlertLayoutInput input;
+    input.message = AlertSize{record->message->width, record->message->height};
+    for (int i = 0; i < count; ++i) {
+        record->buttons[i] = ButtonNew(record->root, ButtonKind::push, texts[i], 0);
+        ButtonOnPress(record->buttons[i], [window, i](int) { button_chosen(window, i); });
+        const platform::Size natural = ButtonNaturalSize(record->buttons[i]);
+        input.buttons[i] = AlertSize{natural.width, natural.height};
+    }
+    ButtonSetDefault(record->buttons[0], true);
+    if (count > 1)
+        ButtonSetCancel(record->buttons[1]);
+    input.button_count = count;
+    input.wrapped_height = wrapped_height;
+    input.context = const_cast<char*>(LabelText(record->message));
+    return input;
+}
+
 FrameWindow* build(FrameWindow* parent, int kind, const char* message, const char* const texts[3],
                    AlertCompletion completion, void* argument, bool modal)
 {
@@ -418,29 +449,7 @@ FrameWindow* build(FrameWindow* parent, int kind, const char* message, const cha
     window->handlers.key = alert_key;
     window->handlers.destroy = alert_destroyed;
 
-    BoxStyle style;
-    record->root = BoxNew(BoxKind::free, nullptr, window, style);
-    auto picture_data = std::make_unique<PictureData>();
-    picture_data->kind = kind;
-    View* picture = ViewNewChild(&kPictureClass, record->root, 23, 13, std::move(picture_data));
-    ViewDefaultSetSize(picture, kPictureSize, kPictureSize);
-    ViewShow(picture, 0);
-    record->message = LabelNew(record->root, LabelKind::label, message, TextStyle::normal);
-
-    AlertLayoutInput input;
-    input.message = AlertSize{record->message->width, record->message->height};
-    for (int i = 0; i < count; ++i) {
-        record->buttons[i] = ButtonNew(record->root, ButtonKind::push, texts[i], 0);
-        ButtonOnPress(record->buttons[i], [window, i](int) { button_chosen(window, i); });
-        const platform::Size natural = ButtonNaturalSize(record->buttons[i]);
-        input.buttons[i] = AlertSize{natural.width, natural.height};
-    }
-    ButtonSetDefault(record->buttons[0], true);
-    if (count > 1)
-        ButtonSetCancel(record->buttons[1]);
-    input.button_count = count;
-    input.wrapped_height = wrapped_height;
-    input.context = const_cast<char*>(LabelText(record->message));
+    AlertLayoutInput input = build_contents(record, message, texts, count);
     if (platform::Window* owner = parent_platform(parent)) {
         const platform::Insets frame = platform::WindowFrameInsets(window->window);
         input.width_limit = platform::WindowClientSize(owner).width - frame.left - frame.right;
