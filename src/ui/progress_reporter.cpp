@@ -238,8 +238,8 @@ void ProgressReporter::show_window(Report& report)
 // width and a fifth of its height, never smaller than the window already is.
 void ProgressReporter::lay_out(Report& report)
 {
-    const int natural_w = std::max({static_cast<int>(report.caption->width), kBarNaturalWidth,
-                                    static_cast<int>(report.time->width)});
+    const int natural_w =
+        std::max({static_cast<int>(report.caption->width), kBarNaturalWidth, static_cast<int>(report.time->width)});
     const int natural_h = report.caption->height + kGap + kBarHeight + kGap + report.time->height;
     const platform::Rect main = main_client_area();
     const platform::Size current = platform::WindowClientSize(report.window->window);

@@ -49,14 +49,12 @@ TEST_F(ProgressReporterTest, ShowRule)
         bool shown;
     };
     const Case cases[] = {
-        {100, 0, 1999, false},  // within two seconds: never
-        {100, 50, 2500, true},  // between two and three seconds, not past two thirds
-        {100, 66, 2500, true},  // 66 x 3 = 198 <= 200
-        {100, 67, 2500, false}, // 201 > 200: nearly done, stays hidden
-        {100, 99, 2999, false},
-        {100, 99, 3000, true},  // three seconds: always
-        {0, 0, 1999, false},
-        {0, 0, 2000, true},  // an unknown amount of work: 0 <= 0
+        {100, 0, 1999, false},                          // within two seconds: never
+        {100, 50, 2500, true},                          // between two and three seconds, not past two thirds
+        {100, 66, 2500, true},                          // 66 x 3 = 198 <= 200
+        {100, 67, 2500, false},                         // 201 > 200: nearly done, stays hidden
+        {100, 99, 2999, false}, {100, 99, 3000, true},  // three seconds: always
+        {0, 0, 1999, false},    {0, 0, 2000, true},     // an unknown amount of work: 0 <= 0
     };
     for (const Case& c : cases) {
         const std::uint32_t start = g_now;
