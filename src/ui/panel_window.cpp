@@ -11,9 +11,9 @@
 
 namespace {
 
-constexpr int kEdgeGap = 5;         // between a panel window and the main window's edges
-constexpr int kPaneGap = 3;         // between panes, and between windows of the cascade
-constexpr int kMinimumHeight = 200; // a new panel window is never shorter when there is room
+constexpr int kEdgeGap = 5;          // between a panel window and the main window's edges
+constexpr int kPaneGap = 3;          // between panes, and between windows of the cascade
+constexpr int kMinimumHeight = 200;  // a new panel window is never shorter when there is room
 constexpr int kPanelWidth = 300;
 constexpr int kScrollBarWidth = 11;
 constexpr int kContentMargin = 6;
@@ -21,7 +21,10 @@ constexpr int kCascadeNear = 6;  // city-block distance under which a cascade po
 
 using platform::Rect;
 
-PanelWindow* panel_of(FrameWindow* window) { return window != nullptr ? static_cast<PanelWindow*>(window->data) : nullptr; }
+PanelWindow* panel_of(FrameWindow* window)
+{
+    return window != nullptr ? static_cast<PanelWindow*>(window->data) : nullptr;
+}
 
 // The main window's client area in screen coordinates.
 Rect main_area()
@@ -243,6 +246,21 @@ void open_panel_window(PanelWindow& panel, int window_class, const char* title, 
     panel.create(window_class, title, top);
 }
 
+namespace {
+
+// The content's size with the scroll bar and the margins fitting asks for, the height cut
+// to what the main window's client area holds.
+platform::Size wanted_size(PanelWindow& panel)
+{
+    const Rect area = main_area();
+    const platform::Insets frame = platform::WindowFrameInsets(panel.window()->window);
+    return platform::Size{panel.content()->width + kScrollBarWidth + 6,
+                          std::min(panel.content()->height + kScrollBarWidth + 10,
+                                   platform::RectHeight(area) - frame.top - frame.bottom - 10)};
+}
+
+}  // namespace
+
 void fit_panel_window(PanelWindow& panel, KeepInside keep_inside)
 {
     if (!panel.built() || panel.window() == nullptr || panel.content() == nullptr)
@@ -250,12 +268,10 @@ void fit_panel_window(PanelWindow& panel, KeepInside keep_inside)
     FrameWindow* window = panel.window();
     const Rect area = main_area();
     const platform::Insets frame = platform::WindowFrameInsets(window->window);
-    const int wanted_w = panel.content()->width + kScrollBarWidth + 6;
-    const int wanted_h = std::min(panel.content()->height + kScrollBarWidth + 10,
-                                  platform::RectHeight(area) - frame.top - frame.bottom - 10);
+    const platform::Size wanted = wanted_size(panel);
     const Rect client = FrameWindowClientBounds(window);
-    const int width = std::max(wanted_w, platform::RectWidth(client));
-    const int height = std::max(wanted_h, platform::RectHeight(client));
+    const int width = std::max(wanted.width, platform::RectWidth(client));
+    const int height = std::max(wanted.height, platform::RectHeight(client));
     int left = client.left;
     int top = client.top;
     if (keep_inside == KeepInside::Yes) {
@@ -263,6 +279,16 @@ void fit_panel_window(PanelWindow& panel, KeepInside keep_inside)
         top -= std::max(top + height + frame.bottom - (area.bottom - kEdgeGap), 0);
     }
     set_client(window, left, top, width, height);
+    panel.size_event();
+}
+
+void size_panel_window_to_content(PanelWindow& panel)
+{
+    if (!panel.built() || panel.window() == nullptr || panel.content() == nullptr)
+        return;
+    const platform::Size wanted = wanted_size(panel);
+    const Rect client = FrameWindowClientBounds(panel.window());
+    set_client(panel.window(), client.left, client.top, std::max(wanted.width, 1), std::max(wanted.height, 1));
     panel.size_event();
 }
 
@@ -320,7 +346,8 @@ Rect screen_bounds(FrameWindow* window)
 void move_outer(FrameWindow* window, int left, int top)
 {
     const Rect r = platform::WindowBounds(window->window);
-    platform::WindowSetBounds(window->window, platform::MakeRect(left, top, platform::RectWidth(r), platform::RectHeight(r)));
+    platform::WindowSetBounds(window->window,
+                              platform::MakeRect(left, top, platform::RectWidth(r), platform::RectHeight(r)));
 }
 
 // Beside the document window, on the right when the pane fits there, else on the left,

@@ -75,6 +75,8 @@ void open_panel_window(PanelWindow& panel, int window_class, const char* title, 
 // up so that it stays 5 pixels inside the main window's client area.
 enum class KeepInside : std::uint8_t { No, Yes };
 void fit_panel_window(PanelWindow& panel, KeepInside keep_inside);
+// Sizes the window to its content, smaller or larger (a pane when it is first built).
+void size_panel_window_to_content(PanelWindow& panel);
 // A control changed its size: every container from it up to the content is laid out
 // again, then the scroll view is refitted.
 void relayout_panel_window(PanelWindow& panel, View* changed);

@@ -102,8 +102,9 @@ TEST_F(PanelWindowTest, KeptPlacementIsUsedAndWrittenOnMove)
 
     // The user moves it: the placement follows and the preferences are written at once.
     const Rect outer = platform::WindowBounds(panel.window()->window);
-    platform::WindowSetBounds(panel.window()->window, platform::MakeRect(outer.left + 40, outer.top + 25, 
-                                                                         platform::RectWidth(outer), platform::RectHeight(outer)));
+    platform::WindowSetBounds(
+        panel.window()->window,
+        platform::MakeRect(outer.left + 40, outer.top + 25, platform::RectWidth(outer), platform::RectHeight(outer)));
     PumpAll();
     EXPECT_EQ(kept.left, 160);
     EXPECT_EQ(kept.top, 165);
@@ -164,8 +165,8 @@ TEST_F(PanelWindowTest, PanesStackBesideTheDocumentInColumns)
     };
     const Case cases[] = {{300, false}, {700, true}};
     for (const Case& c : cases) {
-        FrameWindow* doc = keep(CreateFrameWindow(nullptr, "Doc", frame_flag::closable,
-                                                  platform::MakeRect(10, 40, c.doc_width, 200)));
+        FrameWindow* doc =
+            keep(CreateFrameWindow(nullptr, "Doc", frame_flag::closable, platform::MakeRect(10, 40, c.doc_width, 200)));
         platform::WindowShow(doc->window, platform::Show::show);
         FrameWindow* panes[3] = {keep(tool_window(180, 300)), keep(tool_window(180, 300)), keep(tool_window(180, 300))};
         arrange_panes(doc, 3, panes);
@@ -192,8 +193,10 @@ TEST_F(PanelWindowTest, PanesStackBesideTheDocumentInColumns)
 
 TEST_F(PanelWindowTest, CascadeTakesTheNextFreePoint)
 {
-    FrameWindow* first = keep(CreateFrameWindow(nullptr, "A", frame_flag::closable, platform::MakeRect(400, 300, 200, 150)));
-    FrameWindow* second = keep(CreateFrameWindow(nullptr, "B", frame_flag::closable, platform::MakeRect(400, 300, 200, 150)));
+    FrameWindow* first =
+        keep(CreateFrameWindow(nullptr, "A", frame_flag::closable, platform::MakeRect(400, 300, 200, 150)));
+    FrameWindow* second =
+        keep(CreateFrameWindow(nullptr, "B", frame_flag::closable, platform::MakeRect(400, 300, 200, 150)));
     place_new_window(first);
     platform::WindowShow(first->window, platform::Show::show);
     place_new_window(second);
@@ -209,7 +212,8 @@ TEST_F(PanelWindowTest, CascadeTakesTheNextFreePoint)
 TEST_F(PanelWindowTest, CascadeWithoutRoomFallsBackToASeededRandomPoint)
 {
     const int width = platform::RectWidth(m_area) - 20;
-    FrameWindow* wide = keep(CreateFrameWindow(nullptr, "Wide", frame_flag::closable, platform::MakeRect(0, 0, width, 100)));
+    FrameWindow* wide =
+        keep(CreateFrameWindow(nullptr, "Wide", frame_flag::closable, platform::MakeRect(0, 0, width, 100)));
     const platform::Insets f = platform::WindowFrameInsets(wide->window);
     Rect placed[2];
     for (Rect& r : placed) {

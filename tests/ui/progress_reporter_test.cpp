@@ -5,7 +5,10 @@
 
 #include <vector>
 
+#include "app/string_tables.h"
+#include "foundation/formatter.h"
 #include "framework/event_loop.h"
+#include "framework/language.h"
 #include "framework/frame_window.h"
 #include "framework/view.h"
 #include "ui_support.h"
@@ -180,6 +183,32 @@ TEST_F(ProgressReporterTest, QuestionsAnswerWithTheChosenButton)
             nullptr, 0);
         EXPECT_EQ(m_reporter.ask(AlertKind::Exclamation, "Replace it?", "Replace", "Cancel"), c.answer);
     }
+}
+
+TEST_F(ProgressReporterTest, Screenshots)
+{
+    const struct {
+        int language;
+        const char* name;
+    } cases[] = {{1, "progress_window"}, {9, "progress_window_ja"}};
+    FrameworkHooks hooks;
+    hooks.set_interface_language = SetInterfaceLanguage;
+    install_framework_hooks(hooks);
+    for (const auto& c : cases) {
+        force_interface_language(c.language);
+        if (InterfaceLanguage() != c.language)
+            continue;  // no font for it on this machine
+        const std::uint32_t start = g_now;
+        const StrPtr caption(FormatNew(app_string(108), "animation.gif"));  // "Writing ..."
+        m_reporter.begin_progress(caption.get(), 1000);
+        advance_at(start, 3000, 250);
+        ASSERT_NE(m_reporter.window(), nullptr);
+        PumpAll();
+        EXPECT_TRUE(platform::WindowSaveScreenshot(m_reporter.window()->window, ScreenshotPath(c.name).c_str()));
+        m_reporter.end_progress();
+    }
+    force_interface_language(1);
+    install_framework_hooks(FrameworkHooks{});
 }
 
 TEST(ProgressReporterInstall, BecomesTheEngineReporter)
