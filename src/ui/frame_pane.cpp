@@ -22,9 +22,9 @@ namespace {
 // Application strings of the pane.
 namespace text {
 constexpr int frame_label = 24, first_number = 37, of_one = 38, of_many = 39, delay_label = 40, user_input = 47,
-              not_a_number = 66, not_a_number_ok = 74, below_one = 76, below_one_ok = 77, above_one = 78,
-              above_ok = 79, above_many = 80, first_delay = 84, not_a_delay = 88, not_a_delay_ok = 89, too_long = 90,
-              too_long_ok = 91, comment_label = 94, interlaced = 109, title = 167;
+              not_a_number = 66, not_a_number_ok = 74, below_one = 76, below_one_ok = 77, above_one = 78, above_ok = 79,
+              above_many = 80, first_delay = 84, not_a_delay = 88, not_a_delay_ok = 89, too_long = 90, too_long_ok = 91,
+              comment_label = 94, interlaced = 109, title = 167;
 }
 
 constexpr int kNumberWidth = 52;
@@ -36,8 +36,9 @@ constexpr int kButtonWidth = 30;
 constexpr std::size_t kShownTypedText = 60;  // typed text quoted in a message is cut here
 
 // The playback buttons' faces, drawn with the interface font.
-constexpr const char* kButtonFaces[7] = {"\xE2\x97\x80\xE2\x97\x80", "\xE2\x97\x80", "|\xE2\x97\x80", "\xE2\x96\xA0",
-                                         "\xE2\x96\xB6|",            "\xE2\x96\xB6", "\xE2\x96\xB6\xE2\x96\xB6"};
+constexpr const char* kButtonFaces[7] = {
+    "\xE2\x97\x80\xE2\x97\x80", "\xE2\x97\x80", "|\xE2\x97\x80", "\xE2\x96\xA0", "\xE2\x96\xB6|", "\xE2\x96\xB6",
+    "\xE2\x96\xB6\xE2\x96\xB6"};
 
 FramePane* pane_of(std::uintptr_t user) { return reinterpret_cast<FramePane*>(user); }
 
@@ -136,14 +137,14 @@ View* FramePane::build(View* container)
     build_buttons(root);
     m_start = make_text_line(root, "");
     build_delay_row(root);
-    m_user_input = make_check_box(root, app_string(text::user_input), 0, box_handler,
-                                  reinterpret_cast<std::uintptr_t>(this));
-    m_interlaced = make_check_box(root, app_string(text::interlaced), 0, box_handler,
-                                  reinterpret_cast<std::uintptr_t>(this));
+    m_user_input =
+        make_check_box(root, app_string(text::user_input), 0, box_handler, reinterpret_cast<std::uintptr_t>(this));
+    m_interlaced =
+        make_check_box(root, app_string(text::interlaced), 0, box_handler, reinterpret_cast<std::uintptr_t>(this));
     make_label(root, app_string(text::comment_label));
     const int comment_height = kCommentLines * ControlLineHeight(TextStyle::normal) + 6;
-    m_comment = FieldNew(root, "", true, kCommentWidth, comment_height, field_handler,
-                         reinterpret_cast<std::uintptr_t>(this));
+    m_comment =
+        FieldNew(root, "", true, kCommentWidth, comment_height, field_handler, reinterpret_cast<std::uintptr_t>(this));
     return root;
 }
 
@@ -238,7 +239,10 @@ void FramePane::set_enabled(bool enabled)
         ViewSetEnabled(button, enabled);
 }
 
-FrameWindow* FramePane::last_alert() const { return m_alert != nullptr && FrameWindowAlive(m_alert) ? m_alert : nullptr; }
+FrameWindow* FramePane::last_alert() const
+{
+    return m_alert != nullptr && FrameWindowAlive(m_alert) ? m_alert : nullptr;
+}
 
 // Every refused entry: a beep, then the reason in a stop alert.
 void FramePane::refuse(const char* message, int button_string)

@@ -28,7 +28,9 @@ struct ProgressReporter::Report {
     StrPtr detail_text;
     bool placed = false;  // the window has its first position
 
-    bool shown() const { return window != nullptr && FrameWindowAlive(window); }
+    bool lost = false;  // its window went away with the main window: not shown again
+
+    bool shown() const { return window != nullptr; }
 };
 
 namespace {
@@ -64,6 +66,17 @@ platform::Rect main_client_area()
 StrPtr copy_of(const char* text) { return StrPtr(StrDup(text != nullptr ? text : "")); }
 
 std::uint32_t loop_clock() { return LoopTick(); }
+
+// The window can go before its report ends (the program is closing): the report forgets it.
+void window_destroyed(FrameWindow* window)
+{
+    auto* report = static_cast<ProgressReporter::Report*>(window->data);
+    if (report == nullptr)
+        return;
+    report->window = nullptr;
+    report->panel = report->filler = report->caption = report->bar = report->time = nullptr;
+    report->lost = true;
+}
 
 }  // namespace
 
@@ -151,7 +164,7 @@ void ProgressReporter::advance_progress(std::uint32_t units)
         return;
     const std::uint32_t tick = now();
     const auto elapsed = static_cast<std::int32_t>(tick - report->start);
-    if (!report->shown() && progress_should_show(elapsed, report->done, report->total))
+    if (!report->shown() && !report->lost && progress_should_show(elapsed, report->done, report->total))
         show_window(*report);
     report->done = units > report->total - report->done ? report->total : report->done + units;
     if (!report->shown())
@@ -182,6 +195,7 @@ void ProgressReporter::end_progress()
         if (report.total != 0)
             ProgressBarSetValue(report.bar, report.total);
         paint_now(report.window);
+        report.window->data = nullptr;
         FrameWindowClose(report.window);
         DrawOnMainWindow();
     }
@@ -216,9 +230,14 @@ void ProgressReporter::set_cursor_setter(CursorSetter setter) { m_cursor = sette
 
 void ProgressReporter::show_window(Report& report)
 {
+    if (platform::MainWindow() == nullptr || !LoopRunning())
+        return;
     report.window = CreateFrameWindow(nullptr, "", frame_flag::plain_popup, platform::MakeRect(0, 0, 20, 20));
     if (report.window == nullptr)
         return;
+    report.window->data = &report;
+    report.window->handlers.destroy = window_destroyed;
+    ++m_windows_shown;
     BoxStyle style;
     report.panel = BoxNew(BoxKind::free, nullptr, report.window, style);
     ViewMoveTo(report.panel, kPanelOffset, kPanelOffset);

@@ -53,7 +53,8 @@ public:
     std::uint32_t bar_value(int level = 0) const;  // 0 without a shown bar
     bool busy_indicator(int level = 0) const;
     const char* caption_text(int level = 0) const;
-    const char* time_text(int level = 0) const;  // the time label's text, "" when hidden
+    const char* time_text(int level = 0) const;                      // the time label's text, "" when hidden
+    std::uint32_t windows_shown() const { return m_windows_shown; }  // since the start
 
     struct Report;
 
@@ -69,6 +70,7 @@ private:
     ProgressClock m_clock = nullptr;
     CursorSetter m_cursor = nullptr;
     std::uint16_t m_busy = 0;
+    std::uint32_t m_windows_shown = 0;
     platform::CursorShape m_cursor_before = platform::CursorShape::arrow;
 };
 

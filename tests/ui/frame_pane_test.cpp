@@ -116,13 +116,15 @@ TEST_F(FramePaneTest, FrameNumberEntries)
         {ten.get(), 2, "7", "", "7", 6},
         {ten.get(), 2, "3", "", "3", -1},
         {ten.get(), 2, "0", "Frame numbers start at 1.", "3", -1},
-        {ten.get(), 2, "11",
-         "This animation has 10 frames, so there is no frame 11. Showing the last frame.", "10", 9},
-        {ten.get(), 2, "abc", "\x93" "abc\x94 is not a frame number. Type a whole number.", "3", -1},
-        {ten.get(), 2, long_text,
-         "\x93" + std::string(60, 'x') + "...\x94 is not a frame number. Type a whole number.", "3", -1},
-        {one.get(), 0, "2",
-         "This animation has only 1 frame, so there is no frame 2. Showing the last frame.", "1", -1},
+        {ten.get(), 2, "11", "This animation has 10 frames, so there is no frame 11. Showing the last frame.", "10", 9},
+        {ten.get(), 2, "abc",
+         "\x93"
+         "abc\x94 is not a frame number. Type a whole number.",
+         "3", -1},
+        {ten.get(), 2, long_text, "\x93" + std::string(60, 'x') + "...\x94 is not a frame number. Type a whole number.",
+         "3", -1},
+        {one.get(), 0, "2", "This animation has only 1 frame, so there is no frame 2. Showing the last frame.", "1",
+         -1},
     };
     for (const Case& c : cases) {
         show(c.doc, c.current);
@@ -236,8 +238,8 @@ TEST_F(FramePaneTest, InterlacingReencodesTheSamePixels)
 TEST_F(FramePaneTest, StrangeTextNeverBreaksIt)
 {
     DocumentPtr doc = make_document(3);
-    const std::string strange[] = {std::string(20000, '9'), "%s%s%s%n%d%", "\xFF\xFE\x80", "1e999",
-                                   "99999999999999999999:99", "::::", std::string(3000, ':'), "\r\r\r"};
+    const std::string strange[] = {std::string(20000, '9'),   "%s%s%s%n%d%", "\xFF\xFE\x80",         "1e999",
+                                   "99999999999999999999:99", "::::",        std::string(3000, ':'), "\r\r\r"};
     for (const std::string& typed : strange) {
         show(doc.get(), 1);
         enter(m_pane.number_field(), typed);
@@ -247,6 +249,19 @@ TEST_F(FramePaneTest, StrangeTextNeverBreaksIt)
         EXPECT_LE(document_frame_at(*doc, 1)->delay, 65535u);
         PumpAll();
     }
+    // A comment far taller than any screen, read from a file or typed.
+    std::string tall;
+    for (int i = 0; i < 5000; ++i)
+        tall += "line\r";
+    document_frame_at(*doc, 2)->comment.reset(StrDup(tall.c_str()));
+    show(doc.get(), 2);
+    PumpAll();
+    EXPECT_EQ(FieldText(m_pane.comment_field()), tall);
+    FieldKey(m_pane.comment_field(), key(13));
+    EXPECT_EQ(std::string(document_frame_at(*doc, 2)->comment.get()).size(), tall.size() + 1);
+    const platform::Rect client = FrameWindowClientBounds(m_pane.panel().window());
+    EXPECT_GT(platform::RectHeight(client), 0);
+    PumpAll();
 }
 
 TEST_F(FramePaneTest, Screenshots)
@@ -266,8 +281,8 @@ TEST_F(FramePaneTest, Screenshots)
         japanese.open();
         japanese.refresh(doc.get(), 4);
         PumpAll();
-        EXPECT_TRUE(platform::WindowSaveScreenshot(japanese.panel().window()->window,
-                                                   ScreenshotPath("frame_pane_ja").c_str()));
+        EXPECT_TRUE(
+            platform::WindowSaveScreenshot(japanese.panel().window()->window, ScreenshotPath("frame_pane_ja").c_str()));
     }
     force_interface_language(1);
     install_framework_hooks(FrameworkHooks{});

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
 #include "framework/event_loop.h"
+#include "gif/gif_reader.h"
 #include "framework/language.h"
 #include "framework/frame_window.h"
 #include "framework/view.h"
@@ -153,6 +156,21 @@ TEST_F(ProgressReporterTest, RestartCountsTheShowRuleFromTheRestart)
     EXPECT_TRUE(m_reporter.busy_indicator());
 }
 
+TEST_F(ProgressReporterTest, AWindowClosedUnderItIsNotShownAgain)
+{
+    const std::uint32_t start = g_now;
+    m_reporter.begin_progress("Saving", 100);
+    advance_at(start, 3000, 10);
+    ASSERT_NE(m_reporter.window(), nullptr);
+    FrameWindowClose(m_reporter.window());
+    EXPECT_EQ(m_reporter.window(), nullptr);
+    advance_at(start, 6000, 10);
+    EXPECT_EQ(m_reporter.window(), nullptr);
+    EXPECT_EQ(m_reporter.done(), 20u);
+    m_reporter.end_progress();
+    EXPECT_EQ(m_reporter.depth(), 0);
+}
+
 TEST_F(ProgressReporterTest, BusyCursorNests)
 {
     m_reporter.begin_progress("Outer", 10);
@@ -211,12 +229,29 @@ TEST_F(ProgressReporterTest, Screenshots)
     install_framework_hooks(FrameworkHooks{});
 }
 
-TEST(ProgressReporterInstall, BecomesTheEngineReporter)
+// A slow load through the engine: the reader reports to the installed reporter, the
+// window appears, and every report it began has ended when the load returns.
+TEST(ProgressReporterInstall, LoadsReportThroughIt)
 {
     ASSERT_TRUE(StartUiTests());
+    const char* shared = std::getenv("QUILLON_SHARED");
+    if (shared == nullptr)
+        GTEST_SKIP() << "QUILLON_SHARED is not set";
+    const std::string path = std::string(shared) + "/corpus/igif_gifplayer-muybridge.gif";
+    ProgressReporter& installed = progress_reporter();
+    installed.set_clock([] { return g_now += 20; });  // every look at the clock takes 20 ms
+    installed.set_cursor_setter([](platform::CursorShape) {});
     Reporter* before = install_progress_reporter();
-    EXPECT_EQ(&reporter(), &progress_reporter());
+    EXPECT_EQ(&reporter(), &installed);
+    const std::uint32_t shown_before = installed.windows_shown();
+    DocumentPtr document(open_gif_file(path.c_str()));
     set_reporter(before);
+    installed.set_clock(nullptr);
+    installed.set_cursor_setter(nullptr);
+    ASSERT_NE(document, nullptr);
+    EXPECT_GT(installed.windows_shown(), shown_before);
+    EXPECT_EQ(installed.depth(), 0);
+    EXPECT_EQ(installed.busy_depth(), 0);
 }
 
 }  // namespace
