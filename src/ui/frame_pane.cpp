@@ -126,6 +126,7 @@ void FramePane::open()
     open_panel_window(m_panel, -1, app_string(text::title), 0, nullptr,
                       [this](View* container, bool) { return build(container); });
     size_panel_window_to_content(m_panel);
+    m_slider_count = -1;
     refresh(m_document, m_frame);
 }
 
@@ -200,6 +201,7 @@ void FramePane::refresh(Document* document, int frame)
         set_control_text_if_different(m_count, "");
         set_control_text_if_different(m_start, "");
         SliderSetRange(m_slider, 0, 0);
+        m_slider_count = 0;
         ButtonSetState(m_user_input, 0);
         ButtonSetState(m_interlaced, 0);
         return;
@@ -208,7 +210,11 @@ void FramePane::refresh(Document* document, int frame)
     FieldSetText(m_number, number_text(frame + 1).c_str());
     const StrPtr of = StrPtr(FormatNew(app_string(count == 1 ? text::of_one : text::of_many), count));
     set_control_text_if_different(m_count, of.get());
-    SliderSetRange(m_slider, 0, count - 1);
+    if (m_slider_count != count) {
+        // Only when the count changed: the user may be dragging the thumb.
+        SliderSetRange(m_slider, 0, count - 1);
+        m_slider_count = count;
+    }
     SliderSetValue(m_slider, frame);
     set_control_text_if_different(m_start, time_text(start_time(*m_document, frame)).get());
     show_frame_fields(*shown);

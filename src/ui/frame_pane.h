@@ -89,6 +89,7 @@ private:
     PanelWindow m_panel;
     Document* m_document = nullptr;
     int m_frame = -1;
+    int m_slider_count = -1;  // the frame count the slider's range was set for
     View* m_number = nullptr;
     View* m_count = nullptr;
     View* m_slider = nullptr;

@@ -228,6 +228,27 @@ TEST_F(PanelWindowTest, CascadeWithoutRoomFallsBackToASeededRandomPoint)
     EXPECT_LT(placed[0].top, f.top + 3 + platform::RectHeight(m_area) - outer_h - 7);
 }
 
+TEST_F(PanelWindowTest, FocusHooksHearActivation)
+{
+    static std::vector<bool> heard;
+    heard.clear();
+    add_panel_focus_hook([](bool active) { heard.push_back(active); });
+    PanelWindow first, second;
+    open_panel_window(first, -1, "First", 0, nullptr, fixed_content(50, 50));
+    open_panel_window(second, -1, "Second", 100, nullptr, fixed_content(50, 50));
+    PumpAll();
+    heard.clear();
+    platform::WindowActivate(first.window()->window);
+    PumpAll();
+    platform::WindowActivate(second.window()->window);
+    PumpAll();
+    // The first becomes active, then gives way to the second (what the window system
+    // activates afterwards is its own affair).
+    ASSERT_GE(heard.size(), 3u);
+    const std::vector<bool> expected = {true, false, true};
+    EXPECT_EQ(std::vector<bool>(heard.begin(), heard.begin() + 3), expected);
+}
+
 TEST(PanelRandom, BelowTheBound)
 {
     panel_window_state().random.seed(1);
