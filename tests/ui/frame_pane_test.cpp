@@ -271,6 +271,10 @@ TEST_F(FramePaneTest, Screenshots)
     show(doc.get(), 4);
     PumpAll();
     EXPECT_TRUE(platform::WindowSaveScreenshot(m_pane.panel().window()->window, ScreenshotPath("frame_pane").c_str()));
+    show(nullptr, 0);  // no current document
+    PumpAll();
+    EXPECT_TRUE(
+        platform::WindowSaveScreenshot(m_pane.panel().window()->window, ScreenshotPath("frame_pane_empty").c_str()));
     // In Japanese, when a Japanese font is installed (the switch refuses otherwise).
     FrameworkHooks hooks;
     hooks.set_interface_language = SetInterfaceLanguage;
