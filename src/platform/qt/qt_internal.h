@@ -69,6 +69,7 @@ struct Window {
     Size min_track{0, 0};
     Size max_track{0, 0};
     bool destroying = false;
+    std::vector<std::string> dropped_files;  // kind main: dropped, not yet taken
 };
 
 // Live windows in creation order.
