@@ -38,6 +38,20 @@ platform::Colour palette_colour(const Document& document, int index)
     return (static_cast<platform::Colour>(p[0]) << 16) | (static_cast<platform::Colour>(p[1]) << 8) | p[2];
 }
 
+// A new window one cascade step further than the last; the content area equals the screen
+// as far as the main window's client area holds it (larger screens scroll).
+void place_document_window(FrameWindow* window, int width, int height)
+{
+    const platform::Insets in = platform::WindowFrameInsets(window->window);
+    const platform::Size main = platform::WindowClientSize(MainWindowInfo().window);
+    const int offset = (ui_state().documents_opened++ % 8) * kCascadeStep;
+    const int left = offset + in.left + 3, top = offset + in.top + 3;
+    const int room_width = main.width - left - in.right - 3, room_height = main.height - top - in.bottom - 3;
+    const int client_width = width <= room_width || room_width < kMinimumContent ? width : room_width;
+    const int client_height = height <= room_height || room_height < kMinimumContent ? height : room_height;
+    FrameWindowSetBounds(window, platform::MakeRect(left, top, client_width, client_height));
+}
+
 }  // namespace
 
 // The framework calls these with the window record; each forwards to its document window.
@@ -91,18 +105,12 @@ DocumentWindow* DocumentWindow::open(DocumentPtr document)
 {
     if (!document)
         return nullptr;
-    const int width = document->screen_width, height = document->screen_height;
-    // The content area equals the screen, as far as the main window's client area holds it.
-    const platform::Size main = platform::WindowClientSize(MainWindowInfo().window);
-    const int offset = (ui_state().documents_opened++ % 8) * kCascadeStep;
-    const int room_width = main.width - offset - kDocumentInset, room_height = main.height - offset - kDocumentInset;
-    const int client_width = width < room_width || room_width < kMinimumContent ? width : room_width;
-    const int client_height = height < room_height || room_height < kMinimumContent ? height : room_height;
     FrameWindow* window =
         CreateFrameWindow(nullptr, file_name_part(document->path.get()), frame_flag::closable | frame_flag::resizable,
-                          platform::MakeRect(offset + 4, offset + 4, client_width, client_height));
+                          platform::MakeRect(0, 0, document->screen_width, document->screen_height));
     if (!window)
         return nullptr;
+    place_document_window(window, document->screen_width, document->screen_height);
     auto* self = new DocumentWindow(std::move(document), window);
     window->data = self;
     self->build_window();

@@ -1,0 +1,70 @@
+#include "ui_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/settings.h"
+#include "foundation/file_ref.h"
+#include "foundation/formatter.h"
+#include "framework/event_loop.h"
+#include "framework/frame_window.h"
+#include "gif/gif_reader.h"
+#include "ui/commands.h"
+#include "ui/document_window.h"
+#include "ui/start_windows.h"
+#include "ui/ui_state.h"
+
+void start_program_for_tests()
+{
+    if (MainWindowInfo().window)
+        return;
+    static char name[] = "quillon";
+    static char* argv[] = {name, nullptr};
+    if (!FrameworkStart(1, argv, 1))
+        std::abort();
+    (void)CreateMainWindow();
+    FormatterStart();
+    RegisterFileType(2, "gif", ".gif", "GIF Files (.GIF)");
+    build_menus();
+    ui_state().pane_factory = make_placeholder_pane;
+    ui_state().pane_arranger = arrange_panes_in_column;
+}
+
+void pump(int steps)
+{
+    for (int i = 0; i < steps; ++i)
+        PumpNoWait();
+}
+
+std::string corpus_path(const char* name)
+{
+    const char* shared = std::getenv("QUILLON_SHARED");
+    if (!shared)
+        return std::string();
+    return (std::filesystem::path(shared) / "corpus" / name).string();
+}
+
+DocumentWindow* open_corpus(const char* name)
+{
+    const std::string path = corpus_path(name);
+    if (path.empty() || !std::filesystem::exists(path))
+        return nullptr;
+    DocumentPtr document(open_gif_file(path.c_str()));
+    DocumentWindow* window = DocumentWindow::open(std::move(document));
+    pump();
+    return window;
+}
+
+void close_all_documents()
+{
+    for (;;) {
+        DocumentWindow* found = nullptr;
+        for (ListNode* node = FrameWindowList()->first; node && !found; node = node->next)
+            found = DocumentWindow::of(ListPointer<FrameWindow>(node->value));
+        if (!found)
+            break;
+        found->mark_saved();
+        FrameWindowClose(found->frame_window());
+        pump();
+    }
+}
