@@ -50,7 +50,9 @@ void update_command_state(Document* document)
     DocumentWindow* window = DocumentWindow::of(document);
     const bool has = document != nullptr;
     const bool several = has && document->frame_count > 1;
-    ItemSetEnabled(items.close, has || ActiveDocument() != nullptr);
+    // A document window that is being closed has given up its record already.
+    const FrameWindow* front = ActiveDocument();
+    ItemSetEnabled(items.close, has || (front && front->data));
     for (MenuItem* item : items.save)
         ItemSetEnabled(item, has);
     ItemSetEnabled(items.panes[1], several);
