@@ -7,7 +7,7 @@
 #include "ui/commands.h"
 #include "ui/document_window.h"
 #include "ui/ui_state.h"
-#include "ui_support.h"
+#include "program_support.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "framework/frame_window.h"
 #include "ui/document_window.h"
 #include "ui/playback.h"
-#include "ui_support.h"
+#include "program_support.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "ui/application.h"
 #include "ui/commands.h"
 #include "ui/ui_state.h"
-#include "ui_support.h"
+#include "program_support.h"
 
 TEST(SiblingMode, LeavesOutTheDocumentCommandsAndOpensNothing)
 {

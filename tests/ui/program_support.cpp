@@ -1,4 +1,4 @@
-#include "ui_support.h"
+#include "program_support.h"
 
 #include <cstdlib>
 #include <filesystem>
