@@ -176,8 +176,9 @@ int preference_seeds(const std::string& folder)
 
     const std::string changed_path = folder + "/changed.rqs";
     const FileRefPtr changed_file(FileRefFromPath(changed_path.c_str()));
-    for (int i = 0; i < 15; ++i)
-        defaults.options[i] = static_cast<std::uint8_t>(i & 1);
+    int number = 0;
+    for (std::uint8_t Settings::*option : kSettingsOptionBytes)
+        defaults.*option = static_cast<std::uint8_t>(number++ & 1);
     StrFree(defaults.template_text);
     defaults.template_text = StrDup("Stamp <date> and a longer text");
     defaults.rule_value = 5;

@@ -134,10 +134,10 @@ std::vector<std::uint8_t> output_bytes()
 void vary_settings(std::size_t size)
 {
     Settings& record = settings();
-    record.options[1] = static_cast<std::uint8_t>(size & 1);         // end-code saving
-    record.options[2] = static_cast<std::uint8_t>((size >> 1) & 1);  // offset frames
-    record.options[3] = static_cast<std::uint8_t>((size >> 2) & 1);  // crop first frame
-    record.options[4] = static_cast<std::uint8_t>((size >> 3) & 1);  // transparency search
+    record.end_code_saving = static_cast<std::uint8_t>(size & 1);
+    record.offset_frames = static_cast<std::uint8_t>((size >> 1) & 1);
+    record.crop_first_frame = static_cast<std::uint8_t>((size >> 2) & 1);
+    record.transparency_search = static_cast<std::uint8_t>((size >> 3) & 1);
     record.rule_value = static_cast<std::uint16_t>((size >> 4) % 7);
 }
 
@@ -174,7 +174,7 @@ std::vector<std::uint64_t> shown_screens(const Document& document)
         for (std::uint32_t pixel : screen)
             hash = (hash ^ pixel) * 0x100000001B3ull;
         hashes.push_back(hash);
-        if (frame.disposal == 2)
+        if (frame.disposal == Disposal::RestoreBackground)
             for (int y = top; y < bottom; ++y)
                 std::fill(screen.begin() + static_cast<std::ptrdiff_t>(y) * width + left,
                           screen.begin() + static_cast<std::ptrdiff_t>(y) * width + right, kEmpty);
@@ -257,8 +257,11 @@ int preference_file(const std::uint8_t* data, std::size_t size)
     Settings again;
     if (!read_preference_file(file.get(), again))
         broken("the settings written do not read again");
-    if (std::memcmp(read.options, again.options, sizeof read.options) != 0 || read.rule_value != again.rule_value ||
-        read.interface_language != again.interface_language || read.framework_setting != again.framework_setting ||
+    bool same_options = true;
+    for (std::uint8_t Settings::*option : kSettingsOptionBytes)
+        same_options = same_options && read.*option == again.*option;
+    if (!same_options || read.rule_value != again.rule_value || read.interface_language != again.interface_language ||
+        read.framework_setting != again.framework_setting ||
         StrCompare(read.template_text ? read.template_text : "", again.template_text ? again.template_text : "") != 0)
         broken("the settings written read back differently");
     return 0;

@@ -48,7 +48,7 @@ std::uint64_t fingerprint(Document& document)
     };
     for (Frame* f = document_first_frame(document); f; f = document_next_frame(document)) {
         const std::int16_t rect[4] = {f->rect.top, f->rect.left, f->rect.bottom, f->rect.right};
-        const std::uint8_t flags[3] = {f->disposal, f->transparent, f->transparent_index};
+        const std::uint8_t flags[3] = {static_cast<std::uint8_t>(f->disposal), f->transparent, f->transparent_index};
         mix(rect, sizeof(rect));
         mix(flags, sizeof(flags));
         mix(f->encoded_data.get(), f->encoded_length);
@@ -79,10 +79,10 @@ int main(int argc, char** argv)
             // end-code saving, offset frames, crop first frame, transparency search, rule
             int e = 1, o = 1, c = 1, t = 1, rule = 0;
             std::sscanf(argv[++i], "%d,%d,%d,%d,%d", &e, &o, &c, &t, &rule);
-            settings().options[1] = static_cast<std::uint8_t>(e);
-            settings().options[2] = static_cast<std::uint8_t>(o);
-            settings().options[3] = static_cast<std::uint8_t>(c);
-            settings().options[4] = static_cast<std::uint8_t>(t);
+            settings().end_code_saving = static_cast<std::uint8_t>(e);
+            settings().offset_frames = static_cast<std::uint8_t>(o);
+            settings().crop_first_frame = static_cast<std::uint8_t>(c);
+            settings().transparency_search = static_cast<std::uint8_t>(t);
             settings().rule_value = static_cast<std::uint16_t>(rule);
         } else if (!std::strcmp(argv[i], "--fingerprint"))
             fingerprints = true;

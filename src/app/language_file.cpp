@@ -17,12 +17,21 @@ namespace {
 // is skipped, so it cannot turn into lines of its own.
 constexpr std::size_t kLineBuffer = 5000;
 
-void (*g_end_hook)() = nullptr;
+// The language file module's process-wide state.
+struct LanguageFileState {
+    void (*end_hook)() = nullptr;  // instead of ending the program after a fatal message
+};
+
+LanguageFileState& language_file_state()
+{
+    static LanguageFileState state;
+    return state;
+}
 
 void end_program()
 {
-    if (g_end_hook != nullptr) {
-        g_end_hook();
+    if (void (*hook)() = language_file_state().end_hook) {
+        hook();
         return;
     }
     std::exit(EXIT_FAILURE);
@@ -142,66 +151,63 @@ bool decode_pair(char first, char second, std::string& out)
     return false;
 }
 
+// The escape sequence at p (p[0] is the backslash): appends its character and gives the
+// bytes it takes, or 0 with the message for the line when the escape is invalid.
+std::size_t decode_escape(const unsigned char* p, std::string& out, char letter, int index, std::string& message)
+{
+    const unsigned char code = p[1];
+    if (code >= 32 && code <= 126) {
+        for (const SingleCode& single : kSingleCodes) {
+            if (single.code == static_cast<char>(code)) {
+                out += static_cast<char>(single.result);
+                return 2;
+            }
+        }
+    }
+    if (code < 32 || code > 126 || !is_first_of_pair(static_cast<char>(code))) {
+        message = format_message("Invalid code  '\\%c%' in line %c%%d% .", code, letter, index);
+        return 0;
+    }
+    const unsigned char second = p[2];
+    if (code == '0') {
+        // The byte with the octal value of the next three digits (not checked).
+        if (p[2] == 0 || p[3] == 0 || p[4] == 0) {
+            message = format_message("Invalid code '\\%c%%c%' in line %c%%d%.", code, second, letter, index);
+            return 0;
+        }
+        const unsigned value = (p[2] - '0') * 64u + (p[3] - '0') * 8u + (p[4] - '0');
+        out += static_cast<char>(value & 0xFF);
+        return 5;
+    }
+    if (second == 0 || !decode_pair(static_cast<char>(code), static_cast<char>(second), out)) {
+        message = format_message("Invalid code '\\%c%%c%' in line %c%%d%.", code, second, letter, index);
+        return 0;
+    }
+    return 3;
+}
+
 DecodedText decode_western(const char* text, char letter, int index)
 {
     DecodedText result;
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     while (*p != 0) {
-        unsigned char c = *p;
-        if (c >= 128) {
-            if (!has_escape(c)) {
-                result.ok = false;
-                result.message = format_message("Invalid code '%c%' in line %c%%d%.", c, letter, index);
-                return result;
-            }
-            result.text += static_cast<char>(c);
-            ++p;
-            continue;
+        const unsigned char c = *p;
+        if (c >= 128 && !has_escape(c)) {
+            result.ok = false;
+            result.message = format_message("Invalid code '%c%' in line %c%%d%.", c, letter, index);
+            return result;
         }
         if (c != '\\') {
             result.text += static_cast<char>(c);
             ++p;
             continue;
         }
-        unsigned char code = p[1];
-        bool single_found = false;
-        if (code >= 32 && code <= 126) {
-            for (const SingleCode& single : kSingleCodes) {
-                if (single.code == static_cast<char>(code)) {
-                    result.text += static_cast<char>(single.result);
-                    single_found = true;
-                    break;
-                }
-            }
-        }
-        if (single_found) {
-            p += 2;
-            continue;
-        }
-        if (code < 32 || code > 126 || !is_first_of_pair(static_cast<char>(code))) {
+        const std::size_t taken = decode_escape(p, result.text, letter, index, result.message);
+        if (taken == 0) {
             result.ok = false;
-            result.message = format_message("Invalid code  '\\%c%' in line %c%%d% .", code, letter, index);
             return result;
         }
-        unsigned char second = p[2];
-        if (code == '0') {
-            // The byte with the octal value of the next three digits (not checked).
-            if (p[2] == 0 || p[3] == 0 || p[4] == 0) {
-                result.ok = false;
-                result.message = format_message("Invalid code '\\%c%%c%' in line %c%%d%.", code, second, letter, index);
-                return result;
-            }
-            unsigned value = (p[2] - '0') * 64u + (p[3] - '0') * 8u + (p[4] - '0');
-            result.text += static_cast<char>(value & 0xFF);
-            p += 5;
-            continue;
-        }
-        if (second == 0 || !decode_pair(static_cast<char>(code), static_cast<char>(second), result.text)) {
-            result.ok = false;
-            result.message = format_message("Invalid code '\\%c%%c%' in line %c%%d%.", code, second, letter, index);
-            return result;
-        }
-        p += 3;
+        p += taken;
     }
     return result;
 }
@@ -386,7 +392,7 @@ DecodedText decode_language_text(const char* text, int language, char letter, in
     return decode_western(text, letter, index);
 }
 
-void set_language_file_end_hook(void (*hook)()) { g_end_hook = hook; }
+void set_language_file_end_hook(void (*hook)()) { language_file_state().end_hook = hook; }
 
 LanguageFileResult read_language_file(const char* path, int language)
 {

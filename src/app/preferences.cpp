@@ -1,6 +1,7 @@
 #include "app/preferences.h"
 
 #include "app/report.h"
+#include "app/string_ids.h"
 #include "app/string_tables.h"
 #include "foundation/file_access.h"
 #include "foundation/formatter.h"
@@ -19,8 +20,7 @@ constexpr int kVersionText = 9;
 constexpr int kCreatorText = 10;
 constexpr int kTemplateText = 106;
 constexpr int kSiblingTemplateText = 324;
-constexpr std::uint32_t kHeaderTextLimit = 254;                      // bytes of one header text with its zero
-constexpr int kCannotReplaceText = 335, kCannotReplaceButton = 336;  // a failed save
+constexpr std::uint32_t kHeaderTextLimit = 254;  // bytes of one header text with its zero
 
 // The preference module's process-wide state.
 struct Preferences {
@@ -163,17 +163,27 @@ void set_preference_options(const PreferenceOptions& options) { preferences().op
 void settings_schema(RecordStream& stream, void* settings_record)
 {
     Settings& s = *static_cast<Settings*>(settings_record);
-    static const std::uint8_t kOptionDefaults[15] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 1, 1};
-    for (int i = 0; i <= 8; ++i)
-        record_byte(stream, static_cast<std::uint16_t>(3 + i), s.options[i], kOptionDefaults[i]);
+    record_byte(stream, 3, s.spare_tag3, 0);
+    record_byte(stream, 4, s.end_code_saving, 1);
+    record_byte(stream, 5, s.offset_frames, 1);
+    record_byte(stream, 6, s.crop_first_frame, 1);
+    record_byte(stream, 7, s.transparency_search, 1);
+    record_byte(stream, 8, s.display_check, 1);
+    record_byte(stream, 9, s.welcome_window, 1);
+    record_byte(stream, 10, s.sibling_section_option, 1);
+    record_byte(stream, 11, s.limits_shown, 1);
     record_u16(stream, 12, s.rule_value, 0);
     // Reading and initialising need no default text: only ask the string tables when resetting.
     const char* template_default = "";
     if (stream.mode == RecordMode::Defaults)
         template_default = application(preferences().options.sibling_mode ? kSiblingTemplateText : kTemplateText);
     record_text(stream, 13, s.template_text, template_default);
-    for (int i = 9; i <= 14; ++i)
-        record_byte(stream, static_cast<std::uint16_t>(14 + i - 9), s.options[i], kOptionDefaults[i]);
+    record_byte(stream, 14, s.spare_tag14, 1);
+    record_byte(stream, 15, s.spare_tag15, 0);
+    record_byte(stream, 16, s.spare_tag16, 1);
+    record_byte(stream, 17, s.spare_tag17, 0);
+    record_byte(stream, 18, s.spare_tag18, 1);
+    record_byte(stream, 19, s.spare_tag19, 1);
     record_u32(stream, 20, s.framework_setting, preferences().options.framework_default);
     std::uint16_t language = stream.mode == RecordMode::Defaults ? language_default() : 1;
     record_u16(stream, 21, s.interface_language, language);
@@ -266,8 +276,8 @@ bool save_settings()
         return true;
     // The old file is untouched; the user learns that the settings were not kept.
     const StrPtr name(FileRefDisplayName(target));
-    const StrPtr text(FormatNew(app_string(kCannotReplaceText), name.get()));
-    reporter().alert(AlertKind::Stop, text.get(), app_string(kCannotReplaceButton));
+    const StrPtr text(FormatNew(app_string(kTextCannotReplace), name.get()));
+    reporter().alert(AlertKind::Stop, text.get(), app_string(kTextCannotReplaceButton));
     return false;
 }
 

@@ -8,16 +8,26 @@ public:
     bool ask(AlertKind, const char*, const char*, const char*) override { return false; }
 };
 
-SilentReporter g_silent;
-Reporter* g_current = &g_silent;
+// The reporting module's process-wide state: the reporter in use, silent when none is set.
+struct ReportState {
+    SilentReporter silent;
+    Reporter* current = &silent;
+};
+
+ReportState& report_state()
+{
+    static ReportState state;
+    return state;
+}
 
 }  // namespace
 
-Reporter& reporter() { return *g_current; }
+Reporter& reporter() { return *report_state().current; }
 
 Reporter* set_reporter(Reporter* next)
 {
-    Reporter* previous = g_current == &g_silent ? nullptr : g_current;
-    g_current = next ? next : &g_silent;
+    ReportState& state = report_state();
+    Reporter* previous = state.current == &state.silent ? nullptr : state.current;
+    state.current = next ? next : &state.silent;
     return previous;
 }

@@ -14,10 +14,23 @@ struct Settings {
     Settings(const Settings&) = delete;
     Settings& operator=(const Settings&) = delete;
 
-    // option 0 (tag 3), options 1-8 (tags 4-11), options 9-14 (tags 14-19).
-    // 1 end-code saving, 2 offset frames, 3 crop first frame, 4 transparency search,
-    // 5 display check, 6 welcome window, 7 settings section 340, 8 range limits shown.
-    std::uint8_t options[15] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 1, 1};
+    // One-byte options, each stored as its own preference record; nonzero is on. The
+    // spare ones have no meaning in this program and are kept only for the file.
+    std::uint8_t spare_tag3 = 0;
+    std::uint8_t end_code_saving = 1;         // tag 4: the optimizer's four flags
+    std::uint8_t offset_frames = 1;           // tag 5
+    std::uint8_t crop_first_frame = 1;        // tag 6
+    std::uint8_t transparency_search = 1;     // tag 7
+    std::uint8_t display_check = 1;           // tag 8: start-up display check
+    std::uint8_t welcome_window = 1;          // tag 9: welcome window at start-up
+    std::uint8_t sibling_section_option = 1;  // tag 10: settings section 340
+    std::uint8_t limits_shown = 1;            // tag 11: the range pane's limits
+    std::uint8_t spare_tag14 = 1;
+    std::uint8_t spare_tag15 = 0;
+    std::uint8_t spare_tag16 = 1;
+    std::uint8_t spare_tag17 = 0;
+    std::uint8_t spare_tag18 = 1;
+    std::uint8_t spare_tag19 = 1;
     char* template_text = nullptr;               // tag 13, owned heap string
     std::uint16_t rule_value = 0;                // tag 12: transparent index rule 0-6
     std::uint16_t interface_language = 1;        // tag 21
@@ -26,11 +39,19 @@ struct Settings {
     std::uint32_t framework_setting = 0;         // tag 20
     SettingsRect main_window;                    // tag 24: outer rectangle, kept by the window layer
 
-    bool end_code_saving() const { return options[1] != 0; }
-    bool offset_frames() const { return options[2] != 0; }
-    bool crop_first_frame() const { return options[3] != 0; }
-    bool transparency_search() const { return options[4] != 0; }
     int transparent_index_rule() const { return rule_value; }
+};
+
+// The one-byte options in the order of their preference tags (3 to 11, then 14 to 19).
+inline constexpr std::uint8_t Settings::*kSettingsOptionBytes[] = {
+    &Settings::spare_tag3,          &Settings::end_code_saving,
+    &Settings::offset_frames,       &Settings::crop_first_frame,
+    &Settings::transparency_search, &Settings::display_check,
+    &Settings::welcome_window,      &Settings::sibling_section_option,
+    &Settings::limits_shown,        &Settings::spare_tag14,
+    &Settings::spare_tag15,         &Settings::spare_tag16,
+    &Settings::spare_tag17,         &Settings::spare_tag18,
+    &Settings::spare_tag19,
 };
 
 // The process-wide settings record.

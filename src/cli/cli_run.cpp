@@ -270,13 +270,13 @@ void apply_setting_overrides(const CliOptions& options)
 {
     Settings& record = settings();
     if (options.end_code_saving >= 0)
-        record.options[1] = static_cast<std::uint8_t>(options.end_code_saving);
+        record.end_code_saving = static_cast<std::uint8_t>(options.end_code_saving);
     if (options.offset_frames >= 0)
-        record.options[2] = static_cast<std::uint8_t>(options.offset_frames);
+        record.offset_frames = static_cast<std::uint8_t>(options.offset_frames);
     if (options.crop_first_frame >= 0)
-        record.options[3] = static_cast<std::uint8_t>(options.crop_first_frame);
+        record.crop_first_frame = static_cast<std::uint8_t>(options.crop_first_frame);
     if (options.transparency_search >= 0)
-        record.options[4] = static_cast<std::uint8_t>(options.transparency_search);
+        record.transparency_search = static_cast<std::uint8_t>(options.transparency_search);
     if (options.transparent_index_rule >= 0)
         record.rule_value = static_cast<std::uint16_t>(options.transparent_index_rule);
 }
@@ -356,7 +356,7 @@ FileResult describe_file(const std::string& path, CliReporter& reporter, std::st
     for (Frame* frame = document_first_frame(d); frame; frame = document_next_frame(d), ++index) {
         std::snprintf(line, sizeof line, "  frame %d: %dx%d at (%d,%d), delay %u, disposal %d (%s), %s%s, %u bytes\n",
                       index + 1, frame->rect.width(), frame->rect.height(), frame->rect.left, frame->rect.top,
-                      frame->delay, frame->disposal, disposal_name(frame->disposal),
+                      frame->delay, static_cast<int>(frame->disposal), disposal_name(static_cast<int>(frame->disposal)),
                       frame->transparent ? ("transparent " + std::to_string(frame->transparent_index)).c_str()
                                          : "opaque",
                       frame->interlaced ? ", interlaced" : "", frame->encoded_length);

@@ -98,7 +98,7 @@ MemPtr<std::uint8_t> encode_source(PixelSource& source, std::uint16_t palette_si
     return output.finish();
 }
 
-EndCode end_code_from_settings() { return settings().end_code_saving() ? EndCode::SaveWhenFree : EndCode::Always; }
+EndCode end_code_from_settings() { return settings().end_code_saving != 0 ? EndCode::SaveWhenFree : EndCode::Always; }
 
 void encode_frame_into(Frame& frame, const Canvas& canvas, bool interlaced, std::uint16_t palette_size)
 {

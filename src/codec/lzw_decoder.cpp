@@ -238,6 +238,22 @@ private:
     std::uint32_t m_previous_length = 0;
 };
 
+// The next string of the data, written into the image at `filled`: its length, or 0 when
+// the data is damaged. Clear codes before it reset the table.
+std::uint32_t next_string(CodeReader& reader, StringTable& table, std::uint8_t* image, std::uint32_t filled)
+{
+    int code = reader.read(table.width());
+    if (code < 0)
+        return 0;
+    if (code != table.clear_code())
+        return table.expand(code, image, filled);
+    table.reset();
+    do {
+        code = reader.read(table.width());
+    } while (code == table.clear_code());
+    return code >= 0 ? table.start(code, image, filled) : 0;
+}
+
 // After the last row: the end code and the terminator, nothing, or codes that are skipped.
 // A clear code here resets the width like anywhere else, so that an end code after it is
 // read at the width it was written with.
@@ -319,20 +335,7 @@ DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
     std::uint32_t row_start = 0;  // where the next row to hand on begins
 
     while (rows_left) {
-        int code = reader.read(table.width());
-        if (code < 0)
-            return DecodeResult::Failed;
-        std::uint32_t length = 0;
-        if (code == table.clear_code()) {
-            table.reset();
-            do {
-                code = reader.read(table.width());
-            } while (code == table.clear_code());
-            if (code >= 0)
-                length = table.start(code, image, filled);
-        } else {
-            length = table.expand(code, image, filled);
-        }
+        const std::uint32_t length = next_string(reader, table, image, filled);
         if (!length)
             return DecodeResult::Failed;
         // Every full row goes to the canvas; bytes beyond the last row are dropped.

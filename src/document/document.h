@@ -51,6 +51,15 @@ struct Snapshot {
     MemPtr<std::uint8_t> encoded_data;
 };
 
+// What happens to a frame's rectangle after it has been shown, as the graphic control
+// extension stores it (three bits; values 4 to 7 are kept as read).
+enum class Disposal : std::uint8_t {
+    None = 0,               // unspecified: the frame stays
+    Keep = 1,               // the frame stays
+    RestoreBackground = 2,  // the rectangle is cleared
+    RestorePrevious = 3,    // the screen before the frame comes back (turned into 2 on load)
+};
+
 // One frame. While a file is being read the same record serves as the load record: then
 // `load_palette_size` and `local_palette` are in use; convert_load_record drops them.
 struct Frame {
@@ -60,8 +69,8 @@ struct Frame {
     // image descriptor in a GIF file. Null when the frame holds no encoding yet.
     MemPtr<std::uint8_t> encoded_data;
     std::unique_ptr<Snapshot> snapshot;
-    std::uint32_t delay = 0;    // hundredths of a second
-    std::uint8_t disposal = 1;  // 0, 1 or 2 after load
+    std::uint32_t delay = 0;             // hundredths of a second
+    Disposal disposal = Disposal::Keep;  // None, Keep or RestoreBackground after load
     std::uint8_t interlaced = 0;
     std::uint8_t transparent = 0;
     std::uint8_t user_input = 0;

@@ -7,11 +7,21 @@
 
 namespace {
 
-TextSource text_source = nullptr;
+// Where the texts come from; none until the application sets its source.
+struct TimeTextState {
+    TextSource source = nullptr;
+};
+
+TimeTextState& time_text_state()
+{
+    static TimeTextState state;
+    return state;
+}
 
 const char* text(int id)
 {
-    const char* found = text_source ? text_source(id) : nullptr;
+    const TextSource source = time_text_state().source;
+    const char* found = source ? source(id) : nullptr;
     return found ? found : "";
 }
 
@@ -21,7 +31,7 @@ constexpr std::uint32_t kGiga = 1024 * 1024 * 1024;
 
 }  // namespace
 
-void SetTimeTextSource(TextSource source) { text_source = source; }
+void SetTimeTextSource(TextSource source) { time_text_state().source = source; }
 
 char* SizeText(int base_id, std::uint32_t count)
 {

@@ -84,18 +84,18 @@ void rewrite_restore_previous(Document& document)
             redraw = false;
         }
         switch (frame->disposal) {
-        case 2:
+        case Disposal::RestoreBackground:
             canvas_fill_rect(saved, frame->rect, free_index);
             canvas_fill_rect(canvas, frame->rect, free_index);
             break;
-        case 3:
+        case Disposal::RestorePrevious:
             remembered = frame->rect;
-            frame->disposal = 2;
+            frame->disposal = Disposal::RestoreBackground;
             copy_rect(canvas, saved, frame->rect);
             redraw = true;
             break;
-        case 0:
-        case 1:
+        case Disposal::None:
+        case Disposal::Keep:
             compose(saved, *frame);
             break;
         default:
@@ -123,7 +123,7 @@ void store_snapshots(Document& document)
             snapshot->encoded_data = std::move(holder.encoded_data);
             frame->snapshot = std::move(snapshot);
         }
-        if (frame->disposal == 2)
+        if (frame->disposal == Disposal::RestoreBackground)
             canvas_fill_rect(canvas, frame->rect, 255);
         reporter().advance_progress(1);
     }

@@ -4,11 +4,14 @@
 #include <string>
 
 #include "app/report.h"
+#include "app/string_ids.h"
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
 #include "codec/codec_state.h"
 #include "codec/frame_coding.h"
+#include "gif/gif_blocks.h"
 #include "gif/gif_normalise.h"
+#include "gif/gif_state.h"
 #include "platform/core/files.h"
 
 namespace {
@@ -21,21 +24,10 @@ constexpr int kDamagedAtEnd = 111, kDamagedAt = 112;
 constexpr int kUnknownApplication = 113;
 constexpr int kDataAfterTrailer = 138;
 constexpr int kTrailingCodes = 199;
-constexpr int kCannotRead = 266, kCannotReadButton = 267;
 constexpr int kNotGifSignature = 328, kNotGifSignatureButton = 54;
 constexpr int kCanvasTooLarge = 411;
 
-constexpr std::uint8_t kImageIntroducer = 0x2C;
-constexpr std::uint8_t kExtensionIntroducer = 0x21;
-constexpr std::uint8_t kTrailer = 0x3B;
-constexpr std::uint8_t kPlainTextLabel = 0x01;
-constexpr std::uint8_t kGraphicControlLabel = 0xF9;
-constexpr std::uint8_t kCommentLabel = 0xFE;
-constexpr std::uint8_t kApplicationLabel = 0xFF;
-
-WarningAsk g_warning_ask = &ask_warning_alert;
-std::uint64_t g_canvas_pixel_limit = std::uint64_t{1} << 28;
-std::uint64_t g_memory_budget = std::uint64_t{2} << 30;
+using namespace gif_block;
 
 // Screen-sized canvases that a load and the save after it hold at the same time, and the
 // decoder's image of one frame.
@@ -47,7 +39,7 @@ std::uint16_t read_u16(const std::uint8_t* bytes) { return static_cast<std::uint
 
 // The graphic-control state that applies to the next image.
 struct GraphicControl {
-    std::uint8_t disposal = 1;
+    Disposal disposal = Disposal::Keep;
     std::uint8_t user_input = 0;
     std::uint8_t transparent = 0;
     std::uint32_t delay = 0;
@@ -111,7 +103,8 @@ bool Parse::canvas_fits(std::uint32_t width, std::uint32_t height) const
     if (width > 32767 || height > 32767)
         return false;
     const std::uint64_t pixels = std::uint64_t{width} * height;
-    return pixels <= g_canvas_pixel_limit && pixels * kCanvasCopies <= g_memory_budget;
+    const GifState& limits = gif_state();
+    return pixels <= limits.canvas_pixel_limit && pixels * kCanvasCopies <= limits.memory_budget;
 }
 
 // What the document will hold with `frames` frames and `more_bytes` more kept: its
@@ -123,7 +116,7 @@ bool Parse::within_budget(std::uint64_t more_bytes, std::uint64_t frames) const
 {
     const std::uint64_t pixels = std::uint64_t{m_document.screen_width} * m_document.screen_height;
     const std::uint64_t need = pixels * kCanvasCopies + frames / 8 * pixels + m_held_bytes + more_bytes;
-    return need <= g_memory_budget;
+    return need <= gif_state().memory_budget;
 }
 
 bool Parse::read_logical_screen()
@@ -136,9 +129,9 @@ bool Parse::read_logical_screen()
     const std::uint8_t packed = screen[4];
     const std::uint8_t background = screen[5];
     m_document.aspect = screen[6];
-    if (packed & 0x80) {  // bit 7: a global colour table follows; bits 0-2: its size
+    if (packed & kScreenGlobalTable) {
         m_document.background_index = background;
-        m_document.palette_size = static_cast<std::uint16_t>(1u << ((packed & 7) + 1));
+        m_document.palette_size = static_cast<std::uint16_t>(table_entries(packed));
         const std::uint8_t* table = input().read_window(m_document.palette_size * 3u);
         if (!table)
             return false;
@@ -250,10 +243,10 @@ BlockResult Parse::read_graphic_control()
     const std::uint8_t* data = input().read_sub_block(length);
     if (!data || length != 4)
         return BlockResult::Bad;
-    // Packed byte: bits 2-4 disposal, bit 1 user input, bit 0 transparency.
-    m_control.disposal = static_cast<std::uint8_t>((data[0] >> 2) & 7);
-    m_control.user_input = static_cast<std::uint8_t>((data[0] >> 1) & 1);
-    m_control.transparent = static_cast<std::uint8_t>(data[0] & 1);
+    const std::uint8_t packed = data[0];
+    m_control.disposal = static_cast<Disposal>((packed >> kControlDisposalShift) & kControlDisposalMask);
+    m_control.user_input = (packed & kControlUserInput) ? 1 : 0;
+    m_control.transparent = (packed & kControlTransparent) ? 1 : 0;
     m_control.delay = read_u16(data + 1);
     m_control.transparent_index = data[3];
     if (!input().read_sub_block(length) || length != 0)
@@ -361,7 +354,7 @@ BlockResult Parse::read_image()
     FramePtr frame(new_frame());
     frame->rect = ScreenRect{static_cast<std::int16_t>(top), static_cast<std::int16_t>(left),
                              static_cast<std::int16_t>(bottom), static_cast<std::int16_t>(right)};
-    const bool interlaced = (packed >> 6) & 1;  // bit 6: rows stored in interlace order
+    const bool interlaced = (packed & kImageInterlaced) != 0;
     frame->interlaced = interlaced ? 1 : 0;
     frame->delay = m_control.delay;
     frame->disposal = m_control.disposal;
@@ -398,10 +391,9 @@ BlockResult Parse::read_image()
 
 bool Parse::read_frame_palette(Frame& frame, std::uint8_t packed)
 {
-    // Bit 7: a local colour table follows; bits 0-2: its size.
-    const bool local_table = (packed & 0x80) != 0;
-    const std::uint32_t table_entries = 1u << ((packed & 7) + 1);
-    std::uint32_t palette_size = local_table ? table_entries : m_document.palette_size;
+    const bool local_table = (packed & kImageLocalTable) != 0;
+    const std::uint32_t local_entries = table_entries(packed);
+    std::uint32_t palette_size = local_table ? local_entries : m_document.palette_size;
     if (palette_size == 0)
         palette_size = 256;
     if (frame.transparent)
@@ -413,10 +405,10 @@ bool Parse::read_frame_palette(Frame& frame, std::uint8_t packed)
     // Entries beyond the table the file gives (grown for the transparent index) are zero.
     frame.local_palette.reset(static_cast<std::uint8_t*>(MemAlloc(palette_size * 3)));
     std::memset(frame.local_palette.get(), 0, palette_size * 3);
-    const std::uint8_t* table = input().read_window(table_entries * 3);
+    const std::uint8_t* table = input().read_window(local_entries * 3);
     if (!table)
         return false;
-    std::memcpy(frame.local_palette.get(), table, table_entries * 3);
+    std::memcpy(frame.local_palette.get(), table, local_entries * 3);
     return true;
 }
 
@@ -516,10 +508,10 @@ Document* load_gif_document(const char* path, int fd, Tolerance tolerance)
     if (!loaded) {
         document.reset();
         warning_queue().clear();
-        report_failure(kCannotRead, kCannotReadButton, file_name, true);
+        report_failure(kTextCannotRead, kTextCannotReadButton, file_name, true);
         return nullptr;
     }
-    warning_queue().show(g_warning_ask);
+    warning_queue().show(gif_state().warning_ask);
     return document.release();
 }
 
@@ -536,7 +528,7 @@ Document* open_gif_file(const char* path)
     }
     const int fd = platform::file_open(path, platform::FileAccess::Read);
     if (fd == platform::kNoFile) {
-        report_failure(kCannotRead, kCannotReadButton, file_name, true);
+        report_failure(kTextCannotRead, kTextCannotReadButton, file_name, true);
         return nullptr;
     }
     Document* document = load_gif_document(path, fd, Tolerance::Tolerant);
@@ -544,8 +536,8 @@ Document* open_gif_file(const char* path)
     return document;
 }
 
-void set_warning_ask(WarningAsk ask) { g_warning_ask = ask ? ask : &ask_warning_alert; }
-void set_canvas_pixel_limit(std::uint64_t pixels) { g_canvas_pixel_limit = pixels; }
-std::uint64_t canvas_pixel_limit() { return g_canvas_pixel_limit; }
-void set_document_memory_budget(std::uint64_t bytes) { g_memory_budget = bytes; }
-std::uint64_t document_memory_budget() { return g_memory_budget; }
+void set_warning_ask(WarningAsk ask) { gif_state().warning_ask = ask ? ask : &ask_warning_alert; }
+void set_canvas_pixel_limit(std::uint64_t pixels) { gif_state().canvas_pixel_limit = pixels; }
+std::uint64_t canvas_pixel_limit() { return gif_state().canvas_pixel_limit; }
+void set_document_memory_budget(std::uint64_t bytes) { gif_state().memory_budget = bytes; }
+std::uint64_t document_memory_budget() { return gif_state().memory_budget; }

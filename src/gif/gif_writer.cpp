@@ -1,16 +1,18 @@
 #include "gif/gif_writer.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <string>
 
 #include "app/report.h"
+#include "app/string_ids.h"
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
 #include "codec/frame_coding.h"
 #include "codec/output_buffer.h"
+#include "gif/gif_blocks.h"
+#include "gif/gif_state.h"
 #include "optimize/frame_optimizer.h"
 #include "platform/core/files.h"
 
@@ -18,8 +20,6 @@ namespace {
 
 // Application strings of the writer.
 constexpr int kSavingCaption = 107, kWritingCaption = 108;
-constexpr int kCannotCreate = 116, kCannotCreateButton = 117;
-constexpr int kCannotWrite = 118, kCannotWriteButton = 119;
 constexpr int kSizeUnits = 135, kSizeThousands = 136, kSizeMillions = 137;
 constexpr int kReportLarger = 176, kReportLargerButton = 177;
 constexpr int kReportSame = 178, kReportSameButton = 179;
@@ -29,9 +29,6 @@ constexpr int kAskLarger = 184, kAskLargerYes = 185, kAskLargerNo = 186;
 constexpr int kAskSame = 187, kAskSameYes = 188, kAskSameNo = 189;
 constexpr int kSaved256 = 190, kSaved256Button = 191;
 constexpr int kSaved = 192, kSavedButton = 193;
-constexpr int kCannotReplace = 335, kCannotReplaceButton = 336;
-
-SaveFault g_fault = SaveFault::None;
 
 const char* file_name_of(const char* path)
 {
@@ -100,41 +97,14 @@ void show_failure(int message, int button, const char* file_name)
     reporter().alert(AlertKind::Stop, text.get(), app_string(button));
 }
 
-// A temporary name in the target's folder, unique to this process.
-std::string temporary_path_for(const char* path, int attempt)
+bool write_chunks(SaveFileOperations& files, int fd, const OutputBuffer& out)
 {
-    const std::string target(path);
-    const std::size_t slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    return folder + "." + name + ".quillon-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-}
-
-int create_temporary(const char* path, std::string* temporary)
-{
-    if (g_fault == SaveFault::Create)
-        return platform::kNoFile;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        *temporary = temporary_path_for(path, attempt);
-        const int fd = platform::file_create_new(temporary->c_str());
-        if (fd != platform::kNoFile)
-            return fd;
-        if (!platform::path_is_file(temporary->c_str()))
-            return platform::kNoFile;  // not a name clash: the folder refuses new files
-    }
-    return platform::kNoFile;
-}
-
-bool write_chunks(int fd, const OutputBuffer& out)
-{
-    if (g_fault == SaveFault::Write)
-        return false;
     for (std::size_t i = 0; i < out.chunk_count(); ++i) {
         const std::uint32_t length = out.chunk_length(i);
-        if (length > 0 && !platform::file_write(fd, out.chunk_data(i), length))
+        if (length > 0 && !files.write(fd, out.chunk_data(i), length))
             return false;
     }
-    return platform::file_sync(fd);
+    return files.sync(fd);
 }
 
 // A replaced file keeps its permission bits; a new one gets the usual ones.
@@ -150,48 +120,64 @@ void keep_permissions(int fd, const char* path)
     (void)::fchmod(fd, 0666 & ~mask);
 }
 
+// The texts of one save report.
+struct SizeReport {
+    const char* name;
+    StrPtr old_text;
+    StrPtr new_text;
+    double percent;
+    bool many_colours;
+};
+
+// Mode Report: only tells how the new size compares.
+void report_sizes(const SizeReport& r, std::uint32_t old_size, std::uint32_t new_size)
+{
+    StrPtr text;
+    int button = 0;
+    if (new_size > old_size) {
+        text.reset(FormatNew(app_string(kReportLarger), r.name, r.old_text.get(), r.new_text.get()));
+        button = kReportLargerButton;
+    } else if (new_size < old_size) {
+        text.reset(FormatNew(app_string(r.many_colours ? kReportSmaller256 : kReportSmaller), r.name, r.old_text.get(),
+                             r.new_text.get(), r.percent));
+        button = r.many_colours ? kReportSmaller256Button : kReportSmallerButton;
+    } else {
+        text.reset(FormatNew(app_string(kReportSame), r.name));
+        button = kReportSameButton;
+    }
+    reporter().alert(AlertKind::Information, text.get(), app_string(button));
+}
+
+// Before writing a file that is not shorter: true when the user wants it written anyway.
+bool confirm_not_shorter(const SizeReport& r, bool larger)
+{
+    Reporter& out = reporter();
+    out.beep();
+    const StrPtr question(larger ? FormatNew(app_string(kAskLarger), r.name, r.old_text.get(), r.new_text.get())
+                                 : FormatNew(app_string(kAskSame), r.name, r.new_text.get()));
+    return out.ask(AlertKind::Exclamation, question.get(), app_string(larger ? kAskLargerYes : kAskSameYes),
+                   app_string(larger ? kAskLargerNo : kAskSameNo));
+}
+
 // The save report of a finished build: tells the sizes, asks before writing a file that is
 // not shorter, writes. Returns true when a file was written.
 bool save_report(Document& document, SaveMode mode, const char* path, std::uint32_t old_size, std::uint32_t new_size,
                  SaveSummary& summary)
 {
-    const char* name = file_name_of(path);
-    const StrPtr old_text = save_size_text(old_size);
-    const StrPtr new_text = save_size_text(new_size);
     const double percent = old_size ? (static_cast<double>(old_size) - new_size) * 100.0 / old_size : 0.0;
+    const SizeReport report{file_name_of(path), save_size_text(old_size), save_size_text(new_size), percent,
+                            document.has_256_colours != 0};
     summary.old_size = old_size;
     summary.new_size = new_size;
     summary.saved_percent = percent;
-    Reporter& out = reporter();
-    const bool many = document.has_256_colours != 0;
     if (mode == SaveMode::Report) {
         summary.outcome = SaveOutcome::Reported;
-        StrPtr text;
-        int button = 0;
-        if (new_size > old_size) {
-            text.reset(FormatNew(app_string(kReportLarger), name, old_text.get(), new_text.get()));
-            button = kReportLargerButton;
-        } else if (new_size < old_size) {
-            text.reset(FormatNew(app_string(many ? kReportSmaller256 : kReportSmaller), name, old_text.get(),
-                                 new_text.get(), percent));
-            button = many ? kReportSmaller256Button : kReportSmallerButton;
-        } else {
-            text.reset(FormatNew(app_string(kReportSame), name));
-            button = kReportSameButton;
-        }
-        out.alert(AlertKind::Information, text.get(), app_string(button));
+        report_sizes(report, old_size, new_size);
         return false;
     }
-    if (new_size >= old_size) {
-        out.beep();
-        const bool larger = new_size > old_size;
-        const StrPtr question(larger ? FormatNew(app_string(kAskLarger), name, old_text.get(), new_text.get())
-                                     : FormatNew(app_string(kAskSame), name, new_text.get()));
-        if (!out.ask(AlertKind::Exclamation, question.get(), app_string(larger ? kAskLargerYes : kAskSameYes),
-                     app_string(larger ? kAskLargerNo : kAskSameNo))) {
-            summary.outcome = SaveOutcome::Declined;
-            return false;
-        }
+    if (new_size >= old_size && !confirm_not_shorter(report, new_size > old_size)) {
+        summary.outcome = SaveOutcome::Declined;
+        return false;
     }
     if (!write_output_to_file(output_buffer(), path)) {
         summary.outcome = SaveOutcome::WriteFailed;
@@ -200,9 +186,10 @@ bool save_report(Document& document, SaveMode mode, const char* path, std::uint3
     summary.outcome = SaveOutcome::Written;
     document.file_size = new_size;
     if (new_size < old_size) {
-        const StrPtr text(
-            FormatNew(app_string(many ? kSaved256 : kSaved), name, old_text.get(), new_text.get(), percent));
-        out.alert(AlertKind::Information, text.get(), app_string(many ? kSaved256Button : kSavedButton));
+        const bool many = report.many_colours;
+        const StrPtr text(FormatNew(app_string(many ? kSaved256 : kSaved), report.name, report.old_text.get(),
+                                    report.new_text.get(), percent));
+        reporter().alert(AlertKind::Information, text.get(), app_string(many ? kSaved256Button : kSavedButton));
     }
     return true;
 }
@@ -226,10 +213,11 @@ void write_header(OutputBuffer& out, std::uint16_t width, std::uint16_t height, 
     out.append(kSignature, sizeof kSignature);
     out.append_u16(width);
     out.append_u16(height);
-    // Packed: bit 7 global table, bits 4-6 colour resolution, bits 0-2 table size (both bits - 1).
-    std::uint8_t packed = static_cast<std::uint8_t>(((table_bits - 1) << 4) | (table_bits - 1));
+    // The colour resolution is written as the table's own bits.
+    const int size_field = (table_bits - 1) & gif_block::kScreenTableSizeMask;
+    std::uint8_t packed = static_cast<std::uint8_t>((size_field << gif_block::kScreenResolutionShift) | size_field);
     if (palette)
-        packed |= 0x80;
+        packed |= gif_block::kScreenGlobalTable;
     out.append_byte(packed);
     out.append_byte(background_index);
     out.append_byte(0x31);  // aspect byte as every file of this program carries it
@@ -241,17 +229,19 @@ void write_header(OutputBuffer& out, std::uint16_t width, std::uint16_t height, 
 
 void write_looping_block(OutputBuffer& out, std::uint16_t loop_count)
 {
-    static const std::uint8_t kBlock[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S',  'C',
-                                          'A',  'P',  'E',  '2', '.', '0', 0x03, 0x01};
-    out.append(kBlock, sizeof kBlock);
+    out.append_byte(gif_block::kExtensionIntroducer);
+    out.append_byte(gif_block::kApplicationLabel);
+    // The 11-byte identifier, then a 3-byte sub-block: 1 and the loop count.
+    static const std::uint8_t kIdentifier[] = {0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0x03, 0x01};
+    out.append(kIdentifier, sizeof kIdentifier);
     out.append_u16(loop_count);
     out.append_byte(0x00);
 }
 
 void write_comment(OutputBuffer& out, const char* text)
 {
-    out.append_byte(0x21);
-    out.append_byte(0xFE);
+    out.append_byte(gif_block::kExtensionIntroducer);
+    out.append_byte(gif_block::kCommentLabel);
     // The whole text, however long, in sub-blocks of at most 255 bytes.
     std::size_t left = StrLen(text);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text);
@@ -267,12 +257,16 @@ void write_comment(OutputBuffer& out, const char* text)
 
 void write_graphic_control(OutputBuffer& out, const Frame& frame)
 {
-    out.append_byte(0x21);
-    out.append_byte(0xF9);
+    out.append_byte(gif_block::kExtensionIntroducer);
+    out.append_byte(gif_block::kGraphicControlLabel);
     out.append_byte(0x04);
-    // Packed: bits 2-4 disposal, bit 1 user input, bit 0 transparency.
-    out.append_byte(static_cast<std::uint8_t>(((frame.disposal & 7) << 2) | ((frame.user_input & 1) << 1) |
-                                              (frame.transparent & 1)));
+    const int disposal = static_cast<int>(frame.disposal) & gif_block::kControlDisposalMask;
+    int packed = disposal << gif_block::kControlDisposalShift;
+    if (frame.user_input & 1)
+        packed |= gif_block::kControlUserInput;
+    if (frame.transparent & 1)
+        packed |= gif_block::kControlTransparent;
+    out.append_byte(static_cast<std::uint8_t>(packed));
     out.append_u16(static_cast<std::uint16_t>(frame.delay));
     out.append_byte(frame.transparent_index);
     out.append_byte(0x00);
@@ -280,16 +274,16 @@ void write_graphic_control(OutputBuffer& out, const Frame& frame)
 
 void write_image_descriptor(OutputBuffer& out, const Frame& frame)
 {
-    out.append_byte(0x2C);
+    out.append_byte(gif_block::kImageIntroducer);
     out.append_u16(static_cast<std::uint16_t>(frame.rect.left));
     out.append_u16(static_cast<std::uint16_t>(frame.rect.top));
     out.append_u16(static_cast<std::uint16_t>(frame.rect.width()));
     out.append_u16(static_cast<std::uint16_t>(frame.rect.height()));
-    // Packed: bit 7 local table (never written here), bit 6 interlace.
-    out.append_byte(static_cast<std::uint8_t>((frame.interlaced & 1) << 6));
+    // Never a local table: every frame uses the one global palette.
+    out.append_byte((frame.interlaced & 1) ? gif_block::kImageInterlaced : 0);
 }
 
-void write_trailer(OutputBuffer& out) { out.append_byte(0x3B); }
+void write_trailer(OutputBuffer& out) { out.append_byte(gif_block::kTrailer); }
 
 StrPtr save_size_text(std::uint32_t bytes)
 {
@@ -345,26 +339,31 @@ bool save_document(Document& document, SaveMode mode, SaveSummary* summary)
 bool write_output_to_file(const OutputBuffer& out, const char* path)
 {
     const char* name = file_name_of(path);
+    SaveFileOperations& files = *gif_state().save_files;
     std::string temporary;
-    const int fd = create_temporary(path, &temporary);
+    const int fd = files.create_beside(path, &temporary);
     if (fd == platform::kNoFile) {
-        show_failure(kCannotCreate, kCannotCreateButton, name);
+        show_failure(kTextCannotCreate, kTextCannotCreateButton, name);
         return false;
     }
     keep_permissions(fd, path);
-    const bool written = write_chunks(fd, out);
-    const bool closed = platform::file_close(fd);
+    const bool written = write_chunks(files, fd, out);
+    const bool closed = files.close(fd);
     if (!written || !closed) {
-        platform::path_delete(temporary.c_str());
-        show_failure(kCannotWrite, kCannotWriteButton, name);
+        files.remove(temporary.c_str());
+        show_failure(kTextCannotWrite, kTextCannotWriteButton, name);
         return false;
     }
-    if (g_fault == SaveFault::Replace || !platform::path_rename(temporary.c_str(), path)) {
-        platform::path_delete(temporary.c_str());
-        show_failure(kCannotReplace, kCannotReplaceButton, name);
+    if (!files.replace(temporary.c_str(), path)) {
+        files.remove(temporary.c_str());
+        show_failure(kTextCannotReplace, kTextCannotReplaceButton, name);
         return false;
     }
     return true;
 }
 
-void set_save_fault_for_testing(SaveFault fault) { g_fault = fault; }
+void set_save_file_operations(SaveFileOperations* operations)
+{
+    GifState& state = gif_state();
+    state.save_files = operations ? operations : &state.platform_files;
+}

@@ -10,6 +10,7 @@
 #include "document/document.h"
 
 class OutputBuffer;
+class SaveFileOperations;
 
 enum class SaveMode : std::uint8_t {
     Report = 0,  // only report the size the file would have
@@ -57,10 +58,10 @@ int table_bits_for(std::uint32_t colour_count);
 StrPtr save_size_text(std::uint32_t bytes);
 
 // Writes `length` bytes of the output buffer to `path` through a temporary file in the same
-// folder that replaces the target only once it is complete. Shows the failure messages and
+// folder that replaces the target only once it is complete, by the save file operations. Shows the failure messages and
 // returns false when anything fails; the old file is then untouched.
 [[nodiscard]] bool write_output_to_file(const OutputBuffer& out, const char* path);
 
-// Tests only: makes the next file writes fail at one stage.
-enum class SaveFault : std::uint8_t { None, Create, Write, Replace };
-void set_save_fault_for_testing(SaveFault fault);
+// The file operations later saves go through (not owned; it must outlive them). Null puts
+// the platform's own back.
+void set_save_file_operations(SaveFileOperations* operations);

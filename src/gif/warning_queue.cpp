@@ -23,12 +23,6 @@ void WarningQueue::show(WarningAsk ask)
     }
 }
 
-WarningQueue& warning_queue()
-{
-    static WarningQueue queue;
-    return queue;
-}
-
 bool ask_warning_alert(std::uint8_t /*severity*/, const char* text, bool more_follow)
 {
     Reporter& out = reporter();

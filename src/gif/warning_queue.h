@@ -31,7 +31,7 @@ private:
     std::vector<Warning> m_warnings;
 };
 
-// The process-wide queue (one load at a time).
+// The process-wide queue (one load at a time), held by the GIF state.
 WarningQueue& warning_queue();
 
 // The warning alert: a beep, then an alert of kind 130 with the text, a button labelled by

@@ -215,6 +215,52 @@ std::uint32_t next_search_stamp(OctreeNode* root)
     return work.search;
 }
 
+// Walks the query colour's own path down from the root, noting every node on it; gives the
+// level where the path ends (at a leaf, an empty slot or level 0).
+int follow_query_path(NearestSearch& search, OctreeNode* root, std::uint32_t colour)
+{
+    OctreeNode* node = root;
+    int level = 7;
+    for (;; --level) {
+        search.path[level] = node;
+        std::uintptr_t slot = node->slots[slot_index(colour, level)];
+        if (!is_node(slot) || level == 0)
+            return level;
+        node = as_node(slot);
+    }
+}
+
+// Up to three coordinates per component: the cell below, the query's own, the cell above;
+// each with the level at which its path leaves the query's path.
+struct NeighbourCells {
+    std::uint32_t coordinate[3][3];
+    int level[3][3];
+    int count[3];
+};
+
+NeighbourCells neighbour_cells(std::uint32_t colour, int lq)
+{
+    NeighbourCells cells;
+    const std::uint32_t span = 1u << lq;
+    for (int c = 0; c < 3; ++c) {
+        std::uint32_t q = channel(colour, c);
+        std::uint32_t low = q & ~(span - 1);
+        int n = 0;
+        if (low > 0) {
+            cells.coordinate[c][n] = low - 1;
+            cells.level[c][n++] = std::max(lq, highest_bit((low - 1) ^ q));
+        }
+        cells.coordinate[c][n] = q;
+        cells.level[c][n++] = lq;
+        if (low + span < 256) {
+            cells.coordinate[c][n] = low + span;
+            cells.level[c][n++] = std::max(lq, highest_bit((low + span) ^ q));
+        }
+        cells.count[c] = n;
+    }
+    return cells;
+}
+
 }  // namespace
 
 Octree* new_octree()
@@ -284,53 +330,22 @@ std::uint32_t exact_colour_index(const Octree* tree, std::uint32_t colour)
 std::uint32_t find_nearest_colour(Octree* tree, const ColourTable* table, std::uint32_t colour)
 {
     NearestSearch search{table, colour, next_search_stamp(tree->root)};
-    OctreeNode* node = tree->root;
-    int level = 7;
-    for (;; --level) {
-        search.path[level] = node;
-        std::uintptr_t slot = node->slots[slot_index(colour, level)];
-        if (!is_node(slot) || level == 0)
-            break;
-        node = as_node(slot);
-    }
-    const int lq = level;
+    const int lq = follow_query_path(search, tree->root, colour);
     search.query_level = lq;
-
-    // Up to three coordinates per component: the cell below, the query's own, the cell
-    // above; each with the level at which its path leaves the query's path.
-    std::uint32_t coordinate[3][3];
-    int coordinate_level[3][3];
-    int coordinates[3];
-    const std::uint32_t span = 1u << lq;
-    for (int c = 0; c < 3; ++c) {
-        std::uint32_t q = channel(colour, c);
-        std::uint32_t low = q & ~(span - 1);
-        int n = 0;
-        if (low > 0) {
-            coordinate[c][n] = low - 1;
-            coordinate_level[c][n++] = std::max(lq, highest_bit((low - 1) ^ q));
-        }
-        coordinate[c][n] = q;
-        coordinate_level[c][n++] = lq;
-        if (low + span < 256) {
-            coordinate[c][n] = low + span;
-            coordinate_level[c][n++] = std::max(lq, highest_bit((low + span) ^ q));
-        }
-        coordinates[c] = n;
-    }
-
+    const NeighbourCells cells = neighbour_cells(colour, lq);
     auto offset = [&](int c, int i) {
-        int d = static_cast<int>(coordinate[c][i]) - static_cast<int>(channel(colour, c));
+        int d = static_cast<int>(cells.coordinate[c][i]) - static_cast<int>(channel(colour, c));
         return static_cast<std::uint32_t>(d < 0 ? -d : d);
     };
-    for (int r = 0; r < coordinates[0]; ++r) {
-        for (int g = 0; g < coordinates[1]; ++g) {
-            for (int b = 0; b < coordinates[2]; ++b) {
+    for (int r = 0; r < cells.count[0]; ++r) {
+        for (int g = 0; g < cells.count[1]; ++g) {
+            for (int b = 0; b < cells.count[2]; ++b) {
                 std::uint32_t box = offset(0, r) + offset(1, g) + offset(2, b);
                 if (box >= search.best)
                     continue;
-                std::uint32_t point = coordinate[0][r] << 16 | coordinate[1][g] << 8 | coordinate[2][b];
-                int start = std::max({coordinate_level[0][r], coordinate_level[1][g], coordinate_level[2][b]});
+                std::uint32_t point =
+                    cells.coordinate[0][r] << 16 | cells.coordinate[1][g] << 8 | cells.coordinate[2][b];
+                int start = std::max({cells.level[0][r], cells.level[1][g], cells.level[2][b]});
                 search.visit(point, start);
             }
         }

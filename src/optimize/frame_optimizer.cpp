@@ -338,20 +338,20 @@ void optimize_frame(Document& document, Canvases& canvases, Frame& frame, bool f
     const Settings& options = settings();
     const Box own = clipped(frame.rect, canvases.after);
     Box box = changed_rectangle(canvases.before, canvases.after, own);
-    if (frame.disposal == 2) {
+    if (frame.disposal == Disposal::RestoreBackground) {
         Box area = disposal_area(canvases.after, canvases.next, own);
         if (area.empty())
-            frame.disposal = 1;
+            frame.disposal = Disposal::Keep;
         else
             box = bounding_union(box, area);
     }
-    if (!options.offset_frames()) {
+    if (options.offset_frames == 0) {
         Box moved{0, 0, box.bottom, box.right};
         // A frame that clears its rectangle afterwards must not clear more than it did.
-        if (frame.disposal != 2 || !move_would_clear_visible(canvases.next, own, moved))
+        if (frame.disposal != Disposal::RestoreBackground || !move_would_clear_visible(canvases.next, own, moved))
             box = moved;
     }
-    if (!options.crop_first_frame() && first)
+    if (options.crop_first_frame == 0 && first)
         box = Box{0, 0, canvases.after.height, canvases.after.width};
 
     const std::uint16_t palette_size = document.palette_size;
@@ -368,7 +368,7 @@ void optimize_frame(Document& document, Canvases& canvases, Frame& frame, bool f
     // transparent index alone needs that bit and no pixel has to stay see-through.
     const int transparent = frame.transparent_index;
     const bool power_of_two = transparent != 0 && (transparent & (transparent - 1)) == 0;
-    if (frame.disposal != 1 || transparent <= highest_used(frame) || !power_of_two ||
+    if (frame.disposal != Disposal::Keep || transparent <= highest_used(frame) || !power_of_two ||
         holds_empty_pixel(canvases.after, box))
         return;
     frame.transparent = 0;
@@ -459,7 +459,7 @@ std::uint16_t colours_needed(std::uint16_t /*palette_size*/, const Frame& frame)
     return static_cast<std::uint16_t>(highest + 1);
 }
 
-SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& after, Frame& frame, std::uint8_t disposal,
+SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& after, Frame& frame, Disposal disposal,
                                          bool interlaced, std::uint8_t transparent_index, std::uint16_t colour_count)
 {
     const Box box = clipped(frame.rect, after);
@@ -471,10 +471,10 @@ SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& aft
     SubstitutionMode modes[4] = {SubstitutionMode::AllUnchanged, SubstitutionMode::ExtendRuns,
                                  SubstitutionMode::FillAround, SubstitutionMode::None};
     int mode_count = 4;
-    if (!settings().transparency_search()) {
+    if (settings().transparency_search == 0) {
         modes[0] = SubstitutionMode::None;
         mode_count = 1;
-    } else if (disposal == 2) {
+    } else if (disposal == Disposal::RestoreBackground) {
         mode_count = 1;
     }
 
@@ -547,7 +547,7 @@ void optimize_document(Document& document)
     }
 
     Frame* first = ListPointer<Frame>(frames->first->value);
-    if (first->disposal != 2)
+    if (first->disposal != Disposal::RestoreBackground)
         draw(canvases.next, *first);
     draw(canvases.after, *first);
 
@@ -565,7 +565,7 @@ void optimize_document(Document& document)
         optimize_frame(document, canvases, frame, previous == nullptr);
         reporter().advance_progress(1);
 
-        if (frame.disposal == 2)
+        if (frame.disposal == Disposal::RestoreBackground)
             clear(canvases.after, frame.rect);
         if (node->next) {
             // The screens of the following frame without decoding anything again. Before it
@@ -579,7 +579,7 @@ void optimize_document(Document& document)
             copy_rect(canvases.after, canvases.next, frame.rect);
             copy_rect(canvases.after, canvases.next, following->rect);
         }
-        if (following->disposal == 2)
+        if (following->disposal == Disposal::RestoreBackground)
             clear(canvases.next, following->rect);
         previous = &frame;
     }

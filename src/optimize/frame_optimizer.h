@@ -38,7 +38,7 @@ std::uint16_t colours_needed(std::uint16_t palette_size, const Frame& frame);
 // Encodes the frame rectangle with the candidate substitution modes and keeps the shortest
 // (the earlier mode on equal length) as the frame's encoding. `before` is the screen before
 // the frame is drawn, `after` the screen with it drawn. Returns the mode kept.
-SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& after, Frame& frame, std::uint8_t disposal,
+SubstitutionMode encode_frame_candidates(const Canvas& before, const Canvas& after, Frame& frame, Disposal disposal,
                                          bool interlaced, std::uint8_t transparent_index, std::uint16_t colour_count);
 
 // Rewrites a frame's pixels through an old-index to new-index map after a palette change:

@@ -130,10 +130,38 @@ public:
     std::uint32_t restarted_total = 0, advanced = 0;
 };
 
+// The one-byte options with their tags and defaults, in the order the file stores them.
+struct ByteOption {
+    const char* name;
+    std::uint8_t Settings::*field;
+    std::uint16_t tag;
+    std::uint8_t fallback;
+};
+const ByteOption kByteOptions[] = {
+    {"spare 3", &Settings::spare_tag3, 3, 0},
+    {"end-code saving", &Settings::end_code_saving, 4, 1},
+    {"offset frames", &Settings::offset_frames, 5, 1},
+    {"crop first frame", &Settings::crop_first_frame, 6, 1},
+    {"transparency search", &Settings::transparency_search, 7, 1},
+    {"display check", &Settings::display_check, 8, 1},
+    {"welcome window", &Settings::welcome_window, 9, 1},
+    {"sibling section", &Settings::sibling_section_option, 10, 1},
+    {"limits shown", &Settings::limits_shown, 11, 1},
+    {"spare 14", &Settings::spare_tag14, 14, 1},
+    {"spare 15", &Settings::spare_tag15, 15, 0},
+    {"spare 16", &Settings::spare_tag16, 16, 1},
+    {"spare 17", &Settings::spare_tag17, 17, 0},
+    {"spare 18", &Settings::spare_tag18, 18, 1},
+    {"spare 19", &Settings::spare_tag19, 19, 1},
+};
+
+// Each option a value no default has: 200 + its place in the file.
+std::uint8_t non_default(const ByteOption& option) { return static_cast<std::uint8_t>(200 + (&option - kByteOptions)); }
+
 void fill_non_defaults(Settings& s)
 {
-    for (int i = 0; i < 15; ++i)
-        s.options[i] = static_cast<std::uint8_t>(200 + i);
+    for (const ByteOption& option : kByteOptions)
+        s.*option.field = non_default(option);
     StrFree(s.template_text);
     s.template_text = StrDup("Stamp <date>");
     s.rule_value = 6;
@@ -183,9 +211,8 @@ TEST_F(Preferences, DefaultsOfEveryField)
     Settings s;
     s.main_window = SettingsRect{1, 2, 3, 4};
     set_defaults(s);
-    const std::uint8_t expected[15] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 1, 1};
-    for (int i = 0; i < 15; ++i)
-        EXPECT_EQ(s.options[i], expected[i]) << "option " << i;
+    for (const ByteOption& option : kByteOptions)
+        EXPECT_EQ(s.*option.field, option.fallback) << option.name;
     EXPECT_STREQ(s.template_text, "Optimized by <program>");
     EXPECT_EQ(s.rule_value, 0);
     EXPECT_EQ(s.interface_language, 5);
@@ -208,13 +235,13 @@ TEST_F(Preferences, WritesHeaderAndRecordsInTagOrder)
     set_defaults(s);
     ASSERT_TRUE(write_preference_file(m_primary.get(), s));
     std::string expected = kHeader;
-    for (int tag = 3; tag <= 11; ++tag)
-        expected += byte_record(static_cast<std::uint16_t>(tag), tag == 3 ? 0 : 1);
-    expected += record(12, 4, std::string(2, '\0'));
-    expected += record(13, 5, "Optimized by <program>");
-    const std::uint8_t late[6] = {1, 0, 1, 0, 1, 1};
-    for (int tag = 14; tag <= 19; ++tag)
-        expected += byte_record(static_cast<std::uint16_t>(tag), late[tag - 14]);
+    for (const ByteOption& option : kByteOptions) {
+        if (option.tag == 14) {
+            expected += record(12, 4, std::string(2, '\0'));
+            expected += record(13, 5, "Optimized by <program>");
+        }
+        expected += byte_record(option.tag, option.fallback);
+    }
     expected += record(20, 8, std::string(4, '\0'));
     expected += record(21, 4, std::string("\0\5", 2));
     expected += record(22, 4, std::string(2, '\0'));
@@ -233,8 +260,8 @@ TEST_F(Preferences, RoundTripOfEveryField)
     Settings read;
     set_defaults(read);
     ASSERT_TRUE(read_preference_file(m_primary.get(), read));
-    for (int i = 0; i < 15; ++i)
-        EXPECT_EQ(read.options[i], 200 + i) << "option " << i;
+    for (const ByteOption& option : kByteOptions)
+        EXPECT_EQ(read.*option.field, non_default(option)) << option.name;
     EXPECT_STREQ(read.template_text, "Stamp <date>");
     EXPECT_EQ(read.rule_value, 6);
     EXPECT_EQ(read.interface_language, 9);
@@ -274,7 +301,7 @@ TEST_F(Preferences, HeaderRules)
         Settings s;
         set_defaults(s);
         EXPECT_EQ(read_preference_file(m_primary.get(), s), c.header_ok) << c.what;
-        EXPECT_EQ(s.options[1], c.body_read ? 0 : 1) << c.what;
+        EXPECT_EQ(s.end_code_saving, c.body_read ? 0 : 1) << c.what;
     }
 }
 
@@ -300,10 +327,12 @@ TEST_F(Preferences, TruncationAtEveryOffsetKeepsEarlierValues)
         set_defaults(s);
         bool header = read_preference_file(m_primary.get(), s);
         EXPECT_EQ(header, cut >= kHeader.size()) << cut;
-        for (int i = 0; i <= 8; ++i) {
-            std::size_t end = kHeader.size() + 8 * static_cast<std::size_t>(i + 1);
-            std::uint8_t expected = cut >= end ? static_cast<std::uint8_t>(200 + i) : (i == 0 ? 0 : 1);
-            EXPECT_EQ(s.options[i], expected) << "cut " << cut << " option " << i;
+        for (const ByteOption& option : kByteOptions) {
+            if (option.tag > 11)
+                break;
+            std::size_t end = kHeader.size() + 8 * static_cast<std::size_t>(option.tag - 2);
+            std::uint8_t expected = cut >= end ? non_default(option) : option.fallback;
+            EXPECT_EQ(s.*option.field, expected) << "cut " << cut << " " << option.name;
         }
         ASSERT_NE(s.template_text, nullptr) << cut;
         // The rectangle is the last record before the end record.

@@ -422,7 +422,7 @@ TEST_F(StringTables, LanguageNamesExistForEveryIdInBothTableSets)
     }
 }
 
-// A lookup by a literal number in a source text; passed counts the values given after it
+// A lookup by a literal number (or a name given one) in a source text; passed counts the values given after it
 // when the lookup is the format of a FormatNew or FormatTemp call (-1 otherwise).
 struct StringUse {
     int number;
@@ -451,10 +451,12 @@ std::map<std::string, int> named_numbers(const std::string& text)
     return names;
 }
 
-std::vector<StringUse> find_uses(const std::string& text, const std::string& function)
+std::vector<StringUse> find_uses(const std::string& text, const std::string& function,
+                                 const std::map<std::string, int>& shared_names)
 {
     std::vector<StringUse> uses;
     std::map<std::string, int> names = named_numbers(text);
+    names.insert(shared_names.begin(), shared_names.end());  // a name of the file itself wins
     std::string opening = function + "(";
     for (std::size_t at = text.find(opening); at != std::string::npos; at = text.find(opening, at + 1)) {
         bool word_start = at == 0 || !is_word(text[at - 1]);
@@ -521,6 +523,15 @@ TEST_F(StringTables, EveryStringUsedByTheCodeHasTextsThatMatchItsValues)
         ASSERT_TRUE(resource) << number;
         ASSERT_TRUE(decode_string_table(resource.bytes.get(), resource.length, tables[number]));
     }
+    // The shared names, which any source may use.
+    std::map<std::string, int> shared_names;
+    {
+        std::ifstream in(src / "app" / "string_ids.h");
+        std::stringstream content;
+        content << in.rdbuf();
+        shared_names = named_numbers(content.str());
+        ASSERT_FALSE(shared_names.empty());
+    }
     int uses = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(src)) {
         std::string extension = entry.path().extension().string();
@@ -533,7 +544,7 @@ TEST_F(StringTables, EveryStringUsedByTheCodeHasTextsThatMatchItsValues)
         content << in.rdbuf();
         std::string text = content.str();
         for (const Family& family : families) {
-            for (const StringUse& found : find_uses(text, family.function)) {
+            for (const StringUse& found : find_uses(text, family.function, shared_names)) {
                 ++uses;
                 EXPECT_NE(tables[family.english].at(found.number), nullptr)
                     << entry.path() << ": " << family.function << "(" << found.number << ") has no English text";

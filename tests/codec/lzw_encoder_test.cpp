@@ -226,106 +226,130 @@ namespace {
 
 // The hashing encoder written out step by step, as plainly as possible and without any of
 // the shortcuts of the real one: the real encoder must give the same bytes.
-Bytes reference_image_data(const std::vector<std::uint8_t>& pixels, int minimum_size, bool always_end)
-{
-    const int initial_width = minimum_size + 1;
-    int width = initial_width;
-    const int clear = 1 << (initial_width - 1);
-    const int end = clear + 1;
-    int next_free = clear + 2;
-    int largest = (1 << width) - 1;
-    bool clear_flag = false;
-    std::uint32_t accumulator = 0;
-    int bits = 0;
-    Bytes out{static_cast<std::uint8_t>(minimum_size)};
-    Bytes packet;
-    auto write_packet = [&] {
-        out.push_back(static_cast<std::uint8_t>(packet.size()));
-        out.insert(out.end(), packet.begin(), packet.end());
-        packet.clear();
-    };
-    auto emit = [&](int code) {
-        accumulator |= static_cast<std::uint32_t>(code) << bits;
-        bits += width;
-        while (bits >= 8) {
-            packet.push_back(static_cast<std::uint8_t>(accumulator & 0xFF));
-            if (packet.size() == 255)
-                write_packet();
-            accumulator >>= 8;
-            bits -= 8;
-        }
-        if (clear_flag) {
-            width = initial_width;
-            largest = (1 << width) - 1;
-            clear_flag = false;
-        } else if (next_free > largest) {
-            ++width;
-            largest = width == 12 ? 4096 : (1 << width) - 1;
-        }
-    };
-    auto flush = [&] {
-        while (bits > 0) {
-            packet.push_back(static_cast<std::uint8_t>(accumulator & 0xFF));
-            if (packet.size() == 255)
-                write_packet();
-            accumulator >>= 8;
-            bits -= 8;
-        }
-        if (!packet.empty())
-            write_packet();
-        out.push_back(0);
-    };
-    if (pixels.empty()) {
-        emit(end);
-        flush();
-        return out;
+class ReferenceEncoder {
+public:
+    explicit ReferenceEncoder(int minimum_size)
+        : m_initial_width(minimum_size + 1), m_width(m_initial_width), m_clear(1 << minimum_size),
+          m_next_free(m_clear + 2), m_largest((1 << m_width) - 1), m_out{static_cast<std::uint8_t>(minimum_size)}
+    {
     }
-    std::vector<std::int32_t> hash(5003, -1);
-    std::vector<int> codes(5003, 0);
-    emit(clear);
-    int prefix = pixels[0];
-    for (std::size_t i = 1; i < pixels.size(); ++i) {
-        int c = pixels[i];
-        std::int32_t key = (c << 12) + prefix;
-        int slot = ((c << 4) ^ prefix) % 5003;
-        bool found = false;
-        if (hash[static_cast<std::size_t>(slot)] == key) {
-            found = true;
-        } else if (hash[static_cast<std::size_t>(slot)] >= 0) {
-            int step = slot == 0 ? 1 : 5003 - slot;
-            for (;;) {
-                slot -= step;
-                if (slot < 0)
-                    slot += 5003;
-                if (hash[static_cast<std::size_t>(slot)] == key) {
-                    found = true;
-                    break;
-                }
-                if (hash[static_cast<std::size_t>(slot)] <= 0)
-                    break;
+
+    Bytes encode(const std::vector<std::uint8_t>& pixels, bool always_end)
+    {
+        const int end = m_clear + 1;
+        if (pixels.empty()) {
+            emit(end);
+            flush();
+            return m_out;
+        }
+        emit(m_clear);
+        int prefix = pixels[0];
+        for (std::size_t i = 1; i < pixels.size(); ++i) {
+            const int c = pixels[i];
+            const std::int32_t key = (c << 12) + prefix;
+            int slot = ((c << 4) ^ prefix) % 5003;
+            if (probe(key, slot)) {
+                prefix = m_codes[static_cast<std::size_t>(slot)];
+                continue;
+            }
+            emit(prefix);
+            prefix = c;
+            if (m_next_free < 4096) {
+                m_hash[static_cast<std::size_t>(slot)] = key;
+                m_codes[static_cast<std::size_t>(slot)] = m_next_free++;
+            } else {
+                std::fill(m_hash.begin(), m_hash.end(), -1);
+                m_next_free = m_clear + 2;
+                m_clear_flag = true;
+                emit(m_clear);
             }
         }
-        if (found) {
-            prefix = codes[static_cast<std::size_t>(slot)];
-            continue;
-        }
         emit(prefix);
-        prefix = c;
-        if (next_free < 4096) {
-            hash[static_cast<std::size_t>(slot)] = key;
-            codes[static_cast<std::size_t>(slot)] = next_free++;
-        } else {
-            std::fill(hash.begin(), hash.end(), -1);
-            next_free = clear + 2;
-            clear_flag = true;
-            emit(clear);
+        if (always_end || (m_bits >= 1 && m_bits <= 7 && m_bits + m_width < 9))
+            emit(end);
+        flush();
+        return m_out;
+    }
+
+private:
+    // Looks the key up from its first slot; true when found. `slot` ends where it was found
+    // or at the free entry the key would take.
+    bool probe(std::int32_t key, int& slot) const
+    {
+        if (m_hash[static_cast<std::size_t>(slot)] == key)
+            return true;
+        if (m_hash[static_cast<std::size_t>(slot)] < 0)
+            return false;
+        const int step = slot == 0 ? 1 : 5003 - slot;
+        for (;;) {
+            slot -= step;
+            if (slot < 0)
+                slot += 5003;
+            if (m_hash[static_cast<std::size_t>(slot)] == key)
+                return true;
+            if (m_hash[static_cast<std::size_t>(slot)] <= 0)
+                return false;
         }
     }
-    emit(prefix);
-    if (always_end || (bits >= 1 && bits <= 7 && bits + width < 9))
-        emit(end);
-    flush();
-    return out;
+
+    void write_packet()
+    {
+        m_out.push_back(static_cast<std::uint8_t>(m_packet.size()));
+        m_out.insert(m_out.end(), m_packet.begin(), m_packet.end());
+        m_packet.clear();
+    }
+
+    void push_byte()
+    {
+        m_packet.push_back(static_cast<std::uint8_t>(m_accumulator & 0xFF));
+        if (m_packet.size() == 255)
+            write_packet();
+        m_accumulator >>= 8;
+        m_bits -= 8;
+    }
+
+    void emit(int code)
+    {
+        m_accumulator |= static_cast<std::uint32_t>(code) << m_bits;
+        m_bits += m_width;
+        while (m_bits >= 8)
+            push_byte();
+        if (m_clear_flag) {
+            m_width = m_initial_width;
+            m_largest = (1 << m_width) - 1;
+            m_clear_flag = false;
+        } else if (m_next_free > m_largest) {
+            ++m_width;
+            m_largest = m_width == 12 ? 4096 : (1 << m_width) - 1;
+        }
+    }
+
+    void flush()
+    {
+        while (m_bits > 0)
+            push_byte();
+        if (!m_packet.empty())
+            write_packet();
+        m_out.push_back(0);
+    }
+
+    const int m_initial_width;
+    int m_width;
+    const int m_clear;
+    int m_next_free;
+    int m_largest;
+    bool m_clear_flag = false;
+    std::uint32_t m_accumulator = 0;
+    int m_bits = 0;
+    Bytes m_out;
+    Bytes m_packet;
+    std::vector<std::int32_t> m_hash = std::vector<std::int32_t>(5003, -1);
+    std::vector<int> m_codes = std::vector<int>(5003, 0);
+};
+
+Bytes reference_image_data(const std::vector<std::uint8_t>& pixels, int minimum_size, bool always_end)
+{
+    return ReferenceEncoder(minimum_size).encode(pixels, always_end);
 }
 
 }  // namespace

@@ -418,7 +418,7 @@ TEST_F(HostileInput, FailedPreferenceSaveKeepsTheOldFileAndTellsTheUser)
         // The old file as an earlier save wrote it.
         const std::string scratch = base.file("scratch.rqs");
         const FileRefPtr scratch_ref(FileRefFromPath(scratch.c_str()));
-        settings().options[2] = 0;
+        settings().offset_frames = 0;
         ASSERT_TRUE(write_preference_file(scratch_ref.get(), settings()));
         const Bytes old_bytes = read_file(scratch);
         ASSERT_FALSE(old_bytes.empty());
@@ -432,7 +432,7 @@ TEST_F(HostileInput, FailedPreferenceSaveKeepsTheOldFileAndTellsTheUser)
         }
         const FileRefPtr target(FileRefFromPath(folder.path().c_str()));
         set_preference_locations(target.get(), nullptr);
-        settings().options[2] = 1;
+        settings().offset_frames = 1;
         StrFree(settings().template_text);
         settings().template_text = StrDup(std::string(200, 't').c_str());  // longer than the room left
         m_reporter.alerts.clear();

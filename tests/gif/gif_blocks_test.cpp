@@ -163,7 +163,7 @@ TEST_F(GifBlocks, GraphicControlBits)
     ASSERT_NE(document, nullptr);
     ASSERT_EQ(document->frame_count, 1);
     const Frame* frame = document_frame_at(*document, 0);
-    EXPECT_EQ(frame->disposal, 2);
+    EXPECT_EQ(frame->disposal, Disposal::RestoreBackground);
     EXPECT_EQ(frame->user_input, 0);
     EXPECT_EQ(frame->transparent, 1);
     EXPECT_EQ(frame->delay, 0x1234u);

@@ -68,6 +68,47 @@ Bytes buffer_bytes(std::uint32_t length)
 
 std::string base_name(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
+// Per pair: 0 equal; 3 not comparable by design (Pillow cannot read the original, or
+// it shows more than 255 colours, which the palette reduction merges); otherwise the
+// comparison tool's answer, unless ImageMagick, a second independent decoder, finds
+// the composed frames equal where Pillow's reading of the original differs.
+const char* const kCompareScript =
+    "import io, sys, contextlib, subprocess, shutil\n"
+    "sys.path.insert(0, sys.argv[1])\n"
+    "import gifeq\n"
+    "from PIL import Image, ImageSequence\n"
+    "def colours(path):\n"
+    "    seen = set()\n"
+    "    for fr in ImageSequence.Iterator(Image.open(path)):\n"
+    "        found = fr.convert('RGBA').getcolors(4096)\n"
+    "        if found is None: return 4096\n"
+    "        seen.update(c[:3] for _, c in found if c[3])\n"
+    "        if len(seen) > 255: break\n"
+    "    return len(seen)\n"
+    "def magick(path):\n"
+    "    if not shutil.which('convert'): return None\n"
+    "    out = subprocess.run(['convert', path, '-coalesce', '-depth', '8', 'rgba:-'],\n"
+    "                         capture_output=True).stdout\n"
+    "    if not out: return None\n"
+    "    im = Image.frombytes('RGBA', (len(out) // 4, 1), out)\n"
+    "    mask = im.getchannel('A').point(lambda v: 255 if v else 0)\n"
+    "    return Image.composite(im, Image.new('RGBA', im.size, (0, 0, 0, 0)), mask).tobytes()\n"
+    "with open(sys.argv[2]) as pairs, open(sys.argv[3], 'w') as out:\n"
+    "    for line in pairs:\n"
+    "        a, b = line.rstrip('\\n').split('\\t')\n"
+    "        said = io.StringIO()\n"
+    "        with contextlib.redirect_stdout(said):\n"
+    "            try:\n"
+    "                if colours(a) > 255:\n"
+    "                    rc = 3; print('more than 255 colours')\n"
+    "                else:\n"
+    "                    rc = gifeq.main(a, b)\n"
+    "            except Exception as e:\n"
+    "                rc = 3; print('Pillow cannot read the original:', e)\n"
+    "        if rc == 1 and magick(a) is not None and magick(a) == magick(b):\n"
+    "            rc = 0; print('(ImageMagick finds them equal)')\n"
+    "        out.write(a + '\\t' + str(rc) + '\\t' + said.getvalue().strip().replace('\\n', ' ') + '\\n')\n";
+
 // Runs the comparison tool over all pairs in one Python process; answers per original path.
 std::map<std::string, std::string> compare_all(const TempFolder& folder,
                                                const std::vector<std::pair<std::string, std::string>>& pairs)
@@ -80,46 +121,7 @@ std::map<std::string, std::string> compare_all(const TempFolder& folder,
         for (const auto& [original, saved] : pairs)
             out << original << "\t" << saved << "\n";
         std::ofstream code(script);
-        // Per pair: 0 equal; 3 not comparable by design (Pillow cannot read the original, or
-        // it shows more than 255 colours, which the palette reduction merges); otherwise the
-        // comparison tool's answer, unless ImageMagick, a second independent decoder, finds
-        // the composed frames equal where Pillow's reading of the original differs.
-        code
-            << "import io, sys, contextlib, subprocess, shutil\n"
-               "sys.path.insert(0, sys.argv[1])\n"
-               "import gifeq\n"
-               "from PIL import Image, ImageSequence\n"
-               "def colours(path):\n"
-               "    seen = set()\n"
-               "    for fr in ImageSequence.Iterator(Image.open(path)):\n"
-               "        found = fr.convert('RGBA').getcolors(4096)\n"
-               "        if found is None: return 4096\n"
-               "        seen.update(c[:3] for _, c in found if c[3])\n"
-               "        if len(seen) > 255: break\n"
-               "    return len(seen)\n"
-               "def magick(path):\n"
-               "    if not shutil.which('convert'): return None\n"
-               "    out = subprocess.run(['convert', path, '-coalesce', '-depth', '8', 'rgba:-'],\n"
-               "                         capture_output=True).stdout\n"
-               "    if not out: return None\n"
-               "    im = Image.frombytes('RGBA', (len(out) // 4, 1), out)\n"
-               "    mask = im.getchannel('A').point(lambda v: 255 if v else 0)\n"
-               "    return Image.composite(im, Image.new('RGBA', im.size, (0, 0, 0, 0)), mask).tobytes()\n"
-               "with open(sys.argv[2]) as pairs, open(sys.argv[3], 'w') as out:\n"
-               "    for line in pairs:\n"
-               "        a, b = line.rstrip('\\n').split('\\t')\n"
-               "        said = io.StringIO()\n"
-               "        with contextlib.redirect_stdout(said):\n"
-               "            try:\n"
-               "                if colours(a) > 255:\n"
-               "                    rc = 3; print('more than 255 colours')\n"
-               "                else:\n"
-               "                    rc = gifeq.main(a, b)\n"
-               "            except Exception as e:\n"
-               "                rc = 3; print('Pillow cannot read the original:', e)\n"
-               "        if rc == 1 and magick(a) is not None and magick(a) == magick(b):\n"
-               "            rc = 0; print('(ImageMagick finds them equal)')\n"
-               "        out.write(a + '\\t' + str(rc) + '\\t' + said.getvalue().strip().replace('\\n', ' ') + '\\n')\n";
+        code << kCompareScript;
     }
     const std::string command =
         "/usr/bin/python3 '" + script + "' '" + shared_folder() + "/tools' '" + list + "' '" + answers + "'";
@@ -133,6 +135,23 @@ std::map<std::string, std::string> compare_all(const TempFolder& folder,
         results[line.substr(0, tab)] = line.substr(tab + 1);
     }
     return results;
+}
+
+// Whether the other decoders can judge the saved file against the original.
+bool worth_comparing(const Document& document, const Bytes& original)
+{
+    // A frame reaching beyond the logical screen widens the screen, which other decoders
+    // do not do: such files are compared by the reader tests instead.
+    const bool screen_kept = document.screen_width == (original[6] | (original[7] << 8)) &&
+        document.screen_height == (original[8] | (original[9] << 8));
+    // Screens of many megapixels (the decompression bombs) would take the other decoders
+    // minutes and gigabytes; the hostile-input tests cover them.
+    const bool screen_small = std::uint64_t{document.screen_width} * document.screen_height <= 4000000;
+    // The other decoders are slow on long animations: the comparison takes the smaller
+    // files unless the whole corpus was asked for.
+    const char* full = std::getenv("QUILLON_FULL_CORPUS");
+    const bool compare = (full && full[0] == '1') || original.size() <= kCompareLimit;
+    return !document.has_256_colours && screen_kept && screen_small && compare;
 }
 
 TEST(GifCorpus, LoadsSavesAndKeepsTheAnimation)
@@ -159,19 +178,7 @@ TEST(GifCorpus, LoadsSavesAndKeepsTheAnimation)
         const Bytes second = buffer_bytes(write_gif_to_buffer(*document, saved.c_str()));
         EXPECT_EQ(first, second) << "saving twice changed the bytes";
         ASSERT_TRUE(write_file(saved, first));
-        // A frame reaching beyond the logical screen widens the screen, which other decoders
-        // do not do: such files are compared by the reader tests instead.
-        const Bytes original = read_file(path);
-        const bool screen_kept = document->screen_width == (original[6] | (original[7] << 8)) &&
-            document->screen_height == (original[8] | (original[9] << 8));
-        // Screens of many megapixels (the decompression bombs) would take the other decoders
-        // minutes and gigabytes; the hostile-input tests cover them.
-        const bool screen_small = std::uint64_t{document->screen_width} * document->screen_height <= 4000000;
-        // The other decoders are slow on long animations: the comparison takes the smaller
-        // files unless the whole corpus was asked for.
-        const char* full = std::getenv("QUILLON_FULL_CORPUS");
-        const bool compare = (full && full[0] == '1') || original.size() <= kCompareLimit;
-        if (!document->has_256_colours && screen_kept && screen_small && compare)
+        if (worth_comparing(*document, read_file(path)))
             pairs.emplace_back(path, saved);
 
         // Without permission a file that is not smaller is not written.

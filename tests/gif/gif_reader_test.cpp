@@ -183,12 +183,12 @@ TEST_F(GifReader, ImageWithoutGraphicControlKeepsDefaults)
     ASSERT_NE(document, nullptr);
     ASSERT_EQ(document->frame_count, 2);
     const Frame* first = document_frame_at(*document, 0);
-    EXPECT_EQ(first->disposal, 2);
+    EXPECT_EQ(first->disposal, Disposal::RestoreBackground);
     EXPECT_EQ(first->delay, 50u);
     EXPECT_EQ(first->user_input, 1);
     EXPECT_EQ(first->transparent, 1);
     const Frame* second = document_frame_at(*document, 1);
-    EXPECT_EQ(second->disposal, 1);
+    EXPECT_EQ(second->disposal, Disposal::Keep);
     EXPECT_EQ(second->delay, 0u);
     EXPECT_EQ(second->transparent, 0);
     EXPECT_EQ(second->user_input, 0);
@@ -360,7 +360,7 @@ TEST_F(GifReader, RestoreToPreviousBecomesRestoreToBackground)
     ASSERT_NE(document, nullptr);
     ASSERT_EQ(document->frame_count, 4);
     const Frame* restoring = document_frame_at(*document, 1);
-    EXPECT_EQ(restoring->disposal, 2);
+    EXPECT_EQ(restoring->disposal, Disposal::RestoreBackground);
     const Frame* after = document_frame_at(*document, 2);
     EXPECT_EQ(after->transparent, 1);
     EXPECT_EQ(after->transparent_index, document->palette_size);
@@ -368,7 +368,7 @@ TEST_F(GifReader, RestoreToPreviousBecomesRestoreToBackground)
     EXPECT_EQ(after->rect.left, 0);
     EXPECT_EQ(after->rect.bottom, 3);
     EXPECT_EQ(after->rect.right, 3);
-    EXPECT_EQ(document_frame_at(*document, 3)->disposal, 2);
+    EXPECT_EQ(document_frame_at(*document, 3)->disposal, Disposal::RestoreBackground);
 
     // The redrawn frame shows the first frame's colour where the restored frame was.
     Canvas canvas;
@@ -377,7 +377,7 @@ TEST_F(GifReader, RestoreToPreviousBecomesRestoreToBackground)
         const Frame* frame = document_frame_at(*document, i);
         ASSERT_EQ(decode_frame_onto(canvas, *frame, frame->transparent ? TransparentAware::Yes : TransparentAware::No),
                   DecodeResult::Complete);
-        if (frame->disposal == 2)
+        if (frame->disposal == Disposal::RestoreBackground)
             canvas_fill_rect(canvas, frame->rect, 255);
     }
     const std::uint8_t* palette = document->palette.get();

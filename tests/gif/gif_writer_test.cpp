@@ -12,6 +12,7 @@
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
 #include "gif/gif_file_support.h"
+#include "gif/save_files.h"
 #include "codec/output_buffer.h"
 
 using namespace gif_file_test;
@@ -87,9 +88,34 @@ std::string comment_text(const Block& block)
     return text;
 }
 
+// The platform's file operations with one step that fails.
+enum class FailingStep : std::uint8_t { Create, Write, Replace };
+
+class FailingFiles final : public SaveFileOperations {
+public:
+    explicit FailingFiles(FailingStep step) : m_step(step) { }
+    int create_beside(const char* target, std::string* temporary) override
+    {
+        if (m_step == FailingStep::Create)
+            return -1;
+        return SaveFileOperations::create_beside(target, temporary);
+    }
+    bool write(int file, const void* data, std::uint32_t length) override
+    {
+        return m_step != FailingStep::Write && SaveFileOperations::write(file, data, length);
+    }
+    bool replace(const char* from, const char* target) override
+    {
+        return m_step != FailingStep::Replace && SaveFileOperations::replace(from, target);
+    }
+
+private:
+    FailingStep m_step;
+};
+
 class GifWriter : public GifFileTest {
 protected:
-    void TearDown() override { set_save_fault_for_testing(SaveFault::None); }
+    void TearDown() override { set_save_file_operations(nullptr); }
     DocumentPtr load(const GifBuilder& gif, const std::string& name = "in.gif")
     {
         DocumentPtr document = load_bytes(folder, gif.bytes(), name);
@@ -238,7 +264,7 @@ TEST_F(GifWriter, ControlAndDescriptorFollowTheFrame)
         const Frame* frame = document_frame_at(*document, i);
         const Bytes& control = controls[static_cast<std::size_t>(i)]->sub_blocks.at(0);
         ASSERT_EQ(control.size(), 4u);
-        EXPECT_EQ(control[0], (frame->disposal << 2) | (frame->user_input << 1) | frame->transparent);
+        EXPECT_EQ(control[0], (static_cast<int>(frame->disposal) << 2) | (frame->user_input << 1) | frame->transparent);
         EXPECT_EQ(control[1] | (control[2] << 8), static_cast<int>(frame->delay & 0xFFFF));
         EXPECT_EQ(control[3], frame->transparent_index);
         const Bytes& head = images[static_cast<std::size_t>(i)]->head;
@@ -264,6 +290,22 @@ TEST_F(GifWriter, SizeTextsGroupDigits)
                           {12345, "12,345 bytes"}, {1000005, "1,000,005 bytes"}, {1234567, "1,234,567 bytes"}};
     for (const Case& c : cases)
         EXPECT_STREQ(save_size_text(c.bytes).get(), c.text);
+}
+
+// A save report's text for report.gif: each string takes the values it shows.
+StrPtr report_text(int string_number, const char* old_text, const char* new_text, double percent)
+{
+    switch (string_number) {
+    case 178:
+        return StrPtr(FormatNew(app_string(178), "report.gif"));
+    case 187:
+        return StrPtr(FormatNew(app_string(187), "report.gif", new_text));
+    case 176:
+    case 184:
+        return StrPtr(FormatNew(app_string(string_number), "report.gif", old_text, new_text));
+    default:
+        return StrPtr(FormatNew(app_string(string_number), "report.gif", old_text, new_text, percent));
+    }
 }
 
 TEST_F(GifWriter, SaveReportCoversEveryCase)
@@ -311,22 +353,7 @@ TEST_F(GifWriter, SaveReportCoversEveryCase)
         ASSERT_FALSE(reporter.alerts.empty());
         const StrPtr old_text = save_size_text(c.old_size);
         const double percent = (static_cast<double>(c.old_size) - size) * 100.0 / c.old_size;
-        StrPtr expected;
-        switch (c.string_number) {
-        case 178:
-            expected.reset(FormatNew(app_string(178), "report.gif"));
-            break;
-        case 187:
-            expected.reset(FormatNew(app_string(187), "report.gif", new_text.get()));
-            break;
-        case 176:
-        case 184:
-            expected.reset(FormatNew(app_string(c.string_number), "report.gif", old_text.get(), new_text.get()));
-            break;
-        default:
-            expected.reset(
-                FormatNew(app_string(c.string_number), "report.gif", old_text.get(), new_text.get(), percent));
-        }
+        const StrPtr expected = report_text(c.string_number, old_text.get(), new_text.get(), percent);
         EXPECT_EQ(reporter.alerts[0].text, expected.get());
         const Bytes on_disk = read_file(path);
         if (c.outcome == SaveOutcome::Written) {
@@ -374,12 +401,14 @@ TEST_F(GifWriter, FailedSavesKeepTheOldFile)
     DocumentPtr document = load_path(path);
     ASSERT_NE(document, nullptr);
     struct Case {
-        SaveFault fault;
+        FailingStep step;
         int string_number;
     };
-    for (const Case& c : {Case{SaveFault::Create, 116}, Case{SaveFault::Write, 118}, Case{SaveFault::Replace, 335}}) {
+    for (const Case& c :
+         {Case{FailingStep::Create, 116}, Case{FailingStep::Write, 118}, Case{FailingStep::Replace, 335}}) {
         SCOPED_TRACE(c.string_number);
-        set_save_fault_for_testing(c.fault);
+        FailingFiles files(c.step);
+        set_save_file_operations(&files);
         reporter.alerts.clear();
         document->file_size = 1000000;
         SaveSummary summary;
@@ -392,6 +421,7 @@ TEST_F(GifWriter, FailedSavesKeepTheOldFile)
         EXPECT_EQ(reporter.alerts[0].text, expected.get());
         EXPECT_EQ(read_file(path), gif.bytes());
         EXPECT_EQ(folder_names(folder.path()), std::vector<std::string>{"keep.gif"});
+        set_save_file_operations(nullptr);
     }
 }
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -164,26 +166,17 @@ struct ModelTree {
         }
     };
 
-    int nearest(const std::vector<ModelEntry>& table, std::uint32_t q)
+    struct Candidate {
+        int value;
+        int level;
+    };
+    using Candidates = std::array<std::vector<Candidate>, 3>;
+
+    // Per component: the cell below the query's, its own and the one above, each with the
+    // level where its path parts from the query's.
+    static Candidates candidates_around(std::uint32_t q, int lq)
     {
-        Search search{*this, table, q, ++searches};
-        int recorded[8] = {};
-        int node = 0;
-        int lq = 7;
-        for (int level = 7;; --level) {
-            recorded[level] = node;
-            const ModelSlot& slot = nodes[node].slots[slot_of(q, level)];
-            if (slot.kind == ModelSlot::Leaf) {
-                lq = level;
-                break;
-            }
-            node = slot.value;
-        }
-        struct Candidate {
-            int value;
-            int level;
-        };
-        std::vector<Candidate> candidates[3];
+        Candidates candidates;
         for (int c = 0; c < 3; ++c) {
             const int qc = component(q, c);
             const int low = qc & ~((1 << lq) - 1);
@@ -199,6 +192,25 @@ struct ModelTree {
             if (low + (1 << lq) != 256)
                 candidates[c].push_back({low + (1 << lq), level_of(low + (1 << lq))});
         }
+        return candidates;
+    }
+
+    int nearest(const std::vector<ModelEntry>& table, std::uint32_t q)
+    {
+        Search search{*this, table, q, ++searches};
+        int recorded[8] = {};
+        int node = 0;
+        int lq = 7;
+        for (int level = 7;; --level) {
+            recorded[level] = node;
+            const ModelSlot& slot = nodes[node].slots[slot_of(q, level)];
+            if (slot.kind == ModelSlot::Leaf) {
+                lq = level;
+                break;
+            }
+            node = slot.value;
+        }
+        const Candidates candidates = candidates_around(q, lq);
         for (const Candidate& r : candidates[0]) {
             for (const Candidate& g : candidates[1]) {
                 for (const Candidate& b : candidates[2]) {

@@ -179,25 +179,27 @@ std::vector<std::uint8_t> bytes_of(const Frame& frame)
     return std::vector<std::uint8_t>(frame.encoded_data.get(), frame.encoded_data.get() + frame.encoded_length);
 }
 
-void model_optimize_frame(Document& document, const Canvas& before, const Canvas& after, const Canvas& next,
-                          Frame& frame, bool first)
+// The rectangle the frame gets: what changed, grown by what its disposal must clear, moved
+// to the corner or made the whole screen as the switches say. May turn disposal 2 into 1.
+Rect model_frame_rect(const Document& document, const Canvas& before, const Canvas& after, const Canvas& next,
+                      Frame& frame, bool first)
 {
     const Settings& options = settings();
     const Rect own = rect_from(frame.rect);
     Rect r = model_changed(before, after, own);
-    if (frame.disposal == 2) {
+    if (frame.disposal == Disposal::RestoreBackground) {
         const Rect area = model_disposal_area(after, next, own);
         if (area.empty())
-            frame.disposal = 1;
+            frame.disposal = Disposal::Keep;
         else
             r = Rect{std::min(r.top, area.top), std::min(r.left, area.left), std::max(r.bottom, area.bottom),
                      std::max(r.right, area.right)};
     }
-    if (!options.offset_frames()) {
+    if (options.offset_frames == 0) {
         // A frame that keeps clearing its rectangle stays where it is when the larger
         // rectangle would clear pixels outside its own that stay visible after the next frame.
         bool keep = false;
-        if (frame.disposal == 2)
+        if (frame.disposal == Disposal::RestoreBackground)
             for (int y = 0; y < r.bottom; ++y)
                 for (int x = 0; x < r.right; ++x)
                     if (!(y >= own.top && y < own.bottom && x >= own.left && x < own.right) &&
@@ -206,9 +208,38 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
         if (!keep)
             r.top = r.left = 0;
     }
-    if (!options.crop_first_frame() && first)
+    if (options.crop_first_frame == 0 && first)
         r = Rect{0, 0, document.screen_height, document.screen_width};
+    return r;
+}
 
+EndCode model_end_code() { return settings().end_code_saving != 0 ? EndCode::SaveWhenFree : EndCode::Always; }
+
+// The shortest encoding over the substitution modes the settings and the disposal allow.
+std::vector<std::uint8_t> model_best_candidate(const Canvas& before, const Canvas& after, const Frame& frame,
+                                               const Rect& r, int t, std::uint16_t colours)
+{
+    std::vector<int> modes{0};
+    if (settings().transparency_search == 0)
+        modes = {3};
+    else if (frame.disposal != Disposal::RestoreBackground)
+        modes = {0, 1, 2, 3};
+    std::vector<std::uint8_t> kept;
+    for (int mode : modes) {
+        ModelRows rows{&before, &after, r, mode, static_cast<std::uint8_t>(t), {}};
+        Frame scratch;
+        scratch.rect = frame.rect;
+        encode_frame_rows(scratch, model_row, &rows, frame.interlaced != 0, colours, model_end_code());
+        if (kept.empty() || scratch.encoded_length < kept.size())
+            kept = bytes_of(scratch);
+    }
+    return kept;
+}
+
+void model_optimize_frame(Document& document, const Canvas& before, const Canvas& after, const Canvas& next,
+                          Frame& frame, bool first)
+{
+    const Rect r = model_frame_rect(document, before, after, next, frame, first);
     const int n = document.palette_size;
     std::vector<std::uint32_t> usage(static_cast<std::size_t>(n), 0);
     for (int y = r.top; y < r.bottom; ++y)
@@ -221,7 +252,7 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
             highest = i;
             break;
         }
-    const int t = model_transparent_index(n, usage, options.transparent_index_rule());
+    const int t = model_transparent_index(n, usage, settings().transparent_index_rule());
     frame.transparent = 1;
     frame.transparent_index = static_cast<std::uint8_t>(t);
     frame.rect = screen_rect(r);
@@ -229,34 +260,20 @@ void model_optimize_frame(Document& document, const Canvas& before, const Canvas
     if (n)
         std::memcpy(frame.colour_usage.get(), usage.data(), usage.size() * sizeof(std::uint32_t));
     frame_drop_encoding(frame);
+    std::vector<std::uint8_t> kept =
+        model_best_candidate(before, after, frame, r, t, static_cast<std::uint16_t>(std::max(highest, t) + 1));
 
-    const auto colours = static_cast<std::uint16_t>(std::max(highest, t) + 1);
-    std::vector<int> modes{0};
-    if (!options.transparency_search())
-        modes = {3};
-    else if (frame.disposal != 2)
-        modes = {0, 1, 2, 3};
-    std::vector<std::uint8_t> kept;
-    for (int mode : modes) {
-        ModelRows rows{&before, &after, r, mode, static_cast<std::uint8_t>(t), {}};
-        Frame scratch;
-        scratch.rect = frame.rect;
-        encode_frame_rows(scratch, model_row, &rows, frame.interlaced != 0, colours,
-                          options.end_code_saving() ? EndCode::SaveWhenFree : EndCode::Always);
-        if (kept.empty() || scratch.encoded_length < kept.size())
-            kept = bytes_of(scratch);
-    }
-
+    // Without transparency, when the transparent index alone costs a bit.
     bool empty_inside = false;
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x)
             empty_inside = empty_inside || after.row(y)[x] == kEmptyPixel;
     const bool power_of_two = t == 1 || t == 2 || t == 4 || t == 8 || t == 16 || t == 32 || t == 64 || t == 128;
-    if (frame.disposal == 1 && t > highest && power_of_two && !empty_inside) {
+    if (frame.disposal == Disposal::Keep && t > highest && power_of_two && !empty_inside) {
         Frame straight;
         straight.rect = frame.rect;
         encode_frame_into(straight, after, frame.interlaced != 0, static_cast<std::uint16_t>(highest + 1),
-                          options.end_code_saving() ? EndCode::SaveWhenFree : EndCode::Always);
+                          model_end_code());
         if (straight.encoded_length <= kept.size()) {
             kept = bytes_of(straight);
             frame.transparent = 0;
@@ -277,7 +294,7 @@ void model_optimize_document(Document& document)
     Canvas before, after, next;
     for (Canvas* c : {&before, &after, &next})
         canvas_resize(*c, document.screen_width, document.screen_height, kEmptyPixel);
-    if (frames[0]->disposal != 2)
+    if (frames[0]->disposal != Disposal::RestoreBackground)
         draw(next, *frames[0]);
     for (std::size_t i = 0; i < frames.size(); ++i) {
         Frame& frame = *frames[i];
@@ -285,7 +302,7 @@ void model_optimize_document(Document& document)
         if (i + 1 == frames.size())
             canvas_fill(next, kEmptyPixel);
         if (i > 0) {
-            if (frames[i - 1]->disposal == 2)
+            if (frames[i - 1]->disposal == Disposal::RestoreBackground)
                 canvas_fill_rect(before, frames[i - 1]->rect, kEmptyPixel);
             else
                 draw(before, *frames[i - 1]);
@@ -293,9 +310,9 @@ void model_optimize_document(Document& document)
         draw(after, frame);
         draw(next, *following);
         model_optimize_frame(document, before, after, next, frame, i == 0);
-        if (frame.disposal == 2)
+        if (frame.disposal == Disposal::RestoreBackground)
             canvas_fill_rect(after, frame.rect, kEmptyPixel);
-        if (following->disposal == 2)
+        if (following->disposal == Disposal::RestoreBackground)
             canvas_fill_rect(next, following->rect, kEmptyPixel);
     }
 }
@@ -337,7 +354,7 @@ std::vector<FrameSpec> random_frames(std::mt19937& rng, int width, int height, i
         const int left = pick(0, width - 1), top = pick(0, height - 1);
         const int right = pick(left + 1, width), bottom = pick(top + 1, height);
         spec.rect = rect_of(top, left, bottom, right);
-        spec.disposal = static_cast<std::uint8_t>(pick(0, 5) < 2 ? 2 : pick(0, 1));
+        spec.disposal = pick(0, 5) < 2 ? Disposal::RestoreBackground : static_cast<Disposal>(pick(0, 1));
         spec.interlaced = pick(0, 5) == 0;
         const bool repeat = pick(0, 6) == 0;  // a frame that only repeats what is shown
         if (pick(0, 2) == 0) {
@@ -358,7 +375,7 @@ std::vector<FrameSpec> random_frames(std::mt19937& rng, int width, int height, i
                     screen[static_cast<std::size_t>(y * width + x)] = p;
             }
         }
-        if (spec.disposal == 2)
+        if (spec.disposal == Disposal::RestoreBackground)
             for (int y = top; y < bottom; ++y)
                 for (int x = left; x < right; ++x)
                     screen[static_cast<std::size_t>(y * width + x)] = kEmptyPixel;
@@ -404,10 +421,8 @@ TEST(FrameOptimizerModel, GeneratedAnimationsMatchTheModelUnderEverySetting)
         const std::vector<FrameSpec> frames = random_frames(rng, width, height, colours);
         // Every combination of the four switches once per eight rounds, rules in turn.
         const int combination = round % 16;
-        settings().options[1] = static_cast<std::uint8_t>(combination & 1);
-        settings().options[2] = static_cast<std::uint8_t>((combination >> 1) & 1);
-        settings().options[3] = static_cast<std::uint8_t>((combination >> 2) & 1);
-        settings().options[4] = static_cast<std::uint8_t>((combination >> 3) & 1);
+        for (int i = 0; i < 4; ++i)
+            settings().*kOptimizationSwitches[i] = static_cast<std::uint8_t>((combination >> i) & 1);
         settings().rule_value = static_cast<std::uint16_t>(round % 7);
         const std::string where = "round " + std::to_string(round);
         DocumentPtr expected = make_document(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height),
@@ -444,8 +459,8 @@ TEST(FrameOptimizerModel, CorpusFilesMatchTheModel)
     for (const auto& path : sample) {
         for (int rule : {0, 2}) {
             // The switches change from file to file; the rules that look at usage in turn.
-            for (int option = 1; option <= 4; ++option)
-                settings().options[option] = static_cast<std::uint8_t>(((checked + 5) >> (option - 1)) & 1);
+            for (int i = 0; i < 4; ++i)
+                settings().*kOptimizationSwitches[i] = static_cast<std::uint8_t>(((checked + 5) >> i) & 1);
             settings().rule_value = static_cast<std::uint16_t>(rule);
             DocumentPtr expected = load(path);
             DocumentPtr actual = load(path);

@@ -12,9 +12,6 @@ namespace {
 
 class FrameOptimizer : public ::testing::Test {
 protected:
-    static void set_option(int option, int value) { settings().options[option] = static_cast<std::uint8_t>(value); }
-
-private:
     OptimizationSettingsGuard m_saved;
 };
 
@@ -125,12 +122,12 @@ TEST_F(FrameOptimizer, DisposalTwoFullyCoveredByTheNextFrameBecomesOne)
 {
     DocumentPtr document = make_document(2, 1, 2,
                                          {
-                                             {rect_of(0, 0, 1, 2), {0, 1}, 2},
-                                             {rect_of(0, 0, 1, 2), {1, 0}, 1},
+                                             {rect_of(0, 0, 1, 2), {0, 1}, Disposal::RestoreBackground},
+                                             {rect_of(0, 0, 1, 2), {1, 0}, Disposal::Keep},
                                          });
     auto screens = composed_screens(*document);
     optimize_document(*document);
-    EXPECT_EQ(frame_at(*document, 0).disposal, 1);
+    EXPECT_EQ(frame_at(*document, 0).disposal, Disposal::Keep);
     expect_rect(frame_at(*document, 1), 0, 0, 1, 2);
     EXPECT_EQ(composed_screens(*document), screens);
 }
@@ -139,12 +136,12 @@ TEST_F(FrameOptimizer, DisposalTwoThatStillClearsAPixelIsKept)
 {
     DocumentPtr document = make_document(2, 1, 2,
                                          {
-                                             {rect_of(0, 0, 1, 2), {0, 1}, 2},
-                                             {rect_of(0, 0, 1, 1), {1}, 1},
+                                             {rect_of(0, 0, 1, 2), {0, 1}, Disposal::RestoreBackground},
+                                             {rect_of(0, 0, 1, 1), {1}, Disposal::Keep},
                                          });
     auto screens = composed_screens(*document);
     optimize_document(*document);
-    EXPECT_EQ(frame_at(*document, 0).disposal, 2);
+    EXPECT_EQ(frame_at(*document, 0).disposal, Disposal::RestoreBackground);
     expect_rect(frame_at(*document, 0), 0, 0, 1, 2);
     EXPECT_EQ(composed_screens(*document), screens);
 }
@@ -157,7 +154,7 @@ DocumentPtr offset_document()
     return make_document(2, 2, 4,
                          {
                              {rect_of(0, 0, 2, 2), {0, 1, 2, 3}},
-                             {rect_of(1, 1, 2, 2), {0}, 2},
+                             {rect_of(1, 1, 2, 2), {0}, Disposal::RestoreBackground},
                              {rect_of(0, 1, 1, 2), {2}},
                          });
 }
@@ -170,46 +167,46 @@ TEST_F(FrameOptimizer, OffsetFramesOnKeepsFramesWhereTheyChange)
     auto screens = composed_screens(*document);
     optimize_document(*document);
     expect_rect(frame_at(*document, 1), 1, 1, 2, 2);
-    EXPECT_EQ(frame_at(*document, 1).disposal, 2);
+    EXPECT_EQ(frame_at(*document, 1).disposal, Disposal::RestoreBackground);
     expect_rect(frame_at(*document, 2), 0, 1, 1, 2);
     EXPECT_EQ(composed_screens(*document), screens);
 }
 
 TEST_F(FrameOptimizer, OffsetFramesOffMovesFramesToTheCorner)
 {
-    set_option(2, 0);
+    settings().offset_frames = 0;
     DocumentPtr document = offset_document();
     auto screens = composed_screens(*document);
     optimize_document(*document);
     // The frame that clears (1,1) would clear the visible pixels (0,0), (0,1) and (1,0) from
     // the corner: it keeps its offset. The others start at the corner.
     expect_rect(frame_at(*document, 1), 1, 1, 2, 2);
-    EXPECT_EQ(frame_at(*document, 1).disposal, 2);
+    EXPECT_EQ(frame_at(*document, 1).disposal, Disposal::RestoreBackground);
     expect_rect(frame_at(*document, 2), 0, 0, 1, 2);
     EXPECT_EQ(composed_screens(*document), screens);
 }
 
 TEST_F(FrameOptimizer, OffsetFramesOffMovesAClearingFrameWhenNothingVisibleIsLost)
 {
-    set_option(2, 0);
+    settings().offset_frames = 0;
     // The first frame clears itself and the second draws elsewhere: the moved rectangle
     // covers only pixels that are empty after the next frame.
     DocumentPtr document = make_document(3, 3, 2,
                                          {
-                                             {rect_of(1, 1, 2, 2), {1}, 2},
-                                             {rect_of(2, 2, 3, 3), {0}, 1},
+                                             {rect_of(1, 1, 2, 2), {1}, Disposal::RestoreBackground},
+                                             {rect_of(2, 2, 3, 3), {0}, Disposal::Keep},
                                          });
     auto screens = composed_screens(*document);
     optimize_document(*document);
     expect_rect(frame_at(*document, 0), 0, 0, 2, 2);
-    EXPECT_EQ(frame_at(*document, 0).disposal, 2);
+    EXPECT_EQ(frame_at(*document, 0).disposal, Disposal::RestoreBackground);
     EXPECT_EQ(composed_screens(*document), screens);
 }
 
 TEST_F(FrameOptimizer, CropFirstFrame)
 {
     for (int crop : {1, 0}) {
-        set_option(3, crop);
+        settings().crop_first_frame = static_cast<std::uint8_t>(crop);
         DocumentPtr document = make_document(3, 3, 2, {{rect_of(1, 1, 2, 2), {1}}});
         auto screens = composed_screens(*document);
         optimize_document(*document);
@@ -230,7 +227,7 @@ TEST_F(FrameOptimizer, CropFirstFrame)
 
 TEST_F(FrameOptimizer, TransparencySearchOffEncodesWithoutSubstitution)
 {
-    set_option(4, 0);
+    settings().transparency_search = 0;
     DocumentPtr document = identical_frame_document();
     auto screens = composed_screens(*document);
     optimize_document(*document);
@@ -242,7 +239,7 @@ TEST_F(FrameOptimizer, TransparencySearchOffEncodesWithoutSubstitution)
 
 TEST_F(FrameOptimizer, FallbackDropsTransparencyWhenItOnlyCostsABit)
 {
-    set_option(1, 0);  // end code always written, so fewer bits per code is never longer
+    settings().end_code_saving = 0;  // end code always written, so fewer bits per code is never longer
     settings().rule_value = 2;
     std::vector<std::uint8_t> sixteen(16), fifteen(15);
     for (int i = 0; i < 16; ++i)
@@ -254,19 +251,19 @@ TEST_F(FrameOptimizer, FallbackDropsTransparencyWhenItOnlyCostsABit)
         const char* name;
         std::uint16_t screen_width;
         std::vector<std::uint8_t> pixels;
-        std::uint8_t disposal;
+        Disposal disposal;
         int crop;
         int transparent;
         int index;
         int code_size;
     } cases[] = {
-        {"colours 0-15: index 16 costs a bit", 16, sixteen, 1, 1, 0, 16, 4},
-        {"colours 0-14: index 15 is free", 15, fifteen, 1, 1, 1, 15, 4},
-        {"disposal 0 is not tried", 16, sixteen, 0, 1, 1, 16, 5},
-        {"an empty pixel must stay transparent", 17, sixteen, 1, 0, 1, 16, 5},
+        {"colours 0-15: index 16 costs a bit", 16, sixteen, Disposal::Keep, 1, 0, 16, 4},
+        {"colours 0-14: index 15 is free", 15, fifteen, Disposal::Keep, 1, 1, 15, 4},
+        {"disposal 0 is not tried", 16, sixteen, Disposal::None, 1, 1, 16, 5},
+        {"an empty pixel must stay transparent", 17, sixteen, Disposal::Keep, 0, 1, 16, 5},
     };
     for (const Case& c : cases) {
-        set_option(3, c.crop);
+        settings().crop_first_frame = static_cast<std::uint8_t>(c.crop);
         const auto width = static_cast<std::int16_t>(c.pixels.size());
         DocumentPtr document = make_document(c.screen_width, 1, 20, {{rect_of(0, 0, 1, width), c.pixels, c.disposal}});
         auto screens = composed_screens(*document);
@@ -310,7 +307,8 @@ TEST_F(FrameOptimizer, ExtendingRunsBeatsScatteredTransparencyAndEqualLaterModes
     // Mode 0 leaves a scattered pattern of colour 1 and index 0; modes 1, 2 and 3 all give a
     // plain field of colour 1, so mode 1 is strictly shorter and the later two only tie.
     ModeScene scene;
-    SubstitutionMode mode = encode_frame_candidates(scene.before, scene.after, *scene.frame, 1, false, 0, 3);
+    SubstitutionMode mode =
+        encode_frame_candidates(scene.before, scene.after, *scene.frame, Disposal::Keep, false, 0, 3);
     EXPECT_EQ(mode, SubstitutionMode::ExtendRuns);
     EXPECT_EQ(decoded_pixels(*scene.frame), std::vector<std::uint8_t>(256, 1));
 }
@@ -318,7 +316,8 @@ TEST_F(FrameOptimizer, ExtendingRunsBeatsScatteredTransparencyAndEqualLaterModes
 TEST_F(FrameOptimizer, DisposalTwoTriesOnlyTheFirstMode)
 {
     ModeScene scene;
-    SubstitutionMode mode = encode_frame_candidates(scene.before, scene.after, *scene.frame, 2, false, 0, 3);
+    SubstitutionMode mode =
+        encode_frame_candidates(scene.before, scene.after, *scene.frame, Disposal::RestoreBackground, false, 0, 3);
     EXPECT_EQ(mode, SubstitutionMode::AllUnchanged);
     std::vector<std::uint8_t> pixels = decoded_pixels(*scene.frame);
     for (int i = 0; i < 256; ++i)
@@ -327,9 +326,10 @@ TEST_F(FrameOptimizer, DisposalTwoTriesOnlyTheFirstMode)
 
 TEST_F(FrameOptimizer, WithoutSearchOnlyModeThreeIsUsed)
 {
-    set_option(4, 0);
+    settings().transparency_search = 0;
     ModeScene scene;
-    EXPECT_EQ(encode_frame_candidates(scene.before, scene.after, *scene.frame, 1, false, 0, 3), SubstitutionMode::None);
+    EXPECT_EQ(encode_frame_candidates(scene.before, scene.after, *scene.frame, Disposal::Keep, false, 0, 3),
+              SubstitutionMode::None);
 }
 
 TEST_F(FrameOptimizer, SubstitutionRowsFollowEachMode)

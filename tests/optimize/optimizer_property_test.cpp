@@ -26,7 +26,8 @@ std::vector<FrameSpec> generate_frames(std::mt19937& random, int width, int heig
         if (f == 0 && pick(0, 1))
             left = top = 0, right = width, bottom = height;
         spec.rect = rect_of(top, left, bottom, right);
-        spec.disposal = static_cast<std::uint8_t>(std::vector<int>{0, 1, 1, 2}[static_cast<std::size_t>(pick(0, 3))]);
+        spec.disposal = std::vector<Disposal>{Disposal::None, Disposal::Keep, Disposal::Keep,
+                                              Disposal::RestoreBackground}[static_cast<std::size_t>(pick(0, 3))];
         spec.interlaced = pick(0, 4) == 0;
         if (pick(0, 9) < 4) {
             spec.transparent = true;
@@ -54,7 +55,7 @@ std::vector<FrameSpec> generate_frames(std::mt19937& random, int width, int heig
                     screen[static_cast<std::size_t>(y * width + x)] = p;
             }
         }
-        if (spec.disposal == 2)
+        if (spec.disposal == Disposal::RestoreBackground)
             for (int y = top; y < bottom; ++y)
                 for (int x = left; x < right; ++x)
                     screen[static_cast<std::size_t>(y * width + x)] = 255;
@@ -73,7 +74,7 @@ void expect_rects_inside(Document& document, const std::string& where)
         EXPECT_LE(frame.rect.right, document.screen_width) << where;
         EXPECT_GE(frame.rect.width(), 1) << where;
         EXPECT_GE(frame.rect.height(), 1) << where;
-        EXPECT_LE(frame.disposal, 2) << where;
+        EXPECT_LE(static_cast<int>(frame.disposal), 2) << where;
     }
 }
 
@@ -90,8 +91,8 @@ TEST(OptimizerProperty, OptimizedAnimationsComposeToTheSameScreens)
         std::vector<FrameSpec> frames = generate_frames(random, width, height, colours);
         for (int combination = 0; combination < 4; ++combination) {
             const std::uint32_t bits = random();
-            for (int option = 1; option <= 4; ++option)
-                settings().options[option] = static_cast<std::uint8_t>((bits >> option) & 1);
+            for (int i = 0; i < 4; ++i)
+                settings().*kOptimizationSwitches[i] = static_cast<std::uint8_t>((bits >> (i + 1)) & 1);
             settings().rule_value = static_cast<std::uint16_t>((bits >> 8) % 7);
             const std::string where = "document " + std::to_string(seed) + " settings " + std::to_string(bits & 0x1E) +
                 " rule " + std::to_string(settings().rule_value);

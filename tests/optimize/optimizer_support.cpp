@@ -76,7 +76,7 @@ std::vector<std::vector<std::uint8_t>> composed_screens(Document& document)
         EXPECT_EQ(decode_frame_onto(screen, frame, frame.transparent ? TransparentAware::Yes : TransparentAware::No),
                   DecodeResult::Complete);
         screens.emplace_back(screen.pixels.get(), screen.pixels.get() + screen.size());
-        if (frame.disposal == 2)
+        if (frame.disposal == Disposal::RestoreBackground)
             canvas_fill_rect(screen, frame.rect, 255);
     }
     return screens;
@@ -119,7 +119,7 @@ std::vector<std::vector<std::uint32_t>> composed_colours(Document& document)
             }
         }
         screens.push_back(screen);
-        if (frame.disposal == 2)
+        if (frame.disposal == Disposal::RestoreBackground)
             for (int y = frame.rect.top; y < frame.rect.bottom; ++y)
                 for (int x = frame.rect.left; x < frame.rect.right; ++x)
                     screen[static_cast<std::size_t>(y) * document.screen_width + static_cast<std::size_t>(x)] =
@@ -130,12 +130,14 @@ std::vector<std::vector<std::uint32_t>> composed_colours(Document& document)
 
 OptimizationSettingsGuard::OptimizationSettingsGuard() : m_rule(settings().rule_value)
 {
-    std::memcpy(m_options, settings().options, sizeof(m_options));
+    for (int i = 0; i < 4; ++i)
+        m_switches[i] = settings().*kOptimizationSwitches[i];
 }
 
 OptimizationSettingsGuard::~OptimizationSettingsGuard()
 {
-    std::memcpy(settings().options, m_options, sizeof(m_options));
+    for (int i = 0; i < 4; ++i)
+        settings().*kOptimizationSwitches[i] = m_switches[i];
     settings().rule_value = m_rule;
 }
 

@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/settings.h"
 #include "document/document.h"
 
 struct FrameSpec {
     ScreenRect rect;
     std::vector<std::uint8_t> pixels;  // rect width x height, row by row
-    std::uint8_t disposal = 1;
+    Disposal disposal = Disposal::Keep;
     bool transparent = false;
     std::uint8_t transparent_index = 0;
     bool interlaced = false;
@@ -32,7 +33,12 @@ std::vector<std::uint8_t> decoded_pixels(const Frame& frame);
 
 Frame& frame_at(Document& document, int index);
 
-// Restores the optimization settings (options and transparent index rule) when it goes.
+// The optimizer's four switches: end-code saving, offset frames, crop first frame and
+// transparency search.
+inline constexpr std::uint8_t Settings::*kOptimizationSwitches[4] = {
+    &Settings::end_code_saving, &Settings::offset_frames, &Settings::crop_first_frame, &Settings::transparency_search};
+
+// Restores the optimization settings (the switches and the transparent index rule) when it goes.
 class OptimizationSettingsGuard {
 public:
     OptimizationSettingsGuard();
@@ -41,7 +47,7 @@ public:
     OptimizationSettingsGuard& operator=(const OptimizationSettingsGuard&) = delete;
 
 private:
-    std::uint8_t m_options[15];
+    std::uint8_t m_switches[4];
     std::uint16_t m_rule;
 };
 ScreenRect rect_of(int top, int left, int bottom, int right);

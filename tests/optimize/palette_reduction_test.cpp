@@ -154,7 +154,7 @@ TEST_F(PaletteReduction, RemappedTransparentFrameChoosesItsIndexForTheNewCount)
     // the new colour count, 2. Taken for the old count (256 kept to 8 bits, 0) it would hide
     // the frame's first colour.
     settings().rule_value = 3;
-    DocumentPtr document = make_document(4, 1, 256, {{rect_of(0, 0, 1, 4), {0, 1, 5, 1}, 1, true, 5}});
+    DocumentPtr document = make_document(4, 1, 256, {{rect_of(0, 0, 1, 4), {0, 1, 5, 1}, Disposal::Keep, true, 5}});
     set_colour(document->palette.get(), 0, 0x102030);
     set_colour(document->palette.get(), 1, 0x405060);
     const auto before = composed_colours(*document);
@@ -185,7 +185,7 @@ TEST_F(PaletteReduction, AFileWithoutAnyPaletteShowsTheDefaultGreys)
 
 TEST_F(PaletteReduction, AllTransparentFramesLeaveAnEmptyPalette)
 {
-    DocumentPtr document = make_document(2, 1, 4, {{rect_of(0, 0, 1, 2), {3, 3}, 1, true, 3}});
+    DocumentPtr document = make_document(2, 1, 4, {{rect_of(0, 0, 1, 2), {3, 3}, Disposal::Keep, true, 3}});
     compact_global_palette(*document, 0);
     EXPECT_EQ(document->palette_size, 0);
     EXPECT_EQ(frame_at(*document, 0).transparent_index, 0);

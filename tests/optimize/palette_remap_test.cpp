@@ -38,7 +38,7 @@ TEST_F(PaletteRemap, UnifiedTransparentFrameGetsMergedUsageAndANewIndex)
     // new array has only two counters. Rule 0 over usage {2, 1}: no free index below 2, so
     // the transparent index is 2 and the encoding needs 3 colours (minimum code size 2).
     settings().rule_value = 0;
-    DocumentPtr document = make_document(4, 1, 4, {{rect_of(0, 0, 1, 4), {0, 200, 200, 5}, 1, true, 5}});
+    DocumentPtr document = make_document(4, 1, 4, {{rect_of(0, 0, 1, 4), {0, 200, 200, 5}, Disposal::Keep, true, 5}});
     Frame& frame = frame_at(*document, 0);
     frame.local_palette.reset(static_cast<std::uint8_t*>(MemAlloc(768)));
     std::memset(frame.local_palette.get(), 0, 768);

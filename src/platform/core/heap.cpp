@@ -7,13 +7,23 @@ namespace platform {
 
 namespace {
 
-unsigned failures_pending = 0;
+// Allocations still to be refused (see heap_fail_next).
+struct HeapState {
+    unsigned failures_pending = 0;
+};
+
+HeapState& heap_state()
+{
+    static HeapState state;
+    return state;
+}
 
 bool inject_failure()
 {
-    if (failures_pending == 0)
+    unsigned& pending = heap_state().failures_pending;
+    if (pending == 0)
         return false;
-    --failures_pending;
+    --pending;
     return true;
 }
 
@@ -33,7 +43,7 @@ void* heap_realloc(void* block, std::size_t size)
     return std::realloc(block, size == 0 ? 1 : size);
 }
 
-void heap_fail_next(unsigned count) { failures_pending = count; }
+void heap_fail_next(unsigned count) { heap_state().failures_pending = count; }
 
 void heap_free(void* block) { std::free(block); }
 
