@@ -174,10 +174,10 @@ bool initialise_application()
     // 16: the first-start notice comes with the information windows of a later version.
     Settings& record = settings();
     const bool display_ok =
-        !(record.options[5] && !kSiblingMode) || check_display(platform::DisplayBitsPerPixel());  // 17
-    show_splash_window();                                                                         // 18
-    if (display_ok) {                                                                             // 19
-        if (record.options[6])
+        !(record.display_check && !kSiblingMode) || check_display(platform::DisplayBitsPerPixel());  // 17
+    show_splash_window();                                                                            // 18
+    if (display_ok) {                                                                                // 19
+        if (record.welcome_window)
             show_welcome_window();
         else if (!kSiblingMode)
             command_open();

@@ -6,7 +6,7 @@
 namespace {
 
 constexpr std::uint8_t kEmpty = 255;
-constexpr std::uint8_t kRestoreBackground = 2;
+constexpr Disposal kRestoreBackground = Disposal::RestoreBackground;
 
 bool covers_screen(const Frame& frame, const Document& document)
 {

@@ -230,7 +230,7 @@ struct Fixture {
             if (has(layout.opaque_whole))
                 frame->transparent = 0;
             if (has(layout.clears_whole))
-                frame->disposal = 2;
+                frame->disposal = Disposal::RestoreBackground;
             frames.push_back(frame.get());
             owned.push_back(std::move(frame));
         }
@@ -277,7 +277,8 @@ TEST(FrameDisplay, SteppingOverFramesThatClearMatchesPillow)
     DocumentPtr document = load(path);
     ASSERT_TRUE(document);
     std::vector<Frame*> frames = frame_table(*document);
-    ASSERT_TRUE(std::any_of(frames.begin(), frames.end(), [](Frame* f) { return f->disposal == 2; }));
+    ASSERT_TRUE(
+        std::any_of(frames.begin(), frames.end(), [](Frame* f) { return f->disposal == Disposal::RestoreBackground; }));
     document->current_frame = -1;
     for (int n : {0, 1, 2, 3, 4, 3, 2, 1, 0, 4, 0}) {
         (void)compose_frame(*document, frames, n);
