@@ -23,7 +23,7 @@
 #include "gif/warning_queue.h"
 #include "platform/qt/system.h"
 #include "platform/qt/window.h"
-#include "ui/alert_reporter.h"
+#include "ui/progress_reporter.h"
 #include "ui/commands.h"
 #include "ui/start_windows.h"
 #include "ui/ui_state.h"
@@ -166,8 +166,8 @@ bool initialise_application()
     // GIF type by number when it runs. 11: the warning queue is made on first use.
     (void)warning_queue();
     fill_document_events();  // 12
-    ui_state().pane_factory = make_placeholder_pane;
-    ui_state().pane_arranger = arrange_panes_in_column;
+    ui_state().pane_factory = make_document_pane;
+    ui_state().pane_arranger = arrange_document_panes;
     choose_language();  // 13, 14
     install_error_handling();
     build_menus();  // 15
@@ -193,8 +193,7 @@ int program_entry(int argc, char** argv, int show_state)
         return 1;
     }
     (void)CreateMainWindow();
-    AlertReporter reporter;
-    Reporter* previous = set_reporter(&reporter);
+    Reporter* previous = install_progress_reporter();
     if (initialise_application())
         RunMainLoop();
     else

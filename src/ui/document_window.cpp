@@ -12,6 +12,7 @@
 #include "platform/qt/window.h"
 #include "ui/commands.h"
 #include "ui/frame_display.h"
+#include "ui/panel_window.h"
 
 struct DocumentViews {
     DocumentWindow* window = nullptr;
@@ -21,7 +22,6 @@ namespace {
 
 constexpr int kBandRows = 32;
 constexpr int kMinimumContent = 50;
-constexpr int kCascadeStep = 20;
 constexpr int kScrollLine = 12;
 // The question before a changed document is closed.
 constexpr int kAskSaveChanges = 435, kAskSaveYes = 436, kAskSaveNo = 437;
@@ -38,18 +38,19 @@ platform::Colour palette_colour(const Document& document, int index)
     return (static_cast<platform::Colour>(p[0]) << 16) | (static_cast<platform::Colour>(p[1]) << 8) | p[2];
 }
 
-// A new window one cascade step further than the last; the content area equals the screen
-// as far as the main window's client area holds it (larger screens scroll).
+// A new window at the next free cascade point, its content area equal to the screen as far
+// as the main window's client area holds it (larger screens scroll).
 void place_document_window(FrameWindow* window, int width, int height)
 {
+    place_new_window(window);
     const platform::Insets in = platform::WindowFrameInsets(window->window);
+    const platform::Rect client = FrameWindowClientBounds(window);
     const platform::Size main = platform::WindowClientSize(MainWindowInfo().window);
-    const int offset = (ui_state().documents_opened++ % 8) * kCascadeStep;
-    const int left = offset + in.left + 3, top = offset + in.top + 3;
-    const int room_width = main.width - left - in.right - 3, room_height = main.height - top - in.bottom - 3;
+    const int room_width = main.width - client.left - in.right - 3;
+    const int room_height = main.height - client.top - in.bottom - 3;
     const int client_width = width <= room_width || room_width < kMinimumContent ? width : room_width;
     const int client_height = height <= room_height || room_height < kMinimumContent ? height : room_height;
-    FrameWindowSetBounds(window, platform::MakeRect(left, top, client_width, client_height));
+    FrameWindowSetBounds(window, platform::MakeRect(client.left, client.top, client_width, client_height));
 }
 
 }  // namespace
@@ -170,9 +171,9 @@ void DocumentWindow::change_show_count(PaneKind kind, int delta)
     const int before = count;
     count += delta;
     if (before < 1 && count >= 1)
-        platform::WindowShow(p->window()->window, platform::Show::show_no_activate);
+        p->set_visible(true);
     else if (before >= 1 && count < 1)
-        platform::WindowShow(p->window()->window, platform::Show::hide);
+        p->set_visible(false);
 }
 
 Pane* DocumentWindow::ensure_pane(PaneKind kind)

@@ -186,35 +186,3 @@ void edit_focused_field(std::uint8_t letter)
         event.modifiers = platform::modifier::control;
     (void)FieldKey(field, event);
 }
-
-// Shown panes in a column beside the document window, 3 pixels apart; in a row below it when
-// there is no room beside it.
-void arrange_panes_in_column(DocumentWindow& owner)
-{
-    platform::Window* main = MainWindowInfo().window;
-    platform::Window* document = owner.frame_window()->window;
-    const platform::Size client = platform::WindowClientSize(main);
-    const platform::Point main_corner = platform::WindowClientToScreen(main, platform::Point{client.width, 0});
-    const platform::Insets in = platform::WindowFrameInsets(document);
-    const platform::Size document_client = platform::WindowClientSize(document);
-    const platform::Point beside =
-        platform::WindowClientToScreen(document, platform::Point{document_client.width + in.right + 3, -in.top});
-    const platform::Point below =
-        platform::WindowClientToScreen(document, platform::Point{-in.left, document_client.height + in.bottom + 3});
-    int top = beside.y, left = below.x;
-    for (int i = 0; i < kPaneCount; ++i) {
-        const PaneKind kind = static_cast<PaneKind>(i);
-        Pane* pane = owner.pane(kind);
-        if (!pane || !owner.pane_shown(kind))
-            continue;
-        const platform::Rect outer = platform::WindowBounds(pane->window()->window);
-        const int width = platform::RectWidth(outer), height = platform::RectHeight(outer);
-        if (beside.x + width <= main_corner.x) {
-            platform::WindowSetBounds(pane->window()->window, platform::MakeRect(beside.x, top, width, height));
-            top += height + 3;
-        } else {
-            platform::WindowSetBounds(pane->window()->window, platform::MakeRect(left, below.y, width, height));
-            left += width + 3;
-        }
-    }
-}

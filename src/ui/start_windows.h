@@ -19,7 +19,5 @@ void close_welcome_window();
 void open_placeholder_window(int title);
 // A pane window that holds only the not-ready text (closing it hides the pane).
 std::unique_ptr<Pane> make_placeholder_pane(DocumentWindow& owner, PaneKind kind);
-// Places the shown panes of a document window in a column beside it.
-void arrange_panes_in_column(DocumentWindow& owner);
 // Undo (z), cut (x), copy (c), paste (v), clear (127) and select all (a) in the focused field.
 void edit_focused_field(std::uint8_t letter);

@@ -32,7 +32,6 @@ struct UiState {
     FrameWindow* splash = nullptr;
     Task* splash_task = nullptr;
     FrameWindow* welcome = nullptr;
-    int documents_opened = 0;  // for the cascade of new windows
 };
 
 UiState& ui_state();

@@ -26,8 +26,8 @@ void start_program_for_tests()
     FormatterStart();
     RegisterFileType(2, "gif", ".gif", "GIF Files (.GIF)");
     build_menus();
-    ui_state().pane_factory = make_placeholder_pane;
-    ui_state().pane_arranger = arrange_panes_in_column;
+    ui_state().pane_factory = make_document_pane;
+    ui_state().pane_arranger = arrange_document_panes;
 }
 
 void pump(int steps)
