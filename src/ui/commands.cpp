@@ -4,7 +4,6 @@
 
 #include "app/settings.h"
 #include "app/string_tables.h"
-#include "codec/frame_coding.h"
 #include "foundation/file_ref.h"
 #include "foundation/formatter.h"
 #include "foundation/heap_string.h"
@@ -14,9 +13,9 @@
 #include "framework/menus.h"
 #include "framework/progress_window.h"
 #include "gif/gif_reader.h"
-#include "optimize/frame_optimizer.h"
 #include "platform/qt/window.h"
 #include "ui/document_window.h"
+#include "ui/frame_pane.h"
 #include "ui/start_windows.h"
 #include "ui/ui_state.h"
 
@@ -27,16 +26,6 @@ constexpr int kMonthNames = 152, kDatePlaceholder = 148, kProgramTitle = 1;
 constexpr int kCaptionNonInterlaced = 244, kCaptionReplace = 245, kCaptionClear = 246;
 
 DocumentWindow* current_window() { return DocumentWindow::of(ui_state().current); }
-
-void decode_and_reencode(Document& document, Frame& frame, bool interlaced)
-{
-    Canvas scratch;
-    canvas_resize(scratch, document.screen_width, document.screen_height, 0);
-    (void)decode_frame_onto(scratch, frame, TransparentAware::No);
-    frame.interlaced = interlaced ? 1 : 0;
-    frame_drop_encoding(frame);
-    encode_frame_into(frame, scratch, interlaced, colours_needed(document.palette_size, frame));
-}
 
 }  // namespace
 
@@ -243,10 +232,8 @@ void command_make_non_interlaced()
     Document& document = window->document();
     ProgressOpen(app_string(kCaptionNonInterlaced), static_cast<std::uint32_t>(document.frame_count));
     for (Frame* frame : window->frames()) {
-        if (frame->interlaced) {
-            decode_and_reencode(document, *frame, false);
+        if (frame->interlaced && set_frame_interlace(document, *frame, false))
             window->mark_changed();
-        }
         ProgressAdvance(1);
     }
     ProgressClose();
