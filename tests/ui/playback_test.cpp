@@ -48,18 +48,18 @@ protected:
     Shown run_for(std::uint32_t until)
     {
         Shown shown;
-        Document& d = window->document();
+        Document* d = window ? &window->document() : nullptr;
         std::uint32_t last = start;
         for (int guard = 0; guard < 1000; ++guard) {
             const std::int64_t wait = TimeUntilFirstTask();
             if (wait < 0 || g_now + wait - start > until)
                 break;
             g_now += static_cast<std::uint32_t>(wait);
-            const int before = d.current_frame;
+            const int before = d ? d->current_frame : 0;
             if (!RunDueTask())
                 ++g_now;  // a task runs once the tick count has passed its due time
-            if (d.current_frame != before) {
-                shown.emplace_back(g_now - last - 1, d.current_frame);
+            if (d && d->current_frame != before) {
+                shown.emplace_back(g_now - last - 1, d->current_frame);
                 last = g_now;
             }
         }
@@ -160,6 +160,7 @@ TEST_F(Playback, ClosingThePlayingWindowCancelsItsTimer)
     const int tasks = TaskCount();
     ASSERT_GE(tasks, 1);
     FrameWindowClose(window->frame_window());
+    window = nullptr;
     pump();
     EXPECT_EQ(TaskCount(), tasks - 1);
     (void)run_for(2000);  // nothing left that could step a freed document

@@ -3,27 +3,48 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <gtest/gtest.h>
+
 #include "app/settings.h"
 #include "foundation/file_ref.h"
 #include "foundation/formatter.h"
 #include "framework/event_loop.h"
 #include "framework/frame_window.h"
+#include "framework/menus.h"
 #include "gif/gif_reader.h"
 #include "ui/commands.h"
 #include "ui/document_window.h"
 #include "ui/start_windows.h"
 #include "ui/ui_state.h"
+#include "ui_support.h"
+
+namespace {
+
+// Before the window system goes (the environment of StartUiTests, registered first, ends
+// last): the documents, their panes and the menus.
+class ProgramEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        close_all_documents();
+        window_switch(nullptr);
+        MenusEnd();
+        FileTypeRegistryClear();
+        TaskClearAll();
+    }
+};
+
+}  // namespace
 
 void start_program_for_tests()
 {
-    if (MainWindowInfo().window)
+    static bool started = false;
+    if (started)
         return;
-    static char name[] = "quillon";
-    static char* argv[] = {name, nullptr};
-    if (!FrameworkStart(1, argv, 1))
+    started = true;
+    if (!StartUiTests())
         std::abort();
-    (void)CreateMainWindow();
-    FormatterStart();
+    ::testing::AddGlobalTestEnvironment(new ProgramEnvironment);
     RegisterFileType(2, "gif", ".gif", "GIF Files (.GIF)");
     build_menus();
     ui_state().pane_factory = make_document_pane;
