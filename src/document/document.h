@@ -115,9 +115,8 @@ struct Document {
     std::uint16_t screen_height = 1;
     std::uint8_t aspect = 0;
     std::uint8_t has_256_colours = 0;
-    // The distinct colours of the file when more than 255 were merged into the shared
-    // palette on loading (0: nothing was merged). Save reports say so.
-    std::uint32_t colours_before_merge = 0;
+    // Distinct colours the frames showed as read, before any merging into the shared palette.
+    std::uint32_t file_colours = 0;
     std::uint16_t palette_size = 0;
     std::uint16_t loop_count = 0;
     std::uint8_t loop_present = 0;

@@ -177,8 +177,8 @@ bool save_report(Document& document, SaveMode mode, const char* path, std::uint3
                             save_size_text(old_size),
                             save_size_text(new_size),
                             percent,
-                            document.has_256_colours != 0 || document.colours_before_merge == 256,
-                            document.colours_before_merge};
+                            document.has_256_colours != 0 || document.file_colours == 256,
+                            document.file_colours > 256 ? document.file_colours : 0};
     summary.old_size = old_size;
     summary.new_size = new_size;
     summary.saved_percent = percent;

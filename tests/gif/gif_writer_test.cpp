@@ -383,7 +383,7 @@ TEST_F(GifWriter, ReportsNameColoursMergedFromMoreThan256)
     ASSERT_TRUE(write_file(path, gif.bytes()));
     DocumentPtr document = load_path(path);
     ASSERT_NE(document, nullptr);
-    EXPECT_EQ(document->colours_before_merge, 512u);
+    EXPECT_EQ(document->file_colours, 512u);
     const std::uint32_t size = write_gif_to_buffer(*document, path.c_str());
     const struct {
         SaveMode mode;
