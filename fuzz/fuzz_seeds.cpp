@@ -241,7 +241,7 @@ int write_seeds(const char* target, const char* folder)
 {
     const std::string where(folder);
     const std::string name(target);
-    if (name == "gif_roundtrip")
+    if (name == "gif_roundtrip" || name == "raw_blocks")
         return gif_seeds(where);
     if (name == "lzw_decode")
         return lzw_seeds(where);

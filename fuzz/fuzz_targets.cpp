@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/document.h"
+#include "gif/gif_blocks_raw.h"
 #include "app/language_file.h"
 #include "app/preferences.h"
 #include "app/settings.h"
@@ -209,6 +210,26 @@ int gif_roundtrip(const std::uint8_t* data, std::size_t size)
     return 0;
 }
 
+int raw_blocks(const std::uint8_t* data, std::size_t size)
+{
+    RawFile file;
+    if (!read_raw_blocks(data, size, &file))
+        return 0;
+    std::uint64_t at = 13 + std::uint64_t{file.screen.global_table} * 3;
+    for (const RawBlock& block : file.blocks) {
+        if (block.offset != at || block.length == 0)
+            broken("stored blocks leave a gap, overlap or are empty");
+        at += block.length;
+    }
+    if (file.end > size || (!file.blocks.empty() && at > file.end))
+        broken("a stored block passes the end of the data");
+    if (file.trailer && std::uint64_t{file.end} + file.after_trailer != size)
+        broken("the bytes after the trailer are miscounted");
+    if (!file.trailer && file.fault.empty())
+        broken("reading stopped without a trailer and without a reason");
+    return 0;
+}
+
 int lzw_decode(const std::uint8_t* data, std::size_t size)
 {
     start_once();
@@ -329,8 +350,13 @@ int string_table(const std::uint8_t* data, std::size_t size)
 }
 
 const Target kTargets[] = {
-    {"gif_roundtrip", gif_roundtrip}, {"lzw_decode", lzw_decode},     {"preference_file", preference_file},
-    {"language_file", language_file}, {"string_table", string_table}, {nullptr, nullptr},
+    {"gif_roundtrip", gif_roundtrip},
+    {"raw_blocks", raw_blocks},
+    {"lzw_decode", lzw_decode},
+    {"preference_file", preference_file},
+    {"language_file", language_file},
+    {"string_table", string_table},
+    {nullptr, nullptr},
 };
 
 const Target* find_target(const char* name)

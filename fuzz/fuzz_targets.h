@@ -16,6 +16,9 @@ int gif_roundtrip(const std::uint8_t* data, std::size_t size);
 // The LZW decoder alone. Bytes 0-3 choose the canvas, the frame rectangle, interlacing and
 // transparency; the rest is image data (minimum code size byte, sub-blocks).
 int lzw_decode(const std::uint8_t* data, std::size_t size);
+// The reader of blocks as stored: the blocks it lists follow one another without gaps from
+// the end of the global table, and reading stops inside the data.
+int raw_blocks(const std::uint8_t* data, std::size_t size);
 // The preference file reader; a file it accepts is written back and must read again.
 int preference_file(const std::uint8_t* data, std::size_t size);
 // The language file reader. Byte 0 chooses the language (a Western, a single-byte

@@ -12,7 +12,7 @@ root=$(pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(gif_roundtrip lzw_decode preference_file language_file string_table)
+[ ${#targets[@]} -eq 0 ] && targets=(gif_roundtrip raw_blocks lzw_decode preference_file language_file string_table)
 
 scripts/install-deps.sh --fuzz
 build=$root/build-fuzz-clang
@@ -74,7 +74,7 @@ for target in "${targets[@]}"; do
       size=$(stat -c %s "$gif")
       [ "$size" -gt 65536 ] && continue
       case $target in
-        gif_roundtrip) cp "$gif" "$seeds/" ;;
+        gif_roundtrip|raw_blocks) cp "$gif" "$seeds/" ;;
         lzw_decode) lzw_from_gif "$gif" "$seeds/$(basename "$gif" .gif).lzw" || true ;;
       esac
     done
@@ -84,6 +84,7 @@ for target in "${targets[@]}"; do
   # Language files need room for a line past the reader's 5000-byte line buffer.
   max_len=4096
   [ "$target" = gif_roundtrip ] && max_len=16384
+  [ "$target" = raw_blocks ] && max_len=16384
   [ "$target" = language_file ] && max_len=12000
   dictionary=()
   [ -f "$root/fuzz/$target.dict" ] && dictionary=(-dict="$root/fuzz/$target.dict")

@@ -10,6 +10,7 @@ packages=(
   libgif-dev python3-pil gifsicle imagemagick  # independent decoders the tests compare against
   fonts-dejavu-core                # a font for offscreen rendering
   fonts-ipafont-gothic             # a Japanese font: the Japanese interface and its tests
+  dpkg-dev desktop-file-utils      # the Debian package: its dependencies, its menu entry checked
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)

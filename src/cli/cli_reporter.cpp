@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kBarWidth = 24;
+constexpr std::size_t kBarWidth = 24;
 constexpr std::size_t kLineWidth = 79;
 
 std::int32_t milliseconds_between(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to)
@@ -105,7 +105,7 @@ void CliReporter::begin_progress(const char* caption, std::uint32_t total)
     m_caption = terminal_text(caption);
     m_total = total;
     m_done = 0;
-    m_start = m_last_draw = m_last_estimate = std::chrono::steady_clock::now();
+    m_start = m_last_draw = m_last_estimate = m_now();
     m_remaining.clear();
     m_shown = false;
 }
@@ -115,7 +115,7 @@ void CliReporter::restart_progress(std::uint32_t total)
     if (m_depth != 1)
         return;
     m_total = total;
-    m_start = m_last_estimate = std::chrono::steady_clock::now();
+    m_start = m_last_estimate = m_now();
 }
 
 void CliReporter::set_progress_caption(const char* text)
@@ -128,10 +128,15 @@ void CliReporter::advance_progress(std::uint32_t units)
 {
     if (m_depth != 1)
         return;
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = m_now();
     const std::int32_t elapsed = milliseconds_between(m_start, now);
-    if (!m_shown && m_progress_bar && progress_should_show(elapsed, m_done, m_total))
+    // The show rule counts from the start of the file, so that a file of several short
+    // steps that takes long as a whole still shows its progress.
+    const std::int32_t shown_after = m_in_file ? milliseconds_between(m_file_start, now) : elapsed;
+    if (!m_shown && m_progress_bar && (m_file_shown || progress_should_show(shown_after, m_done, m_total))) {
         m_shown = true;
+        m_file_shown = m_in_file;
+    }
     m_done = units > m_total - m_done ? m_total : m_done + units;
     if (!m_shown)
         return;
@@ -154,7 +159,7 @@ void CliReporter::end_progress()
 
 void CliReporter::draw_bar(bool force)
 {
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = m_now();
     if (!force && milliseconds_between(m_last_draw, now) < 100)
         return;
     m_last_draw = now;
@@ -169,12 +174,62 @@ void CliReporter::draw_bar(bool force)
             c = ' ';
     if (line.size() > kLineWidth)
         line.resize(kLineWidth);
-    std::fprintf(stderr, "\r%s\033[K", line.c_str());
-    std::fflush(stderr);
+    std::fprintf(m_out, "\r%s\033[K", line.c_str());
+    std::fflush(m_out);
 }
 
 void CliReporter::clear_bar()
 {
-    std::fprintf(stderr, "\r\033[K");
-    std::fflush(stderr);
+    std::fprintf(m_out, "\r\033[K");
+    std::fflush(m_out);
+}
+
+void CliReporter::begin_file()
+{
+    m_in_file = true;
+    m_file_shown = false;
+    m_file_start = m_now();
+}
+
+void CliReporter::end_file()
+{
+    m_in_file = false;
+    m_file_shown = false;
+}
+
+OverallProgress::OverallProgress(bool enabled, std::size_t files, std::FILE* out, ClockNow now)
+    : m_enabled(enabled), m_files(files), m_out(out), m_now(now), m_start(now()), m_last_draw(m_start)
+{
+}
+
+void OverallProgress::update(std::size_t done, std::size_t running)
+{
+    if (!m_enabled || m_files == 0)
+        return;
+    const auto now = m_now();
+    const auto total = static_cast<std::uint32_t>(m_files);
+    if (!m_shown && !progress_should_show(milliseconds_between(m_start, now), static_cast<std::uint32_t>(done), total))
+        return;
+    if (m_on_screen &&
+        (milliseconds_between(m_last_draw, now) < 100 || (done == m_drawn_done && running == m_drawn_running)))
+        return;  // drawn lately, or nothing new to show
+    m_drawn_done = done;
+    m_drawn_running = running;
+    m_shown = m_on_screen = true;
+    m_last_draw = now;
+    const std::size_t filled = done * kBarWidth / m_files;
+    const std::string line = "quillon-cli: " + std::to_string(done) + " of " + std::to_string(m_files) +
+        " files done, " + std::to_string(running) + " at work [" + std::string(filled, '#') +
+        std::string(kBarWidth - filled, '-') + "] " + std::to_string(done * 100 / m_files) + "%";
+    std::fprintf(m_out, "\r%s\033[K", line.c_str());
+    std::fflush(m_out);
+}
+
+void OverallProgress::hide()
+{
+    if (!m_on_screen)
+        return;
+    m_on_screen = false;
+    std::fprintf(m_out, "\r\033[K");
+    std::fflush(m_out);
 }

@@ -4,6 +4,7 @@
 // progress bar on stderr when it is a terminal.
 #pragma once
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,20 @@ struct CliMessage {
     std::string text;  // line breaks as '\n'
 };
 
+using ClockNow = std::chrono::steady_clock::time_point (*)();
+
 class CliReporter final : public Reporter {
 public:
-    // `progress_bar`: draw a bar on stderr for operations that take long.
-    explicit CliReporter(bool progress_bar) : m_progress_bar(progress_bar) { }
+    // `progress_bar`: draw a bar on `out` (standard error) for files that take long.
+    explicit CliReporter(bool progress_bar, std::FILE* out = stderr, ClockNow now = &std::chrono::steady_clock::now)
+        : m_progress_bar(progress_bar), m_out(out), m_now(now)
+    {
+    }
+
+    // One file's work (its load, edits and save) is timed as a whole: once it has taken
+    // long enough by the show rule, its reports draw the bar.
+    void begin_file();
+    void end_file();
 
     void alert(AlertKind kind, const char* message, const char* button) override;
     bool ask(AlertKind kind, const char* message, const char* yes_button, const char* no_button) override;
@@ -37,6 +48,11 @@ private:
     void clear_bar();
 
     bool m_progress_bar;
+    std::FILE* m_out;
+    ClockNow m_now;
+    bool m_in_file = false;
+    bool m_file_shown = false;
+    std::chrono::steady_clock::time_point m_file_start;
     bool m_answer = true;
     std::vector<CliMessage> m_messages;
 
@@ -49,6 +65,29 @@ private:
     std::chrono::steady_clock::time_point m_last_estimate;
     std::string m_remaining;
     bool m_shown = false;
+};
+
+// The one line of a run in worker processes: files done of all, and how many are at work,
+// shown on a terminal once the run has taken long enough by the show rule.
+class OverallProgress {
+public:
+    OverallProgress(bool enabled, std::size_t files, std::FILE* out = stderr,
+                    ClockNow now = &std::chrono::steady_clock::now);
+    // Draws the line when it is due (at most ten times a second).
+    void update(std::size_t done, std::size_t running);
+    // Takes the line away, before other output and at the end.
+    void hide();
+
+private:
+    bool m_enabled;
+    std::size_t m_files;
+    std::FILE* m_out;
+    ClockNow m_now;
+    std::chrono::steady_clock::time_point m_start;
+    std::chrono::steady_clock::time_point m_last_draw;
+    bool m_shown = false;
+    bool m_on_screen = false;
+    std::size_t m_drawn_done = 0, m_drawn_running = 0;
 };
 
 // A program text for the terminal: CR line breaks become '\n'.

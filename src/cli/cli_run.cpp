@@ -4,126 +4,128 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
 
-#include "document/document.h"
 #include "app/preferences.h"
 #include "app/settings.h"
 #include "app/string_tables.h"
+#include "cli/cli_edits.h"
+#include "cli/cli_input.h"
+#include "cli/cli_targets.h"
+#include "codec/output_buffer.h"
+#include "document/document.h"
 #include "foundation/formatter.h"
-#include "gif/gif_reader.h"
 #include "gif/gif_writer.h"
 #include "platform/core/files.h"
 
 namespace {
 
-constexpr int kCannotRead = 266, kCannotReadButton = 267;
-
-void write_all(int fd, const std::string& text)
+[[nodiscard]] bool write_all(int fd, const void* data, std::size_t length)
 {
+    const auto* bytes = static_cast<const char*>(data);
     std::size_t at = 0;
-    while (at < text.size()) {
-        const ssize_t written = ::write(fd, text.data() + at, text.size() - at);
+    while (at < length) {
+        const ssize_t written = ::write(fd, bytes + at, length - at);
+        if (written < 0 && errno == EINTR)
+            continue;
         if (written <= 0)
-            return;
+            return false;
         at += static_cast<std::size_t>(written);
     }
+    return true;
 }
 
-// The file could not be opened at all: the same message as a file that cannot be read.
-void report_unreadable(CliReporter& out, const std::string& path)
+void write_text(int fd, const std::string& text) { (void)write_all(fd, text.data(), text.size()); }
+
+// The finished file in the output buffer, to standard output.
+[[nodiscard]] bool write_buffer_to_stdout()
 {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const StrPtr text(FormatNew(app_string(kCannotRead), name.c_str()));
-    out.alert(AlertKind::Stop, text.get(), app_string(kCannotReadButton));
+    const OutputBuffer& out = output_buffer();
+    for (std::size_t i = 0; i < out.chunk_count(); ++i)
+        if (!write_all(STDOUT_FILENO, out.chunk_data(i), out.chunk_length(i)))
+            return false;
+    return true;
 }
 
-// Whether the last load met damage (a warning of severity 3): the document then holds only
-// what came before it. Trailing codes (2) and data after the end (4) lose nothing.
-constexpr std::uint8_t kDamageSeverity = 3;
-bool g_damaged = false;
+// Where text for people goes: standard error when standard output carries a GIF file.
+struct Streams {
+    int out = STDOUT_FILENO;
+};
 
-bool note_warning(std::uint8_t severity, const char* text, bool more_follow)
-{
-    if (severity == kDamageSeverity)
-        g_damaged = true;
-    return ask_warning_alert(severity, text, more_follow);
-}
-
-DocumentPtr load_file(const std::string& path, CliReporter& out)
-{
-    g_damaged = false;
-    const int fd = platform::file_open(path.c_str(), platform::FileAccess::Read);
-    if (fd == platform::kNoFile) {
-        report_unreadable(out, path);
-        return nullptr;
-    }
-    out.set_answer(true);  // see every warning
-    set_warning_ask(note_warning);
-    DocumentPtr document(load_gif_document(path.c_str(), fd, Tolerance::Tolerant));
-    set_warning_ask(nullptr);
-    platform::file_close(fd);
-    return document;
-}
-
-const char* disposal_name(int disposal)
-{
-    static const char* const kNames[] = {"none", "keep", "background", "previous"};
-    return disposal >= 0 && disposal < 4 ? kNames[disposal] : "other";
-}
-
-std::string comment_line(const char* text)
-{
-    std::string out;
-    for (const char* c = text; *c; ++c)
-        out += *c == '\r' ? std::string("\\n") : std::string(1, *c);
-    return out;
-}
-
-void print_results(const CliOptions& options, const FileResult& result)
+void print_results(const CliOptions& options, const Streams& streams, const FileResult& result)
 {
     if (options.json) {
-        std::string line = result_json(result) + "\n";
-        write_all(STDOUT_FILENO, line);
+        write_text(streams.out, result_json(result) + "\n");
         return;
     }
     std::string out, err;
     print_result(result, options.quiet, out, err);
     std::fflush(stdout);
-    write_all(STDOUT_FILENO, out);
-    write_all(STDERR_FILENO, err);
+    write_text(streams.out, out);
+    write_text(STDERR_FILENO, err);
 }
 
-FileResult run_one(const CliOptions& options, const std::string& path, CliReporter& reporter, std::string& listing)
+// One file of the run: its listing or its optimization to the planned target.
+struct Job {
+    const CliOptions& options;
+    const OutputPlan& plan;
+    Streams streams;
+};
+
+FileResult run_one(const Job& job, std::size_t index, CliReporter& reporter, std::string& listing)
 {
-    if (options.command == CliCommand::Info)
-        return describe_file(path, reporter, listing);
-    return optimize_file(options, path, reporter);
+    const std::string& path = job.options.files[index];
+    if (job.options.command == CliCommand::Info)
+        return describe_file(path, job.options.json, reporter, listing);
+    const std::string target = job.plan.targets.empty() ? std::string() : job.plan.targets[index];
+    return optimize_file(job.options, path, target, reporter);
 }
 
-int status_of(const FileResult& result)
-{
-    return result.status == FileStatus::Written || result.status == FileStatus::Reported ? kExitFine : kExitFileProblem;
-}
+int status_of(const FileResult& result) { return result_is_fine(result) ? kExitFine : kExitFileProblem; }
 
-int run_in_process(const CliOptions& options, bool progress_bar)
+// The results in file order, with the batch's last line.
+class ResultPrinter {
+public:
+    explicit ResultPrinter(const Job& job) : m_job(job) { }
+    void print(const std::string& listing, const FileResult& result)
+    {
+        write_text(m_job.streams.out, listing);
+        print_results(m_job.options, m_job.streams, result);
+        m_totals.add(result);
+        if (status_of(result) != kExitFine)
+            m_status = kExitFileProblem;
+    }
+    int finish()
+    {
+        const CliOptions& options = m_job.options;
+        if (m_totals.files > 1 && !options.json && !options.quiet && options.command == CliCommand::Optimize)
+            write_text(m_job.streams.out, totals_line(m_totals) + "\n");
+        return m_status;
+    }
+
+private:
+    const Job& m_job;
+    BatchTotals m_totals;
+    int m_status = kExitFine;
+};
+
+int run_in_process(const Job& job, bool progress_bar)
 {
     CliReporter reporter(progress_bar);
     Reporter* previous = set_reporter(&reporter);
-    int status = kExitFine;
-    for (const std::string& path : options.files) {
+    ResultPrinter printer(job);
+    for (std::size_t i = 0; i < job.options.files.size(); ++i) {
         std::string listing;
-        const FileResult result = run_one(options, path, reporter, listing);
-        write_all(STDOUT_FILENO, listing);
-        print_results(options, result);
-        if (status_of(result) != kExitFine)
-            status = kExitFileProblem;
+        reporter.begin_file();
+        const FileResult result = run_one(job, i, reporter, listing);
+        reporter.end_file();
+        printer.print(listing, result);
     }
     set_reporter(previous);
-    return status;
+    return printer.finish();
 }
 
 struct Worker {
@@ -134,21 +136,21 @@ struct Worker {
 };
 
 // A worker process: one file, its result (and listing) sent back through the pipe.
-[[noreturn]] void run_worker(const CliOptions& options, const std::string& path, int fd)
+[[noreturn]] void run_worker(const Job& job, std::size_t index, int fd)
 {
     CliReporter reporter(false);
     set_reporter(&reporter);
     std::string listing;
-    FileResult result = run_one(options, path, reporter, listing);
+    FileResult result = run_one(job, index, reporter, listing);
     std::string bytes = encode_result(result);
     std::string packet;
     packet += std::to_string(listing.size()) + "\n" + listing + bytes;
-    write_all(fd, packet);
+    write_text(fd, packet);
     ::close(fd);
     _exit(status_of(result));
 }
 
-bool start_worker(const CliOptions& options, std::size_t index, Worker* worker)
+bool start_worker(const Job& job, std::size_t index, Worker* worker)
 {
     int pipe_fds[2];
     if (::pipe(pipe_fds) != 0)
@@ -163,7 +165,7 @@ bool start_worker(const CliOptions& options, std::size_t index, Worker* worker)
     }
     if (pid == 0) {
         ::close(pipe_fds[0]);
-        run_worker(options, options.files[index], pipe_fds[1]);
+        run_worker(job, index, pipe_fds[1]);
     }
     ::close(pipe_fds[1]);
     worker->pid = pid;
@@ -195,22 +197,27 @@ FileResult finish_worker(const CliOptions& options, Worker& worker, std::string*
     return result;
 }
 
-int run_in_workers(const CliOptions& options, std::size_t jobs)
+// How often the overall line is redrawn while workers are busy.
+constexpr int kRedrawMilliseconds = 200;
+
+int run_in_workers(const Job& job, std::size_t jobs)
 {
+    const CliOptions& options = job.options;
     const std::size_t count = options.files.size();
     std::vector<FileResult> results(count);
     std::vector<std::string> listings(count);
     std::vector<bool> ready(count, false);
     std::vector<Worker> active;
     std::size_t next = 0, printed = 0;
-    int status = kExitFine;
+    ResultPrinter printer(job);
+    OverallProgress overall(!options.quiet && !options.json && isatty(STDERR_FILENO), count);
     while (printed < count) {
         while (active.size() < jobs && next < count) {
             Worker worker;
-            if (!start_worker(options, next, &worker)) {
+            if (!start_worker(job, next, &worker)) {
                 CliReporter reporter(false);
                 Reporter* previous = set_reporter(&reporter);
-                results[next] = run_one(options, options.files[next], reporter, listings[next]);
+                results[next] = run_one(job, next, reporter, listings[next]);
                 set_reporter(previous);
                 ready[next] = true;
             } else {
@@ -222,7 +229,8 @@ int run_in_workers(const CliOptions& options, std::size_t jobs)
             std::vector<pollfd> fds;
             for (const Worker& worker : active)
                 fds.push_back(pollfd{worker.fd, POLLIN, 0});
-            if (::poll(fds.data(), fds.size(), -1) < 0)
+            overall.update(printed, active.size());
+            if (::poll(fds.data(), fds.size(), kRedrawMilliseconds) <= 0)
                 continue;
             for (std::size_t i = active.size(); i-- > 0;) {
                 if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
@@ -241,14 +249,13 @@ int run_in_workers(const CliOptions& options, std::size_t jobs)
             }
         }
         while (printed < count && ready[printed]) {
-            write_all(STDOUT_FILENO, listings[printed]);
-            print_results(options, results[printed]);
-            if (status_of(results[printed]) != kExitFine)
-                status = kExitFileProblem;
+            overall.hide();
+            printer.print(listings[printed], results[printed]);
             ++printed;
         }
     }
-    return status;
+    overall.hide();
+    return printer.finish();
 }
 
 }  // namespace
@@ -281,101 +288,105 @@ void apply_setting_overrides(const CliOptions& options)
         record.rule_value = static_cast<std::uint16_t>(options.transparent_index_rule);
 }
 
-FileResult optimize_file(const CliOptions& options, const std::string& path, CliReporter& reporter)
+namespace {
+
+double saved_percent(std::uint32_t old_size, std::uint32_t new_size)
+{
+    return old_size ? (static_cast<double>(old_size) - new_size) * 100.0 / old_size : 0.0;
+}
+
+// Why an optimized file is not written, or an empty text when it may be.
+std::string reason_to_leave(const CliOptions& options, const FileResult& result)
+{
+    if (result.damaged && !options.keep_damaged)
+        return "damaged, so not written: the result would hold only what could be read "
+               "(--keep-damaged writes that)";
+    if (options.output == OutputMode::InPlace && result.colours_merged && !options.allow_merge)
+        return "not replaced: its " + grouped_number(result.colours) +
+            " colours would be merged into 255, so its frames would change (--allow-merge replaces it anyway)";
+    return {};
+}
+
+// The save of a built file; false when it could not be written (the reporter was told why).
+bool write_result(const std::string& target, CliReporter& reporter)
+{
+    if (target != kStandardStream)
+        return write_output_to_file(output_buffer(), target.c_str());
+    if (write_buffer_to_stdout())
+        return true;
+    const std::string problem = std::string("cannot write standard output: ") + std::strerror(errno);
+    reporter.alert(AlertKind::Stop, problem.c_str(), "");
+    return false;
+}
+
+}  // namespace
+
+FileResult optimize_file(const CliOptions& options, const std::string& path, const std::string& target,
+                         CliReporter& reporter)
 {
     FileResult result;
     result.path = path;
-    DocumentPtr document = load_file(path, reporter);
-    if (!document) {
+    std::string damage_text;
+    LoadedInput loaded = load_input(path, reporter, &damage_text);
+    if (!loaded.document) {
         result.messages = reporter.take_messages();
+        note_problem(loaded, result);
         return result;
     }
-    SaveSummary summary;
-    if (g_damaged && !options.report_only && !options.keep_damaged) {
-        // Writing would drop everything after the damage (with --in-place, from the only
-        // copy): leave the file alone unless asked.
-        result.status = FileStatus::Damaged;
-        result.messages = reporter.take_messages();
-        return result;
-    }
-    if (options.report_only) {
-        (void)save_document(*document, SaveMode::Report, &summary);
-        result.status = FileStatus::Reported;
-    } else {
-        result.output = output_path_for(options, path);
-        document->path.reset(StrDup(result.output.c_str()));
-        reporter.set_answer(options.allow_larger);
-        (void)save_document(*document, SaveMode::Write, &summary);
-        switch (summary.outcome) {
-        case SaveOutcome::Written:
-            result.status = FileStatus::Written;
-            break;
-        case SaveOutcome::Declined:
-            result.status = FileStatus::Skipped;
-            break;
-        default:
-            result.status = FileStatus::Failed;
-            break;
+    Document& document = *loaded.document;
+    result.colours = document.file_colours;
+    result.colours_merged = document.file_colours > 255;
+    result.damaged = loaded.damaged;
+    if (loaded.damaged && (options.keep_damaged || options.report_only))
+        reporter.alert(AlertKind::Exclamation, damage_text.c_str(), "");
+    if (!options.report_only) {
+        result.reason = reason_to_leave(options, result);
+        if (!result.reason.empty()) {
+            result.status = loaded.damaged && !options.keep_damaged ? FileStatus::Damaged : FileStatus::Skipped;
+            result.messages = reporter.take_messages();
+            return result;
         }
-        if (result.status != FileStatus::Written)
-            result.output.clear();
     }
+    if (!apply_edits(options.edits, document, &result.reason)) {
+        result.messages = reporter.take_messages();
+        return result;
+    }
+    const std::string name = target.empty() || target == kStandardStream ? input_name(path) : target;
+    result.old_size = document.file_size;
+    result.new_size = write_gif_to_buffer(document, name.c_str());
+    result.saved_percent = saved_percent(result.old_size, result.new_size);
     result.has_sizes = true;
-    result.old_size = summary.old_size;
-    result.new_size = summary.new_size;
-    result.saved_percent = summary.saved_percent;
+    if (options.report_only) {
+        result.status = FileStatus::Reported;
+    } else if (result.new_size >= result.old_size && !options.allow_larger && !options.edits.any()) {
+        result.status = FileStatus::Skipped;
+        result.reason = "not written: the result (" + byte_text(result.new_size) + ") is not smaller than the file (" +
+            byte_text(result.old_size) + "); --allow-larger writes it anyway";
+    } else if (write_result(target, reporter)) {
+        result.status = FileStatus::Written;
+        result.output = options.output == OutputMode::InPlace ? path : target;
+    } else {
+        result.status = FileStatus::Failed;
+    }
     result.messages = reporter.take_messages();
     return result;
 }
 
-FileResult describe_file(const std::string& path, CliReporter& reporter, std::string& listing)
+namespace {
+
+int usage_error(const std::string& error)
 {
-    FileResult result;
-    result.path = path;
-    DocumentPtr document = load_file(path, reporter);
-    result.messages = reporter.take_messages();
-    if (!document)
-        return result;
-    result.status = FileStatus::Reported;
-    result.has_sizes = true;
-    result.old_size = result.new_size = document->file_size;
-    Document& d = *document;
-    char line[512];
-    listing += path + "\n";
-    std::snprintf(line, sizeof line, "  screen %u x %u, %u colours%s, %d frames, total delay %u/100 s\n",
-                  d.screen_width, d.screen_height, d.palette_size, d.has_256_colours ? " (256 merged to 255)" : "",
-                  d.frame_count, d.total_delay);
-    listing += line;
-    if (d.loop_present)
-        listing += d.loop_count == 0 ? "  loops forever\n" : "  loops " + std::to_string(d.loop_count) + " times\n";
-    else
-        listing += "  no looping block\n";
-    if (d.leading_comment && d.leading_comment.get()[0])
-        listing += "  leading comment: " + comment_line(d.leading_comment.get()) + "\n";
-    int index = 0;
-    for (Frame* frame = document_first_frame(d); frame; frame = document_next_frame(d), ++index) {
-        std::snprintf(line, sizeof line, "  frame %d: %dx%d at (%d,%d), delay %u, disposal %d (%s), %s%s, %u bytes\n",
-                      index + 1, frame->rect.width(), frame->rect.height(), frame->rect.left, frame->rect.top,
-                      frame->delay, static_cast<int>(frame->disposal), disposal_name(static_cast<int>(frame->disposal)),
-                      frame->transparent ? ("transparent " + std::to_string(frame->transparent_index)).c_str()
-                                         : "opaque",
-                      frame->interlaced ? ", interlaced" : "", frame->encoded_length);
-        listing += line;
-        if (frame->comment && frame->comment.get()[0])
-            listing += "    comment: " + comment_line(frame->comment.get()) + "\n";
-    }
-    if (d.trailing_comment && d.trailing_comment.get()[0])
-        listing += "  trailing comment: " + comment_line(d.trailing_comment.get()) + "\n";
-    return result;
+    std::fprintf(stderr, "quillon-cli: %s (quillon-cli --help lists the options)\n", error.c_str());
+    return kExitUsage;
 }
+
+}  // namespace
 
 int run_cli(const std::vector<std::string>& arguments)
 {
     const CliParse parse = parse_command_line(arguments);
-    if (!parse.ok) {
-        std::fprintf(stderr, "quillon-cli: %s\n\n%s", parse.error.c_str(), usage_text());
-        return kExitUsage;
-    }
+    if (!parse.ok)
+        return usage_error(parse.error);
     const CliOptions& options = parse.options;
     if (options.command == CliCommand::Help) {
         std::fputs(usage_text(), stdout);
@@ -385,6 +396,12 @@ int run_cli(const std::vector<std::string>& arguments)
         std::printf("quillon-cli %s\n", QUILLON_VERSION);
         return kExitFine;
     }
+    const OutputPlan plan = plan_outputs(options);
+    if (!plan.ok)
+        return usage_error(plan.error);
+    for (const std::string& target : plan.targets)
+        if (target == kStandardStream && isatty(STDOUT_FILENO))
+            return usage_error("standard output is a terminal; send it to a file or a pipe, or use -o FILE");
     start_engine();
     apply_setting_overrides(options);
     if (options.output == OutputMode::Folder && !options.report_only &&
@@ -398,9 +415,13 @@ int run_cli(const std::vector<std::string>& arguments)
         jobs = 1;
     if (jobs > options.files.size())
         jobs = options.files.size();
+    Job job{options, plan, Streams{}};
+    for (const std::string& target : plan.targets)
+        if (target == kStandardStream)
+            job.streams.out = STDERR_FILENO;  // standard output carries the file
     if (jobs <= 1) {
         const bool bar = !options.quiet && !options.json && isatty(STDERR_FILENO);
-        return run_in_process(options, bar);
+        return run_in_process(job, bar);
     }
-    return run_in_workers(options, jobs);
+    return run_in_workers(job, jobs);
 }

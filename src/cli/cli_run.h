@@ -21,7 +21,10 @@ void start_engine();
 // Applies the per-run overrides of the command line to the settings record.
 void apply_setting_overrides(const CliOptions& options);
 
-// One file, in this process, reporting through `reporter`.
-FileResult optimize_file(const CliOptions& options, const std::string& path, CliReporter& reporter);
-// The `info` listing of one file (text for stdout), with the load's messages.
-FileResult describe_file(const std::string& path, CliReporter& reporter, std::string& listing);
+// One file, in this process, written to `target` ("-": standard output; empty for
+// --report), reporting through `reporter`.
+FileResult optimize_file(const CliOptions& options, const std::string& path, const std::string& target,
+                         CliReporter& reporter);
+// The `info` description of one file: a listing for people, or with `json` the result's
+// details; with the load's messages.
+FileResult describe_file(const std::string& path, bool json, CliReporter& reporter, std::string& listing);

@@ -307,6 +307,8 @@ std::uint8_t* LzwDecoder::image_for(std::size_t pixels)
 DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
 {
     // Whatever the data says, only rows of a rectangle inside the canvas are ever written.
+    if (target.rows_written)
+        *target.rows_written = 0;
     if (!target.canvas || !target.canvas->pixels || !canvas_contains(*target.canvas, target.rect))
         return DecodeResult::Failed;
 
@@ -342,6 +344,8 @@ DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
         filled += length;
         while (filled - row_start >= row_width) {
             writer.row_done(image + row_start);
+            if (target.rows_written)
+                ++*target.rows_written;
             row_start += row_width;
             if (--rows_left == 0)
                 break;
@@ -350,7 +354,8 @@ DecodeResult LzwDecoder::decode(InputWindow& input, const DecodeTarget& target)
     return finish_image(reader, input, table);
 }
 
-DecodeResult decode_image(Canvas& canvas, const Frame& frame, bool interlaced, TransparentAware transparent_aware)
+DecodeResult decode_image(Canvas& canvas, const Frame& frame, bool interlaced, TransparentAware transparent_aware,
+                          std::uint32_t* rows_written)
 {
     CodecState& state = codec_state();
     DecodeTarget target;
@@ -359,6 +364,7 @@ DecodeResult decode_image(Canvas& canvas, const Frame& frame, bool interlaced, T
     target.interlaced = interlaced;
     target.transparent_aware = transparent_aware;
     target.transparent_index = frame.transparent_index;
+    target.rows_written = rows_written;
     bool memory = frame.encoded_data != nullptr;
     if (memory)
         state.input.set_window_to_memory(frame.encoded_length, frame.encoded_data.get());

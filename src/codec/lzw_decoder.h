@@ -25,6 +25,7 @@ struct DecodeTarget {
     bool interlaced = false;
     TransparentAware transparent_aware = TransparentAware::No;
     std::uint8_t transparent_index = 0;
+    std::uint32_t* rows_written = nullptr;  // when given: counts the rows handed to the canvas
 };
 
 class LzwDecoder {
@@ -52,6 +53,7 @@ private:
 // Decodes one image into the canvas at the frame's rectangle, through the process-wide
 // window and decoder. When the frame holds encoded data the window is pointed at it for the
 // duration of the call; otherwise the image data is read at the window's current position
-// (the reader's file). The frame's transparent index is the one honoured.
+// (the reader's file). The frame's transparent index is the one honoured. `rows_written`,
+// when given, receives the number of rows written in stream order, also when decoding fails.
 [[nodiscard]] DecodeResult decode_image(Canvas& canvas, const Frame& frame, bool interlaced,
-                                        TransparentAware transparent_aware);
+                                        TransparentAware transparent_aware, std::uint32_t* rows_written = nullptr);

@@ -115,6 +115,8 @@ struct Document {
     std::uint16_t screen_height = 1;
     std::uint8_t aspect = 0;
     std::uint8_t has_256_colours = 0;
+    // Distinct colours the frames showed as read, before any merging into the shared palette.
+    std::uint32_t file_colours = 0;
     std::uint16_t palette_size = 0;
     std::uint16_t loop_count = 0;
     std::uint8_t loop_present = 0;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "foundation/heap_string.h"
 #include "framework/alert_layout.h"
@@ -221,28 +223,55 @@ struct PictureCache {
     platform::Colour background = 0;
     platform::Surface* surfaces[4] = {nullptr, nullptr, nullptr, nullptr};
 };
-PictureCache g_pictures;
+// The alert pictures, drawn once per background colour.
+struct AlertState {
+    PictureCache pictures;
+    std::vector<std::unique_ptr<AlertRecord>> open;  // every alert window's record
+};
+
+AlertState& alert_state()
+{
+    static AlertState state;
+    return state;
+}
+
+AlertRecord* keep(std::unique_ptr<AlertRecord> record)
+{
+    alert_state().open.push_back(std::move(record));
+    return alert_state().open.back().get();
+}
+
+// The window no longer leads to the record, and the record goes.
+void release(AlertRecord* record)
+{
+    record->window->data = nullptr;
+    std::erase_if(alert_state().open, [record](const std::unique_ptr<AlertRecord>& r) { return r.get() == record; });
+}
 
 platform::Surface* cached_picture(int kind)
 {
     const platform::Colour background = platform::SystemColourOf(platform::SystemColour::window);
     const int index = std::clamp(kind - alert_kind::stop, 0, 3);
-    if (g_pictures.background != background) {
-        for (platform::Surface*& s : g_pictures.surfaces) {
+    if (alert_state().pictures.background != background) {
+        for (platform::Surface*& s : alert_state().pictures.surfaces) {
             OffscreenFree(s);
             s = nullptr;
         }
-        g_pictures.background = background;
+        alert_state().pictures.background = background;
     }
-    if (g_pictures.surfaces[index] == nullptr)
-        g_pictures.surfaces[index] = alert_picture(alert_kind::stop + index, background);
-    return g_pictures.surfaces[index];
+    if (alert_state().pictures.surfaces[index] == nullptr)
+        alert_state().pictures.surfaces[index] = alert_picture(alert_kind::stop + index, background);
+    return alert_state().pictures.surfaces[index];
 }
+
+struct PictureData : ViewRecord {
+    int kind = alert_kind::stop;
+};
 
 void picture_draw(View* view, const Rect& /*area*/)
 {
     platform::Surface* target = ViewSurface(view);
-    platform::Surface* picture = cached_picture(static_cast<int>(view->words[0]));
+    platform::Surface* picture = cached_picture(ViewRecordOf<PictureData>(view)->kind);
     if (target == nullptr || picture == nullptr)
         return;
     platform::DrawCopy(target, view->x, view->y, picture, platform::MakeRect(0, 0, kPictureSize, kPictureSize));
@@ -280,16 +309,15 @@ void finish(AlertRecord* record, int answer)
     if (record->modal)
         ModalLeave();
     FrameWindow* window = record->window;
-    window->data = nullptr;
-    delete record;
+    release(record);
     FrameWindowClose(window);
     if (completion != nullptr)
         completion(argument, answer);
 }
 
-void button_chosen(View* button, std::uintptr_t index, int /*value*/)
+void button_chosen(FrameWindow* window, int index)
 {
-    AlertRecord* record = record_of(button->window);
+    AlertRecord* record = record_of(window);
     if (record == nullptr)
         return;
     static constexpr int kAnswers[3] = {1, 0, 2};
@@ -320,8 +348,7 @@ void alert_destroyed(FrameWindow* window)
     if (record == nullptr)
         return;
     end_without_answer(record);
-    window->data = nullptr;
-    delete record;
+    release(record);
 }
 
 struct Measured {
@@ -369,32 +396,16 @@ void place_window(AlertRecord* record, FrameWindow* parent, const AlertLayout& l
     FrameWindowSetBounds(record->window, platform::MakeRect(x, y, layout.width, layout.height));
 }
 
-FrameWindow* build(FrameWindow* parent, int kind, const char* message, const char* const texts[3],
-                   AlertCompletion completion, void* argument, bool modal)
+// The picture, the message and the buttons (the first the default, the second the cancel
+// one), with their natural sizes for the layout.
+AlertLayoutInput build_contents(AlertRecord* record, const char* message, const char* const texts[3], int count)
 {
-    int count = 1;
-    while (count < 3 && texts[count] != nullptr)
-        ++count;
-    const char* title = BuildString(100);
-    // Created at a generous size and placed exactly once the contents are measured.
-    FrameWindow* window = CreateFrameWindow(parent, title != nullptr ? title : "", frame_flag::dialog,
-                                            platform::MakeRect(0, 0, 640, 480));
-    if (window == nullptr)
-        return nullptr;
-    auto* record = new AlertRecord;
-    record->window = window;
-    record->completion = completion;
-    record->argument = argument;
-    record->kind = kind;
-    record->modal = modal;
-    window->data = record;
-    window->handlers.key = alert_key;
-    window->handlers.destroy = alert_destroyed;
-
+    FrameWindow* window = record->window;
     BoxStyle style;
     record->root = BoxNew(BoxKind::free, nullptr, window, style);
-    View* picture = ViewNewChild(&kPictureClass, record->root, 23, 13);
-    picture->words[0] = static_cast<std::uintptr_t>(kind);
+    auto picture_data = std::make_unique<PictureData>();
+    picture_data->kind = record->kind;
+    View* picture = ViewNewChild(&kPictureClass, record->root, 23, 13, std::move(picture_data));
     ViewDefaultSetSize(picture, kPictureSize, kPictureSize);
     ViewShow(picture, 0);
     record->message = LabelNew(record->root, LabelKind::label, message, TextStyle::normal);
@@ -402,8 +413,8 @@ FrameWindow* build(FrameWindow* parent, int kind, const char* message, const cha
     AlertLayoutInput input;
     input.message = AlertSize{record->message->width, record->message->height};
     for (int i = 0; i < count; ++i) {
-        record->buttons[i] =
-            ButtonNew(record->root, ButtonKind::push, texts[i], 0, button_chosen, static_cast<std::uintptr_t>(i));
+        record->buttons[i] = ButtonNew(record->root, ButtonKind::push, texts[i], 0);
+        ButtonOnPress(record->buttons[i], [window, i](int) { button_chosen(window, i); });
         const platform::Size natural = ButtonNaturalSize(record->buttons[i]);
         input.buttons[i] = AlertSize{natural.width, natural.height};
     }
@@ -413,6 +424,32 @@ FrameWindow* build(FrameWindow* parent, int kind, const char* message, const cha
     input.button_count = count;
     input.wrapped_height = wrapped_height;
     input.context = const_cast<char*>(LabelText(record->message));
+    return input;
+}
+
+FrameWindow* build(FrameWindow* parent, int kind, const char* message, const char* const texts[3],
+                   AlertCompletion completion, void* argument, bool modal)
+{
+    int count = 1;
+    while (count < 3 && texts[count] != nullptr)
+        ++count;
+    const char* title = BuildString(build_string::title);
+    // Created at a generous size and placed exactly once the contents are measured.
+    FrameWindow* window = CreateFrameWindow(parent, title != nullptr ? title : "", frame_flag::dialog,
+                                            platform::MakeRect(0, 0, 640, 480));
+    if (window == nullptr)
+        return nullptr;
+    AlertRecord* record = keep(std::make_unique<AlertRecord>());
+    record->window = window;
+    record->completion = completion;
+    record->argument = argument;
+    record->kind = kind;
+    record->modal = modal;
+    window->data = record;
+    window->handlers.key = alert_key;
+    window->handlers.destroy = alert_destroyed;
+
+    AlertLayoutInput input = build_contents(record, message, texts, count);
     if (platform::Window* owner = parent_platform(parent)) {
         const platform::Insets frame = platform::WindowFrameInsets(window->window);
         input.width_limit = platform::WindowClientSize(owner).width - frame.left - frame.right;
@@ -484,8 +521,7 @@ void alert_close(FrameWindow* alert)
     if (record == nullptr)
         return;
     end_without_answer(record);
-    alert->data = nullptr;
-    delete record;
+    release(record);
     FrameWindowClose(alert);
 }
 

@@ -1,5 +1,7 @@
 #include "framework/builders.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,18 +16,21 @@
 
 namespace {
 
-BuilderHooks g_hooks;
+// The application's services for the builders, and the text list made last.
+struct BuilderState {
+    BuilderHooks hooks;
+    std::vector<const char*> text_list;
+};
+
+BuilderState& builder_state()
+{
+    static BuilderState state;
+    return state;
+}
 
 TextStyle style_of(Emphasis emphasis)
 {
     return emphasis == Emphasis::emphasised ? TextStyle::emphasised : TextStyle::normal;
-}
-
-// Records that live as long as a view: freed by a destroy observer.
-template <typename T> void free_with(View* view, T* record)
-{
-    ViewAddObserver(
-        view, [](View*, void* data) { delete static_cast<T*>(data); }, record);
 }
 
 View* box(View* parent, BoxKind kind, int spacing, bool panel = false, bool framed = false)
@@ -43,12 +48,12 @@ View* box(View* parent, BoxKind kind, int spacing, bool panel = false, bool fram
 
 // ---- Slider with value
 
-struct SliderWithValue {
+// Kept with the column: its two parts, the offset of the slider's scale and the callback.
+struct SliderWithValue : ViewRecord {
     View* slider = nullptr;
     View* popup = nullptr;
     int minimum = 0;
-    ValueHook hook = nullptr;
-    void* argument = nullptr;
+    std::function<void(int)> on_change;
 };
 
 std::string decimal(int value)
@@ -77,61 +82,60 @@ bool read_number(const char* text, int* value)
     return true;
 }
 
-void slider_moved(View* /*slider*/, std::uintptr_t user, int position)
+void slider_moved(SliderWithValue* record, int position)
 {
-    auto* record = reinterpret_cast<SliderWithValue*>(user);
     const int value = position + record->minimum;
-    ComboSetText(record->popup, decimal(value).c_str(), false);
-    if (record->hook != nullptr)
-        record->hook(record->argument, value);
+    ComboSetText(record->popup, decimal(value).c_str(), Notify::No);
+    if (record->on_change)
+        record->on_change(value);
 }
 
-void value_chosen(View* /*popup*/, std::uintptr_t user, const char* text)
+void value_chosen(SliderWithValue* record, const char* text)
 {
-    auto* record = reinterpret_cast<SliderWithValue*>(user);
     int value = 0;
     if (!read_number(text, &value))
         return;
-    SliderSetValue(record->slider, value - record->minimum);
-    if (record->hook != nullptr)
-        record->hook(record->argument, value);
+    SliderSetValue(record->slider, value - record->minimum, Notify::No);
+    if (record->on_change)
+        record->on_change(value);
 }
 
-SliderWithValue* slider_record(View* column) { return reinterpret_cast<SliderWithValue*>(column->words[0]); }
+SliderWithValue* slider_record(View* column) { return static_cast<SliderWithValue*>(column->attachment.get()); }
 
 // ---- Colour pair
 
-struct ColourPair {
+struct ColourPair : ViewRecord {
     View* swatches[2] = {nullptr, nullptr};
-    PairHandler handler = nullptr;
-    void* argument = nullptr;
+    PairClick on_click;
 };
 
-void pair_clicked(View* swatch, std::uintptr_t user, int modifiers)
-{
-    auto* pair = reinterpret_cast<ColourPair*>(user);
-    if (pair->handler != nullptr)
-        pair->handler(pair->argument, modifiers, swatch == pair->swatches[1] ? 1 : 0);
-}
+ColourPair* pair_record(View* row) { return static_cast<ColourPair*>(row->attachment.get()); }
 
-ColourPair* pair_record(View* row) { return reinterpret_cast<ColourPair*>(row->words[0]); }
+View* pair_swatch(View* parent, ColourPair* pair, int which, int x, int y)
+{
+    View* swatch = SwatchNew(parent, true, x, y);
+    SwatchOnClick(swatch, [pair, which](int modifiers) {
+        if (pair->on_click)
+            pair->on_click(modifiers, which == 1);
+    });
+    pair->swatches[which] = swatch;
+    return swatch;
+}
 
 // ---- Preference check boxes
 
-void preference_toggled(View* /*box*/, std::uintptr_t user, int state)
+void preference_toggled(std::uint8_t* flag, bool state)
 {
-    *reinterpret_cast<std::uint8_t*>(user) = static_cast<std::uint8_t>(state != 0 ? 1 : 0);
-    if (g_hooks.save_preferences != nullptr)
-        g_hooks.save_preferences();
+    *flag = static_cast<std::uint8_t>(state ? 1 : 0);
+    if (builder_state().hooks.save_preferences != nullptr)
+        builder_state().hooks.save_preferences();
 }
 
 // ---- Text list
 
-std::vector<const char*> g_text_list;
-
 }  // namespace
 
-void set_builder_hooks(const BuilderHooks& hooks) { g_hooks = hooks; }
+void set_builder_hooks(const BuilderHooks& hooks) { builder_state().hooks = hooks; }
 
 View* make_root_column(FrameWindow* window, int spacing)
 {
@@ -182,87 +186,95 @@ View* make_text_line(View* parent, const char* text, Emphasis emphasis)
 }
 
 View* make_clickable_text(View* parent, const char* text, std::uintptr_t value1, std::uintptr_t value2,
-                          ControlHandler handler, std::uintptr_t user, Emphasis emphasis)
+                          std::function<void()> on_click, Emphasis emphasis)
 {
     View* view = LabelNew(parent, LabelKind::clickable, text,
                           emphasis == Emphasis::emphasised ? TextStyle::emphasised : TextStyle::link);
-    LabelSetHandler(view, handler, user);
-    view->user = user;
-    view->words[1] = value1;
-    view->words[2] = value2;
+    LabelOnClick(view, std::move(on_click));
+    LabelSetValues(view, value1, value2);
     return view;
 }
 
 void clickable_values(View* control, std::uintptr_t* value1, std::uintptr_t* value2)
 {
-    *value1 = control->words[1];
-    *value2 = control->words[2];
+    LabelValues(control, value1, value2);
 }
 
-View* make_button(View* parent, const char* text, bool is_default, ControlHandler handler, std::uintptr_t user,
+View* make_button(View* parent, const char* text, DefaultButton is_default, std::function<void()> on_click,
                   Emphasis emphasis)
 {
-    View* view = ButtonNew(parent, ButtonKind::push, text, 0, handler, user, style_of(emphasis));
-    if (is_default)
+    View* view = ButtonNew(parent, ButtonKind::push, text, 0, style_of(emphasis));
+    if (on_click)
+        ButtonOnPress(view, [on_click = std::move(on_click)](int) { on_click(); });
+    if (is_default == DefaultButton::yes)
         ButtonSetDefault(view, true);
     return view;
 }
 
-View* make_check_box(View* parent, const char* text, int state, ControlHandler handler, std::uintptr_t user)
+View* make_check_box(View* parent, const char* text, bool checked, std::function<void(bool)> on_change)
 {
-    return ButtonNew(parent, ButtonKind::check_box, text, state, handler, user);
+    View* view = ButtonNew(parent, ButtonKind::check_box, text, checked ? 1 : 0);
+    if (on_change)
+        ButtonOnPress(view, [on_change = std::move(on_change)](int state) { on_change(state != 0); });
+    return view;
 }
 
 View* make_preference_check_box(View* parent, const char* text, std::uint8_t* flag)
 {
-    return ButtonNew(parent, ButtonKind::check_box, text, *flag != 0 ? 1 : 0, preference_toggled,
-                     reinterpret_cast<std::uintptr_t>(flag));
+    return make_check_box(parent, text, *flag != 0, [flag](bool state) { preference_toggled(flag, state); });
 }
 
-View* make_choice_button(View* parent, const char* text, bool selected, ControlHandler handler, std::uintptr_t user)
+View* make_choice_button(View* parent, const char* text, bool selected, std::function<void()> on_click)
 {
-    return ButtonNew(parent, ButtonKind::choice, text, selected ? 1 : 0, handler, user);
+    View* view = ButtonNew(parent, ButtonKind::choice, text, selected ? 1 : 0);
+    if (on_click)
+        ButtonOnPress(view, [on_click = std::move(on_click)](int) { on_click(); });
+    return view;
 }
 
-View* make_disclosure(View* parent, const char* text, bool open, ControlHandler handler, std::uintptr_t user)
+View* make_disclosure(View* parent, const char* text, bool open, std::function<void(bool)> on_change)
 {
-    return ButtonNew(parent, ButtonKind::disclosure, text, open ? 1 : 0, handler, user, TextStyle::emphasised);
+    View* view = ButtonNew(parent, ButtonKind::disclosure, text, open ? 1 : 0, TextStyle::emphasised);
+    if (on_change)
+        ButtonOnPress(view, [on_change = std::move(on_change)](int state) { on_change(state != 0); });
+    return view;
 }
 
-View* make_popup_menu(View* parent, int count, const char* const* texts, int selected, ControlHandler handler,
-                      std::uintptr_t user)
+View* make_popup_menu(View* parent, int count, const char* const* texts, int selected,
+                      std::function<void(int)> on_change)
 {
-    return PopupMenuNew(parent, count, texts, selected, handler, user);
+    View* view = PopupMenuNew(parent, count, texts, selected);
+    PopupOnChoose(view, std::move(on_change));
+    return view;
 }
 
 View* make_labelled_popup_menu(View* parent, const char* label, int count, const char* const* texts, int selected,
-                               ControlHandler handler, std::uintptr_t user)
+                               std::function<void(int)> on_change)
 {
     View* row = make_row(parent, 2);
     make_text_line(row, label);
-    return make_popup_menu(row, count, texts, selected, handler, user);
+    return make_popup_menu(row, count, texts, selected, std::move(on_change));
 }
 
 View* make_slider_with_value(View* parent, int minimum, int current, int maximum, int value_count, const int* values,
-                             ValueHook hook, void* argument)
+                             std::function<void(int)> on_change)
 {
     View* column = make_column(parent, 2);
-    auto* record = new SliderWithValue;
+    auto owned = std::make_unique<SliderWithValue>();
+    SliderWithValue* record = owned.get();
+    column->attachment = std::move(owned);
     record->minimum = minimum;
-    record->hook = hook;
-    record->argument = argument;
-    free_with(column, record);
-    column->words[0] = reinterpret_cast<std::uintptr_t>(record);
-    record->slider = SliderNew(column, 0, maximum - minimum, current - minimum, 0, slider_moved,
-                               reinterpret_cast<std::uintptr_t>(record));
+    record->on_change = std::move(on_change);
+    record->slider = SliderNew(column, 0, maximum - minimum, current - minimum, 0);
+    SliderOnChange(record->slider, [record](int position) { slider_moved(record, position); });
     std::vector<std::string> texts;
     for (int i = 0; i < value_count; ++i)
         texts.push_back(decimal(values[i]));
     std::vector<const char*> items;
     for (const std::string& t : texts)
         items.push_back(t.c_str());
-    record->popup = ComboNew(column, PopupKind::value, value_count, items.data(), decimal(current).c_str(),
-                             value_chosen, reinterpret_cast<std::uintptr_t>(record));
+    record->popup = ComboNew(column, PopupKind::value, value_count, items.data(), decimal(current).c_str());
+    ComboOnText(record->popup, [record](const char* text) { value_chosen(record, text); });
     return column;
 }
 
@@ -270,51 +282,64 @@ View* slider_with_value_slider(View* column) { return slider_record(column)->sli
 
 View* slider_with_value_popup(View* column) { return slider_record(column)->popup; }
 
-void set_slider_with_value(View* column, int value)
+int slider_with_value(View* column)
+{
+    const SliderWithValue* record = slider_record(column);
+    return SliderValue(record->slider) + record->minimum;
+}
+
+void set_slider_with_value(View* column, int value, Notify notify)
 {
     SliderWithValue* record = slider_record(column);
-    SliderSetValue(record->slider, value - record->minimum);
-    ComboSetText(record->popup, decimal(value).c_str(), false);
+    const int before = slider_with_value(column);
+    SliderSetValue(record->slider, value - record->minimum, Notify::No);
+    ComboSetText(record->popup, decimal(value).c_str(), Notify::No);
+    if (notify == Notify::Yes && value != before && record->on_change)
+        record->on_change(value);
 }
 
-View* make_combo_field(View* parent, int count, const char* const* texts, const char* current, TextHook hook,
-                       std::uintptr_t user)
+void slider_with_value_on_change(View* column, std::function<void(int)> on_change)
 {
-    return ComboNew(parent, PopupKind::combo, count, texts, current, hook, user);
+    slider_record(column)->on_change = std::move(on_change);
 }
 
-View* make_value_popup(View* parent, int count, const char* const* texts, const char* current, TextHook hook,
-                       std::uintptr_t user)
+View* make_combo_field(View* parent, int count, const char* const* texts, const char* current,
+                       std::function<void(const char*)> on_change)
 {
-    return ComboNew(parent, PopupKind::value, count, texts, current, hook, user);
+    View* view = ComboNew(parent, PopupKind::combo, count, texts, current);
+    ComboOnText(view, std::move(on_change));
+    return view;
 }
 
-View* make_colour_swatch(View* parent, bool clickable, const char* label, ControlHandler handler, std::uintptr_t user)
+View* make_value_popup(View* parent, int count, const char* const* texts, const char* current,
+                       std::function<void(const char*)> on_change)
+{
+    View* view = ComboNew(parent, PopupKind::value, count, texts, current);
+    ComboOnText(view, std::move(on_change));
+    return view;
+}
+
+View* make_colour_swatch(View* parent, bool clickable, const char* label, std::function<void(int)> on_click)
 {
     View* row = make_row(parent, 2);
-    View* swatch = SwatchNew(row, clickable, 0, 0, handler, user);
+    View* swatch = SwatchNew(row, clickable, 0, 0);
+    SwatchOnClick(swatch, std::move(on_click));
     if (label != nullptr)
         make_text_line(row, label);
     return swatch;
 }
 
-View* make_colour_pair(View* parent, bool side_by_side, const char* label, PairHandler handler, void* argument)
+View* make_colour_pair(View* parent, bool side_by_side, const char* label, PairClick on_click)
 {
     View* row = make_row(parent, 2);
-    auto* pair = new ColourPair;
-    pair->handler = handler;
-    pair->argument = argument;
-    free_with(row, pair);
-    row->words[0] = reinterpret_cast<std::uintptr_t>(pair);
-    const auto user = reinterpret_cast<std::uintptr_t>(pair);
-    if (side_by_side) {
-        pair->swatches[0] = SwatchNew(row, true, 0, 0, pair_clicked, user);
-        pair->swatches[1] = SwatchNew(row, true, 0, 0, pair_clicked, user);
-    } else {
-        View* frame = make_framed_box(row);
-        pair->swatches[0] = SwatchNew(frame, true, 0, 0, pair_clicked, user);
-        pair->swatches[1] = SwatchNew(frame, true, 8, 8, pair_clicked, user);
-    }
+    auto owned = std::make_unique<ColourPair>();
+    ColourPair* pair = owned.get();
+    pair->on_click = std::move(on_click);
+    row->attachment = std::move(owned);
+    View* holder = side_by_side ? row : make_framed_box(row);
+    pair_swatch(holder, pair, 0, 0, 0);
+    const int offset = side_by_side ? 0 : 8;  // the second overlaps the first
+    pair_swatch(holder, pair, 1, offset, offset);
     if (label != nullptr)
         make_text_line(row, label);
     return row;
@@ -322,17 +347,19 @@ View* make_colour_pair(View* parent, bool side_by_side, const char* label, PairH
 
 View* colour_pair_swatch(View* pair, int which) { return pair_record(pair)->swatches[which != 0 ? 1 : 0]; }
 
+void colour_pair_on_click(View* pair, PairClick on_click) { pair_record(pair)->on_click = std::move(on_click); }
+
 const char* const* make_text_list(int count, const std::uint16_t* numbers, bool constant)
 {
-    g_text_list.clear();
-    const auto lookup = constant ? g_hooks.constant_text : g_hooks.language_text;
+    builder_state().text_list.clear();
+    const auto lookup = constant ? builder_state().hooks.constant_text : builder_state().hooks.language_text;
     for (int i = 0; i < count; ++i) {
         const char* text = nullptr;
-        if (numbers[i] != 65535 && lookup != nullptr)
+        if (numbers[i] != kNoText && lookup != nullptr)
             text = lookup(numbers[i]);
-        g_text_list.push_back(text);
+        builder_state().text_list.push_back(text);
     }
-    return g_text_list.data();
+    return builder_state().text_list.data();
 }
 
 void set_control_text(View* control, const char* text)
@@ -344,7 +371,7 @@ void set_control_text(View* control, const char* text)
     else if (ViewIsField(control))
         FieldSetText(control, text);
     else if (ViewIsPopup(control))
-        ComboSetText(control, text, false);
+        ComboSetText(control, text, Notify::No);
 }
 
 bool set_control_text_if_different(View* control, const char* text)

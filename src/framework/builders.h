@@ -1,9 +1,10 @@
 // One-call builders for the controls every pane, page and small window is made of: each
 // creates the control inside a parent container, sets its text and value, attaches the
-// handler and the user value, and lets the parent lay itself out again. Also the setters
-// the panes use afterwards. Texts are copied.
+// callback, and lets the parent lay itself out again. Also the setters the panes use
+// afterwards. Texts are copied. Panes use them through the typed controls of widgets.h.
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "framework/control.h"
 #include "framework/control_swatch.h"
@@ -40,61 +41,68 @@ View* make_heading(View* parent, const char* text);
 View* make_text_line(View* parent, const char* text, Emphasis emphasis = Emphasis::normal);
 // A text that acts as a button; value1 and value2 are kept with it (clickable_values).
 View* make_clickable_text(View* parent, const char* text, std::uintptr_t value1, std::uintptr_t value2,
-                          ControlHandler handler, std::uintptr_t user, Emphasis emphasis = Emphasis::normal);
+                          std::function<void()> on_click, Emphasis emphasis = Emphasis::normal);
 void clickable_values(View* control, std::uintptr_t* value1, std::uintptr_t* value2);
 
 // ---- Buttons
 
-View* make_button(View* parent, const char* text, bool is_default, ControlHandler handler, std::uintptr_t user,
+enum class DefaultButton : bool { no, yes };
+View* make_button(View* parent, const char* text, DefaultButton is_default, std::function<void()> on_click,
                   Emphasis emphasis = Emphasis::normal);
-View* make_check_box(View* parent, const char* text, int state, ControlHandler handler, std::uintptr_t user);
+// The callbacks of check boxes and disclosures get the new state.
+View* make_check_box(View* parent, const char* text, bool checked, std::function<void(bool)> on_change);
 // Shows the byte; a toggle stores the new state (0 or 1) in it and saves the preferences.
 View* make_preference_check_box(View* parent, const char* text, std::uint8_t* flag);
-View* make_choice_button(View* parent, const char* text, bool selected, ControlHandler handler, std::uintptr_t user);
-// A disclosure control (expandable sections and items); the handler gets the new state.
-View* make_disclosure(View* parent, const char* text, bool open, ControlHandler handler, std::uintptr_t user);
+View* make_choice_button(View* parent, const char* text, bool selected, std::function<void()> on_click);
+// A disclosure control (expandable sections and items).
+View* make_disclosure(View* parent, const char* text, bool open, std::function<void(bool)> on_change);
 
 // ---- Menus and values
 
-// A pop-up menu showing the selected item; the handler gets the chosen index.
-View* make_popup_menu(View* parent, int count, const char* const* texts, int selected, ControlHandler handler,
-                      std::uintptr_t user);
+// A pop-up menu showing the selected item; the callback gets the chosen index.
+View* make_popup_menu(View* parent, int count, const char* const* texts, int selected,
+                      std::function<void(int)> on_change);
 // A row (spacing 2): a text line with the label, then the pop-up menu, which is returned.
 View* make_labelled_popup_menu(View* parent, const char* label, int count, const char* const* texts, int selected,
-                               ControlHandler handler, std::uintptr_t user);
+                               std::function<void(int)> on_change);
 
-using ValueHook = void (*)(void* argument, int value);
 // A column (spacing 2): a slider over minimum..maximum and under it a value pop-up of the
-// given values, both showing the same value. The column is returned.
+// given values, both showing the same value, which the callback gets. The column is
+// returned.
 View* make_slider_with_value(View* parent, int minimum, int current, int maximum, int value_count, const int* values,
-                             ValueHook hook, void* argument);
+                             std::function<void(int)> on_change);
 View* slider_with_value_slider(View* column);
 View* slider_with_value_popup(View* column);
-// Moves both parts to the value without calling the hook.
-void set_slider_with_value(View* column, int value);
+int slider_with_value(View* column);
+// Moves both parts to the value; with Notify::Yes the callback hears it when it changed.
+void set_slider_with_value(View* column, int value, Notify notify);
+// The callback of a slider with value (replacing the one given at creation).
+void slider_with_value_on_change(View* column, std::function<void(int)> on_change);
 
-using TextHook = void (*)(View* control, std::uintptr_t user, const char* text);
-View* make_combo_field(View* parent, int count, const char* const* texts, const char* current, TextHook hook,
-                       std::uintptr_t user);
-View* make_value_popup(View* parent, int count, const char* const* texts, const char* current, TextHook hook,
-                       std::uintptr_t user);
+// The callbacks get the new current text.
+View* make_combo_field(View* parent, int count, const char* const* texts, const char* current,
+                       std::function<void(const char*)> on_change);
+View* make_value_popup(View* parent, int count, const char* const* texts, const char* current,
+                       std::function<void(const char*)> on_change);
 
 // ---- Colours
 
 // A row (spacing 2): a swatch and, when a label is given, a text line after it. The swatch
-// is returned; the click handler gets the click's modifier bits.
-View* make_colour_swatch(View* parent, bool clickable, const char* label, ControlHandler handler, std::uintptr_t user);
-// Called with the argument, the modifier bits of the click and 1 when the second swatch
-// was clicked.
-using PairHandler = void (*)(void* argument, int modifiers, int second);
+// is returned; the click callback gets the click's modifier bits.
+View* make_colour_swatch(View* parent, bool clickable, const char* label, std::function<void(int)> on_click);
+// Called with the modifier bits of the click and true when the second swatch was clicked.
+using PairClick = std::function<void(int modifiers, bool second)>;
 // Two swatches in a row (spacing 2) with the label after them; without side_by_side they
 // overlap in a framed box of their own, the second offset by (8, 8). The row is returned.
-View* make_colour_pair(View* parent, bool side_by_side, const char* label, PairHandler handler, void* argument);
+View* make_colour_pair(View* parent, bool side_by_side, const char* label, PairClick on_click);
 View* colour_pair_swatch(View* pair, int which);
+// The click callback of a pair (replacing the one given at creation).
+void colour_pair_on_click(View* pair, PairClick on_click);
 
 // ---- Text lists
 
-// Texts looked up by number (65535 gives none); the list replaces the previous one made
+inline constexpr std::uint16_t kNoText = 65535;
+// Texts looked up by number (kNoText gives none); the list replaces the previous one made
 // here and lives until then. constant: the program's own texts instead of the language's.
 const char* const* make_text_list(int count, const std::uint16_t* numbers, bool constant = false);
 

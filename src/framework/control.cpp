@@ -12,7 +12,16 @@ struct StyleFonts {
     const platform::Font* base = nullptr;  // the dialog font they were made from
     platform::Font* own[4] = {nullptr, nullptr, nullptr, nullptr};
 };
-StyleFonts g_fonts;
+// The fonts of the text styles, remade when the dialog font changes.
+struct ControlFonts {
+    StyleFonts fonts;
+};
+
+ControlFonts& control_fonts()
+{
+    static ControlFonts state;
+    return state;
+}
 
 platform::Font* make_font(int size, bool bold)
 {
@@ -25,20 +34,20 @@ platform::Font* make_font(int size, bool bold)
 
 void refresh_fonts()
 {
-    const platform::Font* base = FrameworkFont(0);
-    if (g_fonts.own[0] != nullptr && base == g_fonts.base)
+    const platform::Font* base = FrameworkFont(kDialogFontSlot);
+    if (control_fonts().fonts.own[0] != nullptr && base == control_fonts().fonts.base)
         return;
-    for (platform::Font*& font : g_fonts.own) {
+    for (platform::Font*& font : control_fonts().fonts.own) {
         if (font != nullptr)
             platform::FontFree(font);
         font = nullptr;
     }
-    g_fonts.base = base;
+    control_fonts().fonts.base = base;
     const int size = base != nullptr ? platform::FontSize(base) : 15;
-    g_fonts.own[0] = make_font(size, false);
-    g_fonts.own[1] = make_font(size, true);
-    g_fonts.own[2] = make_font(size + 3, true);
-    g_fonts.own[3] = make_font(size, false);
+    control_fonts().fonts.own[0] = make_font(size, false);
+    control_fonts().fonts.own[1] = make_font(size, true);
+    control_fonts().fonts.own[2] = make_font(size + 3, true);
+    control_fonts().fonts.own[3] = make_font(size, false);
 }
 
 }  // namespace
@@ -47,9 +56,10 @@ const platform::Font* ControlFont(TextStyle style)
 {
     refresh_fonts();
     const int index = static_cast<int>(style);
-    if (style == TextStyle::normal && g_fonts.base != nullptr)
-        return g_fonts.base;
-    return g_fonts.own[index] != nullptr ? g_fonts.own[index] : g_fonts.own[0];
+    if (style == TextStyle::normal && control_fonts().fonts.base != nullptr)
+        return control_fonts().fonts.base;
+    return control_fonts().fonts.own[index] != nullptr ? control_fonts().fonts.own[index]
+                                                       : control_fonts().fonts.own[0];
 }
 
 int ControlLineHeight(TextStyle style) { return platform::FontMetricsOf(ControlFont(style)).line_spacing; }

@@ -1,6 +1,6 @@
 // What every control class shares: the text styles and their fonts, the colours of the
-// current style, the surface a view draws on, the handler type that builders attach, and a
-// few drawing helpers. The controls themselves live in control_*.h.
+// current style, the surface a view draws on, whether a setter calls back, and a few
+// drawing helpers. The controls themselves live in control_*.h.
 #pragma once
 #include <cstdint>
 
@@ -18,9 +18,8 @@ enum class TextStyle : std::uint8_t { normal, emphasised, heading, link };
 const platform::Font* ControlFont(TextStyle style);
 int ControlLineHeight(TextStyle style);
 
-// A control's handler: the control, the user value the builder stored, and a value whose
-// meaning the control states (new state, chosen index, slider value, event code).
-using ControlHandler = void (*)(View* control, std::uintptr_t user, int value);
+// Whether a setter calls the control's callback as a change by the user would.
+enum class Notify : bool { No, Yes };
 
 // The window surface a view draws on (null when the window has none).
 platform::Surface* ViewSurface(View* view);

@@ -1,6 +1,7 @@
 #include "framework/control_box.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "framework/control.h"
@@ -13,7 +14,7 @@ struct BoxChild {
     int dy;
 };
 
-struct BoxData {
+struct BoxData : ViewRecord {
     BoxKind kind = BoxKind::column;
     BoxStyle style;
     std::vector<BoxChild> children;
@@ -27,7 +28,7 @@ struct BoxData {
 
 constexpr int kScrollBarWidth = 11;
 
-BoxData* box(View* view) { return static_cast<BoxData*>(view->data); }
+BoxData* box(View* view) { return ViewRecordOf<BoxData>(view); }
 
 bool counts(View* view) { return ViewIsShown(view) && !ViewIsBeingDestroyed(view); }
 
@@ -210,8 +211,6 @@ void box_destroy(View* view)
         data->children.pop_back();
         ViewDestroy(child);
     }
-    delete data;
-    view->data = nullptr;
 }
 
 void box_draw(View* view, const Rect& area)
@@ -295,7 +294,7 @@ void box_set_size(View* view, int width, int height)
         layout(view);
 }
 
-int box_child_count(View* view) { return view->data == nullptr ? 0 : static_cast<int>(box(view)->children.size()); }
+int box_child_count(View* view) { return view->record == nullptr ? 0 : static_cast<int>(box(view)->children.size()); }
 
 View* box_child_at(View* view, int index) { return box(view)->children[static_cast<std::size_t>(index)].view; }
 
@@ -383,23 +382,30 @@ const ViewClass kSeparatorClass = [] {
 
 bool is_separator(View* view) { return view->cls == &kSeparatorClass; }
 
-int separator_kind(View* view) { return static_cast<int>(view->words[0]); }
+struct SeparatorData : ViewRecord {
+    int kind = 0;  // 0 horizontal, 1 vertical
+};
+
+int separator_kind(View* view) { return ViewRecordOf<SeparatorData>(view)->kind; }
 
 }  // namespace
 
 View* BoxNew(BoxKind kind, View* parent, FrameWindow* window, const BoxStyle& style, int x, int y)
 {
     const ViewClass* cls = kind == BoxKind::scroll ? &kScrollClass : &kBoxClass;
-    auto* data = new BoxData;
+    auto data = std::make_unique<BoxData>();
     data->kind = kind;
     data->style = style;
     if (style.framed) {
         data->style.margin_x = std::max(style.margin_x, 8);
         data->style.margin_y = std::max(style.margin_y, 8);
     }
-    View* view = parent == nullptr ? ViewNew(cls, window, 0, 0, data) : ViewNewChild(cls, parent, x, y, data);
+    const int width = 2 * data->style.margin_x;
+    const int height = 2 * data->style.margin_y;
+    View* view = parent == nullptr ? ViewNew(cls, window, 0, 0, std::move(data))
+                                   : ViewNewChild(cls, parent, x, y, std::move(data));
     if (kind != BoxKind::scroll)
-        ViewDefaultSetSize(view, 2 * data->style.margin_x, 2 * data->style.margin_y);
+        ViewDefaultSetSize(view, width, height);
     ViewShow(view, 0);
     return view;
 }
@@ -456,8 +462,9 @@ View* SpacerNew(View* parent, int width, int height)
 
 View* SeparatorNew(View* parent, int kind)
 {
-    View* view = ViewNewChild(&kSeparatorClass, parent, 0, 0);
-    view->words[0] = kind == 1 ? 1 : 0;
+    auto data = std::make_unique<SeparatorData>();
+    data->kind = kind == 1 ? 1 : 0;
+    View* view = ViewNewChild(&kSeparatorClass, parent, 0, 0, std::move(data));
     ViewDefaultSetSize(view, kind == 1 ? 2 : 16, kind == 1 ? 16 : 2);
     ViewShow(view, 0);
     return view;

@@ -1,6 +1,8 @@
 #include "framework/control_button.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 
 #include "foundation/heap_string.h"
 
@@ -9,18 +11,18 @@ namespace {
 constexpr int kDisclosureBox = 14;  // the triangle's square
 constexpr int kDisclosureGap = 5;
 
-struct ButtonData {
+struct ButtonData : ViewRecord {
+    ~ButtonData() override { StrFree(text); }
     ButtonKind kind = ButtonKind::push;
     TextStyle style = TextStyle::normal;
     char* text = nullptr;
     int state = 0;
     bool is_default = false;
     bool pressed = false;  // the pointer is down inside
-    ControlHandler handler = nullptr;
-    std::uintptr_t user = 0;
+    std::function<void(int)> on_press;
 };
 
-ButtonData* button(View* view) { return static_cast<ButtonData*>(view->data); }
+ButtonData* button(View* view) { return ViewRecordOf<ButtonData>(view); }
 
 platform::Size natural_size(ButtonData* data)
 {
@@ -40,13 +42,6 @@ platform::Size natural_size(ButtonData* data)
     }
     }
     return {16, 16};
-}
-
-void button_destroy(View* view)
-{
-    StrFree(button(view)->text);
-    delete button(view);
-    view->data = nullptr;
 }
 
 std::uint32_t draw_state(View* view, ButtonData* data)
@@ -101,9 +96,8 @@ void click(View* view)
         data->state = data->state != 0 ? 0 : 1;
         ViewInvalidate(view);
     }
-    if (data->handler != nullptr)
-        data->handler(view, data->user,
-                      data->kind == ButtonKind::push || data->kind == ButtonKind::choice ? 0 : data->state);
+    if (data->on_press)
+        data->on_press(data->kind == ButtonKind::push || data->kind == ButtonKind::choice ? 0 : data->state);
 }
 
 void button_mouse_down(View* view, std::uint8_t /*modifiers*/, int /*x*/, int /*y*/)
@@ -142,7 +136,6 @@ bool button_key(View* view, const KeyEvent& key)
 const ViewClass kButtonClass = [] {
     ViewClass c;
     c.name = "button";
-    c.destroy = button_destroy;
     c.draw = button_draw;
     c.mouse_down = button_mouse_down;
     c.mouse_drag = button_mouse_drag;
@@ -154,23 +147,21 @@ const ViewClass kButtonClass = [] {
 
 }  // namespace
 
-View* ButtonNew(View* parent, ButtonKind kind, const char* text, int state, ControlHandler handler, std::uintptr_t user,
-                TextStyle style)
+View* ButtonNew(View* parent, ButtonKind kind, const char* text, int state, TextStyle style)
 {
-    auto* data = new ButtonData;
+    auto data = std::make_unique<ButtonData>();
     data->kind = kind;
     data->style = style;
     data->text = StrDup(text != nullptr ? text : "");
     data->state = state != 0 ? 1 : 0;
-    data->handler = handler;
-    data->user = user;
-    View* view = ViewNewChild(&kButtonClass, parent, 0, 0, data);
-    view->user = user;
-    const platform::Size size = natural_size(data);
+    const platform::Size size = natural_size(data.get());
+    View* view = ViewNewChild(&kButtonClass, parent, 0, 0, std::move(data));
     ViewDefaultSetSize(view, size.width, size.height);
     ViewShow(view, 0);
     return view;
 }
+
+void ButtonOnPress(View* view, std::function<void(int)> callback) { button(view)->on_press = std::move(callback); }
 
 void ButtonSetDefault(View* view, bool is_default)
 {

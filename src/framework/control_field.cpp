@@ -203,17 +203,17 @@ namespace {
 constexpr int kPadX = 4;
 constexpr int kPadY = 3;
 
-struct FieldData {
+struct FieldData : ViewRecord {
     TextEdit edit;
     int min_height = 0;
     int scroll_x = 0;
     bool selecting = false;
     bool modified_since_focus = false;
-    ControlHandler handler = nullptr;
-    std::uintptr_t user = 0;
+    std::function<void(const char*)> on_change;
+    std::function<void(const char*)> on_commit;
 };
 
-FieldData* field(View* view) { return static_cast<FieldData*>(view->data); }
+FieldData* field(View* view) { return ViewRecordOf<FieldData>(view); }
 
 const platform::Font* field_font() { return ControlFont(TextStyle::normal); }
 
@@ -279,8 +279,8 @@ void changed(View* view, FieldData* data)
         ViewSetSize(view, view->width, height);
     follow_caret(view, data);
     ViewInvalidate(view);
-    if (data->handler != nullptr)
-        data->handler(view, data->user, field_event::changed);
+    if (data->on_change)
+        data->on_change(data->edit.text.c_str());
 }
 
 void draw_line(platform::Surface* surface, View* view, FieldData* data, std::size_t start, int top)
@@ -339,12 +339,6 @@ void field_draw(View* view, const Rect& /*area*/)
     platform::DrawPopClip(surface);
 }
 
-void field_destroy(View* view)
-{
-    delete field(view);
-    view->data = nullptr;
-}
-
 void field_set_size(View* view, int width, int height)
 {
     ViewDefaultSetSize(view, width, std::max(height, wanted_height(field(view))));
@@ -374,11 +368,11 @@ void field_mouse_drag(View* view, std::uint8_t /*modifiers*/, int x, int y)
 
 void field_mouse_up(View* view, std::uint8_t /*modifiers*/, int /*x*/, int /*y*/) { field(view)->selecting = false; }
 
-void commit(View* view, FieldData* data)
+void commit(FieldData* data)
 {
     data->modified_since_focus = false;
-    if (data->handler != nullptr)
-        data->handler(view, data->user, field_event::committed);
+    if (data->on_commit)
+        data->on_commit(data->edit.text.c_str());
 }
 
 void field_focus(View* view, bool gained)
@@ -390,7 +384,7 @@ void field_focus(View* view, bool gained)
     }
     data->edit.anchor = data->edit.caret;
     if (data->modified_since_focus)
-        commit(view, data);
+        commit(data);
 }
 
 bool control_key(View* view, FieldData* data, std::uint8_t character)
@@ -421,20 +415,11 @@ bool control_key(View* view, FieldData* data, std::uint8_t character)
     }
 }
 
-bool field_key(View* view, const KeyEvent& key)
+// The caret keys: true when the key moved the caret (or the selection's end).
+bool move_key(View* view, FieldData* data, std::uint8_t c, bool shift, bool control)
 {
-    FieldData* data = field(view);
     TextEdit& e = data->edit;
-    const bool shift = (key.modifiers & platform::modifier::shift) != 0;
-    const bool control = (key.modifiers & platform::modifier::control) != 0;
     using Move = TextEdit::Move;
-    const std::uint8_t c = key.character;
-    // With Ctrl held the character may be the letter or nothing; the key code tells then.
-    const std::uint8_t letter =
-        c != 0 ? c : (key.key >= 'A' && key.key <= 'Z' ? static_cast<std::uint8_t>(key.key) : 0);
-    if (control && ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')))
-        return control_key(view, data, letter);
-    bool moved = true;
     switch (c) {
     case key_char::left:
         e.move(Move::left, shift);
@@ -455,13 +440,18 @@ bool field_key(View* view, const KeyEvent& key)
         e.move(control ? Move::text_end : Move::end, shift);
         break;
     default:
-        moved = false;
+        return false;
     }
-    if (moved) {
-        follow_caret(view, data);
-        ViewInvalidate(view);
-        return true;
-    }
+    follow_caret(view, data);
+    ViewInvalidate(view);
+    return true;
+}
+
+// Deleting, line breaks, Return and typed characters.
+bool edit_key(View* view, FieldData* data, const KeyEvent& key)
+{
+    TextEdit& e = data->edit;
+    const std::uint8_t c = key.character;
     switch (c) {
     case key_char::back:
         e.backspace();
@@ -477,7 +467,7 @@ bool field_key(View* view, const KeyEvent& key)
     case key_char::ret:
     case key_char::enter:
         if (!e.multi_line) {
-            commit(view, data);
+            commit(data);
             return true;
         }
         e.insert(std::string(1, kLineBreak), 0);
@@ -493,10 +483,25 @@ bool field_key(View* view, const KeyEvent& key)
     return true;
 }
 
+bool field_key(View* view, const KeyEvent& key)
+{
+    FieldData* data = field(view);
+    const bool shift = (key.modifiers & platform::modifier::shift) != 0;
+    const bool control = (key.modifiers & platform::modifier::control) != 0;
+    const std::uint8_t c = key.character;
+    // With Ctrl held the character may be the letter or nothing; the key code tells then.
+    const std::uint8_t letter =
+        c != 0 ? c : (key.key >= 'A' && key.key <= 'Z' ? static_cast<std::uint8_t>(key.key) : 0);
+    if (control && ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')))
+        return control_key(view, data, letter);
+    if (move_key(view, data, c, shift, control))
+        return true;
+    return edit_key(view, data, key);
+}
+
 const ViewClass kFieldClass = [] {
     ViewClass c;
     c.name = "text field";
-    c.destroy = field_destroy;
     c.draw = field_draw;
     c.set_size = field_set_size;
     c.mouse_down = field_mouse_down;
@@ -511,19 +516,16 @@ const ViewClass kFieldClass = [] {
 
 }  // namespace
 
-View* FieldNew(View* parent, const char* text, bool multi_line, int width, int height, ControlHandler handler,
-               std::uintptr_t user)
+View* FieldNew(View* parent, const char* text, bool multi_line, int width, int height)
 {
-    auto* data = new FieldData;
+    auto record = std::make_unique<FieldData>();
+    FieldData* data = record.get();
     data->edit.multi_line = multi_line;
     data->edit.set(text);
-    data->handler = handler;
-    data->user = user;
     const platform::Size natural =
         platform::ControlNaturalSize(platform::ControlKind::text_field, "", ControlFont(TextStyle::normal));
     data->min_height = height > 0 ? height : natural.height;
-    View* view = ViewNewChild(&kFieldClass, parent, 0, 0, data);
-    view->user = user;
+    View* view = ViewNewChild(&kFieldClass, parent, 0, 0, std::move(record));
     ViewDefaultSetSize(view, width > 0 ? width : natural.width, wanted_height(data));
     ViewShow(view, 0);
     return view;
@@ -542,6 +544,16 @@ void FieldSetText(View* view, const char* text)
     if (height != view->height)
         ViewSetSize(view, view->width, height);
     ViewInvalidate(view);
+}
+
+void FieldOnChange(View* view, std::function<void(const char*)> callback)
+{
+    field(view)->on_change = std::move(callback);
+}
+
+void FieldOnCommit(View* view, std::function<void(const char*)> callback)
+{
+    field(view)->on_commit = std::move(callback);
 }
 
 TextEdit& FieldEdit(View* view) { return field(view)->edit; }

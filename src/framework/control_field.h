@@ -5,15 +5,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "framework/control.h"
-
-// The handler's value: an edit changed the text, or the user finished an entry (Return in
-// a one-line field, or the focus left a field whose text changed since it came).
-namespace field_event {
-constexpr int changed = 1, committed = 2;
-}
 
 struct TextEdit {
     std::string text;
@@ -51,8 +46,12 @@ struct TextEdit {
     int line_count() const;
 };
 
-View* FieldNew(View* parent, const char* text, bool multi_line, int width, int height, ControlHandler handler,
-               std::uintptr_t user);
+View* FieldNew(View* parent, const char* text, bool multi_line, int width, int height);
+// Called with the text after every edit the user makes.
+void FieldOnChange(View* field, std::function<void(const char*)> callback);
+// Called with the text when the user finishes an entry: Return in a one-line field, or the
+// focus leaving a field whose text changed since it came.
+void FieldOnCommit(View* field, std::function<void(const char*)> callback);
 const char* FieldText(View* field);
 // Replaces the text without notifying; the selection goes to the end.
 void FieldSetText(View* field, const char* text);

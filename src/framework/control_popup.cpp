@@ -1,6 +1,8 @@
 #include "framework/control_popup.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,7 +13,7 @@ namespace {
 
 constexpr int kArrowWidth = 20;
 
-struct PopupData {
+struct PopupData : ViewRecord {
     PopupKind kind = PopupKind::menu;
     std::vector<std::string> items;
     int selected = -1;  // current item, -1 while the entry is free text
@@ -19,14 +21,22 @@ struct PopupData {
     TextEdit edit;  // the typed text of a combo field
     bool editing = false;
     bool pressed = false;
-    ControlHandler handler = nullptr;
-    PopupTextHook hook = nullptr;
-    std::uintptr_t user = 0;
+    std::function<void(int)> on_choose;        // a menu's chosen index
+    std::function<void(const char*)> on_text;  // a combo's or value pop-up's new text
 };
 
-const int* g_script = nullptr;
+// Tests: the scripted answer of an opened menu.
+struct PopupState {
+    const int* script = nullptr;
+};
 
-PopupData* popup(View* view) { return static_cast<PopupData*>(view->data); }
+PopupState& popup_state()
+{
+    static PopupState state;
+    return state;
+}
+
+PopupData* popup(View* view) { return ViewRecordOf<PopupData>(view); }
 
 bool has_free_text(PopupData* data) { return data->kind != PopupKind::menu && data->selected < 0; }
 
@@ -64,12 +74,6 @@ void resize(View* view)
     const platform::Size size = natural_size(popup(view));
     ViewSetSize(view, size.width, size.height);
     ViewInvalidate(view);
-}
-
-void popup_destroy(View* view)
-{
-    delete popup(view);
-    view->data = nullptr;
 }
 
 void popup_draw(View* view, const Rect& /*area*/)
@@ -129,12 +133,12 @@ void choose_entry(View* view, int entry)
     if (data->kind == PopupKind::menu) {
         data->selected = entry;
         ViewInvalidate(view);
-        if (data->handler != nullptr)
-            data->handler(view, data->user, entry);
+        if (data->on_choose)
+            data->on_choose(entry);
         return;
     }
     const std::string text = data->items[static_cast<std::size_t>(entry)];
-    ComboSetText(view, text.c_str(), true);
+    ComboSetText(view, text.c_str(), Notify::Yes);
 }
 
 void popup_mouse_down(View* view, std::uint8_t /*modifiers*/, int x, int /*y*/)
@@ -170,28 +174,67 @@ void finish_typing(View* view)
         return;
     data->editing = false;
     const std::string typed = data->edit.text;
-    ComboSetText(view, typed.c_str(), true);
+    ComboSetText(view, typed.c_str(), Notify::Yes);
+}
+
+// A menu or value pop-up: Space or Alt+Down opens the menu, Up and Down step through the
+// items.
+bool menu_key(View* view, PopupData* data, const KeyEvent& key)
+{
+    const std::uint8_t c = key.character;
+    if (c == ' ' || (c == key_char::down && (key.modifiers & platform::modifier::alt) != 0)) {
+        PopupOpen(view);
+        return true;
+    }
+    const int count = static_cast<int>(data->items.size());
+    if ((c != key_char::up && c != key_char::down) || count == 0)
+        return false;
+    const int step = c == key_char::up ? -1 : 1;
+    const int next = std::clamp(data->selected + step, 0, count - 1);
+    if (next != data->selected)
+        choose_entry(view, has_free_text(data) ? next + 1 : next);
+    return true;
+}
+
+// Typing into a combo field goes through the text field rules of a one-line field.
+bool typing_key(PopupData* data, const KeyEvent& key)
+{
+    TextEdit& e = data->edit;
+    const bool shift = (key.modifiers & platform::modifier::shift) != 0;
+    const std::uint8_t c = key.character;
+    switch (c) {
+    case key_char::left:
+        e.move(TextEdit::Move::left, shift);
+        return true;
+    case key_char::right:
+        e.move(TextEdit::Move::right, shift);
+        return true;
+    case key_char::home:
+        e.move(TextEdit::Move::home, shift);
+        return true;
+    case key_char::end:
+        e.move(TextEdit::Move::end, shift);
+        return true;
+    case key_char::back:
+        e.backspace();
+        return true;
+    case key_char::del:
+        e.delete_forward();
+        return true;
+    default:
+        if (c < 32 || (key.modifiers & (platform::modifier::control | platform::modifier::alt)) != 0)
+            return false;
+        e.insert(std::string(1, static_cast<char>(c)), 1);
+        return true;
+    }
 }
 
 bool popup_key(View* view, const KeyEvent& key)
 {
     PopupData* data = popup(view);
     const std::uint8_t c = key.character;
-    if (data->kind != PopupKind::combo) {
-        if (c == ' ' || (c == key_char::down && (key.modifiers & platform::modifier::alt) != 0)) {
-            PopupOpen(view);
-            return true;
-        }
-        const int count = static_cast<int>(data->items.size());
-        if ((c == key_char::up || c == key_char::down) && count > 0) {
-            const int step = c == key_char::up ? -1 : 1;
-            const int next = std::clamp(data->selected + step, 0, count - 1);
-            if (next != data->selected)
-                choose_entry(view, has_free_text(data) ? next + 1 : next);
-            return true;
-        }
-        return false;
-    }
+    if (data->kind != PopupKind::combo)
+        return menu_key(view, data, key);
     if (c == key_char::down && (key.modifiers & platform::modifier::alt) != 0) {
         PopupOpen(view);
         return true;
@@ -206,33 +249,8 @@ bool popup_key(View* view, const KeyEvent& key)
         data->editing = true;
         data->edit.set(current_text(data).c_str());
     }
-    // Typing goes through the text field rules of a one-line field.
-    TextEdit& e = data->edit;
-    const bool shift = (key.modifiers & platform::modifier::shift) != 0;
-    switch (c) {
-    case key_char::left:
-        e.move(TextEdit::Move::left, shift);
-        break;
-    case key_char::right:
-        e.move(TextEdit::Move::right, shift);
-        break;
-    case key_char::home:
-        e.move(TextEdit::Move::home, shift);
-        break;
-    case key_char::end:
-        e.move(TextEdit::Move::end, shift);
-        break;
-    case key_char::back:
-        e.backspace();
-        break;
-    case key_char::del:
-        e.delete_forward();
-        break;
-    default:
-        if (c < 32 || (key.modifiers & (platform::modifier::control | platform::modifier::alt)) != 0)
-            return false;
-        e.insert(std::string(1, static_cast<char>(c)), 1);
-    }
+    if (!typing_key(data, key))
+        return false;
     ViewInvalidate(view);
     return true;
 }
@@ -246,7 +264,6 @@ void popup_focus(View* view, bool gained)
 const ViewClass kPopupClass = [] {
     ViewClass c;
     c.name = "pop-up";
-    c.destroy = popup_destroy;
     c.draw = popup_draw;
     c.mouse_down = popup_mouse_down;
     c.mouse_up = popup_mouse_up;
@@ -256,11 +273,10 @@ const ViewClass kPopupClass = [] {
     return c;
 }();
 
-View* make(View* parent, PopupData* data)
+View* make(View* parent, std::unique_ptr<PopupData> record)
 {
-    View* view = ViewNewChild(&kPopupClass, parent, 0, 0, data);
-    view->user = data->user;
-    const platform::Size size = natural_size(data);
+    const platform::Size size = natural_size(record.get());
+    View* view = ViewNewChild(&kPopupClass, parent, 0, 0, std::move(record));
     ViewDefaultSetSize(view, size.width, size.height);
     ViewShow(view, 0);
     return view;
@@ -276,32 +292,30 @@ std::vector<std::string> copy_items(int count, const char* const* items)
 
 }  // namespace
 
-View* PopupMenuNew(View* parent, int count, const char* const* items, int selected, ControlHandler handler,
-                   std::uintptr_t user)
+View* PopupMenuNew(View* parent, int count, const char* const* items, int selected)
 {
-    auto* data = new PopupData;
+    auto data = std::make_unique<PopupData>();
     data->kind = PopupKind::menu;
     data->items = copy_items(count, items);
     data->selected = selected >= 0 && selected < count ? selected : (count > 0 ? 0 : -1);
-    data->handler = handler;
-    data->user = user;
-    return make(parent, data);
+    return make(parent, std::move(data));
 }
 
-View* ComboNew(View* parent, PopupKind kind, int count, const char* const* items, const char* current,
-               PopupTextHook hook, std::uintptr_t user)
+View* ComboNew(View* parent, PopupKind kind, int count, const char* const* items, const char* current)
 {
-    auto* data = new PopupData;
+    auto data = std::make_unique<PopupData>();
     data->kind = kind == PopupKind::menu ? PopupKind::value : kind;
     data->items = copy_items(count, items);
-    data->hook = hook;
-    data->user = user;
-    View* view = make(parent, data);
-    ComboSetText(view, current, false);
+    View* view = make(parent, std::move(data));
+    ComboSetText(view, current, Notify::No);
     return view;
 }
 
-void ComboSetText(View* view, const char* text, bool notify)
+void PopupOnChoose(View* view, std::function<void(int)> callback) { popup(view)->on_choose = std::move(callback); }
+
+void ComboOnText(View* view, std::function<void(const char*)> callback) { popup(view)->on_text = std::move(callback); }
+
+void ComboSetText(View* view, const char* text, Notify notify)
 {
     PopupData* data = popup(view);
     const std::string value = text != nullptr ? text : "";
@@ -316,8 +330,8 @@ void ComboSetText(View* view, const char* text, bool notify)
     if (data->kind == PopupKind::menu && data->selected < 0 && !data->items.empty())
         data->selected = 0;
     resize(view);
-    if (notify && data->hook != nullptr)
-        data->hook(view, data->user, value.c_str());
+    if (notify == Notify::Yes && data->on_text)
+        data->on_text(value.c_str());
 }
 
 const char* ComboText(View* view)
@@ -354,7 +368,7 @@ void PopupSetItems(View* view, int count, const char* const* items)
         resize(view);
         return;
     }
-    ComboSetText(view, current.c_str(), false);
+    ComboSetText(view, current.c_str(), Notify::No);
 }
 
 int PopupMenuEntryCount(View* view)
@@ -386,8 +400,8 @@ void PopupOpen(View* view)
 {
     const int count = PopupMenuEntryCount(view);
     int entry = -1;
-    if (g_script != nullptr) {
-        entry = *g_script;
+    if (popup_state().script != nullptr) {
+        entry = *popup_state().script;
     } else if (view->window != nullptr && view->window->window != nullptr) {
         std::vector<const char*> texts;
         for (int i = 0; i < count; ++i)
@@ -401,4 +415,4 @@ void PopupOpen(View* view)
 
 bool ViewIsPopup(const View* view) { return view->cls == &kPopupClass; }
 
-void PopupSetScriptedChoice(const int* entry) { g_script = entry; }
+void PopupSetScriptedChoice(const int* entry) { popup_state().script = entry; }

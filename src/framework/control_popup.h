@@ -4,6 +4,7 @@
 // be typed into. Tests script the menu's answer instead of showing it.
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "framework/control.h"
 
@@ -11,19 +12,18 @@ inline constexpr std::uint16_t kNoItem = 65535;
 
 enum class PopupKind : std::uint8_t { menu, combo, value };
 
-// Called with the control, its user value and the current text (combo and value pop-up).
-using PopupTextHook = void (*)(View* control, std::uintptr_t user, const char* text);
-
-// A pop-up menu showing the selected item; a choice calls the handler with its index.
-View* PopupMenuNew(View* parent, int count, const char* const* items, int selected, ControlHandler handler,
-                   std::uintptr_t user);
+// A pop-up menu showing the selected item.
+View* PopupMenuNew(View* parent, int count, const char* const* items, int selected);
+// Called with the index the user chose from the menu.
+void PopupOnChoose(View* popup, std::function<void(int)> callback);
 // A combo field (editable) or value pop-up (not editable) holding a current text.
-View* ComboNew(View* parent, PopupKind kind, int count, const char* const* items, const char* current,
-               PopupTextHook hook, std::uintptr_t user);
+View* ComboNew(View* parent, PopupKind kind, int count, const char* const* items, const char* current);
+// Called with the new current text when the user chooses an item or finishes typing.
+void ComboOnText(View* combo, std::function<void(const char*)> callback);
 
 // Searches the items from the last to the first for the text; an equal one becomes current,
-// otherwise the text is kept as free text. With notify the hook is called.
-void ComboSetText(View* control, const char* text, bool notify);
+// otherwise the text is kept as free text. With Notify::Yes the text callback is called.
+void ComboSetText(View* control, const char* text, Notify notify);
 const char* ComboText(View* control);
 // The current item, or kNoItem while the entry is free text.
 std::uint16_t PopupCurrentIndex(View* control);

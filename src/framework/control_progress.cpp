@@ -1,22 +1,17 @@
 #include "framework/control_progress.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
-struct BarData {
+struct BarData : ViewRecord {
     std::uint32_t total = 0;
     std::uint32_t value = 0;
     std::uint32_t frame = 0;
 };
 
-BarData* bar(View* view) { return static_cast<BarData*>(view->data); }
-
-void bar_destroy(View* view)
-{
-    delete bar(view);
-    view->data = nullptr;
-}
+BarData* bar(View* view) { return ViewRecordOf<BarData>(view); }
 
 // Qt's bar takes int ranges; large totals are scaled down together with the value.
 void scaled(const BarData* data, int* maximum, int* value)
@@ -63,7 +58,6 @@ void bar_draw(View* view, const Rect& /*area*/)
 const ViewClass kBarClass = [] {
     ViewClass c;
     c.name = "progress bar";
-    c.destroy = bar_destroy;
     c.draw = bar_draw;
     return c;
 }();
@@ -72,9 +66,9 @@ const ViewClass kBarClass = [] {
 
 View* ProgressBarNew(View* parent, std::uint32_t total, int width, int height)
 {
-    auto* data = new BarData;
+    auto data = std::make_unique<BarData>();
     data->total = total;
-    View* view = ViewNewChild(&kBarClass, parent, 0, 0, data);
+    View* view = ViewNewChild(&kBarClass, parent, 0, 0, std::move(data));
     ViewDefaultSetSize(view, width, height);
     ViewShow(view, 0);
     return view;

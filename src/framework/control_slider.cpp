@@ -1,29 +1,26 @@
 #include "framework/control_slider.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 
 namespace {
 
-struct SliderData {
+struct SliderData : ViewRecord {
     int minimum = 0;
     int maximum = 100;
     int value[2] = {0, 0};
     int reported = 0;
     int dragging = -1;  // the thumb being dragged
     bool two_thumbs = false;
-    ControlHandler handler = nullptr;
-    std::uintptr_t user = 0;
+    std::function<void(int)> on_change;      // one thumb: the new value
+    std::function<void(int, int)> on_range;  // two thumbs: both values
+    std::function<void(int)> on_point;       // two thumbs: a value pointed at on the track
 };
 
 constexpr int kThumbWidth = 11;
 
-SliderData* slider(View* view) { return static_cast<SliderData*>(view->data); }
-
-void slider_destroy(View* view)
-{
-    delete slider(view);
-    view->data = nullptr;
-}
+SliderData* slider(View* view) { return ViewRecordOf<SliderData>(view); }
 
 int clamp_value(SliderData* data, int value)
 {
@@ -85,16 +82,29 @@ void slider_draw(View* view, const Rect& /*area*/)
     platform::DrawSlider(surface, ViewRect(view), data->minimum, data->maximum, data->value[0], ControlState(view));
 }
 
-void set_thumb(View* view, int thumb, int value, bool notify)
+void notify_change(SliderData* data)
+{
+    if (data->two_thumbs) {
+        if (data->on_range)
+            data->on_range(data->value[0], data->value[1]);
+        return;
+    }
+    if (data->on_change)
+        data->on_change(data->value[0]);
+}
+
+// True when the thumb moved.
+bool set_thumb(View* view, int thumb, int value, Notify notify)
 {
     SliderData* data = slider(view);
     value = clamp_value(data, value);
     if (data->value[thumb] == value)
-        return;
+        return false;
     data->value[thumb] = value;
     ViewInvalidate(view);
-    if (notify && data->handler != nullptr)
-        data->handler(view, data->user, data->two_thumbs ? thumb : value);
+    if (notify == Notify::Yes)
+        notify_change(data);
+    return true;
 }
 
 void slider_mouse_down(View* view, std::uint8_t /*modifiers*/, int x, int /*y*/)
@@ -103,7 +113,7 @@ void slider_mouse_down(View* view, std::uint8_t /*modifiers*/, int x, int /*y*/)
     const int value = value_at(view, data, x);
     if (!data->two_thumbs) {
         data->dragging = 0;
-        set_thumb(view, 0, value, true);
+        set_thumb(view, 0, value, Notify::Yes);
         return;
     }
     // The nearer thumb follows the pointer; a press away from both reports the position.
@@ -116,15 +126,15 @@ void slider_mouse_down(View* view, std::uint8_t /*modifiers*/, int x, int /*y*/)
         return;
     }
     data->reported = value;
-    if (data->handler != nullptr)
-        data->handler(view, data->user, range_event::position);
+    if (data->on_point)
+        data->on_point(value);
 }
 
 void slider_mouse_drag(View* view, std::uint8_t /*modifiers*/, int x, int /*y*/)
 {
     SliderData* data = slider(view);
     if (data->dragging >= 0)
-        set_thumb(view, data->dragging, value_at(view, data, x), true);
+        set_thumb(view, data->dragging, value_at(view, data, x), Notify::Yes);
 }
 
 void slider_mouse_up(View* view, std::uint8_t /*modifiers*/, int /*x*/, int /*y*/)
@@ -164,14 +174,13 @@ bool slider_key(View* view, const KeyEvent& key)
     }
     // A range slider moves its first thumb with Shift held off, its second with Shift.
     const int thumb = data->two_thumbs && (key.modifiers & platform::modifier::shift) != 0 ? 1 : 0;
-    set_thumb(view, thumb, data->value[thumb] + step, true);
+    set_thumb(view, thumb, data->value[thumb] + step, Notify::Yes);
     return true;
 }
 
 const ViewClass kSliderClass = [] {
     ViewClass c;
     c.name = "slider";
-    c.destroy = slider_destroy;
     c.draw = slider_draw;
     c.mouse_down = slider_mouse_down;
     c.mouse_drag = slider_mouse_drag;
@@ -181,10 +190,9 @@ const ViewClass kSliderClass = [] {
     return c;
 }();
 
-View* make(View* parent, SliderData* data, int width)
+View* make(View* parent, std::unique_ptr<SliderData> data, int width)
 {
-    View* view = ViewNewChild(&kSliderClass, parent, 0, 0, data);
-    view->user = data->user;
+    View* view = ViewNewChild(&kSliderClass, parent, 0, 0, std::move(data));
     const platform::Size natural =
         platform::ControlNaturalSize(platform::ControlKind::slider, "", ControlFont(TextStyle::normal));
     ViewDefaultSetSize(view, width > 0 ? width : std::max(natural.width, 150), std::max(natural.height, 22));
@@ -194,19 +202,18 @@ View* make(View* parent, SliderData* data, int width)
 
 }  // namespace
 
-View* SliderNew(View* parent, int minimum, int maximum, int value, int width, ControlHandler handler,
-                std::uintptr_t user)
+View* SliderNew(View* parent, int minimum, int maximum, int value, int width)
 {
-    auto* data = new SliderData;
+    auto data = std::make_unique<SliderData>();
     data->minimum = minimum;
     data->maximum = maximum;
-    data->value[0] = clamp_value(data, value);
-    data->handler = handler;
-    data->user = user;
-    return make(parent, data, width);
+    data->value[0] = clamp_value(data.get(), value);
+    return make(parent, std::move(data), width);
 }
 
-void SliderSetValue(View* view, int value) { set_thumb(view, 0, value, false); }
+void SliderOnChange(View* view, std::function<void(int)> callback) { slider(view)->on_change = std::move(callback); }
+
+void SliderSetValue(View* view, int value, Notify notify) { set_thumb(view, 0, value, notify); }
 
 int SliderValue(View* view) { return slider(view)->value[0]; }
 
@@ -220,24 +227,30 @@ void SliderSetRange(View* view, int minimum, int maximum)
     ViewInvalidate(view);
 }
 
-View* RangeSliderNew(View* parent, int minimum, int maximum, int first, int second, int width, ControlHandler handler,
-                     std::uintptr_t user)
+View* RangeSliderNew(View* parent, int minimum, int maximum, int first, int second, int width)
 {
-    auto* data = new SliderData;
+    auto data = std::make_unique<SliderData>();
     data->two_thumbs = true;
     data->minimum = minimum;
     data->maximum = maximum;
-    data->value[0] = clamp_value(data, first);
-    data->value[1] = clamp_value(data, second);
-    data->handler = handler;
-    data->user = user;
-    return make(parent, data, width);
+    data->value[0] = clamp_value(data.get(), first);
+    data->value[1] = clamp_value(data.get(), second);
+    return make(parent, std::move(data), width);
 }
 
-void RangeSliderSet(View* view, int first, int second)
+void RangeSliderOnChange(View* view, std::function<void(int, int)> callback)
 {
-    set_thumb(view, 0, first, false);
-    set_thumb(view, 1, second, false);
+    slider(view)->on_range = std::move(callback);
+}
+
+void RangeSliderOnPoint(View* view, std::function<void(int)> callback) { slider(view)->on_point = std::move(callback); }
+
+void RangeSliderSet(View* view, int first, int second, Notify notify)
+{
+    const bool moved_first = set_thumb(view, 0, first, Notify::No);
+    const bool moved_second = set_thumb(view, 1, second, Notify::No);
+    if (notify == Notify::Yes && (moved_first || moved_second))
+        notify_change(slider(view));
 }
 
 void RangeSliderSetRange(View* view, int minimum, int maximum) { SliderSetRange(view, minimum, maximum); }

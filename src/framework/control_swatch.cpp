@@ -1,24 +1,20 @@
 #include "framework/control_swatch.h"
 
+#include <functional>
+#include <memory>
+
 namespace {
 
 constexpr int kSwatchSize = 24;
 
-struct SwatchData {
+struct SwatchData : ViewRecord {
     SwatchColour colour;
     bool clickable = true;
     bool pressed = false;
-    ControlHandler handler = nullptr;
-    std::uintptr_t user = 0;
+    std::function<void(int)> on_click;
 };
 
-SwatchData* swatch(View* view) { return static_cast<SwatchData*>(view->data); }
-
-void swatch_destroy(View* view)
-{
-    delete swatch(view);
-    view->data = nullptr;
-}
+SwatchData* swatch(View* view) { return ViewRecordOf<SwatchData>(view); }
 
 platform::Colour rgb(const SwatchColour& c)
 {
@@ -63,8 +59,8 @@ void swatch_mouse_up(View* view, std::uint8_t modifiers, int x, int y)
         return;
     data->pressed = false;
     ViewInvalidate(view);
-    if (platform::RectContains(ViewRect(view), platform::Point{x, y}) && data->handler != nullptr)
-        data->handler(view, data->user, modifiers);
+    if (platform::RectContains(ViewRect(view), platform::Point{x, y}) && data->on_click)
+        data->on_click(modifiers);
 }
 
 bool swatch_key(View* view, const KeyEvent& key)
@@ -72,15 +68,14 @@ bool swatch_key(View* view, const KeyEvent& key)
     SwatchData* data = swatch(view);
     if (!data->clickable || key.character != ' ')
         return false;
-    if (data->handler != nullptr)
-        data->handler(view, data->user, 0);
+    if (data->on_click)
+        data->on_click(0);
     return true;
 }
 
 const ViewClass kSwatchClass = [] {
     ViewClass c;
     c.name = "colour swatch";
-    c.destroy = swatch_destroy;
     c.draw = swatch_draw;
     c.mouse_down = swatch_mouse_down;
     c.mouse_up = swatch_mouse_up;
@@ -91,18 +86,17 @@ const ViewClass kSwatchClass = [] {
 
 }  // namespace
 
-View* SwatchNew(View* parent, bool clickable, int x, int y, ControlHandler handler, std::uintptr_t user)
+View* SwatchNew(View* parent, bool clickable, int x, int y)
 {
-    auto* data = new SwatchData;
+    auto data = std::make_unique<SwatchData>();
     data->clickable = clickable;
-    data->handler = handler;
-    data->user = user;
-    View* view = ViewNewChild(&kSwatchClass, parent, x, y, data);
-    view->user = user;
+    View* view = ViewNewChild(&kSwatchClass, parent, x, y, std::move(data));
     ViewDefaultSetSize(view, kSwatchSize, kSwatchSize);
     ViewShow(view, 0);
     return view;
 }
+
+void SwatchOnClick(View* view, std::function<void(int)> callback) { swatch(view)->on_click = std::move(callback); }
 
 void SwatchSetColour(View* view, const SwatchColour& colour)
 {

@@ -1,7 +1,8 @@
 // Colour swatches: a framed rectangle filled with a colour of three 16-bit components,
-// clickable (the handler gets the modifier bits of the click) and enabled or not.
+// clickable (the click callback gets the modifier bits of the click) and enabled or not.
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "framework/control.h"
 
@@ -11,7 +12,9 @@ struct SwatchColour {
     std::uint16_t blue = 0;
 };
 
-View* SwatchNew(View* parent, bool clickable, int x, int y, ControlHandler handler, std::uintptr_t user);
+View* SwatchNew(View* parent, bool clickable, int x, int y);
+// Called with the modifier bits of a click (0 for the space bar).
+void SwatchOnClick(View* swatch, std::function<void(int)> callback);
 void SwatchSetColour(View* swatch, const SwatchColour& colour);
 SwatchColour SwatchColourOf(View* swatch);
 void SwatchSetClickable(View* swatch, bool clickable);

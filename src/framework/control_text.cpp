@@ -1,25 +1,28 @@
 #include "framework/control_text.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 
 #include "foundation/heap_string.h"
 #include "platform/qt/window.h"
 
 namespace {
 
-struct LabelData {
+struct LabelData : ViewRecord {
+    ~LabelData() override { StrFree(text); }
     LabelKind kind = LabelKind::label;
     TextStyle style = TextStyle::normal;
     char* text = nullptr;
     int wrap_width = 0;
     platform::Align align = platform::Align::left;
-    ControlHandler handler = nullptr;
-    std::uintptr_t user = 0;
+    std::function<void()> on_click;
+    std::uintptr_t values[2] = {0, 0};  // kept for the clickable text's owner
     bool pressed = false;
     std::uint32_t relayouts = 0;
 };
 
-LabelData* label(View* view) { return static_cast<LabelData*>(view->data); }
+LabelData* label(View* view) { return ViewRecordOf<LabelData>(view); }
 
 platform::Size natural_size(LabelData* data)
 {
@@ -39,13 +42,6 @@ platform::Size natural_size(LabelData* data)
     platform::Size size = platform::MeasureTextBlock(font, text, 30000);
     size.height = std::max(size.height, platform::FontMetricsOf(font).height);
     return size;
-}
-
-void label_destroy(View* view)
-{
-    StrFree(label(view)->text);
-    delete label(view);
-    view->data = nullptr;
 }
 
 platform::Colour text_colour(View* view, LabelData* data)
@@ -117,24 +113,23 @@ void label_mouse_up(View* view, std::uint8_t /*modifiers*/, int x, int y)
         return;
     data->pressed = false;
     ViewInvalidate(view);
-    if (platform::RectContains(ViewRect(view), platform::Point{x, y}) && data->handler != nullptr)
-        data->handler(view, data->user, 0);
+    if (platform::RectContains(ViewRect(view), platform::Point{x, y}) && data->on_click)
+        data->on_click();
 }
 
 bool label_key(View* view, const KeyEvent& key)
 {
     LabelData* data = label(view);
-    if (data->kind != LabelKind::clickable || (key.character != ' ' && key.character != 13))
+    if (data->kind != LabelKind::clickable || (key.character != ' ' && key.character != key_char::ret))
         return false;
-    if (data->handler != nullptr)
-        data->handler(view, data->user, 0);
+    if (data->on_click)
+        data->on_click();
     return true;
 }
 
 const ViewClass kLabelClass = [] {
     ViewClass c;
     c.name = "label";
-    c.destroy = label_destroy;
     c.draw = label_draw;
     c.set_size = label_set_size;
     return c;
@@ -162,22 +157,30 @@ void resize_to_text(View* view)
 
 View* LabelNew(View* parent, LabelKind kind, const char* text, TextStyle style)
 {
-    auto* data = new LabelData;
+    auto data = std::make_unique<LabelData>();
     data->kind = kind;
     data->style = kind == LabelKind::heading ? TextStyle::heading : style;
     data->text = StrDup(text != nullptr ? text : "");
+    const platform::Size size = natural_size(data.get());
     const ViewClass* cls = kind == LabelKind::clickable ? &kClickableClass : &kLabelClass;
-    View* view = ViewNewChild(cls, parent, 0, 0, data);
-    const platform::Size size = natural_size(data);
+    View* view = ViewNewChild(cls, parent, 0, 0, std::move(data));
     ViewDefaultSetSize(view, size.width, size.height);
     ViewShow(view, 0);
     return view;
 }
 
-void LabelSetHandler(View* view, ControlHandler handler, std::uintptr_t user)
+void LabelOnClick(View* view, std::function<void()> callback) { label(view)->on_click = std::move(callback); }
+
+void LabelSetValues(View* view, std::uintptr_t value1, std::uintptr_t value2)
 {
-    label(view)->handler = handler;
-    label(view)->user = user;
+    label(view)->values[0] = value1;
+    label(view)->values[1] = value2;
+}
+
+void LabelValues(View* view, std::uintptr_t* value1, std::uintptr_t* value2)
+{
+    *value1 = label(view)->values[0];
+    *value2 = label(view)->values[1];
 }
 
 const char* LabelText(View* view) { return label(view)->text; }

@@ -3,14 +3,18 @@
 // to its text; changing the text lays the parent out again.
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "framework/control.h"
 
 enum class LabelKind : std::uint8_t { label, heading, text_line, clickable };
 
 View* LabelNew(View* parent, LabelKind kind, const char* text, TextStyle style);
-// A clickable text calls the handler (value 0) when clicked.
-void LabelSetHandler(View* label, ControlHandler handler, std::uintptr_t user);
+// A clickable text calls it when clicked (or Space or Return while focused).
+void LabelOnClick(View* label, std::function<void()> callback);
+// Two values kept with a clickable text for its owner.
+void LabelSetValues(View* label, std::uintptr_t value1, std::uintptr_t value2);
+void LabelValues(View* label, std::uintptr_t* value1, std::uintptr_t* value2);
 const char* LabelText(View* label);
 // Replaces the text, sizes the label to it and lays the parent out again.
 void LabelSetText(View* label, const char* text);

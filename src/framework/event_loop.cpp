@@ -11,30 +11,50 @@
 
 namespace {
 
+// Due tasks run when the queue is idle and at the latest after this many messages in a row.
+constexpr int kMessagesBetweenTaskChecks = 64;
+// The longest wait for a message, and how often the pointer is looked for while idle.
+constexpr std::uint32_t kMaxWaitMs = 50;
+constexpr std::uint32_t kPointerCheckMs = 10;
+
 struct DocumentSlot {
     DocumentEventHandler handler = nullptr;
     void* argument = nullptr;
 };
 
-ProcessRecord g_process;
-std::string g_command_line;
-DocumentSlot g_slots[4];
-bool g_running = true;
-bool g_shutting_down = false;
-bool g_started = false;
-bool g_command_line_done = false;
-int g_message_counter = 64;
-LoopStats g_stats;
-std::uint32_t g_last_pointer_check = 0;
+// The loop's state, one per process: the process record, the document event slots, the
+// running and shutting-down flags and the counters of the pump.
+struct LoopState {
+    ProcessRecord process;
+    std::string command_line;
+    DocumentSlot slots[4];
+    bool running = true;
+    bool shutting_down = false;
+    bool started = false;
+    bool command_line_done = false;
+    int message_counter = kMessagesBetweenTaskChecks;
+    LoopStats stats;
+    std::uint32_t last_pointer_check = 0;
+    // The arguments Qt keeps for the life of its application object.
+    int qt_argc = 1;
+    char program[8] = "quillon";
+    char* qt_argv[2] = {nullptr, nullptr};
+};
+
+LoopState& loop_state()
+{
+    static LoopState state;
+    return state;
+}
 
 // Finds the framework window under the pointer at most every 10 milliseconds, so that hover
 // state follows the pointer even when no move message arrives.
 void idle_pointer_check()
 {
     std::uint32_t now = LoopTick();
-    if (now - g_last_pointer_check < 10)
+    if (now - loop_state().last_pointer_check < kPointerCheckMs)
         return;
-    g_last_pointer_check = now;
+    loop_state().last_pointer_check = now;
     TrackPointer();
 }
 
@@ -46,42 +66,41 @@ void dispatch(const platform::Message& message)
 
 }  // namespace
 
-const ProcessRecord& Process() { return g_process; }
+const ProcessRecord& Process() { return loop_state().process; }
 bool NewShell() { return true; }
 
 bool FrameworkStart(int argc, char** argv, int show_state)
 {
-    if (g_started)
+    if (loop_state().started)
         return true;
-    g_process.argc = argc;
-    g_process.argv = argv;
-    g_process.show_state = show_state;
-    g_process.has_previous_instance = false;
+    loop_state().process.argc = argc;
+    loop_state().process.argv = argv;
+    loop_state().process.show_state = show_state;
+    loop_state().process.has_previous_instance = false;
     for (int i = 1; i < argc; ++i) {
         if (i > 1)
-            g_command_line += ' ';
-        g_command_line += argv[i] != nullptr ? argv[i] : "";
+            loop_state().command_line += ' ';
+        loop_state().command_line += argv[i] != nullptr ? argv[i] : "";
     }
-    g_process.command_line = g_command_line.c_str();
+    loop_state().process.command_line = loop_state().command_line.c_str();
     FormatterStart();
-    static int qt_argc = 1;
-    static char program[] = "quillon";
-    static char* qt_argv[] = {argc > 0 && argv != nullptr ? argv[0] : program, nullptr};
-    if (!platform::PlatformStart(qt_argc, qt_argv))
+    LoopState& loop = loop_state();
+    loop.qt_argv[0] = argc > 0 && argv != nullptr ? argv[0] : loop.program;
+    if (!platform::PlatformStart(loop.qt_argc, loop.qt_argv))
         return false;
-    if (!g_process.has_previous_instance)
+    if (!loop_state().process.has_previous_instance)
         RegisterWindowClasses();
     LanguageStart();
-    g_running = true;
-    g_shutting_down = false;
-    g_message_counter = 64;
-    g_started = true;
+    loop_state().running = true;
+    loop_state().shutting_down = false;
+    loop_state().message_counter = kMessagesBetweenTaskChecks;
+    loop_state().started = true;
     return true;
 }
 
 void FrameworkEnd()
 {
-    g_shutting_down = true;
+    loop_state().shutting_down = true;
     // The process exit reclaims everything else; the tasks and the windows go now so that
     // nothing runs after the end.
     TaskClearAll();
@@ -89,37 +108,37 @@ void FrameworkEnd()
     LanguageEnd();
     WindowClassesEnd();
     platform::PlatformEnd();
-    g_started = false;
+    loop_state().started = false;
 }
 
-bool FrameworkShuttingDown() { return g_shutting_down; }
+bool FrameworkShuttingDown() { return loop_state().shutting_down; }
 
 void SetDocumentEventHandler(DocumentEvent slot, DocumentEventHandler handler, void* argument)
 {
-    g_slots[static_cast<int>(slot)] = DocumentSlot{handler, argument};
+    loop_state().slots[static_cast<int>(slot)] = DocumentSlot{handler, argument};
 }
 
 bool CallDocumentEvent(DocumentEvent slot, const char* path)
 {
-    DocumentSlot s = g_slots[static_cast<int>(slot)];
+    DocumentSlot s = loop_state().slots[static_cast<int>(slot)];
     if (s.handler == nullptr)
         return false;
     s.handler(s.argument, path);
     return true;
 }
 
-bool LoopRunning() { return g_running; }
-void SetLoopRunning(bool running) { g_running = running; }
+bool LoopRunning() { return loop_state().running; }
+void SetLoopRunning(bool running) { loop_state().running = running; }
 LoopStats LoopStatistics()
 {
-    g_stats.message_counter = g_message_counter;
-    return g_stats;
+    loop_state().stats.message_counter = loop_state().message_counter;
+    return loop_state().stats;
 }
 
 bool PumpStep(FrameWindow* filter, bool may_wait, FrameWindow* watched)
 {
     TempMark();
-    ++g_stats.steps;
+    ++loop_state().stats.steps;
     if (MenuBarNeedsRedraw()) {
         ClearMenuBarRedraw();
         platform::WindowRedrawMenuBar(MainWindowInfo().window);
@@ -127,26 +146,26 @@ bool PumpStep(FrameWindow* filter, bool may_wait, FrameWindow* watched)
     ResetDrawingTarget();
     platform::Window* only = filter != nullptr ? filter->window : nullptr;
     platform::Message message;
-    g_stats.last_wait = 0;
+    loop_state().stats.last_wait = 0;
     if (platform::PeekMessage(&message, only)) {
         platform::GetMessage(&message, only);
         if (message.type != platform::MessageType::quit)
             dispatch(message);
-        --g_message_counter;
+        --loop_state().message_counter;
     } else {
         idle_pointer_check();
-        g_message_counter = 0;
+        loop_state().message_counter = 0;
         if (may_wait) {
             std::int64_t until = TimeUntilFirstTask();
-            std::uint32_t wait = until < 0 || until > 50 ? 50 : static_cast<std::uint32_t>(until);
+            std::uint32_t wait = until < 0 || until > kMaxWaitMs ? kMaxWaitMs : static_cast<std::uint32_t>(until);
             if (wait > 0) {
-                g_stats.last_wait = wait;
+                loop_state().stats.last_wait = wait;
                 LoopWait(wait);
             }
         }
     }
-    if (g_message_counter <= 0) {
-        g_message_counter = 64;
+    if (loop_state().message_counter <= 0) {
+        loop_state().message_counter = kMessagesBetweenTaskChecks;
         if (filter == nullptr && TimeUntilFirstTask() == 0) {
             DrawOnMainWindow();
             RunDueTask();
@@ -162,11 +181,11 @@ bool PumpStep(FrameWindow* filter, bool may_wait, FrameWindow* watched)
 
 void RunMainLoop()
 {
-    if (!g_command_line_done) {
-        g_command_line_done = true;
-        HandleCommandLine(g_process.argc, g_process.argv);
+    if (!loop_state().command_line_done) {
+        loop_state().command_line_done = true;
+        HandleCommandLine(loop_state().process.argc, loop_state().process.argv);
     }
-    while (g_running)
+    while (loop_state().running)
         PumpStep(nullptr, true, nullptr);
     ResetDrawingTarget();
 }
@@ -177,7 +196,7 @@ void RunModal(FrameWindow* window, ModalRestrict restrict)
         return;
     ModalEnter(window);
     FrameWindow* filter = restrict == ModalRestrict::yes ? window : nullptr;
-    while (g_running && PumpStep(filter, true, window)) { }
+    while (loop_state().running && PumpStep(filter, true, window)) { }
     if (FrameWindowAlive(window))
         window->flags &= static_cast<std::uint16_t>(~frame_flag::end_modal);
     ModalLeave();

@@ -9,8 +9,17 @@
 
 namespace {
 
-std::string g_last_name;
-FileDialogScript* g_script = nullptr;
+// The file dialogs' memory: the name chosen last, and the scripted answers of tests.
+struct DialogState {
+    std::string last_name;
+    FileDialogScript* script = nullptr;
+};
+
+DialogState& dialog_state()
+{
+    static DialogState state;
+    return state;
+}
 
 bool has_wildcard(const char* text)
 {
@@ -24,12 +33,12 @@ bool has_wildcard(const char* text)
 void starting_place(const FileRef* start, FileDialogRecord* record)
 {
     if (start == nullptr) {
-        record->file_name = g_last_name;
+        record->file_name = dialog_state().last_name;
         return;
     }
     if (start->type.id == kFileTypeFolder) {
         record->directory = std::string(start->directory) + start->name;
-        record->file_name = g_last_name;
+        record->file_name = dialog_state().last_name;
         return;
     }
     record->directory = start->directory;
@@ -65,12 +74,12 @@ std::string scripted_path(const FileDialogScript& script, const FileDialogRecord
 // filter_index comes back as the chosen filter.
 std::string run_dialog(FileDialogRecord& record)
 {
-    if (g_script != nullptr) {
-        g_script->last_request = record;
-        if (g_script->answer_path == nullptr)
+    if (dialog_state().script != nullptr) {
+        dialog_state().script->last_request = record;
+        if (dialog_state().script->answer_path == nullptr)
             return std::string();
-        record.filter_index = g_script->answer_filter;
-        return scripted_path(*g_script, record);
+        record.filter_index = dialog_state().script->answer_filter;
+        return scripted_path(*dialog_state().script, record);
     }
     std::vector<platform::FileFilter> filters;
     for (const FileFilterEntry& entry : record.filters)
@@ -176,8 +185,8 @@ FileRef* AskSaveFile(const FileRef* start, std::uint16_t type_id)
     return FileRefNew(directory.empty() ? "./" : directory.c_str(), name.c_str(), type_id, extension);
 }
 
-void SetLastFileName(const char* name) { g_last_name = name != nullptr ? name : ""; }
+void SetLastFileName(const char* name) { dialog_state().last_name = name != nullptr ? name : ""; }
 
-const char* LastFileName() { return g_last_name.c_str(); }
+const char* LastFileName() { return dialog_state().last_name.c_str(); }
 
-void FileDialogSetScript(FileDialogScript* script) { g_script = script; }
+void FileDialogSetScript(FileDialogScript* script) { dialog_state().script = script; }

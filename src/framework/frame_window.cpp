@@ -21,18 +21,6 @@ struct WindowClass {
     bool background;  // filled with the window colour
 };
 
-std::vector<WindowClass> g_classes;
-const char* g_class_once = nullptr;
-MainWindowRecord g_main;
-bool g_has_background = false;
-platform::Colour g_background = 0;
-ListPtr g_windows;
-FrameWindow* g_focused = nullptr;
-std::vector<FrameWindow*> g_modal;
-FrameWindow* (*g_modal_view_window)(FrameWindow*) = nullptr;
-platform::Surface* g_target = nullptr;
-FrameworkViewHooks g_view_hooks;
-
 // Build string resources: 100 title, 101 main window mode, 102 numbered document classes,
 // 103 backgrounds of the numbered classes, 104 shortcut combination.
 struct BuildStringEntry {
@@ -40,14 +28,38 @@ struct BuildStringEntry {
     const char* text;
     bool present;
 };
-BuildStringEntry g_build_strings[] = {
-    {100, "Quillon", true}, {101, "0", true}, {102, "200 204", true}, {103, "0", true}, {104, "2", true}};
+
+// The framework's windows: the registered classes, the main window, every framework
+// window, the focused and modal ones, the drawing target, the build strings and the hooks
+// the view tree and the application install.
+struct WindowRegistry {
+    std::vector<WindowClass> classes;
+    const char* class_once = nullptr;
+    MainWindowRecord main;
+    bool has_background = false;
+    platform::Colour background = 0;
+    ListPtr windows;
+    FrameWindow* focused = nullptr;
+    std::vector<FrameWindow*> modal;
+    FrameWindow* (*modal_view_window)(FrameWindow*) = nullptr;
+    platform::Surface* target = nullptr;
+    FrameworkViewHooks view_hooks;
+    BuildStringEntry build_strings[5] = {
+        {100, "Quillon", true}, {101, "0", true}, {102, "200 204", true}, {103, "0", true}, {104, "2", true}};
+    void (*beep_hook)() = nullptr;
+};
+
+WindowRegistry& registry()
+{
+    static WindowRegistry state;
+    return state;
+}
 
 List* window_list()
 {
-    if (g_windows == nullptr)
-        g_windows.reset(ListNew());
-    return g_windows.get();
+    if (registry().windows == nullptr)
+        registry().windows.reset(ListNew());
+    return registry().windows.get();
 }
 
 int parse_number(const char* text, const char** rest)
@@ -75,9 +87,9 @@ void FrameWindowForget(FrameWindow* fw)
             break;
         }
     }
-    if (g_focused == fw)
-        g_focused = nullptr;
-    for (FrameWindow*& m : g_modal)
+    if (registry().focused == fw)
+        registry().focused = nullptr;
+    for (FrameWindow*& m : registry().modal)
         if (m == fw)
             m = nullptr;
     // Handlers up the stack may still hold the record: it lives to the end of the step.
@@ -91,7 +103,7 @@ void FrameWindowForget(FrameWindow* fw)
 
 const char* BuildString(int number)
 {
-    for (const BuildStringEntry& e : g_build_strings)
+    for (const BuildStringEntry& e : registry().build_strings)
         if (e.number == number)
             return e.present ? e.text : nullptr;
     return nullptr;
@@ -99,13 +111,13 @@ const char* BuildString(int number)
 
 void SetBuildString(int number, const char* text)
 {
-    for (BuildStringEntry& e : g_build_strings)
+    for (BuildStringEntry& e : registry().build_strings)
         if (e.number == number) {
             e.present = text != nullptr;
             e.text = text != nullptr ? text : "";
         }
-    if (number == 104) {
-        const char* s = BuildString(104);
+    if (number == build_string::shortcut_keys) {
+        const char* s = BuildString(build_string::shortcut_keys);
         bool odd = s != nullptr && s[0] != 0 && (static_cast<std::uint8_t>(s[0]) & 1);
         SetShortcutCombination(odd ? ShortcutCombination::ctrl_alt : ShortcutCombination::ctrl);
     }
@@ -115,24 +127,24 @@ void SetBuildString(int number, const char* text)
 
 void WindowClassesEnd()
 {
-    for (WindowClass& c : g_classes)
+    for (WindowClass& c : registry().classes)
         MemFree(c.name);
-    g_classes.clear();
-    g_class_once = nullptr;
+    registry().classes.clear();
+    registry().class_once = nullptr;
 }
 
 void RegisterWindowClasses()
 {
     WindowClassesEnd();
-    g_classes.push_back(WindowClass{StrDup("JChildWindow"), -1, true});
-    const char* range = BuildString(102);
+    registry().classes.push_back(WindowClass{StrDup("JChildWindow"), -1, true});
+    const char* range = BuildString(build_string::document_classes);
     const char* rest = nullptr;
     int first = 200, last = 200;
     if (range != nullptr) {
         first = parse_number(range, &rest);
         last = parse_number(rest, nullptr);
     }
-    const char* backgrounds = BuildString(103);
+    const char* backgrounds = BuildString(build_string::class_backgrounds);
     if (backgrounds == nullptr)
         backgrounds = "";
     std::size_t background_count = StrLen(backgrounds);
@@ -141,26 +153,26 @@ void RegisterWindowClasses()
         bool none = static_cast<std::size_t>(d) < background_count &&
             CharIsDigit(static_cast<std::uint8_t>(backgrounds[d])) && ((backgrounds[d] - '0') & 1);
         int icon = first + d + (NewShell() ? 10 : 0);
-        g_classes.push_back(WindowClass{FormatNew("JChildWindow-%d%", d), icon, !none});
+        registry().classes.push_back(WindowClass{FormatNew("JChildWindow-%d%", d), icon, !none});
     }
-    g_classes.push_back(WindowClass{StrDup("JMainWindow"), 1, true});
-    const char* keys = BuildString(104);
+    registry().classes.push_back(WindowClass{StrDup("JMainWindow"), 1, true});
+    const char* keys = BuildString(build_string::shortcut_keys);
     bool odd = keys != nullptr && keys[0] != 0 && (static_cast<std::uint8_t>(keys[0]) & 1);
     SetShortcutCombination(odd ? ShortcutCombination::ctrl_alt : ShortcutCombination::ctrl);
 }
 
-int WindowClassCount() { return static_cast<int>(g_classes.size()); }
+int WindowClassCount() { return static_cast<int>(registry().classes.size()); }
 
 const char* WindowClassName(int index)
 {
     if (index < 0 || index >= WindowClassCount())
         return nullptr;
-    return g_classes[static_cast<std::size_t>(index)].name;
+    return registry().classes[static_cast<std::size_t>(index)].name;
 }
 
 int WindowClassIcon(const char* class_name)
 {
-    for (const WindowClass& c : g_classes)
+    for (const WindowClass& c : registry().classes)
         if (StrEqual(c.name, class_name))
             return c.icon;
     return -1;
@@ -168,20 +180,20 @@ int WindowClassIcon(const char* class_name)
 
 void UseWindowClassOnce(const char* class_name)
 {
-    g_class_once = nullptr;
-    for (const WindowClass& c : g_classes)
+    registry().class_once = nullptr;
+    for (const WindowClass& c : registry().classes)
         if (StrEqual(c.name, class_name))
-            g_class_once = c.name;
+            registry().class_once = c.name;
 }
 
 // ---- The main window
 
 platform::Window* CreateMainWindow()
 {
-    if (platform::WindowIsAlive(g_main.window))
-        return g_main.window;
-    const char* title = BuildString(100);
-    const char* mode_text = BuildString(101);
+    if (platform::WindowIsAlive(registry().main.window))
+        return registry().main.window;
+    const char* title = BuildString(build_string::title);
+    const char* mode_text = BuildString(build_string::main_window_mode);
     int mode = mode_text != nullptr ? parse_number(mode_text, nullptr) : 0;
     platform::WindowDesc desc;
     desc.kind = platform::WindowKind::main;
@@ -192,25 +204,25 @@ platform::Window* CreateMainWindow()
         platform::window_style::system_menu | platform::window_style::caption | platform::window_style::minimize_box;
     if (mode != 2)
         desc.style |= platform::window_style::resizable | platform::window_style::maximize_box;
-    g_main.window = platform::WindowCreate(desc);
-    if (g_main.window == nullptr)
+    registry().main.window = platform::WindowCreate(desc);
+    if (registry().main.window == nullptr)
         return nullptr;
-    platform::WindowSetTrackingSizes(g_main.window, g_main.min_track, g_main.max_track);
-    platform::WindowSetBounds(g_main.window, platform::MakeRect(40, 40, 900, 650));
+    platform::WindowSetTrackingSizes(registry().main.window, registry().main.min_track, registry().main.max_track);
+    platform::WindowSetBounds(registry().main.window, platform::MakeRect(40, 40, 900, 650));
     SetLoopRunning(true);
-    platform::WindowShow(g_main.window,
+    platform::WindowShow(registry().main.window,
                          mode == 1 || Process().show_state == 3 ? platform::Show::maximize : platform::Show::show);
-    return g_main.window;
+    return registry().main.window;
 }
 
-const MainWindowRecord& MainWindowInfo() { return g_main; }
+const MainWindowRecord& MainWindowInfo() { return registry().main; }
 
 void SetMainBackground(const platform::Colour* colour)
 {
-    g_has_background = colour != nullptr;
-    g_background = colour != nullptr ? *colour : 0;
-    if (platform::WindowIsAlive(g_main.window))
-        platform::WindowInvalidate(g_main.window, nullptr);
+    registry().has_background = colour != nullptr;
+    registry().background = colour != nullptr ? *colour : 0;
+    if (platform::WindowIsAlive(registry().main.window))
+        platform::WindowInvalidate(registry().main.window, nullptr);
 }
 
 // ---- Framework windows
@@ -249,9 +261,9 @@ FrameWindow* CreateFrameWindow(FrameWindow* parent, const char* title, std::uint
     }
     bool top_level = flags & (frame_flag::tool | frame_flag::popup | frame_flag::click_away);
     if (!top_level)
-        desc.parent = parent != nullptr ? parent->window : g_main.window;
-    fw->class_name = g_class_once != nullptr ? g_class_once : "JChildWindow";
-    g_class_once = nullptr;
+        desc.parent = parent != nullptr ? parent->window : registry().main.window;
+    fw->class_name = registry().class_once != nullptr ? registry().class_once : "JChildWindow";
+    registry().class_once = nullptr;
     desc.class_name = fw->class_name;
     desc.title = title != nullptr ? title : "";
     desc.proc = DocumentWindowProc;
@@ -268,7 +280,7 @@ FrameWindow* CreateFrameWindow(FrameWindow* parent, const char* title, std::uint
     FrameWindowSetBounds(fw, bounds);
     if (desc.kind == platform::WindowKind::document) {
         platform::WindowSetSystemMenuTexts(fw->window, "&Close\tCtrl+F4", "Nex&t\tCtrl+F6");
-        if (platform::WindowIsVisible(g_main.window))
+        if (platform::WindowIsVisible(registry().main.window))
             MarkMenuBarRedraw();
     }
     return fw;
@@ -304,7 +316,7 @@ platform::Rect FrameWindowClientBounds(FrameWindow* window)
 
 FrameWindow* FrameWindowOf(const platform::Window* window)
 {
-    if (window == nullptr || !platform::WindowIsAlive(window) || window == g_main.window)
+    if (window == nullptr || !platform::WindowIsAlive(window) || window == registry().main.window)
         return nullptr;
     auto* fw = static_cast<FrameWindow*>(platform::WindowUserData(window));
     return FrameWindowAlive(fw) ? fw : nullptr;
@@ -327,65 +339,62 @@ FrameWindow* ActiveDocument() { return FrameWindowOf(platform::ActiveDocumentWin
 
 // ---- Focus, modal state, targets
 
-FrameWindow* FocusedFrameWindow() { return FrameWindowAlive(g_focused) ? g_focused : nullptr; }
-void SetFocusedFrameWindow(FrameWindow* window) { g_focused = window; }
+FrameWindow* FocusedFrameWindow() { return FrameWindowAlive(registry().focused) ? registry().focused : nullptr; }
+void SetFocusedFrameWindow(FrameWindow* window) { registry().focused = window; }
 
 FrameWindow* ModalWindow()
 {
-    for (auto it = g_modal.rbegin(); it != g_modal.rend(); ++it)
+    for (auto it = registry().modal.rbegin(); it != registry().modal.rend(); ++it)
         if (FrameWindowAlive(*it))
             return *it;
     return nullptr;
 }
 
-void ModalEnter(FrameWindow* window) { g_modal.push_back(window); }
+void ModalEnter(FrameWindow* window) { registry().modal.push_back(window); }
 
 void ModalLeave()
 {
-    if (!g_modal.empty())
-        g_modal.pop_back();
+    if (!registry().modal.empty())
+        registry().modal.pop_back();
 }
 
 FrameWindow* CommandTargetWindow()
 {
     FrameWindow* modal = ModalWindow();
     if (modal != nullptr) {
-        FrameWindow* of_view = g_modal_view_window != nullptr ? g_modal_view_window(modal) : nullptr;
+        FrameWindow* of_view = registry().modal_view_window != nullptr ? registry().modal_view_window(modal) : nullptr;
         return FrameWindowAlive(of_view) ? of_view : modal;
     }
     return FocusedFrameWindow();
 }
 
-void SetModalViewWindowSource(FrameWindow* (*source)(FrameWindow* modal)) { g_modal_view_window = source; }
+void SetModalViewWindowSource(FrameWindow* (*source)(FrameWindow* modal)) { registry().modal_view_window = source; }
 
 // ---- Beep
 
-namespace {
-void (*g_beep_hook)() = nullptr;
-}
-
 void FrameworkBeep()
 {
-    if (g_beep_hook != nullptr)
-        g_beep_hook();
+    if (registry().beep_hook != nullptr)
+        registry().beep_hook();
     else
         platform::Beep();
 }
 
-void SetBeepHook(void (*hook)()) { g_beep_hook = hook; }
+void SetBeepHook(void (*hook)()) { registry().beep_hook = hook; }
 
 // ---- Drawing target
 
-platform::Surface* DrawingTarget() { return g_target; }
-void SetDrawingTarget(platform::Surface* surface) { g_target = surface; }
+platform::Surface* DrawingTarget() { return registry().target; }
+void SetDrawingTarget(platform::Surface* surface) { registry().target = surface; }
 void DrawOnMainWindow()
 {
-    g_target = platform::WindowIsAlive(g_main.window) ? platform::WindowSurface(g_main.window) : nullptr;
+    registry().target =
+        platform::WindowIsAlive(registry().main.window) ? platform::WindowSurface(registry().main.window) : nullptr;
 }
-void ResetDrawingTarget() { g_target = nullptr; }
+void ResetDrawingTarget() { registry().target = nullptr; }
 
-void SetFrameworkViewHooks(const FrameworkViewHooks& hooks) { g_view_hooks = hooks; }
-const FrameworkViewHooks& ViewHooks() { return g_view_hooks; }
+void SetFrameworkViewHooks(const FrameworkViewHooks& hooks) { registry().view_hooks = hooks; }
+const FrameworkViewHooks& ViewHooks() { return registry().view_hooks; }
 
 // ---- The main window procedure
 
@@ -398,14 +407,14 @@ std::intptr_t MainWindowProc(platform::Window* window, const platform::Message& 
     case MessageType::destroy:
         platform::PostQuitMessage(0);
         SetLoopRunning(false);
-        g_main.window = nullptr;
+        registry().main.window = nullptr;
         return 0;
     case MessageType::paint: {
         platform::Rect area = platform::BeginPaint(window);
-        if (g_has_background) {
+        if (registry().has_background) {
             platform::Size size = platform::WindowClientSize(window);
             platform::DrawFillRect(platform::WindowSurface(window), platform::MakeRect(0, 0, size.width, size.height),
-                                   g_background);
+                                   registry().background);
         }
         (void)area;
         platform::EndPaint(window);

@@ -118,6 +118,10 @@ void UseWindowClassOnce(const char* class_name);
 
 // ---- Build string resources 100-104 (title, mode, icons, backgrounds, shortcut keys)
 
+namespace build_string {
+constexpr int title = 100, main_window_mode = 101, document_classes = 102, class_backgrounds = 103, shortcut_keys = 104;
+}
+
 const char* BuildString(int number);  // null for a missing one
 // Tests replace them (null text removes one).
 void SetBuildString(int number, const char* text);

@@ -17,16 +17,42 @@ struct LanguageEntry {
 };
 
 // Scripts and classes of the fifteen interface languages.
-constexpr LanguageEntry kLanguages[kLanguageCount] = {{1, 0}, {1, 0}, {1, 0},  {1, 0}, {1, 0},  {5, 1}, {6, 1}, {1, 0},
-                                                      {1, 0}, {9, 1}, {10, 1}, {1, 0}, {12, 0}, {1, 0}, {1, 0}};
+constexpr LanguageEntry kWestern{script::western, 0};
+constexpr LanguageEntry kLanguages[kLanguageCount] = {
+    kWestern,
+    kWestern,
+    kWestern,
+    kWestern,
+    kWestern,
+    {script::traditional_chinese, kEastAsianClass},
+    {script::korean, kEastAsianClass},
+    kWestern,
+    kWestern,
+    {script::japanese, kEastAsianClass},
+    {script::simplified_chinese, kEastAsianClass},
+    kWestern,
+    {script::other, 0},
+    kWestern,
+    kWestern,
+};
 
-int g_language = 1;
-int g_charset = 0;
-bool g_western = true;
-int g_thread_locale = 0;
-platform::Font* g_fonts[3] = {nullptr, nullptr, nullptr};
-std::vector<FontFamily*> g_families;
-void (*g_changed_hook)() = nullptr;
+// The interface language and what follows from it: character set, thread locale, the
+// framework fonts and the font families known.
+struct LanguageState {
+    int language = 1;
+    int charset = 0;
+    bool western = true;
+    int thread_locale = 0;
+    platform::Font* fonts[kFontSlots] = {nullptr, nullptr, nullptr};
+    std::vector<FontFamily*> families;
+    void (*changed_hook)() = nullptr;
+};
+
+LanguageState& language_state()
+{
+    static LanguageState state;
+    return state;
+}
 
 bool valid(int language) { return language >= 0 && language < kLanguageCount; }
 
@@ -35,7 +61,7 @@ FontFamily* register_family(const char* name, bool fixed_pitch)
     auto* family = static_cast<FontFamily*>(MemAlloc(sizeof(FontFamily)));
     family->name = StrDup(name);
     family->fixed_pitch = fixed_pitch;
-    g_families.push_back(family);
+    language_state().families.push_back(family);
     return family;
 }
 
@@ -45,7 +71,7 @@ bool create_fonts(int language, const std::uint16_t sizes[3], platform::Font* ou
     if (!valid(language))
         return false;
     ScriptSettings settings = ScriptSettingsOf(ScriptOf(language));
-    for (int slot = 0; slot < 3; ++slot) {
+    for (int slot = 0; slot < kFontSlots; ++slot) {
         platform::FontRequest request;
         request.family = slot == 2 ? settings.family2 : settings.family;
         request.size = sizes[slot] != 0 ? sizes[slot] : 15;
@@ -62,7 +88,7 @@ bool create_fonts(int language, const std::uint16_t sizes[3], platform::Font* ou
 
 }  // namespace
 
-int ScriptOf(int language) { return valid(language) ? kLanguages[language].script : 1; }
+int ScriptOf(int language) { return valid(language) ? kLanguages[language].script : script::western; }
 int ClassOf(int language) { return valid(language) ? kLanguages[language].script_class : 0; }
 int CharsetOf(int language) { return ScriptSettingsOf(ScriptOf(language)).charset; }
 
@@ -70,13 +96,13 @@ ScriptSettings ScriptSettingsOf(int script)
 {
     ScriptSettings s;
     switch (script) {
-    case 5:
+    case script::traditional_chinese:
         return ScriptSettings{"MingLi", "MingLi", platform::charset::big5, "cht_hkg.950", 950, 1028};
-    case 6:
+    case script::korean:
         return ScriptSettings{"Gulim", "Gulim", platform::charset::hangul, "kor_kor.949", 949, 1042};
-    case 9:
+    case script::japanese:
         return ScriptSettings{"MS Mincho", "MS Mincho", platform::charset::shift_jis, "jpn_jpn.932", 932, 1041};
-    case 10:
+    case script::simplified_chinese:
         return ScriptSettings{"Kai", "Kai", platform::charset::gb2312, "chs_chn.936", 936, 2052};
     default:
         return s;
@@ -85,41 +111,41 @@ ScriptSettings ScriptSettingsOf(int script)
 
 bool SetInterfaceLanguage(int language, std::uint16_t size0, std::uint16_t size1, std::uint16_t size2)
 {
-    if (ScriptOf(language) == ScriptOf(g_language) && size0 == 0 && size1 == 0 && size2 == 0)
+    if (ScriptOf(language) == ScriptOf(language_state().language) && size0 == 0 && size1 == 0 && size2 == 0)
         return false;
     const std::uint16_t sizes[3] = {size0, size1, size2};
-    platform::Font* fonts[3];
+    platform::Font* fonts[kFontSlots];
     if (!create_fonts(language, sizes, fonts))
         return false;
-    for (int slot = 0; slot < 3; ++slot) {
-        platform::FontFree(g_fonts[slot]);
-        g_fonts[slot] = fonts[slot];
+    for (int slot = 0; slot < kFontSlots; ++slot) {
+        platform::FontFree(language_state().fonts[slot]);
+        language_state().fonts[slot] = fonts[slot];
     }
-    g_language = language;
+    language_state().language = language;
     ScriptSettings settings = ScriptSettingsOf(ScriptOf(language));
     // Texts are decoded in the script's code page; Western scripts use Windows-1252.
-    platform::SetTextCodePage(settings.code_page != 0 ? settings.code_page : 1252);
-    g_charset = settings.charset;
-    g_western = ClassOf(language) == 0;
+    platform::SetTextCodePage(settings.code_page != 0 ? settings.code_page : platform::kWesternCodePage);
+    language_state().charset = settings.charset;
+    language_state().western = ClassOf(language) == 0;
     // Western scripts keep the user's default locale (0).
-    g_thread_locale = settings.thread_locale;
+    language_state().thread_locale = settings.thread_locale;
     SetMenuScriptClass(ClassOf(language));
     RefreshAllMenus();
-    if (g_changed_hook != nullptr)
-        g_changed_hook();
+    if (language_state().changed_hook != nullptr)
+        language_state().changed_hook();
     return true;
 }
 
-int InterfaceLanguage() { return g_language; }
-int InterfaceCharset() { return g_charset; }
-bool WesternInterface() { return g_western; }
-int ThreadLocale() { return g_thread_locale; }
+int InterfaceLanguage() { return language_state().language; }
+int InterfaceCharset() { return language_state().charset; }
+bool WesternInterface() { return language_state().western; }
+int ThreadLocale() { return language_state().thread_locale; }
 
 FontFamily* FindFontFamily(const char* name, int language)
 {
     if (name == nullptr)
         name = "MS Sans Serif";
-    for (auto it = g_families.rbegin(); it != g_families.rend(); ++it)
+    for (auto it = language_state().families.rbegin(); it != language_state().families.rend(); ++it)
         if (StrEqual((*it)->name, name))
             return *it;
     // Not known yet: probe it with the language's character set.
@@ -128,44 +154,47 @@ FontFamily* FindFontFamily(const char* name, int language)
     return register_family(name, false);
 }
 
-int FontFamilyCount() { return static_cast<int>(g_families.size()); }
+int FontFamilyCount() { return static_cast<int>(language_state().families.size()); }
 
-platform::Font* FrameworkFont(int slot) { return slot >= 0 && slot < 3 ? g_fonts[slot] : nullptr; }
+platform::Font* FrameworkFont(int slot)
+{
+    return slot >= 0 && slot < kFontSlots ? language_state().fonts[slot] : nullptr;
+}
 
 void LanguageStart()
 {
-    if (g_families.empty())
+    if (language_state().families.empty())
         register_family("Courier New", true);
-    if (g_fonts[0] != nullptr)
+    if (language_state().fonts[0] != nullptr)
         return;
-    g_language = 1;
+    language_state().language = 1;
     const std::uint16_t sizes[3] = {0, 0, 0};
-    platform::Font* fonts[3];
-    if (create_fonts(g_language, sizes, fonts))
-        for (int slot = 0; slot < 3; ++slot)
-            g_fonts[slot] = fonts[slot];
-    g_charset = 0;
-    g_western = true;
+    platform::Font* fonts[kFontSlots];
+    if (create_fonts(language_state().language, sizes, fonts))
+        for (int slot = 0; slot < kFontSlots; ++slot)
+            language_state().fonts[slot] = fonts[slot];
+    language_state().charset = 0;
+    language_state().western = true;
     SetMenuScriptClass(0);
 }
 
 void LanguageEnd()
 {
-    for (platform::Font*& font : g_fonts) {
+    for (platform::Font*& font : language_state().fonts) {
         platform::FontFree(font);
         font = nullptr;
     }
-    for (FontFamily* f : g_families) {
+    for (FontFamily* f : language_state().families) {
         StrFree(f->name);
         MemFree(f);
     }
-    g_families.clear();
-    g_language = 1;
-    g_western = true;
-    g_charset = 0;
-    g_thread_locale = 0;
-    platform::SetTextCodePage(1252);
+    language_state().families.clear();
+    language_state().language = 1;
+    language_state().western = true;
+    language_state().charset = 0;
+    language_state().thread_locale = 0;
+    platform::SetTextCodePage(platform::kWesternCodePage);
     SetMenuScriptClass(0);
 }
 
-void SetLanguageChangedHook(void (*hook)()) { g_changed_hook = hook; }
+void SetLanguageChangedHook(void (*hook)()) { language_state().changed_hook = hook; }

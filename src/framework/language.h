@@ -9,6 +9,12 @@ struct Font;
 }
 
 constexpr int kLanguageCount = 15;
+// The scripts the framework knows by number; script 12 and the others are Western-like.
+namespace script {
+constexpr int western = 1, traditional_chinese = 5, korean = 6, japanese = 9, simplified_chinese = 10, other = 12;
+}
+// The script class of an East Asian interface (mnemonics in parentheses).
+constexpr int kEastAsianClass = 1;
 int ScriptOf(int language);
 int ClassOf(int language);
 int CharsetOf(int language);
@@ -40,7 +46,10 @@ struct FontFamily {
 FontFamily* FindFontFamily(const char* name, int language);
 int FontFamilyCount();
 
-// The current font of slot 0, 1 or 2 (null before the first switch).
+// The framework's three font slots; slot 0 is the dialog font the controls are drawn in.
+constexpr int kFontSlots = 3;
+constexpr int kDialogFontSlot = 0;
+// The current font of a slot (null before the first switch).
 platform::Font* FrameworkFont(int slot);
 
 // Starts the registry ("Courier New" as the fixed-pitch family) and the fonts of language 1.

@@ -5,20 +5,33 @@
 
 namespace {
 
-ShortcutCombination g_combination = ShortcutCombination::ctrl;
-int g_script_class = 0;
+// How item texts are written: the shortcut combination and the script class of the
+// interface language.
+struct ShortcutState {
+    ShortcutCombination combination = ShortcutCombination::ctrl;
+    int script_class = 0;
+};
+
+ShortcutState& shortcut_state()
+{
+    static ShortcutState state;
+    return state;
+}
 
 bool same_mnemonic(std::uint8_t a, std::uint8_t b) { return CharToUpper(a) == CharToUpper(b); }
 
 }  // namespace
 
-ShortcutCombination CurrentShortcutCombination() { return g_combination; }
-void SetShortcutCombination(ShortcutCombination combination) { g_combination = combination; }
+ShortcutCombination CurrentShortcutCombination() { return shortcut_state().combination; }
+void SetShortcutCombination(ShortcutCombination combination) { shortcut_state().combination = combination; }
 
-const char* ShortcutPrefix() { return g_combination == ShortcutCombination::ctrl ? "Ctrl+" : "Alt+Ctrl+"; }
+const char* ShortcutPrefix()
+{
+    return shortcut_state().combination == ShortcutCombination::ctrl ? "Ctrl+" : "Alt+Ctrl+";
+}
 
-int MenuScriptClass() { return g_script_class; }
-void SetMenuScriptClass(int script_class) { g_script_class = script_class; }
+int MenuScriptClass() { return shortcut_state().script_class; }
+void SetMenuScriptClass(int script_class) { shortcut_state().script_class = script_class; }
 
 std::uint8_t BaseLetter(std::uint8_t c)
 {
@@ -44,7 +57,7 @@ std::uint8_t BaseLetter(std::uint8_t c)
 const char* MenuItemText(const char* text, std::uint8_t mnemonic, std::uint8_t shortcut)
 {
     const char* result = text != nullptr ? text : "";
-    if (mnemonic != 0 && g_script_class == 0) {
+    if (mnemonic != 0 && shortcut_state().script_class == 0) {
         // The first occurrence of the mnemonic gets the marker; letters match in any case.
         for (int i = 0; result[i] != 0; ++i) {
             auto c = static_cast<std::uint8_t>(result[i]);

@@ -18,11 +18,21 @@ namespace {
 // Identifiers below 0x100 are left to the system menu (next window is 32); the pool ends
 // below the system commands at 0xF000.
 constexpr std::uint16_t kFirstId = 0x100, kEndId = 0xF000;
-std::bitset<65536> g_ids_in_use;
-int g_ids_count = 0;
-MenuBar* g_current = nullptr;
-std::vector<MenuBar*> g_bars;  // every bar alive, for the shutdown
-bool g_redraw = false;
+// The menu model of the process: the command identifiers in use, the bars alive and the
+// current one, and whether the platform menu bar must be rebuilt.
+struct MenuState {
+    std::bitset<65536> ids_in_use;
+    int ids_count = 0;
+    MenuBar* current = nullptr;
+    std::vector<MenuBar*> bars;  // every bar alive, for the shutdown
+    bool redraw = false;
+};
+
+MenuState& menu_state()
+{
+    static MenuState state;
+    return state;
+}
 
 bool is_separator(const char* text) { return text != nullptr && text[0] == '-' && text[1] == 0; }
 bool is_apple(const Menu* menu) { return menu->title != nullptr && StrEqual(menu->title, "Apple"); }
@@ -99,17 +109,17 @@ void build_bar(MenuBar* bar)
         platform::NativeMenuInsertPopup(bar->native, -1, menu->popup, title_text(menu), menu_enabled_in_bar(menu));
         menu->shown = true;
     }
-    g_redraw = true;
+    menu_state().redraw = true;
     TempRelease();
 }
 
 // After a change of one of its items: a menu of the current bar is rebuilt at once.
 void refresh(Menu* menu)
 {
-    if (menu == nullptr || menu->bar == nullptr || menu->bar != g_current)
+    if (menu == nullptr || menu->bar == nullptr || menu->bar != menu_state().current)
         return;
     build_popup(menu, true);
-    g_redraw = true;
+    menu_state().redraw = true;
 }
 
 void notify_and_run(MenuItem* item)
@@ -128,9 +138,9 @@ void notify_and_run(MenuItem* item)
 std::uint16_t MenuIdAcquire()
 {
     for (std::uint32_t id = kFirstId; id < kEndId; ++id) {
-        if (!g_ids_in_use[id]) {
-            g_ids_in_use[id] = true;
-            ++g_ids_count;
+        if (!menu_state().ids_in_use[id]) {
+            menu_state().ids_in_use[id] = true;
+            ++menu_state().ids_count;
             return static_cast<std::uint16_t>(id);
         }
     }
@@ -139,13 +149,13 @@ std::uint16_t MenuIdAcquire()
 
 void MenuIdRelease(std::uint16_t id)
 {
-    if (id != 0 && g_ids_in_use[id]) {
-        g_ids_in_use[id] = false;
-        --g_ids_count;
+    if (id != 0 && menu_state().ids_in_use[id]) {
+        menu_state().ids_in_use[id] = false;
+        --menu_state().ids_count;
     }
 }
 
-int MenuIdsInUse() { return g_ids_count; }
+int MenuIdsInUse() { return menu_state().ids_count; }
 
 // ---- Bars
 
@@ -153,13 +163,13 @@ MenuBar* MenuBarNew()
 {
     auto* bar = new (MemAlloc(sizeof(MenuBar))) MenuBar;
     bar->native = platform::NativeMenuNew();
-    g_bars.push_back(bar);
+    menu_state().bars.push_back(bar);
     return bar;
 }
 
 void MenuBarInstall(MenuBar* bar)
 {
-    g_current = bar;
+    menu_state().current = bar;
     platform::Window* main = MainWindowInfo().window;
     if (bar == nullptr) {
         platform::WindowSetMenuBar(main, nullptr);
@@ -173,9 +183,10 @@ void MenuBarFree(MenuBar* bar)
 {
     if (bar == nullptr)
         return;
-    if (g_current == bar)
+    if (menu_state().current == bar)
         MenuBarInstall(nullptr);
-    g_bars.erase(std::remove(g_bars.begin(), g_bars.end(), bar), g_bars.end());
+    menu_state().bars.erase(std::remove(menu_state().bars.begin(), menu_state().bars.end(), bar),
+                            menu_state().bars.end());
     while (bar->menu_count > 0)
         MenuFree(bar->menus[bar->menu_count - 1]);
     MemFree(bar->menus);
@@ -183,12 +194,12 @@ void MenuBarFree(MenuBar* bar)
     MemFree(bar);
 }
 
-MenuBar* CurrentMenuBar() { return g_current; }
+MenuBar* CurrentMenuBar() { return menu_state().current; }
 
 void MenusEnd()
 {
-    while (!g_bars.empty())
-        MenuBarFree(g_bars.back());
+    while (!menu_state().bars.empty())
+        MenuBarFree(menu_state().bars.back());
 }
 
 void MenuBarSetEnabled(MenuBar* bar, bool enabled)
@@ -196,7 +207,7 @@ void MenuBarSetEnabled(MenuBar* bar, bool enabled)
     if (bar == nullptr || bar->enabled == enabled)
         return;
     bar->enabled = enabled;
-    if (bar == g_current)
+    if (bar == menu_state().current)
         build_bar(bar);
 }
 
@@ -212,7 +223,7 @@ Menu* MenuNew(MenuBar* bar, const char* title, std::uint8_t mnemonic)
     if (bar != nullptr) {
         menu->bar = bar;
         array_append(bar->menus, bar->menu_count, menu);
-        if (bar == g_current)
+        if (bar == menu_state().current)
             build_bar(bar);
     }
     return menu;
@@ -224,12 +235,12 @@ void MenuFree(Menu* menu)
         return;
     MenuBar* bar = menu->bar;
     if (bar != nullptr) {
-        if (menu->shown && bar == g_current)
+        if (menu->shown && bar == menu_state().current)
             platform::NativeMenuRemoveAt(bar->native, shown_before(menu));
         array_remove(bar->menus, bar->menu_count, menu);
         menu->bar = nullptr;
-        if (bar == g_current)
-            g_redraw = true;
+        if (bar == menu_state().current)
+            menu_state().redraw = true;
     }
     while (menu->item_count > 0)
         ItemFree(menu->items[menu->item_count - 1]);
@@ -332,7 +343,7 @@ MenuItem* FindMenuItem(MenuBar* bar, std::uint16_t id)
 bool MatchShortcut(const KeyEvent& event)
 {
     std::uint8_t wanted = CharToUpper(event.character);
-    MenuBar* bar = g_current;
+    MenuBar* bar = menu_state().current;
     if (bar == nullptr || wanted == 0)
         return false;
     for (std::uint16_t m = 0; m < bar->menu_count; ++m) {
@@ -353,10 +364,10 @@ bool MatchShortcut(const KeyEvent& event)
 
 void RefreshAllMenus()
 {
-    if (g_current != nullptr)
-        build_bar(g_current);
+    if (menu_state().current != nullptr)
+        build_bar(menu_state().current);
 }
 
-bool MenuBarNeedsRedraw() { return g_redraw; }
-void ClearMenuBarRedraw() { g_redraw = false; }
-void MarkMenuBarRedraw() { g_redraw = true; }
+bool MenuBarNeedsRedraw() { return menu_state().redraw; }
+void ClearMenuBarRedraw() { menu_state().redraw = false; }
+void MarkMenuBarRedraw() { menu_state().redraw = true; }

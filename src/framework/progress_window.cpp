@@ -1,6 +1,7 @@
 #include "framework/progress_window.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "foundation/heap_string.h"
 #include "framework/control_box.h"
@@ -25,7 +26,16 @@ struct ProgressRecord {
     StrPtr caption_text;
 };
 
-ProgressRecord* g_progress = nullptr;
+// The one paced progress window of the process.
+struct ProgressState {
+    std::unique_ptr<ProgressRecord> progress;
+};
+
+ProgressState& progress_state()
+{
+    static ProgressState state;
+    return state;
+}
 
 void paint_now(FrameWindow* window)
 {
@@ -90,18 +100,19 @@ std::uint32_t ProgressPacingWait(std::uint32_t done, std::uint32_t total, std::u
 
 void ProgressOpen(const char* caption, std::uint32_t total)
 {
-    if (g_progress != nullptr)
+    if (progress_state().progress != nullptr)
         ProgressClose();
-    g_progress = new ProgressRecord;
-    g_progress->total = total;
-    g_progress->start = LoopTick();
-    g_progress->caption_text.reset(StrDup(caption != nullptr ? caption : ""));
-    build_window(g_progress);
+    auto record = std::make_unique<ProgressRecord>();
+    record->total = total;
+    record->start = LoopTick();
+    record->caption_text.reset(StrDup(caption != nullptr ? caption : ""));
+    progress_state().progress = std::move(record);
+    build_window(progress_state().progress.get());
 }
 
 void ProgressAdvance(std::uint32_t units)
 {
-    ProgressRecord* record = g_progress;
+    ProgressRecord* record = progress_state().progress.get();
     if (record == nullptr)
         return;
     const std::uint32_t room = record->total - record->done;
@@ -119,22 +130,24 @@ void ProgressAdvance(std::uint32_t units)
 
 void ProgressClose()
 {
-    ProgressRecord* record = g_progress;
+    ProgressRecord* record = progress_state().progress.get();
     if (record == nullptr)
         return;
     ProgressAdvance(record->total - record->done);
     LoopWait(150);
     DrawOnMainWindow();
-    g_progress = nullptr;
-    if (record->window != nullptr)
-        FrameWindowClose(record->window);
-    delete record;
+    const std::unique_ptr<ProgressRecord> closing = std::move(progress_state().progress);
+    if (closing->window != nullptr)
+        FrameWindowClose(closing->window);
 }
 
-bool ProgressIsOpen() { return g_progress != nullptr; }
+bool ProgressIsOpen() { return progress_state().progress != nullptr; }
 
-std::uint32_t ProgressDone() { return g_progress != nullptr ? g_progress->done : 0; }
+std::uint32_t ProgressDone() { return progress_state().progress != nullptr ? progress_state().progress->done : 0; }
 
-std::uint32_t ProgressTotal() { return g_progress != nullptr ? g_progress->total : 0; }
+std::uint32_t ProgressTotal() { return progress_state().progress != nullptr ? progress_state().progress->total : 0; }
 
-FrameWindow* ProgressWindow() { return g_progress != nullptr ? g_progress->window : nullptr; }
+FrameWindow* ProgressWindow()
+{
+    return progress_state().progress != nullptr ? progress_state().progress->window : nullptr;
+}

@@ -9,8 +9,17 @@
 namespace {
 
 // BITMAPINFOHEADER followed by room for 256 RGBQUAD entries; entry 0 black, entry 1 white.
-std::uint8_t g_header[kRgbTransferHeaderSize];
-bool g_header_ready = false;
+// The transfer header shared by every RGB buffer, filled on first use.
+struct RgbState {
+    std::uint8_t header[kRgbTransferHeaderSize];
+    bool header_ready = false;
+};
+
+RgbState& rgb_state()
+{
+    static RgbState state;
+    return state;
+}
 
 void put_u16(std::uint8_t* at, std::uint16_t value)
 {
@@ -26,19 +35,19 @@ void put_u32(std::uint8_t* at, std::uint32_t value)
 
 void prepare_header()
 {
-    if (g_header_ready)
+    if (rgb_state().header_ready)
         return;
-    std::memset(g_header, 0, sizeof g_header);
-    put_u32(g_header + 0, 40);     // header size
-    put_u16(g_header + 12, 1);     // planes
-    put_u16(g_header + 14, 24);    // bits per pixel
-    put_u32(g_header + 16, 0);     // no compression
-    put_u32(g_header + 20, 0);     // image size: implied by the other fields
-    put_u32(g_header + 24, 2834);  // 72 dots per inch, horizontally
-    put_u32(g_header + 28, 2834);  // and vertically
-    std::uint8_t* white = g_header + 40 + 4;
+    std::memset(rgb_state().header, 0, sizeof rgb_state().header);
+    put_u32(rgb_state().header + 0, 40);     // header size
+    put_u16(rgb_state().header + 12, 1);     // planes
+    put_u16(rgb_state().header + 14, 24);    // bits per pixel
+    put_u32(rgb_state().header + 16, 0);     // no compression
+    put_u32(rgb_state().header + 20, 0);     // image size: implied by the other fields
+    put_u32(rgb_state().header + 24, 2834);  // 72 dots per inch, horizontally
+    put_u32(rgb_state().header + 28, 2834);  // and vertically
+    std::uint8_t* white = rgb_state().header + 40 + 4;
     white[0] = white[1] = white[2] = 255;
-    g_header_ready = true;
+    rgb_state().header_ready = true;
 }
 
 }  // namespace
@@ -83,8 +92,8 @@ bool RgbBufferToBitmap(const RgbBuffer* buffer, std::uint16_t rows, OffscreenBit
     if (DrawingTarget() == bitmap)
         DrawOnMainWindow();
     prepare_header();
-    put_u32(g_header + 4, static_cast<std::uint32_t>(size.width));
-    put_u32(g_header + 8, static_cast<std::uint32_t>(size.height));
+    put_u32(rgb_state().header + 4, static_cast<std::uint32_t>(size.width));
+    put_u32(rgb_state().header + 8, static_cast<std::uint32_t>(size.height));
     if (rows == 0)
         return true;
     // The top `rows` rows of a bottom-up buffer are its last rows in memory; they land on
@@ -98,5 +107,5 @@ bool RgbBufferToBitmap(const RgbBuffer* buffer, std::uint16_t rows, OffscreenBit
 const std::uint8_t* RgbTransferHeader()
 {
     prepare_header();
-    return g_header;
+    return rgb_state().header;
 }

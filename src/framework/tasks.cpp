@@ -18,9 +18,18 @@ struct Task {
 namespace {
 
 // The head of the list; its due time is the most negative 32-bit value and never compared.
-Task g_sentinel{nullptr, nullptr, 0x80000000u, nullptr};
-std::uint32_t g_last_seen = 0;  // due time of the task run last
-LoopClock g_clock;
+// The deferred tasks of the process and the clock they are timed by.
+struct TaskQueue {
+    Task sentinel{nullptr, nullptr, 0x80000000u, nullptr};
+    std::uint32_t last_seen = 0;  // due time of the task run last
+    LoopClock clock;
+};
+
+TaskQueue& task_queue()
+{
+    static TaskQueue state;
+    return state;
+}
 
 std::int32_t distance(std::uint32_t later, std::uint32_t earlier) { return static_cast<std::int32_t>(later - earlier); }
 
@@ -34,9 +43,12 @@ void system_sleep(std::uint32_t milliseconds)
 
 }  // namespace
 
-void SetLoopClock(const LoopClock& clock) { g_clock = clock; }
+void SetLoopClock(const LoopClock& clock) { task_queue().clock = clock; }
 
-std::uint32_t LoopTick() { return g_clock.tick != nullptr ? g_clock.tick() : platform::tick_count(); }
+std::uint32_t LoopTick()
+{
+    return task_queue().clock.tick != nullptr ? task_queue().clock.tick() : platform::tick_count();
+}
 
 void LoopWait(std::uint32_t milliseconds)
 {
@@ -48,8 +60,8 @@ void LoopWait(std::uint32_t milliseconds)
             return;
         std::uint32_t rest = milliseconds - elapsed;
         std::uint32_t step = rest == 0 ? 1 : rest;
-        if (g_clock.sleep != nullptr)
-            g_clock.sleep(step);
+        if (task_queue().clock.sleep != nullptr)
+            task_queue().clock.sleep(step);
         else
             system_sleep(step);
     }
@@ -63,7 +75,7 @@ Task* TaskAfter(TaskFunction function, void* argument, std::uint32_t delay)
     task->due = LoopTick() + delay;
     task->next = nullptr;
     // Before the first task due at the same time or later: equal times run newest first.
-    Task* before = &g_sentinel;
+    Task* before = &task_queue().sentinel;
     while (before->next != nullptr && distance(before->next->due, task->due) < 0)
         before = before->next;
     task->next = before->next;
@@ -73,7 +85,7 @@ Task* TaskAfter(TaskFunction function, void* argument, std::uint32_t delay)
 
 void TaskCancel(Task* task)
 {
-    for (Task* t = &g_sentinel; t->next != nullptr; t = t->next) {
+    for (Task* t = &task_queue().sentinel; t->next != nullptr; t = t->next) {
         if (t->next == task) {
             t->next = task->next;
             MemFree(task);
@@ -85,14 +97,14 @@ void TaskCancel(Task* task)
 int TaskCount()
 {
     int n = 0;
-    for (Task* t = g_sentinel.next; t != nullptr; t = t->next)
+    for (Task* t = task_queue().sentinel.next; t != nullptr; t = t->next)
         ++n;
     return n;
 }
 
 std::int64_t TimeUntilFirstTask()
 {
-    Task* first = g_sentinel.next;
+    Task* first = task_queue().sentinel.next;
     if (first == nullptr)
         return -1;
     std::int32_t d = distance(first->due, LoopTick());
@@ -101,12 +113,12 @@ std::int64_t TimeUntilFirstTask()
 
 bool RunDueTask()
 {
-    Task* first = g_sentinel.next;
+    Task* first = task_queue().sentinel.next;
     // Due when the tick count is later than the due time.
     if (first == nullptr || distance(LoopTick(), first->due) <= 0)
         return false;
-    g_sentinel.next = first->next;
-    g_last_seen = first->due;
+    task_queue().sentinel.next = first->next;
+    task_queue().last_seen = first->due;
     TaskFunction function = first->function;
     void* argument = first->argument;
     MemFree(first);
@@ -117,8 +129,8 @@ bool RunDueTask()
 
 void TaskClearAll()
 {
-    while (Task* t = g_sentinel.next) {
-        g_sentinel.next = t->next;
+    while (Task* t = task_queue().sentinel.next) {
+        task_queue().sentinel.next = t->next;
         MemFree(t);
     }
 }

@@ -1,8 +1,9 @@
 #include "framework/view.h"
 
 #include <algorithm>
-#include <new>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "foundation/formatter.h"
@@ -21,17 +22,29 @@ struct ViewTreeState {
 
 namespace {
 
-View* g_pressed = nullptr;
-View* g_tracking = nullptr;
-View* g_hovered = nullptr;
-bool g_capture_enabled = true;
+// The views the mouse is busy with, across windows: pressed, tracking, hovered; and
+// whether a press captures the mouse.
+struct ViewState {
+    View* pressed = nullptr;
+    View* tracking = nullptr;
+    View* hovered = nullptr;
+    bool capture_enabled = true;
+    bool hooks_installed = false;                       // the window layer delivers to the views
+    std::vector<std::unique_ptr<ViewTreeState>> trees;  // one per window that has views
+};
+
+ViewState& view_state()
+{
+    static ViewState state;
+    return state;
+}
 
 ViewTreeState* views_of(FrameWindow* window, bool create)
 {
     if (window == nullptr)
         return nullptr;
     if (window->views == nullptr && create)
-        window->views = new ViewTreeState;
+        window->views = view_state().trees.emplace_back(std::make_unique<ViewTreeState>()).get();
     return window->views;
 }
 
@@ -60,12 +73,12 @@ bool contains(const View* ancestor, const View* view)
 
 void forget_references(View* view)
 {
-    if (g_pressed != nullptr && contains(view, g_pressed))
-        g_pressed = nullptr;
-    if (g_tracking != nullptr && contains(view, g_tracking))
-        g_tracking = nullptr;
-    if (g_hovered != nullptr && contains(view, g_hovered))
-        g_hovered = nullptr;
+    if (view_state().pressed != nullptr && contains(view, view_state().pressed))
+        view_state().pressed = nullptr;
+    if (view_state().tracking != nullptr && contains(view, view_state().tracking))
+        view_state().tracking = nullptr;
+    if (view_state().hovered != nullptr && contains(view, view_state().hovered))
+        view_state().hovered = nullptr;
     ViewTreeState* state = views_of(view->window, false);
     if (state == nullptr)
         return;
@@ -126,28 +139,28 @@ View* new_view(const ViewClass* cls, FrameWindow* window, View* parent, int x, i
 
 void free_view(View* view)
 {
-    // The record is a plain block (no members with destructors), so the temporaries stack
-    // frees it with MemFree at the end of the step.
+    // The records are gone by now (ViewDestroy released them), so what is left is a plain
+    // block that the temporaries stack frees with MemFree at the end of the step.
     TempKeep(view);
 }
 
 }  // namespace
 
-View* ViewNew(const ViewClass* cls, FrameWindow* window, int x, int y, void* data)
+View* ViewNew(const ViewClass* cls, FrameWindow* window, int x, int y, std::unique_ptr<ViewRecord> record)
 {
     ViewsInstallHooks();
     View* view = new_view(cls, window, nullptr, x, y);
-    view->data = data;
+    view->record = std::move(record);
     views_of(window, true)->top.push_back(view);
     if (cls->init != nullptr)
         cls->init(view);
     return view;
 }
 
-View* ViewNewChild(const ViewClass* cls, View* parent, int x, int y, void* data)
+View* ViewNewChild(const ViewClass* cls, View* parent, int x, int y, std::unique_ptr<ViewRecord> record)
 {
     View* view = new_view(cls, parent->window, parent, x, y);
-    view->data = data;
+    view->record = std::move(record);
     if (cls->init != nullptr)
         cls->init(view);
     if (parent->cls->add_child != nullptr)
@@ -175,10 +188,12 @@ void ViewDestroy(View* view)
     view->observer_count = 0;
     if (view->parent != nullptr && view->parent->cls->remove_child != nullptr)
         view->parent->cls->remove_child(view->parent, view);
-    // The view's own destroy operation releases its class record (and, for containers,
-    // destroys the children); a child whose parent removes it is destroyed the same way.
+    // The view's own destroy operation lets go of what its record refers to (containers
+    // destroy their children); a child whose parent removes it is destroyed the same way.
     if (view->cls->destroy != nullptr)
         view->cls->destroy(view);
+    view->attachment.reset();
+    view->record.reset();
     free_view(view);
 }
 
@@ -311,6 +326,18 @@ void ViewAddObserver(View* view, void (*function)(View*, void*), void* data)
     view->observers[view->observer_count++] = ViewObserver{function, data};
 }
 
+void ViewRemoveObserver(View* view, void (*function)(View*, void*), void* data)
+{
+    for (int i = view->observer_count - 1; i >= 0; --i) {
+        if (view->observers[i].function != function || view->observers[i].data != data)
+            continue;
+        for (int j = i + 1; j < view->observer_count; ++j)
+            view->observers[j - 1] = view->observers[j];
+        --view->observer_count;
+        return;
+    }
+}
+
 void ViewDefaultSetSize(View* view, int width, int height)
 {
     ViewInvalidate(view);
@@ -396,19 +423,19 @@ void ViewFocusNext(FrameWindow* window, bool backwards)
     ViewSetFocus(stops[index]);
 }
 
-View* ViewPressed() { return g_pressed; }
+View* ViewPressed() { return view_state().pressed; }
 
-void ViewTrackMouse(View* view) { g_tracking = view; }
+void ViewTrackMouse(View* view) { view_state().tracking = view; }
 
 void ViewStopTracking(View* view)
 {
-    if (g_tracking == view)
-        g_tracking = nullptr;
+    if (view_state().tracking == view)
+        view_state().tracking = nullptr;
 }
 
-View* ViewTracking() { return g_tracking; }
+View* ViewTracking() { return view_state().tracking; }
 
-void ViewSetCaptureEnabled(bool enabled) { g_capture_enabled = enabled; }
+void ViewSetCaptureEnabled(bool enabled) { view_state().capture_enabled = enabled; }
 
 View* ViewAt(FrameWindow* window, int x, int y)
 {
@@ -439,7 +466,7 @@ void ViewsPaint(FrameWindow* window, const Rect& area)
 
 bool ViewsMouseDown(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 {
-    View* target = g_tracking;
+    View* target = view_state().tracking;
     if (target == nullptr) {
         target = ViewAt(window, x, y);
         if (target != nullptr && !ViewIsEnabled(target))
@@ -447,10 +474,10 @@ bool ViewsMouseDown(FrameWindow* window, std::uint8_t modifiers, int x, int y)
     }
     if (target == nullptr)
         return false;
-    if (g_capture_enabled)
+    if (view_state().capture_enabled)
         if (platform::Window* captured = platform_window(target->window))
             platform::WindowSetCapture(captured);
-    g_pressed = target;
+    view_state().pressed = target;
     ViewSetFocus(target);
     if (target->cls->mouse_down != nullptr)
         target->cls->mouse_down(target, modifiers, x, y);
@@ -465,10 +492,10 @@ void hover(FrameWindow* window, int x, int y)
     View* under = ViewAt(window, x, y);
     if (under != nullptr && !ViewIsEnabled(under))
         under = nullptr;
-    if (under == g_hovered)
+    if (under == view_state().hovered)
         return;
-    View* old = g_hovered;
-    g_hovered = under;
+    View* old = view_state().hovered;
+    view_state().hovered = under;
     if (old != nullptr)
         ViewInvalidate(old);
     if (under != nullptr)
@@ -481,13 +508,14 @@ void hover(FrameWindow* window, int x, int y)
 
 }  // namespace
 
-View* ViewHovered() { return g_hovered; }
+View* ViewHovered() { return view_state().hovered; }
 
 bool ViewsMouseMove(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 {
-    if (g_pressed == nullptr && g_tracking == nullptr && window != nullptr && window->views != nullptr)
+    if (view_state().pressed == nullptr && view_state().tracking == nullptr && window != nullptr &&
+        window->views != nullptr)
         hover(window, x, y);
-    View* target = g_pressed != nullptr ? g_pressed : g_tracking;
+    View* target = view_state().pressed != nullptr ? view_state().pressed : view_state().tracking;
     if (target == nullptr || target->cls->mouse_drag == nullptr)
         return false;
     target->cls->mouse_drag(target, modifiers, x, y);
@@ -496,12 +524,12 @@ bool ViewsMouseMove(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 
 bool ViewsMouseUp(FrameWindow* /*window*/, std::uint8_t modifiers, int x, int y)
 {
-    View* target = g_pressed;
+    View* target = view_state().pressed;
     if (target == nullptr)
         return false;
-    if (g_capture_enabled)
+    if (view_state().capture_enabled)
         platform::ReleaseCapture();
-    g_pressed = nullptr;
+    view_state().pressed = nullptr;
     if (target->cls->mouse_up != nullptr && !ViewIsBeingDestroyed(target))
         target->cls->mouse_up(target, modifiers, x, y);
     return true;
@@ -542,7 +570,7 @@ void ViewsWindowClosing(FrameWindow* window)
     while (!state->top.empty())
         ViewDestroy(state->top.back());
     window->views = nullptr;
-    delete state;
+    std::erase_if(view_state().trees, [state](const std::unique_ptr<ViewTreeState>& t) { return t.get() == state; });
 }
 
 void ViewSetDefaultButton(FrameWindow* window, View* button) { views_of(window, true)->default_button = button; }
@@ -564,7 +592,7 @@ void hook_mouse_move(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 
 bool hook_mouse_down(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 {
-    if (g_tracking == nullptr && !ViewsPressAllowed(window))
+    if (view_state().tracking == nullptr && !ViewsPressAllowed(window))
         return true;
     return ViewsMouseDown(window, modifiers, x, y);
 }
@@ -573,10 +601,9 @@ bool hook_mouse_down(FrameWindow* window, std::uint8_t modifiers, int x, int y)
 
 void ViewsInstallHooks()
 {
-    static bool installed = false;
-    if (installed)
+    if (view_state().hooks_installed)
         return;
-    installed = true;
+    view_state().hooks_installed = true;
     FrameworkViewHooks hooks;
     hooks.paint = ViewsPaint;
     hooks.mouse_down = hook_mouse_down;
@@ -586,8 +613,9 @@ void ViewsInstallHooks()
     hooks.destroy = ViewsWindowClosing;
     SetFrameworkViewHooks(hooks);
     // Commands chosen while a view tracks the mouse (an open menu) go to that view's window.
-    SetModalViewWindowSource(
-        [](FrameWindow*) -> FrameWindow* { return g_tracking != nullptr ? g_tracking->window : nullptr; });
+    SetModalViewWindowSource([](FrameWindow*) -> FrameWindow* {
+        return view_state().tracking != nullptr ? view_state().tracking->window : nullptr;
+    });
 }
 
 bool ViewsPressAllowed(FrameWindow* window)

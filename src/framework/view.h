@@ -6,6 +6,7 @@
 // The control classes (control_*.h) and the window layer (window.h) build on it.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "platform/qt/geometry.h"
 
@@ -15,9 +16,10 @@ struct View;
 
 using platform::Rect;
 
-// The operation table. The framework calls initialise (slot 0), destroy (1), mouse down (8),
-// mouse up (10), set size (13), hide (16), show (17), add child (21), remove child (22) and
-// child resized (23); the other entries are the classes' own. Any entry may be null.
+// The operation table of a view class. The framework itself calls initialise, destroy,
+// mouse down, mouse up, set size, hide, show, add child, remove child and child resized; the
+// other entries are the classes' own. Any entry may be null. Controls put typed callbacks
+// on top of it (widgets.h).
 struct ViewClass {
     const char* name = "";
     void (*init)(View* view) = nullptr;
@@ -47,6 +49,12 @@ namespace view_flag {
 constexpr std::uint16_t shown = 0x1, enabled = 0x2, being_destroyed = 0x4;
 }
 
+// A class's own record of one view (a button's text and state, a box's children). The view
+// owns it; it goes when the view is destroyed, after the class's destroy operation.
+struct ViewRecord {
+    virtual ~ViewRecord() = default;
+};
+
 struct ViewObserver {
     void (*function)(View* view, void* data);
     void* data;
@@ -61,17 +69,18 @@ struct View {
     std::int16_t width = 16;
     std::int16_t height = 16;
     std::uint16_t flags = view_flag::enabled;
-    std::uintptr_t words[3] = {0, 0, 0};  // the class's own
-    void* data = nullptr;                 // the class's record, freed by its destroy operation
-    std::uintptr_t user = 0;              // the builders' user value
+    std::unique_ptr<ViewRecord> record;      // the class's own
+    std::unique_ptr<ViewRecord> attachment;  // kept by a builder above the class (a composite's parts)
     ViewObserver* observers = nullptr;
     std::uint16_t observer_count = 0;
 };
 
-// `data` becomes the view's class record before the class initialises it (and before the
+// `record` becomes the view's class record before the class initialises it (and before the
 // parent, which may lay itself out at once, sees it).
-View* ViewNew(const ViewClass* cls, FrameWindow* window, int x, int y, void* data = nullptr);
-View* ViewNewChild(const ViewClass* cls, View* parent, int x, int y, void* data = nullptr);
+View* ViewNew(const ViewClass* cls, FrameWindow* window, int x, int y, std::unique_ptr<ViewRecord> record = {});
+View* ViewNewChild(const ViewClass* cls, View* parent, int x, int y, std::unique_ptr<ViewRecord> record = {});
+// The view's class record as its class's type (the class knows it).
+template <typename T> T* ViewRecordOf(const View* view) { return static_cast<T*>(view->record.get()); }
 void ViewDestroy(View* view);
 
 void ViewSetSize(View* view, int width, int height);
@@ -94,6 +103,8 @@ bool ViewIsBeingDestroyed(const View* view);
 
 // Destroy observers run, the last registered first, when the view is destroyed.
 void ViewAddObserver(View* view, void (*function)(View*, void*), void* data);
+// Forgets the observer registered with that function and data (nothing when there is none).
+void ViewRemoveObserver(View* view, void (*function)(View*, void*), void* data);
 
 // The default operations the classes build on: set size invalidates the old and the new
 // rectangle; draw draws the children.

@@ -12,9 +12,19 @@
 
 namespace {
 
-std::uint32_t g_last_input = 0;
-platform::Window* g_pointer_window = nullptr;
-platform::Point g_pointer_at{-100000, -100000};
+// What the window procedures remember between messages: the time of the last input and
+// where the pointer was seen last.
+struct InputState {
+    std::uint32_t last_input = 0;
+    platform::Window* pointer_window = nullptr;
+    platform::Point pointer_at{-100000, -100000};
+};
+
+InputState& input_state()
+{
+    static InputState state;
+    return state;
+}
 
 bool shortcut_exempt(std::uint8_t c)
 {
@@ -122,15 +132,15 @@ void destroyed(FrameWindow* fw)
         ViewHooks().destroy(fw);
     if (fw->handlers.destroy != nullptr)
         fw->handlers.destroy(fw);
-    if (g_pointer_window == fw->window)
-        g_pointer_window = nullptr;
+    if (input_state().pointer_window == fw->window)
+        input_state().pointer_window = nullptr;
     FrameWindowForget(fw);
 }
 
 }  // namespace
 
-std::uint32_t LastInputTime() { return g_last_input; }
-void NoteInput() { g_last_input = LoopTick(); }
+std::uint32_t LastInputTime() { return input_state().last_input; }
+void NoteInput() { input_state().last_input = LoopTick(); }
 
 std::uint8_t EventModifiers(std::uint8_t held)
 {
@@ -305,16 +315,82 @@ void TrackPointer()
 {
     platform::Point screen = platform::CursorPosition();
     platform::Window* under = platform::WindowAt(screen);
-    if (under == g_pointer_window && screen.x == g_pointer_at.x && screen.y == g_pointer_at.y)
+    if (under == input_state().pointer_window && screen.x == input_state().pointer_at.x &&
+        screen.y == input_state().pointer_at.y)
         return;
-    g_pointer_window = under;
-    g_pointer_at = screen;
+    input_state().pointer_window = under;
+    input_state().pointer_at = screen;
     FrameWindow* fw = FrameWindowOf(under);
     if (fw == nullptr || ViewHooks().mouse_move == nullptr)
         return;
     platform::Point p = platform::WindowScreenToClient(under, screen);
     ViewHooks().mouse_move(fw, 0, p.x, p.y);
 }
+
+namespace {
+
+// Activation, painting, sizing and scroll bars: the window's own handlers.
+std::intptr_t window_state_message(FrameWindow* fw, const platform::Message& message)
+{
+    using platform::MessageType;
+    switch (message.type) {
+    case MessageType::activate:
+        if (message.value != 0)
+            SetFocusedFrameWindow(fw);
+        if (fw->handlers.activate != nullptr)
+            fw->handlers.activate(fw, message.value != 0);
+        break;
+    case MessageType::paint:
+        paint(fw);
+        break;
+    case MessageType::size:
+        if (fw->handlers.size != nullptr)
+            fw->handlers.size(fw, message.size.width, message.size.height);
+        break;
+    default:  // the scroll bars
+        if (fw->handlers.scroll != nullptr)
+            fw->handlers.scroll(fw,
+                                message.type == MessageType::hscroll ? platform::Orientation::horizontal
+                                                                     : platform::Orientation::vertical,
+                                message.value, message.position);
+        break;
+    }
+    return 0;
+}
+
+// The pointer: tracking, presses and releases for the views, the click-away rule.
+std::intptr_t pointer_message(FrameWindow* fw, const platform::Message& message)
+{
+    using platform::MessageType;
+    switch (message.type) {
+    case MessageType::mouse_move:
+        TrackPointer();
+        break;
+    case MessageType::nc_mouse_down:
+        if (ModalWindow() != fw)
+            ApplyClickAway();
+        break;
+    default:  // button down or up
+        deliver_mouse(fw, message, message.type == MessageType::mouse_down);
+        break;
+    }
+    return 0;
+}
+
+// Closing (the window's close handler may refuse) and the end of the window.
+std::intptr_t lifetime_message(platform::Window* window, FrameWindow* fw, const platform::Message& message)
+{
+    if (message.type == platform::MessageType::destroy) {
+        destroyed(fw);
+        return 0;
+    }
+    if (fw->handlers.close != nullptr && !fw->handlers.close(fw))
+        return 0;
+    platform::WindowDestroy(window);
+    return 0;
+}
+
+}  // namespace
 
 std::intptr_t DocumentWindowProc(platform::Window* window, const platform::Message& message)
 {
@@ -324,18 +400,11 @@ std::intptr_t DocumentWindowProc(platform::Window* window, const platform::Messa
         return platform::DefaultWindowProc(window, message);
     switch (message.type) {
     case MessageType::activate:
-        if (message.value != 0)
-            SetFocusedFrameWindow(fw);
-        if (fw->handlers.activate != nullptr)
-            fw->handlers.activate(fw, message.value != 0);
-        return 0;
     case MessageType::paint:
-        paint(fw);
-        return 0;
     case MessageType::size:
-        if (fw->handlers.size != nullptr)
-            fw->handlers.size(fw, message.size.width, message.size.height);
-        return 0;
+    case MessageType::hscroll:
+    case MessageType::vscroll:
+        return window_state_message(fw, message);
     case MessageType::key_down:
     case MessageType::key_up:
     case MessageType::sys_key_down:
@@ -343,36 +412,17 @@ std::intptr_t DocumentWindowProc(platform::Window* window, const platform::Messa
         return HandleKeyMessage(message) ? 1 : platform::DefaultWindowProc(window, message);
     case MessageType::sys_command:
         return HandleSysCommand(window, message);
-    case MessageType::hscroll:
-    case MessageType::vscroll:
-        if (fw->handlers.scroll != nullptr)
-            fw->handlers.scroll(fw,
-                                message.type == MessageType::hscroll ? platform::Orientation::horizontal
-                                                                     : platform::Orientation::vertical,
-                                message.value, message.position);
-        return 0;
     case MessageType::enter_idle:
         RunDueTask();
         return 0;
     case MessageType::mouse_move:
-        TrackPointer();
-        return 0;
     case MessageType::mouse_down:
     case MessageType::mouse_up:
-        deliver_mouse(fw, message, message.type == MessageType::mouse_down);
-        return 0;
     case MessageType::nc_mouse_down:
-        if (ModalWindow() != fw)
-            ApplyClickAway();
-        return 0;
+        return pointer_message(fw, message);
     case MessageType::close:
-        if (fw->handlers.close != nullptr && !fw->handlers.close(fw))
-            return 0;
-        platform::WindowDestroy(window);
-        return 0;
     case MessageType::destroy:
-        destroyed(fw);
-        return 0;
+        return lifetime_message(window, fw, message);
     default:
         return platform::DefaultWindowProc(window, message);
     }

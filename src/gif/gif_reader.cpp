@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/report.h"
 #include "app/string_ids.h"
@@ -26,6 +27,7 @@ constexpr int kDataAfterTrailer = 138;
 constexpr int kTrailingCodes = 199;
 constexpr int kNotGifSignature = 328, kNotGifSignatureButton = 54;
 constexpr int kCanvasTooLarge = 411;
+constexpr int kNoTrailer = 412;
 
 using namespace gif_block;
 
@@ -46,7 +48,8 @@ struct GraphicControl {
     std::uint8_t transparent_index = 0;
 };
 
-enum class BlockResult : std::uint8_t { Ok, Bad, TooLarge };
+// Partial: an image whose data broke off; the rows decoded before it were kept.
+enum class BlockResult : std::uint8_t { Ok, Bad, TooLarge, Partial };
 
 // One load: the document being filled and what the block loop carries between blocks.
 class Parse {
@@ -68,6 +71,7 @@ private:
     BlockResult read_image();
     [[nodiscard]] bool read_frame_palette(Frame& frame, std::uint8_t packed);
     BlockResult read_image_pixels(Frame& frame, bool interlaced);
+    [[nodiscard]] bool keep_decoded_rows(Frame& frame, bool interlaced, std::uint32_t rows);
     [[nodiscard]] bool skip_sub_blocks();
     void take_comment(const char* text, std::size_t length);
     StrPtr take_pending_comment();
@@ -85,6 +89,7 @@ private:
     Document& m_document;
     const char* m_file_name;
     GraphicControl m_control;
+    Tolerance m_tolerance = Tolerance::Tolerant;
     std::uint32_t m_reported_position = 0;
     std::uint64_t m_held_bytes = 0;  // frame encodings and comments kept so far
     std::uint32_t m_frames = 0;
@@ -177,6 +182,7 @@ void Parse::queue_bad_block(std::uint32_t position, BlockResult why)
 bool Parse::read_blocks(Tolerance tolerance)
 {
     m_control = GraphicControl{};
+    m_tolerance = tolerance;
     m_reported_position = input().position();
     if (m_screen_too_large) {
         queue_bad_block(m_reported_position, BlockResult::TooLarge);
@@ -188,6 +194,12 @@ bool Parse::read_blocks(Tolerance tolerance)
         std::uint8_t introducer = 0;
         BlockResult result = BlockResult::Bad;
         if (!input().read_byte(introducer)) {
+            // The file ends where its trailer byte belongs, after complete images: nothing
+            // is lost, and the file written later gets its trailer.
+            if (m_frames > 0 && position == input().total_size()) {
+                warning_queue().add(1, StrPtr(FormatNew(app_string(kNoTrailer), m_file_name)));
+                return true;
+            }
             result = BlockResult::Bad;
         } else if (introducer == kImageIntroducer) {
             result = read_image();
@@ -376,7 +388,7 @@ BlockResult Parse::read_image()
         return BlockResult::Bad;
     frame_reset_usage(*frame, frame->load_palette_size);
     const BlockResult pixels = read_image_pixels(*frame, interlaced);
-    if (pixels != BlockResult::Ok)
+    if (pixels != BlockResult::Ok && pixels != BlockResult::Partial)
         return pixels;
     if (m_frames == kMostFrames || !within_budget(frame->encoded_length, std::uint64_t{m_frames} + 1))
         return BlockResult::TooLarge;
@@ -386,7 +398,7 @@ BlockResult Parse::read_image()
     frame->comment = take_pending_comment();
     m_document.total_delay += frame->delay;
     document_append_frame(m_document, std::move(frame));
-    return BlockResult::Ok;
+    return pixels;
 }
 
 bool Parse::read_frame_palette(Frame& frame, std::uint8_t packed)
@@ -412,10 +424,71 @@ bool Parse::read_frame_palette(Frame& frame, std::uint8_t packed)
     return true;
 }
 
+// The canvas row of the image's row number `i` in stream order.
+int stored_row_offset(std::uint32_t i, std::uint32_t height, bool interlaced)
+{
+    if (!interlaced)
+        return static_cast<int>(i);
+    static const std::uint32_t kStart[] = {0, 4, 2, 1};
+    static const std::uint32_t kStep[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass) {
+        const std::uint32_t rows = height > kStart[pass] ? (height - kStart[pass] + kStep[pass] - 1) / kStep[pass] : 0;
+        if (i < rows)
+            return static_cast<int>(kStart[pass] + i * kStep[pass]);
+        i -= rows;
+    }
+    return static_cast<int>(height);
+}
+
+// An image whose data broke off after `rows` rows: those rows stay and the others become
+// empty (transparent, showing the screen beneath). A frame that had no transparency gets the
+// lowest index its decoded rows do not use. False when no index is free.
+bool Parse::keep_decoded_rows(Frame& frame, bool interlaced, std::uint32_t rows)
+{
+    const ScreenRect& rect = frame.rect;
+    const auto height = static_cast<std::uint32_t>(rect.height());
+    std::vector<bool> written(height, false);
+    bool used[256] = {};
+    for (std::uint32_t i = 0; i < rows && i < height; ++i) {
+        const int offset = stored_row_offset(i, height, interlaced);
+        written[static_cast<std::size_t>(offset)] = true;
+        const std::uint8_t* row = m_document.canvas.row(rect.top + offset);
+        for (int x = rect.left; x < rect.right; ++x)
+            used[row[x]] = true;
+    }
+    if (!frame.transparent) {
+        int free_index = 0;
+        while (free_index < 256 && used[free_index])
+            ++free_index;
+        if (free_index == 256)
+            return false;
+        frame.transparent = 1;
+        frame.transparent_index = static_cast<std::uint8_t>(free_index);
+        if (free_index >= frame.load_palette_size) {
+            const std::uint16_t grown = static_cast<std::uint16_t>(free_index + 1);
+            if (frame.local_palette) {
+                MemPtr<std::uint8_t> table(static_cast<std::uint8_t*>(MemAlloc(grown * 3u)));
+                std::memset(table.get(), 0, grown * 3u);
+                std::memcpy(table.get(), frame.local_palette.get(), frame.load_palette_size * 3u);
+                frame.local_palette = std::move(table);
+            }
+            frame.load_palette_size = grown;
+        }
+        frame_reset_usage(frame, frame.load_palette_size);
+    }
+    for (std::uint32_t y = 0; y < height; ++y)
+        if (!written[y])
+            std::memset(m_document.canvas.row(rect.top + static_cast<int>(y)) + rect.left, frame.transparent_index,
+                        static_cast<std::size_t>(rect.width()));
+    return true;
+}
+
 BlockResult Parse::read_image_pixels(Frame& frame, bool interlaced)
 {
-    const DecodeResult decoded = decode_image(m_document.canvas, frame, interlaced, TransparentAware::No);
-    if (decoded == DecodeResult::Failed)
+    std::uint32_t rows = 0;
+    const DecodeResult decoded = decode_image(m_document.canvas, frame, interlaced, TransparentAware::No, &rows);
+    const bool partial = decoded == DecodeResult::Failed;
+    if (partial && (m_tolerance != Tolerance::Tolerant || rows == 0 || !keep_decoded_rows(frame, interlaced, rows)))
         return BlockResult::Bad;
     if (decoded == DecodeResult::TrailingSkipped)
         warning_queue().add(2, StrPtr(StrDup(app_string(kTrailingCodes))));
@@ -433,7 +506,7 @@ BlockResult Parse::read_image_pixels(Frame& frame, bool interlaced)
     if (frame.transparent)
         usage[frame.transparent_index] = 0;
     encode_frame_into(frame, m_document.canvas, interlaced, frame.load_palette_size);
-    return BlockResult::Ok;
+    return partial ? BlockResult::Partial : BlockResult::Ok;
 }
 
 const char* file_name_of(const char* path)

@@ -90,6 +90,7 @@ void unify_palettes(Document& document, std::uint32_t units)
         else
             add_frame_colours(reduction.tree.get(), reduction.table.get(), frame, global_colours(document), 256);
     }
+    document.file_colours = reduction.table->count;
     reduction.merge();
 
     std::uint8_t global_map[256];
@@ -122,6 +123,8 @@ void compact_global_palette(Document& document, std::uint32_t units)
         add_frame_colours(reduction.tree.get(), reduction.table.get(), *ListPointer<Frame>(node->value), colours, 256);
     if (reduction.table->count == 256)
         document.has_256_colours = 1;
+    if (document.file_colours == 0)  // not already counted before the local tables were merged
+        document.file_colours = reduction.table->count;
     reduction.merge();
 
     // Every index a frame may hold is mapped: entries past the table's count are the colours

@@ -48,12 +48,66 @@ TEST(CliOptions, RejectsWhatItCannotDo)
         {"-j", "0", "a.gif"},
         {"-j"},
         {"info"},
+        {"--loop", "0", "a.gif"},
+        {"--loop", "65536", "a.gif"},
+        {"--delay-scale", "-1", "a.gif"},
+        {"--delay-scale", "nan", "a.gif"},
+        {"--delay-scale", "1", "--delay-min", "9", "--delay-max", "3", "a.gif"},
+        {"--delay-scale", "1", "--frames", "5-2", "a.gif"},
+        {"--delay-scale", "1", "--frames", "0-2", "a.gif"},
+        {"--frames", "1-2", "a.gif"},
+        {"--strip-comments", "--comment", "x", "a.gif"},
+        {"--stamp=yes", "a.gif"},
+        {"-qz", "a.gif"},
     };
     for (const auto& arguments : bad) {
         const CliParse parse = parse_command_line(arguments);
         EXPECT_FALSE(parse.ok) << (arguments.empty() ? "(nothing)" : arguments[0]);
         EXPECT_FALSE(parse.error.empty());
     }
+}
+
+TEST(CliOptions, EditOptions)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        LoopEdit loop;
+        int loop_count;
+        double scale;
+        int low, high, first, last;
+    } kEdits[] = {
+        {{"--loop", "forever"}, LoopEdit::Forever, 0, -1.0, 0, 65535, 0, 0},
+        {{"--loop=none"}, LoopEdit::None, 0, -1.0, 0, 65535, 0, 0},
+        {{"--loop", "12"}, LoopEdit::Count, 12, -1.0, 0, 65535, 0, 0},
+        {{"--delay-scale", "0.5", "--delay-min=2", "--delay-max", "40"}, LoopEdit::Keep, 0, 0.5, 2, 40, 0, 0},
+        {{"--delay-scale", "2", "--frames", "3-7"}, LoopEdit::Keep, 0, 2.0, 0, 65535, 3, 7},
+        {{"--delay-scale", "2", "--frames", "4-"}, LoopEdit::Keep, 0, 2.0, 0, 65535, 4, 0},
+        {{"--delay-scale", "2", "--frames", "4"}, LoopEdit::Keep, 0, 2.0, 0, 65535, 4, 4},
+    };
+    for (const auto& edit : kEdits) {
+        std::vector<std::string> arguments = edit.arguments;
+        arguments.push_back("a.gif");
+        const CliParse parse = parse_command_line(arguments);
+        ASSERT_TRUE(parse.ok) << edit.arguments[0] << ": " << parse.error;
+        const CliEdits& edits = parse.options.edits;
+        EXPECT_EQ(edits.loop, edit.loop);
+        EXPECT_EQ(edits.loop_count, edit.loop_count);
+        EXPECT_EQ(edits.delay_scale, edit.scale);
+        EXPECT_EQ(edits.delay_min, edit.low);
+        EXPECT_EQ(edits.delay_max, edit.high);
+        EXPECT_EQ(edits.first_frame, edit.first);
+        EXPECT_EQ(edits.last_frame, edit.last);
+        EXPECT_TRUE(edits.any());
+    }
+    const CliParse text = parse_command_line({"--comment", "two\nlines", "--stamp", "--no-interlace", "-qj4", "-"});
+    ASSERT_TRUE(text.ok) << text.error;
+    EXPECT_TRUE(text.options.edits.has_comment);
+    EXPECT_EQ(text.options.edits.comment, "two\nlines");
+    EXPECT_TRUE(text.options.edits.stamp && text.options.edits.no_interlace && text.options.quiet);
+    EXPECT_EQ(text.options.jobs, 4);
+    EXPECT_EQ(text.options.files, (std::vector<std::string>{"-"}));
+    EXPECT_EQ(output_path_for(text.options, "-"), "-");
+    EXPECT_FALSE(parse_command_line({"a.gif"}).options.edits.any());
 }
 
 TEST(CliOptions, HelpVersionAndInfo)

@@ -41,16 +41,6 @@ protected:
     View* m_root = nullptr;
 };
 
-int g_changes = 0;
-int g_commits = 0;
-void count_changes(View*, std::uintptr_t, int value)
-{
-    if (value == field_event::changed)
-        ++g_changes;
-    else
-        ++g_commits;
-}
-
 void type(View* field, const char* text)
 {
     for (const char* p = text; *p != '\0'; ++p)
@@ -119,12 +109,15 @@ TEST(TextEdit, TypingJoinsOneUndoStep)
 
 TEST_F(Controls, FieldTypingSelectionAndClipboard)
 {
-    g_changes = g_commits = 0;
-    View* field = FieldNew(m_root, "", false, 150, 0, count_changes, 0);
+    int changes = 0;
+    int commits = 0;
+    View* field = FieldNew(m_root, "", false, 150, 0);
+    FieldOnChange(field, [&changes](const char*) { ++changes; });
+    FieldOnCommit(field, [&commits](const char*) { ++commits; });
     ViewSetFocus(field);
     type(field, "abc");
     EXPECT_STREQ(FieldText(field), "abc");
-    EXPECT_EQ(g_changes, 3);
+    EXPECT_EQ(changes, 3);
     FieldKey(field, key(key_char::left, kShift));
     FieldKey(field, key(key_char::left, kShift));
     EXPECT_EQ(FieldEdit(field).selected(), "bc");
@@ -140,14 +133,14 @@ TEST_F(Controls, FieldTypingSelectionAndClipboard)
     FieldKey(field, key('a', kCtrl));
     FieldKey(field, key(key_char::back));
     EXPECT_STREQ(FieldText(field), "");
-    EXPECT_EQ(g_commits, 0);
+    EXPECT_EQ(commits, 0);
     FieldKey(field, key(key_char::ret));
-    EXPECT_EQ(g_commits, 1);
+    EXPECT_EQ(commits, 1);
 }
 
 TEST_F(Controls, FieldMouseSelection)
 {
-    View* field = FieldNew(m_root, "selection", false, 200, 0, nullptr, 0);
+    View* field = FieldNew(m_root, "selection", false, 200, 0);
     const int y = field->y + field->height / 2;
     ViewSetCaptureEnabled(false);
     ASSERT_TRUE(ViewsMouseDown(m_window, 0, field->x + 2, y));
@@ -160,7 +153,7 @@ TEST_F(Controls, FieldMouseSelection)
 
 TEST_F(Controls, MultiLineFieldGrowsAndRelaysItsParent)
 {
-    View* field = FieldNew(m_root, "one", true, 200, 0, nullptr, 0);
+    View* field = FieldNew(m_root, "one", true, 200, 0);
     const int height = field->height;
     const int column = m_root->height;
     ViewSetFocus(field);
@@ -173,8 +166,8 @@ TEST_F(Controls, MultiLineFieldGrowsAndRelaysItsParent)
 
 TEST_F(Controls, TabMovesTheFocusBetweenFields)
 {
-    View* a = FieldNew(m_root, "", false, 100, 0, nullptr, 0);
-    View* b = FieldNew(m_root, "", false, 100, 0, nullptr, 0);
+    View* a = FieldNew(m_root, "", false, 100, 0);
+    View* b = FieldNew(m_root, "", false, 100, 0);
     ViewSetFocus(a);
     EXPECT_TRUE(ViewsKey(m_window, key(key_char::tab)));
     EXPECT_EQ(ViewFocus(m_window), b);
@@ -214,7 +207,7 @@ TEST_F(Controls, MovingAShownViewInvalidatesItsWindow)
 
 TEST_F(Controls, HoverFollowsThePointerWhileNoButtonIsDown)
 {
-    View* button = make_button(m_root, "Hover", false, nullptr, 0);
+    View* button = make_button(m_root, "Hover", DefaultButton::no, nullptr);
     ViewsMouseMove(m_window, 0, button->x + 3, button->y + 3);
     EXPECT_EQ(ViewHovered(), button);
     ViewsMouseMove(m_window, 0, button->x + button->width + 50, button->y + 3);
@@ -239,7 +232,7 @@ TEST_F(Controls, ScrollPanelKeepsItsOffsetInsideTheContent)
 
 std::string g_hook_text;
 int g_hook_calls = 0;
-void remember_text(View*, std::uintptr_t, const char* text)
+void remember_text(const char* text)
 {
     g_hook_text = text;
     ++g_hook_calls;
@@ -249,10 +242,10 @@ TEST_F(Controls, ComboFieldCurrentEntry)
 {
     const char* items[] = {"10", "25", "25", "50"};
     g_hook_calls = 0;
-    View* combo = make_combo_field(m_root, 4, items, "25", remember_text, 0);
+    View* combo = make_combo_field(m_root, 4, items, "25", remember_text);
     EXPECT_EQ(PopupCurrentIndex(combo), 2);  // the later of two equal items
     EXPECT_EQ(g_hook_calls, 0);
-    ComboSetText(combo, "33", true);
+    ComboSetText(combo, "33", Notify::Yes);
     EXPECT_EQ(PopupCurrentIndex(combo), kNoItem);
     EXPECT_STREQ(ComboText(combo), "33");
     EXPECT_EQ(g_hook_text, "33");
@@ -274,7 +267,7 @@ TEST_F(Controls, ComboFieldCurrentEntry)
 TEST_F(Controls, ComboFieldTypingBecomesTheCurrentText)
 {
     const char* items[] = {"1", "2"};
-    View* combo = make_combo_field(m_root, 2, items, "1", remember_text, 0);
+    View* combo = make_combo_field(m_root, 2, items, "1", remember_text);
     ViewSetFocus(combo);
     ViewsKey(m_window, key(key_char::back));
     ViewsKey(m_window, key('2'));
@@ -284,12 +277,12 @@ TEST_F(Controls, ComboFieldTypingBecomesTheCurrentText)
 }
 
 int g_hook_value = 0;
-void remember_value(void*, int value) { g_hook_value = value; }
+void remember_value(int value) { g_hook_value = value; }
 
 TEST_F(Controls, SliderWithValueKeepsBothPartsInStep)
 {
     const int values[] = {10, 20, 30, 40, 50};
-    View* column = make_slider_with_value(m_root, 10, 20, 50, 5, values, remember_value, nullptr);
+    View* column = make_slider_with_value(m_root, 10, 20, 50, 5, values, remember_value);
     View* slider = slider_with_value_slider(column);
     View* popup = slider_with_value_popup(column);
     EXPECT_EQ(SliderValue(slider), 10);  // position = current - minimum
@@ -357,12 +350,12 @@ TEST_F(Controls, GridPlacesCellsInColumns)
 
 TEST_F(Controls, OverlappingColourPairIsOffsetBy8)
 {
-    View* pair = make_colour_pair(m_root, false, "Colours", nullptr, nullptr);
+    View* pair = make_colour_pair(m_root, false, "Colours", nullptr);
     View* first = colour_pair_swatch(pair, 0);
     View* second = colour_pair_swatch(pair, 1);
     EXPECT_EQ(second->x - first->x, 8);
     EXPECT_EQ(second->y - first->y, 8);
-    View* flat = make_colour_pair(m_root, true, nullptr, nullptr, nullptr);
+    View* flat = make_colour_pair(m_root, true, nullptr, nullptr);
     EXPECT_EQ(colour_pair_swatch(flat, 1)->x, colour_pair_swatch(flat, 0)->x + colour_pair_swatch(flat, 0)->width + 2);
     set_pair_colours(pair, SwatchColour{0xFFFF, 0, 0}, SwatchColour{0, 0, 0x8080});
     EXPECT_EQ(pair_colour(pair, 1).blue, 0x8080);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,13 +16,22 @@ namespace {
 
 std::vector<std::string> g_log;
 
-void log(const char* what, View* view) { g_log.push_back(std::string(what) + ":" + std::to_string(view->words[0])); }
+// Every test view carries a tag that the log names it by.
+struct Tag : ViewRecord {
+    int tag = 0;
+};
+int& tag_of(View* view) { return ViewRecordOf<Tag>(view)->tag; }
+
+void log(const char* what, View* view) { g_log.push_back(std::string(what) + ":" + std::to_string(tag_of(view))); }
 
 ViewClass recording_class()
 {
     ViewClass c;
     c.name = "recording";
-    c.init = [](View* v) { v->words[0] = 0; };
+    c.init = [](View* v) {
+        if (v->record == nullptr)
+            v->record = std::make_unique<Tag>();
+    };
     c.destroy = [](View* v) { log("destroy", v); };
     c.set_size = [](View* v, int w, int h) {
         log("set_size", v);
@@ -42,7 +52,7 @@ ViewClass recording_class()
 const ViewClass kRecording = recording_class();
 
 // A container holding one list of children, reporting its child operations.
-struct Holder {
+struct Holder : Tag {
     std::vector<View*> children;
 };
 const ViewClass kHolder = [] {
@@ -50,22 +60,22 @@ const ViewClass kHolder = [] {
     c.name = "holder";
     c.destroy = [](View* p) {
         log("destroy", p);
-        auto& list = static_cast<Holder*>(p->data)->children;
+        auto& list = ViewRecordOf<Holder>(p)->children;
         while (!list.empty())
             ViewDestroy(list.back());
     };
-    c.add_child = [](View* p, View* child) { static_cast<Holder*>(p->data)->children.push_back(child); };
+    c.add_child = [](View* p, View* child) { ViewRecordOf<Holder>(p)->children.push_back(child); };
     c.remove_child = [](View* p, View* child) {
         log("remove_child", p);
-        auto& list = static_cast<Holder*>(p->data)->children;
+        auto& list = ViewRecordOf<Holder>(p)->children;
         std::erase(list, child);
     };
     c.child_resized = [](View* p, View* child, int w, int h) {
         log("child_resized", p);
         ViewDefaultSetSize(child, w, h);
     };
-    c.child_count = [](View* p) { return static_cast<int>(static_cast<Holder*>(p->data)->children.size()); };
-    c.child_at = [](View* p, int i) { return static_cast<Holder*>(p->data)->children[static_cast<std::size_t>(i)]; };
+    c.child_count = [](View* p) { return static_cast<int>(ViewRecordOf<Holder>(p)->children.size()); };
+    c.child_at = [](View* p, int i) { return ViewRecordOf<Holder>(p)->children[static_cast<std::size_t>(i)]; };
     return c;
 }();
 
@@ -85,11 +95,16 @@ protected:
     View* top(int tag, int x = 0, int y = 0)
     {
         View* v = ViewNew(&kRecording, &m_window, x, y);
-        v->words[0] = static_cast<std::uintptr_t>(tag);
+        tag_of(v) = tag;
+        return v;
+    }
+    View* holder(int tag)
+    {
+        View* v = ViewNew(&kHolder, &m_window, 0, 0, std::make_unique<Holder>());
+        tag_of(v) = tag;
         return v;
     }
     FrameWindow m_window;
-    Holder m_holder;
 };
 
 TEST_F(ViewTree, NewViewsStartHidden16By16)
@@ -120,10 +135,9 @@ TEST_F(ViewTree, SettingTheCurrentSizeCallsNothing)
 
 TEST_F(ViewTree, AChildIsSizedByItsParent)
 {
-    View* parent = ViewNew(&kHolder, &m_window, 0, 0, &m_holder);
-    parent->words[0] = 9;
+    View* parent = holder(9);
     View* child = ViewNewChild(&kRecording, parent, 0, 0);
-    child->words[0] = 2;
+    tag_of(child) = 2;
     ViewSetSize(child, 30, 20);
     EXPECT_EQ(g_log, std::vector<std::string>{"child_resized:9"});
     EXPECT_EQ(child->width, 30);
@@ -147,7 +161,7 @@ TEST_F(ViewTree, ShowAndHideHappenOnce)
 
 TEST_F(ViewTree, DestroyedViewStaysReadableUntilTheStepEnds)
 {
-    View* v = top(4);
+    View* v = top(4, 12, 34);
     std::vector<int> order;
     static std::vector<int>* seen;
     seen = &order;
@@ -161,7 +175,8 @@ TEST_F(ViewTree, DestroyedViewStaysReadableUntilTheStepEnds)
     ViewDestroy(v);
     // The handler that destroyed it still reads it.
     EXPECT_TRUE(ViewIsBeingDestroyed(v));
-    EXPECT_EQ(v->words[0], 4u);
+    EXPECT_EQ(v->x, 12);
+    EXPECT_EQ(v->y, 34);
     EXPECT_EQ(order, (std::vector<int>{2, 1}));  // the last registered first
     EXPECT_EQ(TempDepth(), depth + 1);           // freed with the step's temporaries
     EXPECT_EQ(ViewTopLevelCount(&m_window), 0);
@@ -172,13 +187,12 @@ TEST_F(ViewTree, DestroyedViewStaysReadableUntilTheStepEnds)
 
 TEST_F(ViewTree, DestroyingAChildRemovesItFromItsParent)
 {
-    View* parent = ViewNew(&kHolder, &m_window, 0, 0, &m_holder);
-    parent->words[0] = 9;
+    View* parent = holder(9);
     View* child = ViewNewChild(&kRecording, parent, 0, 0);
-    child->words[0] = 5;
+    tag_of(child) = 5;
     ViewDestroy(child);
     EXPECT_EQ(g_log, (std::vector<std::string>{"remove_child:9", "destroy:5"}));
-    EXPECT_TRUE(m_holder.children.empty());
+    EXPECT_TRUE(ViewRecordOf<Holder>(parent)->children.empty());
 }
 
 TEST_F(ViewTree, PressAndReleaseGoToThePressedView)

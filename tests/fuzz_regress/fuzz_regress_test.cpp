@@ -80,8 +80,8 @@ TEST_P(FuzzRegress, WrittenSeedsRunCleanly)
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzRegress,
-                         ::testing::Values("gif_roundtrip", "lzw_decode", "preference_file", "language_file",
-                                           "string_table"),
+                         ::testing::Values("gif_roundtrip", "raw_blocks", "lzw_decode", "preference_file",
+                                           "language_file", "string_table"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 // The shared corpus's small files: real-world GIFs through the load-save-load round trip.

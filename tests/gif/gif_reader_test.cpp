@@ -98,7 +98,7 @@ TEST_F(GifReader, KeepsFramesBeforeDamage)
          {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 5, 1, 0, 0, 0, 0, 0, 0x3B}},
         {"code size 10", {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 10, 1, 0, 0, 0x3B, 0, 0, 0, 0}},
         {"pixel beyond the palette", GifBuilder().image(0, 0, 2, 1, {0, 9}).trailer().bytes()},
-        {"end of data", {0x21, 0xFE, 10, 'a', 'b', 'c', 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"end of data inside a block", {0x21, 0xFE, 10, 'a', 'b', 'c', 0, 0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -119,6 +119,24 @@ TEST_F(GifReader, KeepsFramesBeforeDamage)
     }
 }
 
+// Complete images and blocks, only the trailer byte missing: nothing is lost, so even a
+// strict load succeeds, with a minor warning.
+TEST_F(GifReader, AMissingTrailerIsAMinorWarning)
+{
+    for (const bool tolerant : {true, false}) {
+        record_warnings();
+        GifBuilder gif = two_frames();
+        gif.raw({0x21, 0xFE, 3, 'a', 'b', 'c', 0});
+        DocumentPtr document = load_bytes(folder, gif.bytes(), "short.gif", tolerant);
+        ASSERT_NE(document, nullptr);
+        EXPECT_EQ(document->frame_count, 2);
+        EXPECT_STREQ(document->trailing_comment.get(), "abc");
+        ASSERT_EQ(recorded_warnings().size(), 1u);
+        EXPECT_EQ(recorded_warnings()[0].severity, 1);
+        EXPECT_EQ(recorded_warnings()[0].text, text_of(412, "short.gif"));
+    }
+}
+
 TEST_F(GifReader, TruncationInsideTheThirdFrameKeepsTwo)
 {
     GifBuilder gif = two_frames();
@@ -131,6 +149,61 @@ TEST_F(GifReader, TruncationInsideTheThirdFrameKeepsTwo)
     EXPECT_EQ(document->total_delay, 30u);
     ASSERT_EQ(recorded_warnings().size(), 1u);
     EXPECT_EQ(recorded_warnings()[0].severity, 3);
+}
+
+// An interlaced frame cut inside its image data keeps the rows that were decoded, which are
+// the first ones of the interlace order (every 8th row from 0, every 8th from 4, every 4th
+// from 2, every 2nd from 1); the rows not read are empty and show the frame before.
+TEST_F(GifReader, APartlyDecodedFrameKeepsItsRowsInInterlacedOrder)
+{
+    constexpr int kSide = 64;
+    const std::uint32_t kRed = 0xFF0000;
+    const std::vector<std::uint32_t> colours = {kRed, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    std::vector<std::uint8_t> stream_rows;  // noisy, so that the data takes several sub-blocks
+    std::uint32_t noise = 12345;
+    for (int i = 0; i < kSide * kSide; ++i) {
+        noise = noise * 1103515245u + 12345u;
+        stream_rows.push_back(static_cast<std::uint8_t>(1 + (noise >> 16) % 3));
+    }
+    std::vector<int> order;
+    for (const auto& [start, step] : {std::pair{0, 8}, std::pair{4, 8}, std::pair{2, 4}, std::pair{1, 2}})
+        for (int y = start; y < kSide; y += step)
+            order.push_back(y);
+    GifBuilder gif;
+    gif.header().screen(kSide, kSide, colours, 2);
+    gif.graphic_control(1, 10).image(0, 0, kSide, kSide, solid(kSide * kSide, 0));
+    const std::size_t image_data = gif.size() + 8 + 10;  // after its graphic control and descriptor
+    gif.graphic_control(1, 10).image(0, 0, kSide, kSide, stream_rows, {}, 0, true);
+    const Bytes whole = gif.bytes();
+    ASSERT_GT(whole.size() - image_data, 600u) << "several sub-blocks";
+    int partial = 0;
+    for (std::size_t cut = image_data + 2; cut < whole.size(); cut += 37) {
+        SCOPED_TRACE(cut);
+        DocumentPtr document = load_bytes(folder, Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)));
+        ASSERT_NE(document, nullptr);
+        if (document->frame_count == 1)
+            continue;  // no row was complete
+        Canvas screen;
+        canvas_resize(screen, kSide, kSide);
+        for (Frame* frame = document_first_frame(*document); frame; frame = document_next_frame(*document))
+            ASSERT_NE(
+                decode_frame_onto(screen, *frame, frame->transparent ? TransparentAware::Yes : TransparentAware::No),
+                DecodeResult::Failed);
+        auto colour_at = [&](int x, int y) {
+            const std::uint8_t* rgb = document->palette.get() + screen.row(y)[x] * 3;
+            return static_cast<std::uint32_t>(rgb[0] << 16 | rgb[1] << 8 | rgb[2]);
+        };
+        std::size_t decoded = 0;
+        while (decoded < order.size() && colour_at(0, order[decoded]) != kRed)
+            ++decoded;
+        if (decoded > 1 && decoded < order.size())
+            ++partial;
+        for (std::size_t k = 0; k < order.size(); ++k)
+            for (int x = 0; x < kSide; ++x)
+                ASSERT_EQ(colour_at(x, order[k]), k < decoded ? colours[stream_rows[k * kSide + x]] : kRed)
+                    << "stream row " << k << ", x " << x;
+    }
+    EXPECT_GT(partial, 3) << "cuts that keep some rows but not all";
 }
 
 // The damage message tells where: near the end (fewer than 8 bytes left) or at a percentage.

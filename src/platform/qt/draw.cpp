@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "platform/qt/qt_internal.h"
 #include "platform/qt/text.h"
@@ -34,7 +35,7 @@ QString decode_with_offsets(const char* text, int length, std::vector<int>* unit
         int bytes = 1;
         if (same_bytes) {
             bytes = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
-        } else if (c >= 0x80 && TextCodePage() != 1252 && i + 1 < length) {
+        } else if (c >= 0x80 && TextCodePage() != kWesternCodePage && i + 1 < length) {
             bytes = 2;  // lead byte of a double-byte code page
         }
         bytes = std::min(bytes, length - i);
@@ -98,18 +99,17 @@ Surface* SurfaceNew(int width, int height)
 {
     if (width < 1 || height < 1 || width > 32767 || height > 32767)
         return nullptr;
-    auto* surface = new Surface;
+    auto surface = std::make_unique<Surface>();
     surface->image = QImage(width, height, QImage::Format_RGB32);
-    if (surface->image.isNull()) {
-        delete surface;
+    if (surface->image.isNull())
         return nullptr;
-    }
     surface->image.fill(Qt::white);
-    return surface;
+    return surface.release();  // the caller frees it with SurfaceFree
 }
 
 void SurfaceFree(Surface* surface)
 {
+    // A window's own surface belongs to the window.
     if (surface != nullptr && surface->owner == nullptr)
         delete surface;
 }
@@ -126,9 +126,9 @@ Surface* SurfaceFromImageData(const std::uint8_t* data, std::size_t size)
     QImage image;
     if (data == nullptr || size == 0 || size > 64u * 1024 * 1024 || !image.loadFromData(data, static_cast<int>(size)))
         return nullptr;
-    auto* surface = new Surface;
+    auto surface = std::make_unique<Surface>();
     surface->image = image.convertToFormat(QImage::Format_RGB32);
-    return surface;
+    return surface.release();  // the caller frees it with SurfaceFree
 }
 
 bool SurfaceSavePng(const Surface* surface, const char* path)

@@ -155,7 +155,7 @@ bool FontFamilyResolves(const char* family, int cs) { return !resolve(family, cs
 
 const char* FontResolvedFamily(const char* family, int cs)
 {
-    static std::string last;
+    std::string& last = platform_state().resolved_family;
     last = resolve(family, cs).toStdString();
     return last.c_str();
 }

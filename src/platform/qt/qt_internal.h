@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,9 @@
 #include "platform/qt/text.h"
 #include "platform/qt/window.h"
 
+class QApplication;
 class QMdiSubWindow;
+class QTimer;
 class QScrollBar;
 class QMainWindow;
 class QMdiArea;
@@ -70,6 +74,28 @@ struct Window {
     Size max_track{0, 0};
     bool destroying = false;
 };
+
+// The Qt layer's state, one per process: the application object, the program's message
+// queue, the live windows and the ones holding focus and capture, the idle timer that keeps
+// deferred tasks going under Qt's own modal loops, and the interface code page.
+struct PlatformState {
+    PlatformState();
+    ~PlatformState();
+    // Not owned by the state: destroying Qt at exit, after other statics are gone, is not
+    // safe, so PlatformEnd destroys it in order and otherwise the process end reclaims it.
+    QApplication* app = nullptr;
+    std::deque<Message> queue;
+    std::vector<Window*> windows;  // live windows in creation order
+    Window* main = nullptr;
+    Window* focus = nullptr;
+    Window* capture = nullptr;
+    Window* active_document = nullptr;
+    std::unique_ptr<QTimer> idle_timer;
+    int idle_depth = 0;
+    int code_page = kWesternCodePage;
+    std::string resolved_family;  // the text FontResolvedFamily hands out
+};
+PlatformState& platform_state();
 
 // Live windows in creation order.
 const std::vector<Window*>& AllWindows();

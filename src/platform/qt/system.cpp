@@ -17,9 +17,6 @@ namespace platform {
 
 namespace {
 
-std::unique_ptr<QTimer> g_idle_timer;
-int g_idle_depth = 0;
-
 QWidget* owner_of(Window* window)
 {
     if (!WindowIsAlive(window) || window->outer == nullptr)
@@ -69,12 +66,12 @@ std::string run_file_dialog(FileDialogRequest& request, QFileDialog::AcceptMode 
 
 void StartEnterIdleTimer()
 {
-    if (g_idle_depth++ > 0 || QApplication::instance() == nullptr)
+    if (platform_state().idle_depth++ > 0 || QApplication::instance() == nullptr)
         return;
-    if (g_idle_timer == nullptr) {
-        g_idle_timer = std::make_unique<QTimer>();
-        g_idle_timer->setInterval(10);
-        QObject::connect(g_idle_timer.get(), &QTimer::timeout, g_idle_timer.get(), []() {
+    if (platform_state().idle_timer == nullptr) {
+        platform_state().idle_timer = std::make_unique<QTimer>();
+        platform_state().idle_timer->setInterval(10);
+        QObject::connect(platform_state().idle_timer.get(), &QTimer::timeout, platform_state().idle_timer.get(), []() {
             if (Window* main = MainWindow()) {
                 Message m;
                 m.type = MessageType::enter_idle;
@@ -82,13 +79,13 @@ void StartEnterIdleTimer()
             }
         });
     }
-    g_idle_timer->start();
+    platform_state().idle_timer->start();
 }
 
 void StopEnterIdleTimer()
 {
-    if (g_idle_depth > 0 && --g_idle_depth == 0 && g_idle_timer != nullptr)
-        g_idle_timer->stop();
+    if (platform_state().idle_depth > 0 && --platform_state().idle_depth == 0 && platform_state().idle_timer != nullptr)
+        platform_state().idle_timer->stop();
 }
 
 void Beep()

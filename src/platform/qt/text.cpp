@@ -5,11 +5,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/qt/qt_internal.h"
+
 namespace platform {
 
 namespace {
-
-int g_code_page = 1252;
 
 const char* iconv_name(int code_page)
 {
@@ -66,8 +66,8 @@ bool has_high_bytes(const char* text, int length)
 
 }  // namespace
 
-void SetTextCodePage(int code_page) { g_code_page = code_page; }
-int TextCodePage() { return g_code_page; }
+void SetTextCodePage(int code_page) { platform_state().code_page = code_page; }
+int TextCodePage() { return platform_state().code_page; }
 
 bool IsValidUtf8(const char* text, int length)
 {
@@ -102,14 +102,14 @@ std::string TextToUtf8(const char* text, int length)
         return std::string(text, static_cast<std::size_t>(length));
     if (IsValidUtf8(text, length))
         return std::string(text, static_cast<std::size_t>(length));
-    return convert("UTF-8", iconv_name(g_code_page), text, static_cast<std::size_t>(length));
+    return convert("UTF-8", iconv_name(platform_state().code_page), text, static_cast<std::size_t>(length));
 }
 
 std::string Utf8ToText(const std::string& utf8)
 {
     if (!has_high_bytes(utf8.data(), static_cast<int>(utf8.size())))
         return utf8;
-    return convert(iconv_name(g_code_page), "UTF-8", utf8.data(), utf8.size());
+    return convert(iconv_name(platform_state().code_page), "UTF-8", utf8.data(), utf8.size());
 }
 
 }  // namespace platform

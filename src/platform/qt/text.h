@@ -7,7 +7,9 @@
 
 namespace platform {
 
-// 1252 at start; the language switch sets it.
+// The code page of Western scripts (Windows-1252).
+inline constexpr int kWesternCodePage = 1252;
+// kWesternCodePage at start; the language switch sets it.
 void SetTextCodePage(int code_page);
 int TextCodePage();
 // The text as UTF-8 (length -1: up to the NUL).

@@ -28,21 +28,22 @@
 
 namespace platform {
 
-namespace {
+PlatformState::PlatformState() = default;
+PlatformState::~PlatformState() = default;
 
-// Not destroyed at exit: the process end reclaims it, and tearing Qt down after other
-// statics are gone is not safe. PlatformEnd destroys it in order.
-QApplication* g_app = nullptr;
-std::deque<Message> g_queue;
-std::vector<Window*> g_windows;  // live windows in creation order
-Window* g_main = nullptr;
-Window* g_focus = nullptr;
-Window* g_capture = nullptr;
-Window* g_active_document = nullptr;
+PlatformState& platform_state()
+{
+    static PlatformState state;
+    return state;
+}
+
+namespace {
 
 bool alive(const Window* window)
 {
-    return window != nullptr && std::find(g_windows.begin(), g_windows.end(), window) != g_windows.end();
+    return window != nullptr &&
+        std::find(platform_state().windows.begin(), platform_state().windows.end(), window) !=
+        platform_state().windows.end();
 }
 
 void post(Window* window, Message m)
@@ -50,12 +51,13 @@ void post(Window* window, Message m)
     m.window = window;
     m.time = tick_count();
     // Moves are coalesced as the system does: only the latest position matters.
-    if (m.type == MessageType::mouse_move && !g_queue.empty() && g_queue.back().type == MessageType::mouse_move &&
-        g_queue.back().window == window) {
-        g_queue.back() = m;
+    if (m.type == MessageType::mouse_move && !platform_state().queue.empty() &&
+        platform_state().queue.back().type == MessageType::mouse_move &&
+        platform_state().queue.back().window == window) {
+        platform_state().queue.back() = m;
         return;
     }
-    g_queue.push_back(m);
+    platform_state().queue.push_back(m);
 }
 
 Message simple(MessageType type, std::uint32_t value = 0)
@@ -182,13 +184,13 @@ void post_mouse(Window* window, QMouseEvent* event, MessageType type, int clicks
 {
     Window* target = window;
     QPoint global = event->globalPosition().toPoint();
-    if (alive(g_capture) && g_capture->client)
-        target = g_capture;
+    if (alive(platform_state().capture) && platform_state().capture->client)
+        target = platform_state().capture;
     if (!target->client)
         return;
     QPoint local = target->client->mapFromGlobal(global);
-    if (target == g_main && g_main->area)
-        local = g_main->area->viewport()->mapFromGlobal(global);
+    if (target == platform_state().main && platform_state().main->area)
+        local = platform_state().main->area->viewport()->mapFromGlobal(global);
     Message m;
     m.type = type;
     m.button = button_of(event->button());
@@ -231,7 +233,7 @@ bool translate_input(Window* window, QEvent* event)
         return true;
     }
     case QEvent::FocusIn:
-        g_focus = window;
+        platform_state().focus = window;
         return false;
     default:
         return false;
@@ -457,14 +459,14 @@ void create_main(Window* window)
     area->setFocusPolicy(Qt::StrongFocus);
     QObject::connect(area, &QMdiArea::subWindowActivated, area, [](QMdiSubWindow* sub) {
         Window* now = nullptr;
-        for (Window* w : g_windows)
+        for (Window* w : platform_state().windows)
             if (w->sub == sub && sub != nullptr)
                 now = w;
-        if (now == g_active_document)
+        if (now == platform_state().active_document)
             return;
-        if (alive(g_active_document))
-            post(g_active_document, simple(MessageType::activate, 0));
-        g_active_document = now;
+        if (alive(platform_state().active_document))
+            post(platform_state().active_document, simple(MessageType::activate, 0));
+        platform_state().active_document = now;
         if (now != nullptr) {
             post(now, simple(MessageType::activate, 1));
             if (now->client)
@@ -472,7 +474,7 @@ void create_main(Window* window)
         }
     });
     main->resize(800, 600);
-    g_main = window;
+    platform_state().main = window;
 }
 
 void create_document(Window* window, const WindowDesc& desc)
@@ -488,7 +490,7 @@ void create_document(Window* window, const WindowDesc& desc)
     auto* sub = new QMdiSubWindow(nullptr, flags);
     sub->setWidget(container);
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
-    g_main->area->addSubWindow(sub, flags);
+    platform_state().main->area->addSubWindow(sub, flags);
     sub->hide();
     sub->resize(320, 240);
     window->sub = sub;
@@ -520,9 +522,9 @@ void create_top_level(Window* window, const WindowDesc& desc)
 
 void remove_messages_of(Window* window)
 {
-    g_queue.erase(
-        std::remove_if(g_queue.begin(), g_queue.end(), [window](const Message& m) { return m.window == window; }),
-        g_queue.end());
+    platform_state().queue.erase(std::remove_if(platform_state().queue.begin(), platform_state().queue.end(),
+                                                [window](const Message& m) { return m.window == window; }),
+                                 platform_state().queue.end());
 }
 
 bool matches(const Message& m, const Window* filter)
@@ -537,7 +539,7 @@ bool matches(const Message& m, const Window* filter)
 
 Window* paint_candidate(const Window* filter)
 {
-    for (Window* w : g_windows) {
+    for (Window* w : platform_state().windows) {
         if (w->update.isEmpty() || w->destroying || !w->outer || !w->outer->isVisible())
             continue;
         Message probe;
@@ -550,19 +552,19 @@ Window* paint_candidate(const Window* filter)
 
 void pump_qt()
 {
-    if (g_app == nullptr)
+    if (platform_state().app == nullptr)
         return;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 bool find_message(Message* out, Window* filter, bool remove)
 {
-    for (auto it = g_queue.begin(); it != g_queue.end(); ++it) {
+    for (auto it = platform_state().queue.begin(); it != platform_state().queue.end(); ++it) {
         if (!matches(*it, filter) || (filter != nullptr && it->type == MessageType::quit))
             continue;
         *out = *it;
         if (remove)
-            g_queue.erase(it);
+            platform_state().queue.erase(it);
         return true;
     }
     if (Window* w = paint_candidate(filter)) {
@@ -581,26 +583,26 @@ bool find_message(Message* out, Window* filter, bool remove)
 
 bool PlatformStart(int& argc, char** argv)
 {
-    if (g_app != nullptr)
+    if (platform_state().app != nullptr)
         return true;
     if (QGuiApplication::platformName().isEmpty() && qgetenv("DISPLAY").isEmpty() &&
         qgetenv("WAYLAND_DISPLAY").isEmpty() && qgetenv("QT_QPA_PLATFORM").isEmpty())
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    g_app = new QApplication(argc, argv);
+    platform_state().app = new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     return true;
 }
 
 void PlatformEnd()
 {
-    while (!g_windows.empty())
-        WindowDestroy(g_windows.back());
-    g_queue.clear();
-    delete g_app;
-    g_app = nullptr;
+    while (!platform_state().windows.empty())
+        WindowDestroy(platform_state().windows.back());
+    platform_state().queue.clear();
+    delete platform_state().app;
+    platform_state().app = nullptr;
 }
 
-bool PlatformStarted() { return g_app != nullptr; }
+bool PlatformStarted() { return platform_state().app != nullptr; }
 
 // ---- Messages
 
@@ -676,11 +678,11 @@ void PostQuitMessage(int exit_code)
     post(nullptr, m);
 }
 
-int QueuedMessageCount() { return static_cast<int>(g_queue.size()); }
+int QueuedMessageCount() { return static_cast<int>(platform_state().queue.size()); }
 
 void WaitForEvents(std::uint32_t milliseconds)
 {
-    if (g_app == nullptr) {
+    if (platform_state().app == nullptr) {
         sleep_ms(milliseconds);
         return;
     }
@@ -696,21 +698,21 @@ void WaitForEvents(std::uint32_t milliseconds)
 
 Window* WindowCreate(const WindowDesc& desc)
 {
-    if (g_app == nullptr)
+    if (platform_state().app == nullptr)
         return nullptr;
-    if (desc.kind == WindowKind::document && !alive(g_main))
+    if (desc.kind == WindowKind::document && !alive(platform_state().main))
         return nullptr;
     auto* window = new Window;
     window->kind = desc.kind;
     window->parent = alive(desc.parent) ? desc.parent : nullptr;
     if (desc.kind == WindowKind::document)
-        window->parent = g_main;
+        window->parent = platform_state().main;
     window->proc = desc.proc;
     window->user = desc.user;
     window->class_name = desc.class_name != nullptr ? desc.class_name : "";
     window->style = desc.style;
     window->surface.owner = window;
-    g_windows.push_back(window);
+    platform_state().windows.push_back(window);
     switch (desc.kind) {
     case WindowKind::main:
         create_main(window);
@@ -735,10 +737,10 @@ void WindowDestroy(Window* window)
     if (!alive(window) || window->destroying)
         return;
     window->destroying = true;
-    if (window == g_main) {
+    if (window == platform_state().main) {
         // Document windows go first, as children do.
         std::vector<Window*> children;
-        for (Window* w : g_windows)
+        for (Window* w : platform_state().windows)
             if (w->kind == WindowKind::document)
                 children.push_back(w);
         for (Window* w : children)
@@ -747,14 +749,14 @@ void WindowDestroy(Window* window)
     Message m;
     m.type = MessageType::destroy;
     SendMessage(window, m);
-    if (g_focus == window)
-        g_focus = nullptr;
-    if (g_capture == window)
-        g_capture = nullptr;
-    if (g_active_document == window)
-        g_active_document = nullptr;
+    if (platform_state().focus == window)
+        platform_state().focus = nullptr;
+    if (platform_state().capture == window)
+        platform_state().capture = nullptr;
+    if (platform_state().active_document == window)
+        platform_state().active_document = nullptr;
     remove_messages_of(window);
-    g_windows.erase(std::find(g_windows.begin(), g_windows.end(), window));
+    platform_state().windows.erase(std::find(platform_state().windows.begin(), platform_state().windows.end(), window));
     if (window->client)
         window->client->detach();
     if (window->outer) {
@@ -765,24 +767,24 @@ void WindowDestroy(Window* window)
                 f->detach();
         }
         window->outer->hide();
-        if (window->sub && window == g_active_document)
-            g_active_document = nullptr;
+        if (window->sub && window == platform_state().active_document)
+            platform_state().active_document = nullptr;
         QWidget* outer = window->outer;
-        if (window->sub && g_main && g_main->area)
-            g_main->area->removeSubWindow(window->sub);
+        if (window->sub && platform_state().main && platform_state().main->area)
+            platform_state().main->area->removeSubWindow(window->sub);
         delete outer;
     }
-    if (window == g_main)
-        g_main = nullptr;
+    if (window == platform_state().main)
+        platform_state().main = nullptr;
     delete window;
 }
 
 bool WindowIsAlive(const Window* window) { return alive(window); }
-const std::vector<Window*>& AllWindows() { return g_windows; }
-void NoteFocus(Window* window) { g_focus = window; }
-void NoteCapture(Window* window) { g_capture = window; }
-Window* FocusWindow() { return alive(g_focus) ? g_focus : nullptr; }
-Window* CaptureWindow() { return alive(g_capture) ? g_capture : nullptr; }
+const std::vector<Window*>& AllWindows() { return platform_state().windows; }
+void NoteFocus(Window* window) { platform_state().focus = window; }
+void NoteCapture(Window* window) { platform_state().capture = window; }
+Window* FocusWindow() { return alive(platform_state().focus) ? platform_state().focus : nullptr; }
+Window* CaptureWindow() { return alive(platform_state().capture) ? platform_state().capture : nullptr; }
 void* WindowUserData(const Window* window) { return window->user; }
 void WindowSetUserData(Window* window, void* user) { window->user = user; }
 WindowKind WindowKindOf(const Window* window) { return window->kind; }
