@@ -10,6 +10,7 @@
 #include "foundation/heap_string.h"
 #include "framework/alert.h"
 #include "framework/control_box.h"
+#include "framework/control_text.h"
 #include "framework/frame_window.h"
 #include "ui/ui_state.h"
 
@@ -17,15 +18,16 @@ namespace {
 
 namespace text {
 constexpr int window_title = 140, options = 141, options_intro = 142, grid = 75, stamp = 146, stamp_intro = 147,
-              preferences = 241, display_check = 242, welcome = 327, sibling = 340, sibling_option = 341,
-              language = 32, rule_label = 203, rule_after = 204, first_rule = 205, grid_note = 268,
-              grid_note_text = 269, refused = 276, refused_ok = 277, save_failed = 335, save_failed_ok = 336;
+              preferences = 241, display_check = 242, welcome = 327, sibling = 340, sibling_option = 341, language = 32,
+              rule_label = 203, rule_after = 204, first_rule = 205, grid_note = 268, grid_note_text = 269,
+              refused = 276, refused_ok = 277, save_failed = 335, save_failed_ok = 336;
 }
 constexpr int kIndent = 16;
 constexpr int kMargin = 10;
 constexpr int kRuleCount = 7;
 constexpr int kTemplateWidth = 260;
 constexpr int kTemplateHeight = 80;
+constexpr int kNoteWidth = 420;  // the grid's note wraps to about the grid's width
 
 struct OptionRow {
     int text;
@@ -167,8 +169,9 @@ void SettingsWindow::build_options(View* content)
             option_changed();
         };
     }
-    const std::uint16_t numbers[kRuleCount] = {205, 206, 207, 208, 209, 210, 211};
-    const char* const* texts = make_text_list(kRuleCount, numbers);
+    const char* texts[kRuleCount];
+    for (int i = 0; i < kRuleCount; ++i)
+        texts[i] = app_string(text::first_rule + i);
     m_rule.create_labelled(column, app_string(text::rule_label), std::span(texts, kRuleCount), s.rule_value);
     m_rule.on_change = [this](int rule) {
         settings().rule_value = static_cast<std::uint16_t>(rule);
@@ -203,8 +206,9 @@ void SettingsWindow::build_grid(View* content)
         m_alert = alert_error(app_string(text::refused), app_string(text::refused_ok));
     };
     m_grid.build(content);
-    SettingsSection& note = add_section(content, text::grid_note, 1,
-                                        [](View* c) { make_label(c, app_string(text::grid_note_text)); });
+    SettingsSection& note = add_section(content, text::grid_note, 1, [](View* c) {
+        LabelSetWrapWidth(make_label(c, app_string(text::grid_note_text)), kNoteWidth);
+    });
     (void)note;
 }
 

@@ -82,6 +82,6 @@ struct SettingsWindowState {
     SettingsWindow window;
     bool failure_reported = false;
     bool sibling_mode = kSiblingMode;  // the build's; tests may change it before the first opening
-    bool (*save)() = nullptr;  // null: save_settings (tests count saves here)
+    bool (*save)() = nullptr;          // null: save_settings (tests count saves here)
 };
 SettingsWindowState& settings_window_state();
