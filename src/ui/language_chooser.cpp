@@ -133,7 +133,6 @@ void LanguageChooser::highlight(int language, bool relayout)
         ChoiceButton& button = m_buttons[static_cast<std::size_t>(id)];
         if (!button)
             continue;
-        ViewSetSize(button.view(), 0, 0);
         set_control_text(button.view(), text_in_language(language_name(display, id), display).c_str());
         button.set_selected(id == language);
     }
@@ -153,6 +152,8 @@ void LanguageChooser::highlight(int language, bool relayout)
         m_quit.set_text(error_text_of(display, text::quit).c_str());
     if (relayout && m_prompt)
         ViewSetWidth(m_prompt.view(), view_width(m_prompt.view()) * 11 / 10);
+    if (relayout && modal)
+        fit_window();
     if (modal && m_window != nullptr) {
         const StrPtr title = error_text_in_language(display, text::title);
         platform::WindowSetTitle(m_window->window, text_in_language(title.get(), display).c_str());
@@ -208,6 +209,23 @@ bool LanguageChooser::key(const KeyEvent& event)
     }
 }
 
+// The window keeps the panel at (15, 5) with 15 pixels to spare on the right, 5 below,
+// centred over the main window.
+void LanguageChooser::fit_window()
+{
+    if (m_window == nullptr || m_panel == nullptr)
+        return;
+    View* panel = m_panel->parent;
+    const platform::Rect r = ViewRect(panel);
+    const int width = r.right - r.left + 30, height = r.bottom - r.top + 10;
+    platform::Rect main = platform::MakeRect(0, 0, 640, 480);
+    if (platform::MainWindow() != nullptr)
+        main = platform::WindowBounds(platform::MainWindow());
+    FrameWindowSetBounds(
+        m_window,
+        platform::MakeRect((main.left + main.right - width) / 2, (main.top + main.bottom - height) / 2, width, height));
+}
+
 int show_language_chooser(int language)
 {
     FrameWindow* window = CreateFrameWindow(nullptr, "", frame_flag::dialog, platform::MakeRect(0, 0, 400, 300));
@@ -216,10 +234,9 @@ int show_language_chooser(int language)
     LanguageChooser chooser;
     window->data = &chooser;
     window->handlers.key = chooser_key;
-    View* root = make_root_column(window, 0);
-    View* frame = make_framed_box(root);
-    View* panel = make_column(frame, 0);
-    ViewMoveTo(panel, 15, 5);
+    View* root = BoxNew(BoxKind::free, nullptr, window, BoxStyle{});
+    View* panel = make_column(root, 0);
+    BoxSetChildOffset(root, panel, 15, 5);
     chooser.build(panel, ChooserForm::modal, language, window);
     const platform::Rect r = ViewRect(panel);
     const platform::Rect main = platform::WindowBounds(platform::MainWindow());

@@ -49,6 +49,7 @@ private:
     void pressed(int language);
     int next_language(int from, int step) const;
     bool selectable(int language) const;
+    void fit_window();
 
     FrameWindow* m_window = nullptr;
     ChooserForm m_form = ChooserForm::embedded;

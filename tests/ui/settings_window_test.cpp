@@ -231,8 +231,8 @@ TEST_F(SettingsWindowTest, Screenshot)
 {
     ASSERT_TRUE(m_window.set_section_open(268, true));
     PumpAll();
-    EXPECT_TRUE(platform::WindowSaveScreenshot(m_window.panel().window()->window,
-                                               ScreenshotPath("settings_window").c_str()));
+    EXPECT_TRUE(
+        platform::WindowSaveScreenshot(m_window.panel().window()->window, ScreenshotPath("settings_window").c_str()));
 }
 
 }  // namespace
