@@ -62,10 +62,9 @@ TEST_F(LanguageChooserTest, ArrowsSkipWhatCannotBeShownAndWrap)
         std::uint8_t arrow;
         int to;
     } const cases[] = {
-        {western, false, 2, key_char::down, 1},   // 9 skipped, wrapped to the first
-        {western, false, 1, key_char::up, 2},     // wrapped backwards, 9 skipped
-        {japanese, true, 2, key_char::down, 9},
-        {japanese, true, 9, key_char::down, 1},   // the last wraps to the first
+        {western, false, 2, key_char::down, 1},  // 9 skipped, wrapped to the first
+        {western, false, 1, key_char::up, 2},    // wrapped backwards, 9 skipped
+        {japanese, true, 2, key_char::down, 9}, {japanese, true, 9, key_char::down, 1},  // the last wraps to the first
         {japanese, true, 1, key_char::up, 9},
     };
     for (const Case& c : cases) {
@@ -152,7 +151,9 @@ TEST_F(LanguageChooserTest, TheFirstStartStep)
 TEST_F(LanguageChooserTest, QuittingAtTheFirstStartIsNotRemembered)
 {
     set_system_locale_source(western);
-    language_chooser_state().on_modal_shown = [](LanguageChooser& chooser) { (void)chooser.key(key(key_char::escape)); };
+    language_chooser_state().on_modal_shown = [](LanguageChooser& chooser) {
+        (void)chooser.key(key(key_char::escape));
+    };
     settings().language_chosen = 0;
     bool quit = false;
     run_startup_language_step([&quit](bool q) { quit = q; });

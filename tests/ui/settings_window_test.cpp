@@ -9,10 +9,14 @@
 #include <gtest/gtest.h>
 
 #include "app/preferences.h"
+#include "app/string_tables.h"
+#include "app/string_tables.h"
 #include "foundation/file_ref.h"
 #include "foundation/list.h"
 #include "framework/control_box.h"
 #include "framework/frame_window.h"
+#include "framework/language.h"
+#include "framework/language.h"
 #include "platform/qt/window.h"
 #include "ui_support.h"
 
@@ -233,6 +237,24 @@ TEST_F(SettingsWindowTest, Screenshot)
     PumpAll();
     EXPECT_TRUE(
         platform::WindowSaveScreenshot(m_window.panel().window()->window, ScreenshotPath("settings_window").c_str()));
+    // In Japanese, when a Japanese font is installed (the switch refuses otherwise).
+    FrameworkHooks hooks;
+    hooks.set_interface_language = SetInterfaceLanguage;
+    install_framework_hooks(hooks);
+    set_system_locale_source([] { return SystemLocaleInfo{932, "ja", "JP"}; });
+    force_interface_language(9);
+    if (InterfaceLanguage() == 9) {
+        SettingsWindow japanese;
+        japanese.open();
+        for (int title : {141, 75, 268, 146, 241, 32})
+            ASSERT_TRUE(japanese.set_section_open(title, true)) << title;
+        PumpAll();
+        EXPECT_TRUE(platform::WindowSaveScreenshot(japanese.panel().window()->window,
+                                                   ScreenshotPath("settings_window_ja").c_str()));
+    }
+    force_interface_language(1);
+    set_system_locale_source(nullptr);
+    install_framework_hooks(FrameworkHooks{});
 }
 
 }  // namespace
