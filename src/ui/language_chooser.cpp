@@ -231,28 +231,36 @@ int show_language_chooser(int language)
     FrameWindow* window = CreateFrameWindow(nullptr, "", frame_flag::dialog, platform::MakeRect(0, 0, 400, 300));
     if (window == nullptr)
         return language;
-    LanguageChooser chooser;
-    window->data = &chooser;
-    window->handlers.key = chooser_key;
-    View* root = BoxNew(BoxKind::free, nullptr, window, BoxStyle{});
-    View* panel = make_column(root, 0);
-    BoxSetChildOffset(root, panel, 15, 5);
-    chooser.build(panel, ChooserForm::modal, language, window);
-    const platform::Rect r = ViewRect(panel);
-    const platform::Rect main = platform::WindowBounds(platform::MainWindow());
-    const int width = r.right - r.left + 30, height = r.bottom - r.top + 10;
-    FrameWindowSetBounds(
-        window,
-        platform::MakeRect((main.left + main.right - width) / 2, (main.top + main.bottom - height) / 2, width, height));
-    platform::WindowShow(window->window, platform::Show::show);
-    SetFocusedFrameWindow(window);
-    ModalEnter(window);
-    if (language_chooser_state().on_modal_shown)
-        language_chooser_state().on_modal_shown(chooser);
-    while (chooser.outcome() == LanguageChooser::Outcome::running && LoopRunning() && FrameWindowAlive(window))
-        PumpStep(nullptr, true, nullptr);
-    ModalLeave();
-    return chooser.outcome() == LanguageChooser::Outcome::confirmed ? chooser.highlighted() : kNoLanguage;
+    int answer = kNoLanguage;
+    {
+        LanguageChooser chooser;
+        window->data = &chooser;
+        window->handlers.key = chooser_key;
+        View* root = BoxNew(BoxKind::free, nullptr, window, BoxStyle{});
+        View* panel = make_column(root, 0);
+        BoxSetChildOffset(root, panel, 15, 5);
+        chooser.build(panel, ChooserForm::modal, language, window);
+        const platform::Rect r = ViewRect(panel);
+        const platform::Rect main = platform::WindowBounds(platform::MainWindow());
+        const int width = r.right - r.left + 30, height = r.bottom - r.top + 10;
+        FrameWindowSetBounds(window,
+                             platform::MakeRect((main.left + main.right - width) / 2,
+                                                (main.top + main.bottom - height) / 2, width, height));
+        platform::WindowShow(window->window, platform::Show::show);
+        SetFocusedFrameWindow(window);
+        ModalEnter(window);
+        if (language_chooser_state().on_modal_shown)
+            language_chooser_state().on_modal_shown(chooser);
+        while (chooser.outcome() == LanguageChooser::Outcome::running && LoopRunning() && FrameWindowAlive(window))
+            PumpStep(nullptr, true, nullptr);
+        ModalLeave();
+        if (chooser.outcome() == LanguageChooser::Outcome::confirmed)
+            answer = chooser.highlighted();
+    }  // the window closes with the chooser
+    // The keyboard goes back to the main window, which had it before the chooser came up.
+    if (platform::MainWindow() != nullptr)
+        platform::WindowActivate(platform::MainWindow());
+    return answer;
 }
 
 void run_language_chooser_at_startup(std::uint16_t& language, bool chosen_before,
