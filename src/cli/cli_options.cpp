@@ -92,6 +92,10 @@ bool parse_option(const std::vector<std::string>& arguments, std::size_t* i, Cli
         options.json = true;
         return true;
     }
+    if (argument == "--extra") {
+        options.extra = true;
+        return true;
+    }
     if (argument == "--allow-larger") {
         options.allow_larger = true;
         return true;
@@ -237,6 +241,8 @@ const char* usage_text()
            "      --report               only report the size a save would give; write nothing\n"
            "\n"
            "Optimization (defaults come from the desktop program's preference file):\n"
+           "      --extra                extra compression (slower): every frame and colour kept\n"
+           "                             exactly, even with more than 256 colours\n"
            "      --no-end-code-saving   always write the LZW end code\n"
            "      --no-offset-frames     keep every frame at the top-left corner\n"
            "      --full-first-frame     write the first frame at full screen size\n"

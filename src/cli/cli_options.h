@@ -16,6 +16,7 @@ struct CliOptions {
     std::string output_folder;  // --out-dir DIR
     std::vector<std::string> files;
     bool allow_larger = false;
+    bool extra = false;         // --extra: the extra compression mode
     bool keep_damaged = false;  // write what was read before the damage of a damaged file
     bool report_only = false;   // --report: the size report without writing
     bool quiet = false;

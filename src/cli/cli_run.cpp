@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/cli_extra.h"
 #include "document/document.h"
 #include "app/preferences.h"
 #include "app/settings.h"
@@ -283,6 +284,8 @@ void apply_setting_overrides(const CliOptions& options)
 
 FileResult optimize_file(const CliOptions& options, const std::string& path, CliReporter& reporter)
 {
+    if (options.extra)
+        return optimize_file_extra(options, path);
     FileResult result;
     result.path = path;
     DocumentPtr document = load_file(path, reporter);

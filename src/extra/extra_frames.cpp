@@ -1,0 +1,220 @@
+#include "extra/extra_frames.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::uint16_t kClear = 256;  // a transparent pixel before the index is chosen
+
+// What unchanged pixels (the same before and after) become inside the frame.
+enum class Unchanged : std::uint8_t {
+    Transparent,  // all transparent
+    Drawn,        // all drawn in their colour
+    Runs,         // drawn where that continues the run before them, transparent elsewhere
+};
+
+struct Region {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool clear_after = false;  // pixels shown now are transparent on the next screen
+};
+
+int bits_for(int largest)
+{
+    int bits = 2;
+    while ((1 << bits) <= largest)
+        ++bits;
+    return bits;
+}
+
+// The rectangle holding every changed pixel and every pixel the next screen needs cleared;
+// false when a pixel would have to turn transparent without having been cleared.
+bool find_region(const FrameScreens& s, bool crop, Region& region)
+{
+    region = {s.width, s.height, 0, 0, false};
+    for (int y = 0; y < s.height; ++y) {
+        std::size_t row = static_cast<std::size_t>(y) * s.width;
+        for (int x = 0; x < s.width; ++x) {
+            ScreenPixel before = s.before[row + x], target = s.target[row + x];
+            bool changed = before != target;
+            if (changed && target == kTransparent)
+                return false;
+            bool clear = s.next && target != kTransparent && s.next[row + x] == kTransparent;
+            if (!changed && !clear)
+                continue;
+            region.clear_after = region.clear_after || clear;
+            region.left = std::min(region.left, x);
+            region.right = std::max(region.right, x + 1);
+            region.top = std::min(region.top, y);
+            region.bottom = std::max(region.bottom, y + 1);
+        }
+    }
+    if (s.first || !crop)
+        region = {0, 0, s.width, s.height, region.clear_after};
+    else if (region.right == 0)
+        region = {0, 0, 1, 1, false};
+    return true;
+}
+
+void sort_unique(std::vector<std::uint32_t>& colours)
+{
+    std::sort(colours.begin(), colours.end());
+    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+}
+
+}  // namespace
+
+struct FramePlanner::Choice {
+    Region region;
+    Unchanged unchanged = Unchanged::Transparent;
+    bool global = false;
+    const std::vector<std::uint32_t>* local_colours = nullptr;  // sorted, for a local table
+};
+
+FramePlanner::FramePlanner(const std::vector<std::uint32_t>& global_table) : m_global_size(global_table.size())
+{
+    for (std::size_t i = 0; i < global_table.size(); ++i)
+        m_global_map.push_back(static_cast<std::uint64_t>(global_table[i]) << 8 | i);
+    std::sort(m_global_map.begin(), m_global_map.end());
+}
+
+bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t& best_cost, PlannedFrame& best,
+                              std::vector<std::uint8_t>& best_pixels)
+{
+    const Region& r = choice.region;
+    auto index_of = [&](ScreenPixel pixel) -> int {
+        std::uint32_t colour = pixel & 0xFFFFFFu;
+        if (choice.global) {
+            auto it = std::lower_bound(m_global_map.begin(), m_global_map.end(), std::uint64_t{colour} << 8);
+            return it != m_global_map.end() && (*it >> 8) == colour ? static_cast<int>(*it & 0xFF) : -1;
+        }
+        const std::vector<std::uint32_t>& colours = *choice.local_colours;
+        auto it = std::lower_bound(colours.begin(), colours.end(), colour);
+        return it != colours.end() && *it == colour ? static_cast<int>(it - colours.begin()) : -1;
+    };
+    std::vector<std::uint16_t> stream;
+    stream.reserve(static_cast<std::size_t>(r.right - r.left) * (r.bottom - r.top));
+    std::uint16_t previous = kClear;
+    bool uses_clear = r.clear_after;
+    std::vector<bool> used(256, false);
+    for (int y = r.top; y < r.bottom; ++y) {
+        std::size_t row = static_cast<std::size_t>(y) * s.width;
+        for (int x = r.left; x < r.right; ++x) {
+            ScreenPixel before = s.before[row + x], target = s.target[row + x];
+            std::uint16_t value = kClear;
+            if (target != kTransparent) {
+                int index = index_of(target);
+                bool must = before != target;
+                if (must && index < 0)
+                    return false;
+                bool draw = must || choice.unchanged == Unchanged::Drawn
+                    || (choice.unchanged == Unchanged::Runs && index >= 0 && previous == index);
+                if (draw && index < 0)
+                    return false;
+                if (draw) {
+                    value = static_cast<std::uint16_t>(index);
+                    used[static_cast<std::size_t>(index)] = true;
+                }
+            }
+            uses_clear = uses_clear || value == kClear;
+            stream.push_back(value);
+            previous = value;
+        }
+    }
+    PlannedFrame frame;
+    int largest = 0;
+    std::size_t table_size = 0;
+    if (choice.global) {
+        largest = static_cast<int>(std::find(used.rbegin(), used.rend(), true) - used.rbegin());
+        largest = 255 - largest;
+    } else {
+        largest = static_cast<int>(choice.local_colours->size()) - 1;
+    }
+    if (uses_clear) {
+        int free_index = static_cast<int>(std::find(used.begin(), used.end(), false) - used.begin());
+        if (!choice.global)
+            free_index = static_cast<int>(choice.local_colours->size());
+        if (free_index >= (choice.global ? static_cast<int>(m_global_size) : 256))
+            return false;
+        frame.has_transparent = true;
+        frame.transparent_index = static_cast<std::uint8_t>(free_index);
+        largest = std::max(largest, free_index);
+    }
+    if (!choice.global) {
+        table_size = 2;
+        while (table_size <= static_cast<std::size_t>(largest))
+            table_size *= 2;
+        if (table_size * 3 >= best_cost)
+            return false;
+    }
+    m_pixels.resize(stream.size());
+    for (std::size_t i = 0; i < stream.size(); ++i)
+        m_pixels[i] = stream[i] == kClear ? frame.transparent_index : static_cast<std::uint8_t>(stream[i]);
+    frame.data = m_encoder.encode(m_pixels.data(), m_pixels.size(), bits_for(largest), LzwEffort::Quick);
+    if (!choice.global) {
+        frame.local_table.assign(table_size, 0);
+        std::copy(choice.local_colours->begin(), choice.local_colours->end(), frame.local_table.begin());
+    }
+    if (frame.cost() >= best_cost)
+        return false;
+    frame.left = static_cast<std::uint16_t>(r.left);
+    frame.top = static_cast<std::uint16_t>(r.top);
+    frame.width = static_cast<std::uint16_t>(r.right - r.left);
+    frame.height = static_cast<std::uint16_t>(r.bottom - r.top);
+    frame.disposal = r.clear_after ? 2 : 1;
+    best_cost = frame.cost();
+    best = std::move(frame);
+    best_pixels = m_pixels;
+    return true;
+}
+
+bool FramePlanner::plan(const FrameScreens& s, const PlanLevers& levers, PlannedFrame& frame)
+{
+    Region region;
+    if (!find_region(s, levers.crop, region))
+        return false;
+    std::vector<std::uint32_t> changed_colours, all_colours;
+    for (int y = region.top; y < region.bottom; ++y) {
+        std::size_t row = static_cast<std::size_t>(y) * s.width;
+        for (int x = region.left; x < region.right; ++x) {
+            ScreenPixel target = s.target[row + x];
+            if (target == kTransparent)
+                continue;
+            all_colours.push_back(target & 0xFFFFFFu);
+            if (s.before[row + x] != target)
+                changed_colours.push_back(target & 0xFFFFFFu);
+        }
+        if (all_colours.size() > 4096) {
+            sort_unique(all_colours);
+            sort_unique(changed_colours);
+        }
+    }
+    sort_unique(all_colours);
+    sort_unique(changed_colours);
+
+    std::size_t best_cost = SIZE_MAX;
+    std::vector<std::uint8_t> best_pixels;
+    const Unchanged modes[] = {Unchanged::Transparent, Unchanged::Runs, Unchanged::Drawn};
+    for (Unchanged mode : modes) {
+        if (!levers.transparent_pixels && mode != Unchanged::Drawn)
+            continue;
+        const std::vector<std::uint32_t>& colours = mode == Unchanged::Drawn ? all_colours : changed_colours;
+        Choice choice{region, mode, false, &colours};
+        if (levers.global_table && m_global_size > 0) {
+            choice.global = true;
+            (void)try_choice(s, choice, best_cost, frame, best_pixels);
+        }
+        if (levers.local_tables && colours.size() <= 256) {
+            choice.global = false;
+            (void)try_choice(s, choice, best_cost, frame, best_pixels);
+        }
+    }
+    if (best_cost == SIZE_MAX)
+        return false;
+    if (levers.final_effort != LzwEffort::Quick) {
+        std::vector<std::uint8_t> data =
+            m_encoder.encode(best_pixels.data(), best_pixels.size(), frame.data[0], levers.final_effort);
+        if (data.size() < frame.data.size())
+            frame.data = std::move(data);
+    }
+    return true;
+}

@@ -1,0 +1,58 @@
+// One output frame of the extra mode: given the screen a viewer holds before it, the screen
+// it must show, and whether pixels must be cleared afterwards for the next screen, the
+// frame planner tries crops, transparent or drawn unchanged pixels, the global or a local
+// colour table and the smallest code size, and keeps the shortest encoding. Every choice
+// shows exactly the target screen; colours are never merged.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "codec/lzw_optimal.h"
+#include "extra/extra_screens.h"
+
+struct PlannedFrame {
+    std::uint16_t left = 0, top = 0, width = 0, height = 0;
+    std::uint8_t disposal = 1;  // 1 keep, 2 cleared to transparency afterwards
+    bool has_transparent = false;
+    std::uint8_t transparent_index = 0;
+    std::vector<std::uint32_t> local_table;  // empty: the global table
+    std::vector<std::uint8_t> data;          // minimum code size byte, sub-blocks, terminator
+
+    std::size_t cost() const { return data.size() + local_table.size() * 3; }
+};
+
+// The screens around one frame. `next` is null for the last frame.
+struct FrameScreens {
+    const ScreenPixel* before = nullptr;
+    const ScreenPixel* target = nullptr;
+    const ScreenPixel* next = nullptr;
+    std::uint16_t width = 0, height = 0;
+    bool first = false;  // the first frame covers the whole screen
+};
+
+// The parts of the search, each of which can be turned off to measure what it gains.
+struct PlanLevers {
+    bool crop = true;
+    bool transparent_pixels = true;
+    bool local_tables = true;
+    bool global_table = true;
+    LzwEffort final_effort = LzwEffort::Thorough;
+};
+
+class FramePlanner {
+public:
+    explicit FramePlanner(const std::vector<std::uint32_t>& global_table);
+
+    // False when no frame can show the target (more than 256 colours would be needed).
+    [[nodiscard]] bool plan(const FrameScreens& screens, const PlanLevers& levers, PlannedFrame& frame);
+
+private:
+    struct Choice;
+    [[nodiscard]] bool try_choice(const FrameScreens& screens, Choice& choice, std::size_t& best_cost,
+                                  PlannedFrame& best, std::vector<std::uint8_t>& best_pixels);
+
+    std::vector<std::uint64_t> m_global_map;  // colour << 8 | index, sorted, first index of a colour
+    std::size_t m_global_size = 0;
+    LzwOptimalEncoder m_encoder;
+    std::vector<std::uint8_t> m_pixels;
+};
