@@ -106,7 +106,8 @@ TEST(LzwOptimal, EveryPlanRoundTripsAndTheBestIsNeverLongerThanThePlainEncoder)
                     Bytes data = encoder.encode_plan(pixels.data(), count, bits, plan);
                     ASSERT_EQ(decode_with_ours(data, size.width, size.height), pixels)
                         << size.width << "x" << size.height << " colours " << colours << " kind " << kind;
-                    auto frames = codec_test::giflib_decode(codec_test::wrap_image(size.width, size.height, false, data));
+                    auto frames =
+                        codec_test::giflib_decode(codec_test::wrap_image(size.width, size.height, false, data));
                     ASSERT_EQ(frames.size(), 1u);
                     ASSERT_EQ(frames[0].pixels, pixels) << size.width << "x" << size.height << " kind " << kind;
                 }
