@@ -22,7 +22,7 @@ struct LzwPlan {
     LzwClear clear = LzwClear::OnFull;
 };
 
-// How many plans to try: Quick tries the longest-match ones only.
+// How many plans to try: Quick is the plain longest match with a clear on a full table.
 enum class LzwEffort : std::uint8_t { Quick, Thorough };
 
 class LzwOptimalEncoder {

@@ -11,6 +11,7 @@ enum class Unchanged : std::uint8_t {
     Transparent,  // all transparent
     Drawn,        // all drawn in their colour
     Runs,         // drawn where that continues the run before them, transparent elsewhere
+    Chosen,       // drawn or transparent, whichever the encoder finds shorter, pixel by pixel
 };
 
 struct Region {
@@ -55,12 +56,6 @@ bool find_region(const FrameScreens& s, bool crop, Region& region)
     return true;
 }
 
-void sort_unique(std::vector<std::uint32_t>& colours)
-{
-    std::sort(colours.begin(), colours.end());
-    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
-}
-
 }  // namespace
 
 struct FramePlanner::Choice {
@@ -70,7 +65,8 @@ struct FramePlanner::Choice {
     const std::vector<std::uint32_t>* local_colours = nullptr;  // sorted, for a local table
 };
 
-FramePlanner::FramePlanner(const std::vector<std::uint32_t>& global_table) : m_global_size(global_table.size())
+FramePlanner::FramePlanner(const std::vector<std::uint32_t>& global_table)
+    : m_global_size(global_table.size()), m_seen(std::size_t{1} << 18, 0)
 {
     for (std::size_t i = 0; i < global_table.size(); ++i)
         m_global_map.push_back(static_cast<std::uint64_t>(global_table[i]) << 8 | i);
@@ -93,6 +89,8 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
     };
     std::vector<std::uint16_t> stream;
     stream.reserve(static_cast<std::size_t>(r.right - r.left) * (r.bottom - r.top));
+    m_choices.clear();
+    const bool chosen = choice.unchanged == Unchanged::Chosen;
     std::uint16_t previous = kClear;
     bool uses_clear = r.clear_after;
     std::vector<bool> used(256, false);
@@ -113,6 +111,11 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
                 if (draw) {
                     value = static_cast<std::uint16_t>(index);
                     used[static_cast<std::size_t>(index)] = true;
+                } else if (chosen && index >= 0) {
+                    used[static_cast<std::size_t>(index)] = true;
+                    if (m_choices.empty())
+                        m_choices.resize(stream.capacity(), LzwChoiceEncoder::kNoChoice);
+                    m_choices[stream.size()] = static_cast<std::uint16_t>(index);
                 }
             }
             uses_clear = uses_clear || value == kClear;
@@ -149,7 +152,13 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
     m_pixels.resize(stream.size());
     for (std::size_t i = 0; i < stream.size(); ++i)
         m_pixels[i] = stream[i] == kClear ? frame.transparent_index : static_cast<std::uint8_t>(stream[i]);
-    frame.data = m_encoder.encode(m_pixels.data(), m_pixels.size(), bits_for(largest), LzwEffort::Quick);
+    if (chosen && m_choices.empty())
+        return false;  // the same as all transparent
+    if (chosen)
+        frame.data = m_choice_encoder.encode(m_pixels.data(), m_choices.data(), m_pixels.size(), bits_for(largest),
+                                             &m_chosen);
+    else
+        frame.data = m_encoder.encode(m_pixels.data(), m_pixels.size(), bits_for(largest), LzwEffort::Quick);
     if (!choice.global) {
         frame.local_table.assign(table_size, 0);
         std::copy(choice.local_colours->begin(), choice.local_colours->end(), frame.local_table.begin());
@@ -163,7 +172,65 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
     frame.disposal = r.clear_after ? 2 : 1;
     best_cost = frame.cost();
     best = std::move(frame);
-    best_pixels = m_pixels;
+    best_pixels = chosen ? m_chosen : m_pixels;
+    return true;
+}
+
+void FramePlanner::collect_colours(const FrameScreens& s, int left, int top, int right, int bottom, bool changed_only,
+                                   std::vector<std::uint32_t>& colours)
+{
+    colours.clear();
+    for (int y = top; y < bottom; ++y) {
+        std::size_t row = static_cast<std::size_t>(y) * s.width;
+        for (int x = left; x < right; ++x) {
+            ScreenPixel target = s.target[row + x];
+            if (target == kTransparent || (changed_only && s.before[row + x] == target))
+                continue;
+            std::uint32_t colour = target & 0xFFFFFFu;
+            std::uint64_t bit = std::uint64_t{1} << (colour & 63);
+            if (m_seen[colour >> 6] & bit)
+                continue;
+            m_seen[colour >> 6] |= bit;
+            colours.push_back(colour);
+        }
+    }
+    for (std::uint32_t colour : colours)
+        m_seen[colour >> 6] = 0;
+    std::sort(colours.begin(), colours.end());
+}
+
+bool FramePlanner::keep_source(const FrameScreens& s, int left, int top, int right, int bottom, bool clear_after,
+                               PlannedFrame& frame) const
+{
+    const RawImage* image = s.source;
+    if (!image || !s.source_indexes || (clear_after && !image->has_transparent))
+        return false;
+    // Every changed pixel and every pixel to clear lies inside the image.
+    if (left < image->left || top < image->top || right > image->left + image->width
+        || bottom > image->top + image->height)
+        return false;
+    if (s.first && !image->has_transparent && (image->width != s.width || image->height != s.height))
+        return false;
+    for (int y = 0; y < image->height; ++y) {
+        const std::uint8_t* indexes = s.source_indexes->row(y);
+        std::size_t row = static_cast<std::size_t>(y + image->top) * s.width + image->left;
+        for (int x = 0; x < image->width; ++x) {
+            if (image->has_transparent && indexes[x] == image->transparent_index
+                && s.before[row + x] != s.target[row + x])
+                return false;
+        }
+    }
+    frame = PlannedFrame();
+    frame.left = image->left;
+    frame.top = image->top;
+    frame.width = image->width;
+    frame.height = image->height;
+    frame.disposal = clear_after ? 2 : 1;
+    frame.has_transparent = image->has_transparent;
+    frame.transparent_index = image->transparent_index;
+    frame.interlaced = image->interlaced;
+    frame.local_table = image->local_table;
+    frame.data.assign(s.source_bytes + image->data.offset, s.source_bytes + image->data.offset + image->data.length);
     return true;
 }
 
@@ -173,27 +240,12 @@ bool FramePlanner::plan(const FrameScreens& s, const PlanLevers& levers, Planned
     if (!find_region(s, levers.crop, region))
         return false;
     std::vector<std::uint32_t> changed_colours, all_colours;
-    for (int y = region.top; y < region.bottom; ++y) {
-        std::size_t row = static_cast<std::size_t>(y) * s.width;
-        for (int x = region.left; x < region.right; ++x) {
-            ScreenPixel target = s.target[row + x];
-            if (target == kTransparent)
-                continue;
-            all_colours.push_back(target & 0xFFFFFFu);
-            if (s.before[row + x] != target)
-                changed_colours.push_back(target & 0xFFFFFFu);
-        }
-        if (all_colours.size() > 4096) {
-            sort_unique(all_colours);
-            sort_unique(changed_colours);
-        }
-    }
-    sort_unique(all_colours);
-    sort_unique(changed_colours);
+    collect_colours(s, region.left, region.top, region.right, region.bottom, false, all_colours);
+    collect_colours(s, region.left, region.top, region.right, region.bottom, true, changed_colours);
 
     std::size_t best_cost = SIZE_MAX;
     std::vector<std::uint8_t> best_pixels;
-    const Unchanged modes[] = {Unchanged::Transparent, Unchanged::Runs, Unchanged::Drawn};
+    const Unchanged modes[] = {Unchanged::Transparent, Unchanged::Drawn, Unchanged::Chosen};
     for (Unchanged mode : modes) {
         if (!levers.transparent_pixels && mode != Unchanged::Drawn)
             continue;
@@ -208,13 +260,19 @@ bool FramePlanner::plan(const FrameScreens& s, const PlanLevers& levers, Planned
             (void)try_choice(s, choice, best_cost, frame, best_pixels);
         }
     }
-    if (best_cost == SIZE_MAX)
-        return false;
-    if (levers.final_effort != LzwEffort::Quick) {
+    if (best_cost != SIZE_MAX && levers.final_effort != LzwEffort::Quick) {
         std::vector<std::uint8_t> data =
             m_encoder.encode(best_pixels.data(), best_pixels.size(), frame.data[0], levers.final_effort);
         if (data.size() < frame.data.size())
             frame.data = std::move(data);
     }
-    return true;
+    PlannedFrame kept;
+    Region changed;
+    if (levers.input_frames && find_region(s, true, changed)
+        && keep_source(s, changed.left, changed.top, changed.right, changed.bottom, changed.clear_after, kept)
+        && kept.cost() <= frame.cost()) {
+        frame = std::move(kept);
+        return true;
+    }
+    return best_cost != SIZE_MAX;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "codec/lzw_choices.h"
 #include "codec/lzw_optimal.h"
 #include "extra/extra_screens.h"
 
@@ -14,6 +15,7 @@ struct PlannedFrame {
     std::uint16_t left = 0, top = 0, width = 0, height = 0;
     std::uint8_t disposal = 1;  // 1 keep, 2 cleared to transparency afterwards
     bool has_transparent = false;
+    bool interlaced = false;
     std::uint8_t transparent_index = 0;
     std::vector<std::uint32_t> local_table;  // empty: the global table
     std::vector<std::uint8_t> data;          // minimum code size byte, sub-blocks, terminator
@@ -28,6 +30,11 @@ struct FrameScreens {
     const ScreenPixel* next = nullptr;
     std::uint16_t width = 0, height = 0;
     bool first = false;  // the first frame covers the whole screen
+    // The input's own image for this screen, its colour indexes and the file's bytes: kept
+    // as stored when it shows the target and is the shortest.
+    const RawImage* source = nullptr;
+    const Canvas* source_indexes = nullptr;
+    const std::uint8_t* source_bytes = nullptr;
 };
 
 // The parts of the search, each of which can be turned off to measure what it gains.
@@ -36,6 +43,7 @@ struct PlanLevers {
     bool transparent_pixels = true;
     bool local_tables = true;
     bool global_table = true;
+    bool input_frames = true;  // the input's own encoding of a frame is a candidate
     LzwEffort final_effort = LzwEffort::Thorough;
 };
 
@@ -48,11 +56,22 @@ public:
 
 private:
     struct Choice;
+    // The input's image as stored, when it shows the target over what the viewer holds.
+    [[nodiscard]] bool keep_source(const FrameScreens& screens, int left, int top, int right, int bottom,
+                                   bool clear_after, PlannedFrame& frame) const;
     [[nodiscard]] bool try_choice(const FrameScreens& screens, Choice& choice, std::size_t& best_cost,
                                   PlannedFrame& best, std::vector<std::uint8_t>& best_pixels);
+
+    // The distinct colours of the target in a rectangle, sorted.
+    void collect_colours(const FrameScreens& screens, int left, int top, int right, int bottom, bool changed_only,
+                         std::vector<std::uint32_t>& colours);
 
     std::vector<std::uint64_t> m_global_map;  // colour << 8 | index, sorted, first index of a colour
     std::size_t m_global_size = 0;
     LzwOptimalEncoder m_encoder;
+    LzwChoiceEncoder m_choice_encoder;
+    std::vector<std::uint16_t> m_choices;  // the other value of each pixel, when it has one
+    std::vector<std::uint8_t> m_chosen;
     std::vector<std::uint8_t> m_pixels;
+    std::vector<std::uint64_t> m_seen;  // one bit per colour, cleared after each use
 };

@@ -1,6 +1,7 @@
 #include "extra/extra_mode.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "gif/gif_raw.h"
 
@@ -58,7 +59,7 @@ void put_frame(std::vector<std::uint8_t>& out, const RawImage& image, const Plan
     put_u16(out, frame.top);
     put_u16(out, frame.width);
     put_u16(out, frame.height);
-    std::uint8_t flags = 0;
+    std::uint8_t flags = frame.interlaced ? 0x40 : 0;
     if (!frame.local_table.empty()) {
         int field = 0;
         while ((std::size_t{2} << field) < frame.local_table.size())
@@ -109,12 +110,18 @@ ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const P
     ComposeResult composed = composer.compose(0, target);
     if (composed != ComposeResult::Screen)
         return compose_outcome(composed);
+    Canvas indexes;  // the colour indexes of the image whose screen is the target
     put_header(output, gif);
     for (std::size_t i = 0; i < gif.images.size(); ++i) {
         bool last = i + 1 == gif.images.size();
+        canvas_resize(indexes, composer.indexes().width, composer.indexes().height);
+        std::copy(composer.indexes().pixels.get(), composer.indexes().pixels.get() + indexes.size(), indexes.pixels.get());
         if (!last && (composed = composer.compose(i + 1, next)) != ComposeResult::Screen)
             return compose_outcome(composed);
         FrameScreens screens{before.data(), target.data(), last ? nullptr : next.data(), gif.width, gif.height, i == 0};
+        screens.source = &gif.images[i];
+        screens.source_indexes = &indexes;
+        screens.source_bytes = bytes;
         PlannedFrame frame;
         if (!planner.plan(screens, levers, frame))
             return ExtraOutcome::Unsettled;
@@ -125,7 +132,7 @@ ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const P
     }
     put_spans(output, bytes, gif.trailing_extensions);
     output.push_back(0x3B);
-    if (output.size() >= size) {
+    if (output.size() >= size && !getenv("EXTRA_DEBUG_KEEP")) {
         output.clear();
         return ExtraOutcome::NotSmaller;
     }
