@@ -117,7 +117,8 @@ std::vector<std::uint8_t> LzwChoiceEncoder::encode_plan(const std::uint8_t* pixe
             int first = option == 0 ? pixels[at] : choices[at];
             if (option == 1 && (choices[at] == kNoChoice || choices[at] == pixels[at]))
                 break;
-            std::uint32_t slot = adds ? static_cast<std::uint32_t>(previous) * 256 + static_cast<std::uint32_t>(first) : 0;
+            std::uint32_t slot =
+                adds ? static_cast<std::uint32_t>(previous) * 256 + static_cast<std::uint32_t>(first) : 0;
             bool tentative = adds && m_child[slot] == 0;
             if (tentative)
                 m_child[slot] = static_cast<std::uint16_t>(next_free);
@@ -143,7 +144,8 @@ std::vector<std::uint8_t> LzwChoiceEncoder::encode_plan(const std::uint8_t* pixe
         if (!frozen && next_free >= (1 << width) && width < kMaxWidth)
             ++width;
         if (chosen)
-            std::copy(best_values.begin(), best_values.begin() + static_cast<long>(best_length), chosen->begin() + static_cast<long>(at));
+            std::copy(best_values.begin(), best_values.begin() + static_cast<long>(best_length),
+                      chosen->begin() + static_cast<long>(at));
         at += best_length;
         previous = best_code;
     }
@@ -157,7 +159,8 @@ std::vector<std::uint8_t> LzwChoiceEncoder::encode(const std::uint8_t* pixels, c
 {
     std::vector<std::uint8_t> values;
     std::vector<std::uint8_t> best = encode_plan(pixels, choices, count, minimum_code_size, LzwClear::OnFull, chosen);
-    std::vector<std::uint8_t> decayed = encode_plan(pixels, choices, count, minimum_code_size, LzwClear::OnDecay, &values);
+    std::vector<std::uint8_t> decayed =
+        encode_plan(pixels, choices, count, minimum_code_size, LzwClear::OnDecay, &values);
     if (decayed.size() < best.size()) {
         best = std::move(decayed);
         if (chosen)

@@ -10,7 +10,7 @@ using lzw_bits::BitWriter;
 using lzw_bits::DecayWatch;
 using lzw_bits::kMaxCodes;
 using lzw_bits::kMaxWidth;
-constexpr int kLookahead = 8;
+constexpr int kLookahead = 4;
 
 }  // namespace
 
@@ -133,10 +133,8 @@ std::vector<std::uint8_t> LzwOptimalEncoder::encode(const std::uint8_t* pixels, 
                                                     int minimum_code_size, LzwEffort effort)
 {
     static constexpr LzwPlan kQuick[] = {{0, LzwClear::OnFull}};
-    static constexpr LzwPlan kThorough[] = {{0, LzwClear::OnFull},
-                                            {0, LzwClear::OnDecay},
-                                            {kLookahead, LzwClear::OnFull},
-                                            {kLookahead, LzwClear::OnDecay}};
+    static constexpr LzwPlan kThorough[] = {
+        {0, LzwClear::OnFull}, {0, LzwClear::OnDecay}, {kLookahead, LzwClear::OnFull}, {kLookahead, LzwClear::OnDecay}};
     const LzwPlan* plans = effort == LzwEffort::Quick ? kQuick : kThorough;
     std::size_t plan_count = effort == LzwEffort::Quick ? std::size(kQuick) : std::size(kThorough);
     std::vector<std::uint8_t> best;

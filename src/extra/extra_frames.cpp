@@ -77,7 +77,9 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
                               std::vector<std::uint8_t>& best_pixels)
 {
     const Region& r = choice.region;
-    auto index_of = [&](ScreenPixel pixel) -> int {
+    ScreenPixel last_pixel = kTransparent;
+    int last_index = -1;
+    auto lookup = [&](ScreenPixel pixel) -> int {
         std::uint32_t colour = pixel & 0xFFFFFFu;
         if (choice.global) {
             auto it = std::lower_bound(m_global_map.begin(), m_global_map.end(), std::uint64_t{colour} << 8);
@@ -86,6 +88,14 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
         const std::vector<std::uint32_t>& colours = *choice.local_colours;
         auto it = std::lower_bound(colours.begin(), colours.end(), colour);
         return it != colours.end() && *it == colour ? static_cast<int>(it - colours.begin()) : -1;
+    };
+    // Recordings repeat one colour for long stretches: the last answer is kept.
+    auto index_of = [&](ScreenPixel pixel) -> int {
+        if (pixel != last_pixel) {
+            last_pixel = pixel;
+            last_index = lookup(pixel);
+        }
+        return last_index;
     };
     std::vector<std::uint16_t> stream;
     stream.reserve(static_cast<std::size_t>(r.right - r.left) * (r.bottom - r.top));
@@ -104,8 +114,8 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
                 bool must = before != target;
                 if (must && index < 0)
                     return false;
-                bool draw = must || choice.unchanged == Unchanged::Drawn
-                    || (choice.unchanged == Unchanged::Runs && index >= 0 && previous == index);
+                bool draw = must || choice.unchanged == Unchanged::Drawn ||
+                    (choice.unchanged == Unchanged::Runs && index >= 0 && previous == index);
                 if (draw && index < 0)
                     return false;
                 if (draw) {
@@ -155,8 +165,8 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
     if (chosen && m_choices.empty())
         return false;  // the same as all transparent
     if (chosen)
-        frame.data = m_choice_encoder.encode(m_pixels.data(), m_choices.data(), m_pixels.size(), bits_for(largest),
-                                             &m_chosen);
+        frame.data =
+            m_choice_encoder.encode(m_pixels.data(), m_choices.data(), m_pixels.size(), bits_for(largest), &m_chosen);
     else
         frame.data = m_encoder.encode(m_pixels.data(), m_pixels.size(), bits_for(largest), LzwEffort::Quick);
     if (!choice.global) {
@@ -206,8 +216,8 @@ bool FramePlanner::keep_source(const FrameScreens& s, int left, int top, int rig
     if (!image || !s.source_indexes || (clear_after && !image->has_transparent))
         return false;
     // Every changed pixel and every pixel to clear lies inside the image.
-    if (left < image->left || top < image->top || right > image->left + image->width
-        || bottom > image->top + image->height)
+    if (left < image->left || top < image->top || right > image->left + image->width ||
+        bottom > image->top + image->height)
         return false;
     if (s.first && !image->has_transparent && (image->width != s.width || image->height != s.height))
         return false;
@@ -215,8 +225,8 @@ bool FramePlanner::keep_source(const FrameScreens& s, int left, int top, int rig
         const std::uint8_t* indexes = s.source_indexes->row(y);
         std::size_t row = static_cast<std::size_t>(y + image->top) * s.width + image->left;
         for (int x = 0; x < image->width; ++x) {
-            if (image->has_transparent && indexes[x] == image->transparent_index
-                && s.before[row + x] != s.target[row + x])
+            if (image->has_transparent && indexes[x] == image->transparent_index &&
+                s.before[row + x] != s.target[row + x])
                 return false;
         }
     }
@@ -245,32 +255,43 @@ bool FramePlanner::plan(const FrameScreens& s, const PlanLevers& levers, Planned
 
     std::size_t best_cost = SIZE_MAX;
     std::vector<std::uint8_t> best_pixels;
-    const Unchanged modes[] = {Unchanged::Transparent, Unchanged::Drawn, Unchanged::Chosen};
+    // The table is chosen with unchanged pixels transparent; the other treatments of
+    // unchanged pixels are tried with the table that won.
+    bool use_global = levers.global_table && m_global_size > 0;
+    bool use_local = levers.local_tables;
+    const Unchanged modes[] = {Unchanged::Transparent, Unchanged::Runs, Unchanged::Chosen, Unchanged::Drawn};
     for (Unchanged mode : modes) {
         if (!levers.transparent_pixels && mode != Unchanged::Drawn)
             continue;
         const std::vector<std::uint32_t>& colours = mode == Unchanged::Drawn ? all_colours : changed_colours;
         Choice choice{region, mode, false, &colours};
-        if (levers.global_table && m_global_size > 0) {
+        if (use_global) {
             choice.global = true;
             (void)try_choice(s, choice, best_cost, frame, best_pixels);
         }
-        if (levers.local_tables && colours.size() <= 256) {
+        if (use_local && colours.size() <= 256) {
             choice.global = false;
             (void)try_choice(s, choice, best_cost, frame, best_pixels);
         }
+        if (best_cost != SIZE_MAX && use_global && use_local) {
+            use_global = frame.local_table.empty();
+            use_local = !use_global;
+        }
     }
-    if (best_cost != SIZE_MAX && levers.final_effort != LzwEffort::Quick) {
+    PlannedFrame kept;
+    Region changed;
+    bool has_kept = levers.input_frames && find_region(s, true, changed) &&
+        keep_source(s, changed.left, changed.top, changed.right, changed.bottom, changed.clear_after, kept);
+    // The thorough encoding gains a few percent: not worth trying when the input's own
+    // image is clearly shorter.
+    if (best_cost != SIZE_MAX && levers.final_effort != LzwEffort::Quick &&
+        (!has_kept || frame.cost() * 100 < kept.cost() * 104)) {
         std::vector<std::uint8_t> data =
             m_encoder.encode(best_pixels.data(), best_pixels.size(), frame.data[0], levers.final_effort);
         if (data.size() < frame.data.size())
             frame.data = std::move(data);
     }
-    PlannedFrame kept;
-    Region changed;
-    if (levers.input_frames && find_region(s, true, changed)
-        && keep_source(s, changed.left, changed.top, changed.right, changed.bottom, changed.clear_after, kept)
-        && kept.cost() <= frame.cost()) {
+    if (has_kept && kept.cost() <= frame.cost()) {
         frame = std::move(kept);
         return true;
     }

@@ -46,8 +46,8 @@ void put_header(std::vector<std::uint8_t>& out, const RawGif& gif)
 void put_frame(std::vector<std::uint8_t>& out, const RawImage& image, const PlannedFrame& frame)
 {
     if (image.has_control || frame.has_transparent || frame.disposal == 2) {
-        const std::uint8_t flags = static_cast<std::uint8_t>(frame.disposal << 2 | (image.user_input ? 2 : 0)
-                                                             | (frame.has_transparent ? 1 : 0));
+        const std::uint8_t flags = static_cast<std::uint8_t>(frame.disposal << 2 | (image.user_input ? 2 : 0) |
+                                                             (frame.has_transparent ? 1 : 0));
         const std::uint8_t control[] = {0x21, 0xF9, 4, flags};
         out.insert(out.end(), std::begin(control), std::end(control));
         put_u16(out, image.delay);
@@ -115,7 +115,8 @@ ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const P
     for (std::size_t i = 0; i < gif.images.size(); ++i) {
         bool last = i + 1 == gif.images.size();
         canvas_resize(indexes, composer.indexes().width, composer.indexes().height);
-        std::copy(composer.indexes().pixels.get(), composer.indexes().pixels.get() + indexes.size(), indexes.pixels.get());
+        std::copy(composer.indexes().pixels.get(), composer.indexes().pixels.get() + indexes.size(),
+                  indexes.pixels.get());
         if (!last && (composed = composer.compose(i + 1, next)) != ComposeResult::Screen)
             return compose_outcome(composed);
         FrameScreens screens{before.data(), target.data(), last ? nullptr : next.data(), gif.width, gif.height, i == 0};

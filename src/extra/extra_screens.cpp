@@ -46,8 +46,8 @@ ComposeResult ScreenComposer::compose(std::size_t index, std::vector<ScreenPixel
 {
     const RawImage& image = m_gif.images[index];
     const std::vector<std::uint32_t>& table = image.local_table.empty() ? m_gif.global_table : image.local_table;
-    if (image.width == 0 || image.height == 0 || image.left + image.width > m_gif.width
-        || image.top + image.height > m_gif.height || table.empty() || image.disposal > 3)
+    if (image.width == 0 || image.height == 0 || image.left + image.width > m_gif.width ||
+        image.top + image.height > m_gif.height || table.empty() || image.disposal > 3)
         return ComposeResult::Unsettled;
     if (!decode(image))
         return ComposeResult::Damaged;

@@ -45,8 +45,8 @@ struct RawGif {
 
 enum class RawReadResult : std::uint8_t {
     Complete,
-    NotGif,     // no GIF signature
-    Damaged,    // a block runs past the end, an unknown block, or no trailer
+    NotGif,   // no GIF signature
+    Damaged,  // a block runs past the end, an unknown block, or no trailer
 };
 
 [[nodiscard]] RawReadResult read_raw_gif(const std::uint8_t* bytes, std::size_t size, RawGif& gif);
