@@ -64,7 +64,7 @@ void put_frame(std::vector<std::uint8_t>& out, const RawImage& image, const Plan
         int field = 0;
         while ((std::size_t{2} << field) < frame.local_table.size())
             ++field;
-        flags = static_cast<std::uint8_t>(0x80 | field);
+        flags = static_cast<std::uint8_t>(flags | 0x80 | field);
     }
     out.push_back(flags);
     put_table(out, frame.local_table);
@@ -133,7 +133,7 @@ ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const P
     }
     put_spans(output, bytes, gif.trailing_extensions);
     output.push_back(0x3B);
-    if (output.size() >= size && !getenv("EXTRA_DEBUG_KEEP")) {
+    if (output.size() >= size && !std::getenv("EXTRA_DEBUG_KEEP")) {
         output.clear();
         return ExtraOutcome::NotSmaller;
     }
