@@ -1,5 +1,7 @@
 #include "codec/lzw_choices.h"
 
+#include <algorithm>
+
 #include "codec/lzw_bits.h"
 
 namespace {
@@ -11,18 +13,40 @@ using lzw_bits::kMaxWidth;
 // Places where both values continue a string that are followed up besides the first.
 constexpr std::size_t kBranchBudget = 8;
 
+// The largest value a pixel may take; a choice past 255 counts as past every row.
+int largest_value(const std::uint8_t* pixels, const std::uint16_t* choices, std::size_t count)
+{
+    int largest = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        largest = std::max<int>(largest, pixels[i]);
+        if (choices[i] != LzwChoiceEncoder::kNoChoice)
+            largest = std::max<int>(largest, choices[i]);
+    }
+    return largest;
+}
+
 }  // namespace
 
-LzwChoiceEncoder::LzwChoiceEncoder() : m_child(static_cast<std::size_t>(kMaxCodes) * 256, 0), m_walk(kMaxCodes + 1)
-{
-    m_best.resize(kMaxCodes + 1);
-}
+LzwChoiceEncoder::LzwChoiceEncoder() : m_child(), m_walk(kMaxCodes + 1) { m_best.resize(kMaxCodes + 1); }
 
 void LzwChoiceEncoder::reset_table()
 {
     for (std::uint32_t slot : m_used_slots)
         m_child[slot] = 0;
     m_used_slots.clear();
+}
+
+void LzwChoiceEncoder::prepare_table(int minimum_code_size, int largest_value)
+{
+    reset_table();
+    // One row of children per code, as wide as the values the code size allows (a value
+    // past it, which no caller should give, gets full rows rather than a stray write).
+    m_shift = minimum_code_size;
+    if (largest_value >= (1 << minimum_code_size))
+        m_shift = 8;
+    std::size_t size = static_cast<std::size_t>(lzw_bits::kMaxCodes) << m_shift;
+    if (m_child.size() < size)
+        m_child.resize(size, 0);
 }
 
 std::size_t LzwChoiceEncoder::longest(const std::uint8_t* pixels, const std::uint16_t* choices, std::size_t at,
@@ -41,11 +65,11 @@ std::size_t LzwChoiceEncoder::longest(const std::uint8_t* pixels, const std::uin
         int code = branch.code;
         m_walk[length - 1] = branch.value;
         for (; at + length < count; ++length) {
-            const std::uint16_t* children = m_child.data() + static_cast<std::size_t>(code) * 256;
+            const std::uint16_t* children = m_child.data() + (static_cast<std::size_t>(code) << m_shift);
             const std::uint8_t value = pixels[at + length];
             const std::uint16_t other = choices[at + length];
             int next = children[value];
-            int next_other = other != kNoChoice ? children[other] : 0;
+            int next_other = other < (1 << m_shift) ? children[other] : 0;
             if (next == 0 && next_other == 0)
                 break;
             if (next == 0) {
@@ -81,7 +105,7 @@ std::vector<std::uint8_t> LzwChoiceEncoder::encode_plan(const std::uint8_t* pixe
     bool frozen = false;
     int previous = -1;  // the code just written, whose string the table extends next
     DecayWatch decay;
-    reset_table();
+    prepare_table(minimum_code_size, largest_value(pixels, choices, count));
     writer.put(clear_code, width);
     if (chosen)
         chosen->resize(count);
@@ -115,10 +139,10 @@ std::vector<std::uint8_t> LzwChoiceEncoder::encode_plan(const std::uint8_t* pixe
         int best_code = 0, best_first = pixels[at];
         for (int option = 0; option < 2; ++option) {
             int first = option == 0 ? pixels[at] : choices[at];
-            if (option == 1 && (choices[at] == kNoChoice || choices[at] == pixels[at]))
+            if (option == 1 && (choices[at] >= (1 << m_shift) || choices[at] == pixels[at]))
                 break;
             std::uint32_t slot =
-                adds ? static_cast<std::uint32_t>(previous) * 256 + static_cast<std::uint32_t>(first) : 0;
+                adds ? (static_cast<std::uint32_t>(previous) << m_shift) + static_cast<std::uint32_t>(first) : 0;
             bool tentative = adds && m_child[slot] == 0;
             if (tentative)
                 m_child[slot] = static_cast<std::uint16_t>(next_free);
@@ -133,7 +157,8 @@ std::vector<std::uint8_t> LzwChoiceEncoder::encode_plan(const std::uint8_t* pixe
             }
         }
         if (adds) {
-            std::uint32_t slot = static_cast<std::uint32_t>(previous) * 256 + static_cast<std::uint32_t>(best_first);
+            std::uint32_t slot =
+                (static_cast<std::uint32_t>(previous) << m_shift) + static_cast<std::uint32_t>(best_first);
             if (m_child[slot] == 0) {
                 m_child[slot] = static_cast<std::uint16_t>(next_free);
                 m_used_slots.push_back(slot);

@@ -40,6 +40,8 @@ public:
 
 private:
     void reset_table();
+    // An empty table whose rows fit the code size (full rows if a value does not fit).
+    void prepare_table(int minimum_code_size, int largest_value);
     // The length of the longest string in the table that starts at `at`, and its code.
     std::size_t longest(const std::uint8_t* pixels, std::size_t at, std::size_t count, int& code) const;
     // The code of the string of `length` pixels at `at` (a prefix of a string in the table).
@@ -47,8 +49,9 @@ private:
     std::size_t choose_length(const std::uint8_t* pixels, std::size_t at, std::size_t count, std::size_t longest_length,
                               int lookahead) const;
 
-    // child[code * 256 + pixel]: the code of the string `code` extended by `pixel`, 0 when
+    // child[(code << shift) + pixel]: the code of the string `code` extended by `pixel`, 0 when
     // the table holds none (code 0 is a single pixel, never an extension).
     std::vector<std::uint16_t> m_child;
-    std::vector<std::uint32_t> m_used_slots;  // the child slots set since the last clear
+    std::vector<std::uint32_t> m_used_slots;
+    int m_shift = 8;  // log2 of the row width of m_child  // the child slots set since the last clear
 };

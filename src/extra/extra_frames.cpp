@@ -4,7 +4,8 @@
 
 namespace {
 
-constexpr std::uint16_t kClear = 256;  // a transparent pixel before the index is chosen
+constexpr std::uint16_t kClear = 256;
+constexpr std::size_t kSortedColours = 65536;  // a transparent pixel before the index is chosen
 
 // What unchanged pixels (the same before and after) become inside the frame.
 enum class Unchanged : std::uint8_t {
@@ -65,8 +66,7 @@ struct FramePlanner::Choice {
     const std::vector<std::uint32_t>* local_colours = nullptr;  // sorted, for a local table
 };
 
-FramePlanner::FramePlanner(const std::vector<std::uint32_t>& global_table)
-    : m_global_size(global_table.size()), m_seen(std::size_t{1} << 18, 0)
+FramePlanner::FramePlanner(const std::vector<std::uint32_t>& global_table) : m_global_size(global_table.size())
 {
     for (std::size_t i = 0; i < global_table.size(); ++i)
         m_global_map.push_back(static_cast<std::uint64_t>(global_table[i]) << 8 | i);
@@ -190,6 +190,12 @@ void FramePlanner::collect_colours(const FrameScreens& s, int left, int top, int
                                    std::vector<std::uint32_t>& colours)
 {
     colours.clear();
+    // Small rectangles sort their colours; large ones mark them in one bit per colour,
+    // made on first need (2 MB).
+    const bool marks = static_cast<std::size_t>(right - left) * (bottom - top) > kSortedColours;
+    if (marks && m_seen.empty())
+        m_seen.assign(std::size_t{1} << 18, 0);
+    std::uint32_t last = 0xFFFFFFFFu;
     for (int y = top; y < bottom; ++y) {
         std::size_t row = static_cast<std::size_t>(y) * s.width;
         for (int x = left; x < right; ++x) {
@@ -197,16 +203,24 @@ void FramePlanner::collect_colours(const FrameScreens& s, int left, int top, int
             if (target == kTransparent || (changed_only && s.before[row + x] == target))
                 continue;
             std::uint32_t colour = target & 0xFFFFFFu;
-            std::uint64_t bit = std::uint64_t{1} << (colour & 63);
-            if (m_seen[colour >> 6] & bit)
+            if (colour == last)
                 continue;
-            m_seen[colour >> 6] |= bit;
+            last = colour;
+            if (marks) {
+                std::uint64_t bit = std::uint64_t{1} << (colour & 63);
+                if (m_seen[colour >> 6] & bit)
+                    continue;
+                m_seen[colour >> 6] |= bit;
+            }
             colours.push_back(colour);
         }
     }
-    for (std::uint32_t colour : colours)
-        m_seen[colour >> 6] = 0;
+    if (marks) {
+        for (std::uint32_t colour : colours)
+            m_seen[colour >> 6] = 0;
+    }
     std::sort(colours.begin(), colours.end());
+    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
 }
 
 bool FramePlanner::keep_source(const FrameScreens& s, int left, int top, int right, int bottom, bool clear_after,

@@ -233,8 +233,8 @@ TEST(ExtraMode, CorpusFilesShowTheSameScreens)
 TEST(ExtraMode, InputsItLeavesAlone)
 {
     // 2 x 1 screen, two-colour global table, one 1 x 1 image (min code size 2: clear, 0, end).
-    const Bytes good = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
-                        0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B};
+    const Bytes good = {'G', 'I',  'F', '8', '9', 'a', 2, 0, 1, 0, 0x80, 0, 0, 0,    0,    0, 255, 255,
+                        255, 0x2C, 0,   0,   0,   0,   1, 0, 1, 0, 0,    2, 2, 0x44, 0x01, 0, 0x3B};
     Bytes cut(good.begin(), good.end() - 4);
     Bytes not_gif = good;
     not_gif[0] = 'X';
