@@ -275,7 +275,8 @@ bool FramePlanner::plan(const FrameScreens& s, const PlanLevers& levers, Planned
     bool use_local = levers.local_tables;
     const Unchanged modes[] = {Unchanged::Transparent, Unchanged::Runs, Unchanged::Chosen, Unchanged::Drawn};
     for (Unchanged mode : modes) {
-        if (!levers.transparent_pixels && mode != Unchanged::Drawn)
+        if ((!levers.transparent_pixels && mode != Unchanged::Drawn) ||
+            (!levers.chosen_pixels && mode == Unchanged::Chosen))
             continue;
         const std::vector<std::uint32_t>& colours = mode == Unchanged::Drawn ? all_colours : changed_colours;
         Choice choice{region, mode, false, &colours};

@@ -41,6 +41,7 @@ struct FrameScreens {
 struct PlanLevers {
     bool crop = true;
     bool transparent_pixels = true;
+    bool chosen_pixels = true;  // the encoder picks drawn or transparent per unchanged pixel
     bool local_tables = true;
     bool global_table = true;
     bool input_frames = true;  // the input's own encoding of a frame is a candidate
