@@ -20,11 +20,18 @@ from PIL import Image, ImageSequence
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def run(command):
-    """Return code, CPU seconds and peak memory (KB) of one child."""
-    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(process.pid, 0)
-    return os.waitstatus_to_exitcode(status), usage.ru_utime + usage.ru_stime, usage.ru_maxrss
+def run(command, scratch):
+    """Return code, CPU seconds (user + system) and peak resident memory (KB) of one
+    command, measured by /usr/bin/time (a child forked from Python would count the
+    interpreter's pages in its peak)."""
+    report = scratch + ".time"
+    code = subprocess.call(["/usr/bin/time", "-f", "%M %U %S", "-o", report] + command,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        memory, user, system = open(report).read().split()[-3:]
+        return code, float(user) + float(system), int(memory)
+    except (OSError, ValueError):
+        return code, 0.0, 0
 
 
 def colour_count(path):
@@ -67,8 +74,8 @@ def main():
             if os.path.exists(path):
                 os.remove(path)
         colours = colour_count(source)
-        g_rc, g_cpu, g_mem = run(["gifsicle", "-O3", "-o", theirs, source])
-        q_rc, q_cpu, q_mem = run([args.cli, "--extra", "--allow-larger", "-q", "-j", "1", "-o", ours, source])
+        g_rc, g_cpu, g_mem = run(["gifsicle", "-O3", "-o", theirs, source], theirs)
+        q_rc, q_cpu, q_mem = run([args.cli, "--extra", "--allow-larger", "-q", "-j", "1", "-o", ours, source], ours)
         if colours is None or g_rc != 0 or q_rc != 0 or not os.path.exists(ours):
             apart.append((name, colours, g_rc, q_rc))
             continue
