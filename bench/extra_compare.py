@@ -76,7 +76,8 @@ def main():
         colours = colour_count(source)
         g_rc, g_cpu, g_mem = run(["gifsicle", "-O3", "-o", theirs, source], theirs)
         q_rc, q_cpu, q_mem = run([args.cli, "--extra", "--allow-larger", "-q", "-j", "1", "-o", ours, source], ours)
-        if colours is None or g_rc != 0 or q_rc != 0 or not os.path.exists(ours):
+        readable = colours is not None and same(source, source, args.gifeq)[0]
+        if not readable or g_rc != 0 or q_rc != 0 or not os.path.exists(ours):
             apart.append((name, colours, g_rc, q_rc))
             continue
         equal, text = same(source, ours, args.gifeq)

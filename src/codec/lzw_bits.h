@@ -12,8 +12,8 @@ inline constexpr int kMaxCodes = 4096;
 inline constexpr int kMaxWidth = 12;
 // A stretch over which a kept full table is judged, and how much dearer than the first
 // stretch after it filled a later one may be before the table is cleared (in 1/16ths).
-inline constexpr std::size_t kDecayStretch = 8192;
-inline constexpr std::uint64_t kDecayLimit16 = 20;
+inline constexpr std::size_t kDecayStretch = 4096;
+inline constexpr std::uint64_t kDecayLimit16 = 18;
 
 // Codes packed least significant bit first into bytes, wrapped in sub-blocks at the end.
 class BitWriter {
