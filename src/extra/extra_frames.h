@@ -41,7 +41,9 @@ struct FrameScreens {
 struct PlanLevers {
     bool crop = true;
     bool transparent_pixels = true;
-    bool chosen_pixels = true;  // the encoder picks drawn or transparent per unchanged pixel
+    // The encoder picks drawn or transparent per unchanged pixel. Off by default: on the
+    // shared corpus it saves 0.1% of the bytes for over a third more time.
+    bool chosen_pixels = false;
     bool local_tables = true;
     bool global_table = true;
     bool input_frames = true;  // the input's own encoding of a frame is a candidate
