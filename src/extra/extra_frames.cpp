@@ -73,8 +73,10 @@ FramePlanner::FramePlanner(const std::vector<std::uint32_t>& global_table) : m_g
     std::sort(m_global_map.begin(), m_global_map.end());
 }
 
-bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t& best_cost, PlannedFrame& best,
-                              std::vector<std::uint8_t>& best_pixels)
+// The values of the frame's pixels under the choice (kClear where transparent), the table
+// entries they use and whether any is transparent; false when a pixel cannot be shown.
+bool FramePlanner::build_stream(const FrameScreens& s, const Choice& choice, std::vector<std::uint16_t>& stream,
+                                std::vector<bool>& used, bool& uses_clear)
 {
     const Region& r = choice.region;
     ScreenPixel last_pixel = kTransparent;
@@ -97,13 +99,13 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
         }
         return last_index;
     };
-    std::vector<std::uint16_t> stream;
+    stream.clear();
     stream.reserve(static_cast<std::size_t>(r.right - r.left) * (r.bottom - r.top));
     m_choices.clear();
     const bool chosen = choice.unchanged == Unchanged::Chosen;
     std::uint16_t previous = kClear;
-    bool uses_clear = r.clear_after;
-    std::vector<bool> used(256, false);
+    uses_clear = r.clear_after;
+    used.assign(256, false);
     for (int y = r.top; y < r.bottom; ++y) {
         std::size_t row = static_cast<std::size_t>(y) * s.width;
         for (int x = r.left; x < r.right; ++x) {
@@ -133,6 +135,19 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
             previous = value;
         }
     }
+    return true;
+}
+
+bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t& best_cost, PlannedFrame& best,
+                              std::vector<std::uint8_t>& best_pixels)
+{
+    const Region& r = choice.region;
+    const bool chosen = choice.unchanged == Unchanged::Chosen;
+    std::vector<std::uint16_t> stream;
+    std::vector<bool> used;
+    bool uses_clear = false;
+    if (!build_stream(s, choice, stream, used, uses_clear))
+        return false;
     PlannedFrame frame;
     int largest = 0;
     std::size_t table_size = 0;

@@ -62,6 +62,8 @@ private:
     // The input's image as stored, when it shows the target over what the viewer holds.
     [[nodiscard]] bool keep_source(const FrameScreens& screens, int left, int top, int right, int bottom,
                                    bool clear_after, PlannedFrame& frame) const;
+    [[nodiscard]] bool build_stream(const FrameScreens& screens, const Choice& choice,
+                                    std::vector<std::uint16_t>& stream, std::vector<bool>& used, bool& uses_clear);
     [[nodiscard]] bool try_choice(const FrameScreens& screens, Choice& choice, std::size_t& best_cost,
                                   PlannedFrame& best, std::vector<std::uint8_t>& best_pixels);
 
