@@ -138,6 +138,9 @@ Bytes generate(std::mt19937& random, int case_number)
         GifByteType extension[4];
         (void)EGifGCBToExtension(&control, extension);
         (void)EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension);
+        // giflib keeps a copy of each image's table and drops only the last one.
+        GifFreeMapObject(gif->Image.ColorMap);
+        gif->Image.ColorMap = nullptr;
         (void)EGifPutImageDesc(gif, left, top, w, h, below(4) == 0, local);
         std::vector<GifPixelType> row(static_cast<std::size_t>(w));
         int colour = below(colours);
