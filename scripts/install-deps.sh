@@ -10,6 +10,7 @@ packages=(
   libgif-dev python3-pil gifsicle imagemagick  # independent decoders the tests compare against
   fonts-dejavu-core                # a font for offscreen rendering
   fonts-ipafont-gothic             # a Japanese font: the Japanese interface and its tests
+  xvfb xauth xdotool               # the keyboard-only run of the desktop program on a virtual display
   dpkg-dev desktop-file-utils      # the Debian package: its dependencies, its menu entry checked
 )
 if [ "${1:-}" = "--fuzz" ]; then

@@ -428,6 +428,11 @@ std::intptr_t MainWindowProc(platform::Window* window, const platform::Message& 
     case MessageType::command:
         DispatchCommand(static_cast<std::uint16_t>(message.value & 0xFFFF));
         return 0;
+    case MessageType::files_dropped:
+        // Dropped files take the shell's way in: the open slot of the document event table.
+        for (const std::string& path : platform::TakeDroppedFiles())
+            CallDocumentEvent(DocumentEvent::open, path.c_str());
+        return 0;
     case MessageType::sys_command:
         return HandleSysCommand(window, message);
     case MessageType::close:

@@ -28,6 +28,9 @@ constexpr int kReportSmaller = 182, kReportSmallerButton = 183;
 constexpr int kAskLarger = 184, kAskLargerYes = 185, kAskLargerNo = 186;
 constexpr int kAskSame = 187, kAskSameYes = 188, kAskSameNo = 189;
 constexpr int kSaved256 = 190, kSaved256Button = 191;
+// More than 256 colours merged into 255 (the count is the last value).
+constexpr int kReportSmallerMerged = 439, kReportSmallerMergedButton = 440;
+constexpr int kSavedMerged = 441, kSavedMergedButton = 442;
 constexpr int kSaved = 192, kSavedButton = 193;
 
 const char* file_name_of(const char* path)
@@ -127,6 +130,7 @@ struct SizeReport {
     StrPtr new_text;
     double percent;
     bool many_colours;
+    std::uint32_t merged_from;  // above 256: that many colours were merged into 255
 };
 
 // Mode Report: only tells how the new size compares.
@@ -137,6 +141,10 @@ void report_sizes(const SizeReport& r, std::uint32_t old_size, std::uint32_t new
     if (new_size > old_size) {
         text.reset(FormatNew(app_string(kReportLarger), r.name, r.old_text.get(), r.new_text.get()));
         button = kReportLargerButton;
+    } else if (new_size < old_size && r.merged_from > 256) {
+        text.reset(FormatNew(app_string(kReportSmallerMerged), r.name, r.old_text.get(), r.new_text.get(), r.percent,
+                             static_cast<int>(r.merged_from)));
+        button = kReportSmallerMergedButton;
     } else if (new_size < old_size) {
         text.reset(FormatNew(app_string(r.many_colours ? kReportSmaller256 : kReportSmaller), r.name, r.old_text.get(),
                              r.new_text.get(), r.percent));
@@ -165,8 +173,12 @@ bool save_report(Document& document, SaveMode mode, const char* path, std::uint3
                  SaveSummary& summary)
 {
     const double percent = old_size ? (static_cast<double>(old_size) - new_size) * 100.0 / old_size : 0.0;
-    const SizeReport report{file_name_of(path), save_size_text(old_size), save_size_text(new_size), percent,
-                            document.has_256_colours != 0};
+    const SizeReport report{file_name_of(path),
+                            save_size_text(old_size),
+                            save_size_text(new_size),
+                            percent,
+                            document.has_256_colours != 0 || document.file_colours == 256,
+                            document.file_colours > 256 ? document.file_colours : 0};
     summary.old_size = old_size;
     summary.new_size = new_size;
     summary.saved_percent = percent;
@@ -185,7 +197,11 @@ bool save_report(Document& document, SaveMode mode, const char* path, std::uint3
     }
     summary.outcome = SaveOutcome::Written;
     document.file_size = new_size;
-    if (new_size < old_size) {
+    if (new_size < old_size && report.merged_from > 256) {
+        const StrPtr text(FormatNew(app_string(kSavedMerged), report.name, report.old_text.get(), report.new_text.get(),
+                                    percent, static_cast<int>(report.merged_from)));
+        reporter().alert(AlertKind::Information, text.get(), app_string(kSavedMergedButton));
+    } else if (new_size < old_size) {
         const bool many = report.many_colours;
         const StrPtr text(FormatNew(app_string(many ? kSaved256 : kSaved), report.name, report.old_text.get(),
                                     report.new_text.get(), percent));

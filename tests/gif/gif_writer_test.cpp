@@ -365,6 +365,43 @@ TEST_F(GifWriter, SaveReportCoversEveryCase)
     }
 }
 
+// Two frames with 256 different colours each: 512 colours merged into 255 on loading. The
+// reports never call the result lossless: they name the merge and the colour count.
+TEST_F(GifWriter, ReportsNameColoursMergedFromMoreThan256)
+{
+    std::vector<std::uint32_t> reds, greens;
+    std::vector<std::uint8_t> every_index(256);
+    for (int i = 0; i < 256; ++i) {
+        reds.push_back(static_cast<std::uint32_t>(i) << 16);
+        greens.push_back(static_cast<std::uint32_t>(i) << 8 | 1);
+        every_index[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    }
+    GifBuilder gif;
+    gif.header().screen(16, 32).image(0, 0, 16, 16, every_index, reds, 8).image(0, 16, 16, 16, every_index, greens, 8);
+    gif.trailer();
+    const std::string path = folder.file("report.gif");
+    ASSERT_TRUE(write_file(path, gif.bytes()));
+    DocumentPtr document = load_path(path);
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->file_colours, 512u);
+    const std::uint32_t size = write_gif_to_buffer(*document, path.c_str());
+    const struct {
+        SaveMode mode;
+        int string_number;
+    } cases[] = {{SaveMode::Report, 439}, {SaveMode::Write, 441}};
+    for (const auto& c : cases) {
+        document->file_size = size + 1000;
+        reporter.alerts.clear();
+        (void)save_document(*document, c.mode);
+        ASSERT_EQ(reporter.alerts.size(), 1u);
+        const StrPtr old_text = save_size_text(size + 1000), new_text = save_size_text(size);
+        const double percent = 1000.0 * 100.0 / (size + 1000);
+        const StrPtr expected(
+            FormatNew(app_string(c.string_number), "report.gif", old_text.get(), new_text.get(), percent, 512));
+        EXPECT_EQ(reporter.alerts[0].text, expected.get()) << c.string_number;
+    }
+}
+
 TEST_F(GifWriter, SavingTwiceGivesTheSameBytes)
 {
     GifBuilder gif;

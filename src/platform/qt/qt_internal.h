@@ -73,6 +73,7 @@ struct Window {
     Size min_track{0, 0};
     Size max_track{0, 0};
     bool destroying = false;
+    std::vector<std::string> dropped_files;  // kind main: dropped, not yet taken
 };
 
 // The Qt layer's state, one per process: the application object, the program's message

@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QTimer>
+#include <QScreen>
 #include <QUrl>
 
 #include <memory>
@@ -148,6 +149,12 @@ bool ChooseColour(Window* owner, Colour initial, Colour* chosen)
     if (chosen != nullptr)
         *chosen = static_cast<Colour>(c.rgb() & 0xFFFFFF);
     return true;
+}
+
+int DisplayBitsPerPixel()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->depth() : 32;
 }
 
 }  // namespace platform

@@ -11,6 +11,8 @@ namespace platform {
 struct Window;
 
 void Beep();
+// Bits per pixel of the primary display (24 or 32 on today's desktops).
+int DisplayBitsPerPixel();
 // Texts are program bytes (see text.h).
 void ClipboardSetText(const char* text);
 std::string ClipboardText();

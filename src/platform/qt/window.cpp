@@ -10,6 +10,9 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QUrl>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -357,6 +360,49 @@ private:
     Window* m_window;
 };
 
+// Local files dropped on the main window: kept in its record, announced by a message.
+class DropFilter : public QObject {
+public:
+    explicit DropFilter(Window* window) : m_window(window) { }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* drag = static_cast<QDropEvent*>(event);
+            if (!local_files(drag->mimeData()).empty()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+            return false;
+        }
+        if (event->type() != QEvent::Drop)
+            return false;
+        auto* drop = static_cast<QDropEvent*>(event);
+        std::vector<std::string> files = local_files(drop->mimeData());
+        if (files.empty())
+            return false;
+        drop->acceptProposedAction();
+        for (std::string& file : files)
+            m_window->dropped_files.push_back(std::move(file));
+        post(m_window, simple(MessageType::files_dropped));
+        return true;
+    }
+
+private:
+    static std::vector<std::string> local_files(const QMimeData* data)
+    {
+        std::vector<std::string> files;
+        if (data == nullptr || !data->hasUrls())
+            return files;
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                files.push_back(url.toLocalFile().toStdString());
+        return files;
+    }
+    Window* m_window;
+};
+
 QWidget* build_container(Window* window)
 {
     auto* container = new QWidget;
@@ -473,6 +519,12 @@ void create_main(Window* window)
                 now->client->setFocus();
         }
     });
+    auto* drop_filter = new DropFilter(window);
+    drop_filter->setParent(main);
+    main->setAcceptDrops(true);
+    main->installEventFilter(drop_filter);
+    area->viewport()->setAcceptDrops(true);
+    area->viewport()->installEventFilter(drop_filter);
     main->resize(800, 600);
     platform_state().main = window;
 }

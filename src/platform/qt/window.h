@@ -5,6 +5,8 @@
 // framework windows, views or menus models: the framework sits on top and calls this.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/qt/geometry.h"
 
@@ -60,11 +62,12 @@ enum class MessageType : std::uint16_t {
     destroy,        // sent (not posted) while the window is destroyed
     hscroll,        // value: scroll code, position: thumb position
     vscroll,
-    command,      // value: 16-bit command identifier (menu items)
-    sys_command,  // value: a system command below
-    quit,         // value: exit code; no window
-    enter_idle,   // sent to the main window while a menu or system dialog runs its own loop
-    user          // posted by the program with its own value and position
+    command,       // value: 16-bit command identifier (menu items)
+    sys_command,   // value: a system command below
+    quit,          // value: exit code; no window
+    enter_idle,    // sent to the main window while a menu or system dialog runs its own loop
+    user,          // posted by the program with its own value and position
+    files_dropped  // main window: files were dropped on it (TakeDroppedFiles)
 };
 
 namespace sys_command {
@@ -119,6 +122,9 @@ void PostQuitMessage(int exit_code);
 int QueuedMessageCount();
 // Lets Qt process events for at most the given time, returning early when an event came.
 void WaitForEvents(std::uint32_t milliseconds);
+
+// The local files dropped on the main window since the last call (UTF-8 paths), in order.
+std::vector<std::string> TakeDroppedFiles();
 
 // ---- Windows
 

@@ -236,6 +236,15 @@ void WindowActivate(Window* window)
     window->outer->activateWindow();
 }
 
+std::vector<std::string> TakeDroppedFiles()
+{
+    Window* main = MainWindow();
+    std::vector<std::string> files;
+    if (main != nullptr)
+        files.swap(main->dropped_files);
+    return files;
+}
+
 Window* MainWindow()
 {
     for (Window* w : AllWindows())

@@ -1,0 +1,77 @@
+// The panes of a document window: the frame pane wired to the document window (frames
+// chosen, playback buttons and keys, edits that change the document), the placeholders of
+// the panes a later version brings, and their arrangement beside the document window.
+#include <vector>
+
+#include "framework/frame_window.h"
+#include "platform/qt/window.h"
+#include "ui/commands.h"
+#include "ui/document_window.h"
+#include "ui/frame_pane.h"
+#include "ui/pane.h"
+#include "ui/panel_window.h"
+#include "ui/playback.h"
+#include "ui/start_windows.h"
+
+// Panes appear beside the document window without taking the activation from it.
+void Pane::set_visible(bool visible)
+{
+    if (FrameWindow* w = window())
+        platform::WindowShow(w->window, visible ? platform::Show::show_no_activate : platform::Show::hide);
+}
+
+namespace {
+
+PlaybackAction action_of(PlaybackButton button) { return static_cast<PlaybackAction>(static_cast<int>(button)); }
+
+class FramePaneHost final : public Pane {
+public:
+    explicit FramePaneHost(DocumentWindow& owner) : m_owner(owner)
+    {
+        m_pane.on_frame_chosen = [this](int frame) { show_frame(m_owner.document(), frame, FrameSource::Slider); };
+        m_pane.on_playback = [this](PlaybackButton button) {
+            run_playback_action(m_owner.document(), action_of(button));
+        };
+        m_pane.on_document_changed = [this] {
+            m_owner.mark_changed();
+            refresh_frame(m_owner.document());
+        };
+        m_pane.open();
+        m_pane.panel().on_key = [this](const KeyEvent& event) {
+            return playback_key(m_owner.document(), event.character);
+        };
+        // Closing the pane is the user hiding it: the same as its menu item.
+        m_pane.panel().on_hidden = [this] {
+            if (current_document() == &m_owner.document() && m_owner.show_count(PaneKind::Frame) > 0)
+                command_toggle_pane(PaneKind::Frame);
+        };
+        m_pane.panel().hide();
+    }
+    FrameWindow* window() const override { return m_pane.panel().window(); }
+    void refresh(Document* document, int frame) override { m_pane.refresh(document, frame); }
+
+private:
+    DocumentWindow& m_owner;
+    mutable FramePane m_pane;
+};
+
+}  // namespace
+
+std::unique_ptr<Pane> make_document_pane(DocumentWindow& owner, PaneKind kind)
+{
+    if (kind == PaneKind::Frame)
+        return std::make_unique<FramePaneHost>(owner);
+    return make_placeholder_pane(owner, kind);
+}
+
+void arrange_document_panes(DocumentWindow& owner)
+{
+    std::vector<FrameWindow*> panes;
+    for (int i = 0; i < kPaneCount; ++i) {
+        const PaneKind kind = static_cast<PaneKind>(i);
+        if (owner.pane(kind) && owner.pane_shown(kind) && owner.pane(kind)->window())
+            panes.push_back(owner.pane(kind)->window());
+    }
+    if (!panes.empty())
+        arrange_panes(owner.frame_window(), static_cast<int>(panes.size()), panes.data());
+}

@@ -1,0 +1,28 @@
+// What a document window needs of each of its three panes (animation, frame, range): the
+// pane's window, and a refresh when the document or its current frame changed. The frame
+// pane and the placeholder panes implement it; the document window owns them.
+#pragma once
+#include <memory>
+
+struct Document;
+struct FrameWindow;
+
+enum class PaneKind : int { Animation = 0, Frame = 1, Range = 2 };
+constexpr int kPaneCount = 3;
+
+class Pane {
+public:
+    virtual ~Pane() = default;
+    virtual FrameWindow* window() const = 0;
+    // Shown while the pane's show count is above 0.
+    virtual void set_visible(bool visible);
+    // The document's current frame changed, or something the pane shows did.
+    virtual void refresh(Document* /*document*/, int /*frame*/) { }
+};
+
+class DocumentWindow;
+// The panes the program makes: the frame pane, and a placeholder for the animation and range
+// panes until they exist.
+std::unique_ptr<Pane> make_document_pane(DocumentWindow& owner, PaneKind kind);
+// Places the shown panes of a document window beside it.
+void arrange_document_panes(DocumentWindow& owner);

@@ -1,0 +1,293 @@
+// The composed screen at every frame, whatever order frames are shown in: checked against
+// Pillow composing each corpus file in order, and the area said to change against the
+// pixels that did. Also where composing starts (snapshots, whole-screen frames).
+#include <fcntl.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "foundation/formatter.h"
+#include "gif/gif_reader.h"
+#include "ui/frame_display.h"
+
+namespace {
+
+constexpr int kMostFrames = 300;
+constexpr int kMostColours = 255;  // more are merged on loading: the colours then differ
+
+struct Reference {
+    int frames = 0;
+    int colours = 0;
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> crcs;
+};
+
+std::string python() { return std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3"; }
+
+std::map<std::string, Reference> references(const std::vector<std::filesystem::path>& files)
+{
+    std::string command = python() + " " QUILLON_COMPOSE_REFERENCE;
+    for (const auto& file : files)
+        command += " '" + file.string() + "'";
+    std::map<std::string, Reference> out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return out;
+    std::string text;
+    char buffer[65536];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        text.append(buffer, got);
+    pclose(pipe);
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string name, count;
+        fields >> name >> count;
+        if (count == "error")
+            continue;
+        Reference r;
+        r.frames = std::stoi(count);
+        fields >> r.colours >> r.width >> r.height;
+        for (std::uint32_t crc; fields >> crc;)
+            r.crcs.push_back(crc);
+        out[name] = r;
+    }
+    return out;
+}
+
+std::vector<std::filesystem::path> corpus_files()
+{
+    std::vector<std::filesystem::path> files;
+    const char* shared = std::getenv("QUILLON_SHARED");
+    if (!shared)
+        return files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(shared) / "corpus", error))
+        if (entry.path().extension() == ".gif")
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+DocumentPtr load(const std::filesystem::path& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return nullptr;
+    DocumentPtr document(load_gif_document(path.c_str(), fd, Tolerance::Tolerant));
+    close(fd);
+    return document;
+}
+
+// The screen as RGB rows, empty pixels in the background colour (palette entry 255).
+std::uint32_t screen_crc(const Document& document)
+{
+    std::vector<std::uint8_t> rgb(document.canvas.size() * 3);
+    const std::uint8_t* palette = document.palette.get();
+    for (std::size_t i = 0; i < document.canvas.size(); ++i)
+        std::memcpy(&rgb[i * 3], palette + document.canvas.pixels.get()[i] * 3, 3);
+    return static_cast<std::uint32_t>(crc32(0, rgb.data(), static_cast<uInt>(rgb.size())));
+}
+
+// A screen that differs is written as a PPM file beside the test for a person to compare.
+void dump_screen(const Document& document, const std::string& name)
+{
+    FILE* out = std::fopen(name.c_str(), "wb");
+    if (!out)
+        return;
+    std::fprintf(out, "P6 %d %d 255\n", document.canvas.width, document.canvas.height);
+    for (std::size_t i = 0; i < document.canvas.size(); ++i)
+        std::fwrite(document.palette.get() + document.canvas.pixels.get()[i] * 3, 1, 3, out);
+    std::fclose(out);
+}
+
+// Pixels that differ between two canvases and lie outside the area: the first one, if any.
+bool changed_outside(const Canvas& before, const Canvas& after, const ScreenRect& area, int* x, int* y)
+{
+    for (int row = 0; row < after.height; ++row)
+        for (int column = 0; column < after.width; ++column) {
+            const std::size_t i = static_cast<std::size_t>(row) * after.width + column;
+            if (before.pixels.get()[i] == after.pixels.get()[i])
+                continue;
+            if (row >= area.top && row < area.bottom && column >= area.left && column < area.right)
+                continue;
+            *x = column;
+            *y = row;
+            return true;
+        }
+    return false;
+}
+
+// Each frame once in a shuffled order, then as many random jumps again.
+std::vector<int> visiting_order(int frames, unsigned seed)
+{
+    std::vector<int> order(static_cast<std::size_t>(frames));
+    for (int i = 0; i < frames; ++i)
+        order[static_cast<std::size_t>(i)] = i;
+    std::mt19937 random(seed);
+    std::shuffle(order.begin(), order.end(), random);
+    std::uniform_int_distribution<int> any(0, frames - 1);
+    for (int i = 0; i < frames; ++i)
+        order.push_back(any(random));
+    return order;
+}
+
+// False when the reader kept a different number of frames or a different screen than the
+// reference decoder (they disagree on where damage ends a file, or the reader widened the
+// screen to hold a frame): such a file is not compared.
+bool check_file(const std::filesystem::path& path, const Reference& reference)
+{
+    DocumentPtr document = load(path);
+    if (!document || document->frame_count != reference.frames || document->screen_width != reference.width ||
+        document->screen_height != reference.height)
+        return false;
+    std::vector<Frame*> frames = frame_table(*document);
+    document->current_frame = -1;
+    Canvas before;
+    for (int n : visiting_order(reference.frames, 1234)) {
+        if (n == document->current_frame)
+            continue;
+        const bool known = document->current_frame >= 0;
+        if (known) {
+            canvas_resize(before, document->canvas.width, document->canvas.height);
+            std::memcpy(before.pixels.get(), document->canvas.pixels.get(), document->canvas.size());
+        }
+        const ScreenRect area = compose_frame(*document, frames, n);
+        const int from = document->current_frame;
+        document->current_frame = n;
+        if (screen_crc(*document) != reference.crcs[static_cast<std::size_t>(n)]) {
+            dump_screen(*document, path.stem().string() + "-" + std::to_string(n) + ".ppm");
+            ADD_FAILURE() << path.filename() << " frame " << n << " shown after frame " << from;
+            return true;
+        }
+        int x = 0, y = 0;
+        if (known && changed_outside(before, document->canvas, area, &x, &y)) {
+            ADD_FAILURE() << path.filename() << ": frame " << from << " to " << n << " changed (" << x << ", " << y
+                          << ") outside the repaint area";
+            return true;
+        }
+    }
+    return true;
+}
+
+TEST(FrameDisplay, ShowingFramesInAnyOrderGivesPillowsScreens)
+{
+    FormatterStart();
+    std::vector<std::filesystem::path> files = corpus_files();
+    if (files.empty())
+        GTEST_SKIP() << "no corpus (QUILLON_SHARED unset)";
+    const std::map<std::string, Reference> expected = references(files);
+    ASSERT_FALSE(expected.empty()) << "Pillow gave no reference screens";
+    int checked = 0;
+    for (const auto& path : files) {
+        const auto found = expected.find(path.filename().string());
+        if (found == expected.end() || found->second.frames > kMostFrames || found->second.colours > kMostColours)
+            continue;
+        SCOPED_TRACE(path.filename().string());
+        if (check_file(path, found->second))
+            ++checked;
+    }
+    EXPECT_GE(checked, 40);
+}
+
+// ---- Where composing starts, on frames made for the purpose (no image data is read).
+
+struct Layout {
+    int frames = 21;
+    std::vector<int> opaque_whole;  // opaque frames covering the screen
+    std::vector<int> clears_whole;  // transparent whole-screen frames with disposal 2
+};
+
+struct Fixture {
+    DocumentPtr document{new_document()};
+    std::vector<FramePtr> owned;
+    std::vector<Frame*> frames;
+
+    explicit Fixture(const Layout& layout)
+    {
+        document->screen_width = 40;
+        document->screen_height = 30;
+        for (int i = 0; i < layout.frames; ++i) {
+            FramePtr frame(new_frame());
+            frame->rect = ScreenRect{2, 2, 10, 10};  // a small part of the screen
+            frame->transparent = 1;
+            if (i % 8 == 7)
+                frame->snapshot = std::make_unique<Snapshot>();
+            auto has = [i](const std::vector<int>& v) { return std::find(v.begin(), v.end(), i) != v.end(); };
+            if (has(layout.opaque_whole) || has(layout.clears_whole))
+                frame->rect = ScreenRect{0, 0, 30, 40};
+            if (has(layout.opaque_whole))
+                frame->transparent = 0;
+            if (has(layout.clears_whole))
+                frame->disposal = Disposal::RestoreBackground;
+            frames.push_back(frame.get());
+            owned.push_back(std::move(frame));
+        }
+    }
+};
+
+TEST(FrameDisplay, ComposingStartsAtTheNearestUsableFrame)
+{
+    const struct {
+        const char* what;
+        Layout layout;
+        int target;
+        ComposeStart expected;
+    } cases[] = {
+        {"index 17 from the snapshot of index 15", {}, 17, {15, true}},
+        {"a snapshot at the target itself", {}, 15, {15, true}},
+        {"index 5 before the first snapshot: from the empty screen", {}, 5, {0, false}},
+        {"the first frame", {}, 0, {0, false}},
+        {"an opaque whole-screen frame after the snapshot", {21, {16}, {}}, 17, {16, false}},
+        {"an opaque whole-screen target", {21, {17}, {}}, 17, {17, false}},
+        {"a whole-screen frame that clears, before the target", {21, {}, {16}}, 17, {16, false}},
+        {"a whole-screen frame that clears is no start when it is the target", {21, {}, {17}}, 17, {15, true}},
+    };
+    for (const auto& c : cases) {
+        Fixture fixture(c.layout);
+        const ComposeStart start = find_compose_start(fixture.frames, *fixture.document, c.target);
+        EXPECT_EQ(start.index, c.expected.index) << c.what;
+        EXPECT_EQ(start.from_snapshot, c.expected.from_snapshot) << c.what;
+    }
+}
+
+// Disposal 2 frames of a real file, stepped through one by one and back: the predecessor's
+// rectangle is cleared before the next frame is drawn (Pillow's screens decide).
+TEST(FrameDisplay, SteppingOverFramesThatClearMatchesPillow)
+{
+    FormatterStart();
+    const char* shared = std::getenv("QUILLON_SHARED");
+    if (!shared)
+        GTEST_SKIP() << "no corpus (QUILLON_SHARED unset)";
+    const std::filesystem::path path = std::filesystem::path(shared) / "corpus" / "pil_dispose_bgnd.gif";
+    const auto expected = references({path});
+    ASSERT_EQ(expected.count(path.filename().string()), 1u);
+    const Reference& reference = expected.at(path.filename().string());
+    DocumentPtr document = load(path);
+    ASSERT_TRUE(document);
+    std::vector<Frame*> frames = frame_table(*document);
+    ASSERT_TRUE(
+        std::any_of(frames.begin(), frames.end(), [](Frame* f) { return f->disposal == Disposal::RestoreBackground; }));
+    document->current_frame = -1;
+    for (int n : {0, 1, 2, 3, 4, 3, 2, 1, 0, 4, 0}) {
+        (void)compose_frame(*document, frames, n);
+        document->current_frame = n;
+        const bool same = screen_crc(*document) == reference.crcs[static_cast<std::size_t>(n)];
+        EXPECT_TRUE(same) << "frame " << n;
+        if (!same)
+            dump_screen(*document, "dispose-" + std::to_string(n) + ".ppm");
+    }
+}
+
+}  // namespace
