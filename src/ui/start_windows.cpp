@@ -58,8 +58,6 @@ platform::Point main_client_centre(int width, int height)
     return platform::Point{origin.x + (size.width - width) / 2, origin.y + (size.height - height) / 3};
 }
 
-void on_welcome_open() { command_open(); }
-
 void forget_welcome(FrameWindow*) { ui_state().welcome = nullptr; }
 
 class PlaceholderPane final : public Pane {
@@ -138,7 +136,7 @@ void show_welcome_window()
     make_heading(root, app_string(kWelcomeTitle));
     make_text_line(root, app_string(kWelcomeText));
     make_text_line(root, app_string(kWelcomeDrop));
-    make_button(root, app_string(kWelcomeOpen), DefaultButton::yes, on_welcome_open);
+    make_button(root, app_string(kWelcomeOpen), DefaultButton::yes, [] { command_open(); });
     View* top = ViewTopLevelAt(window, 0);
     fit_to_content(window, top, main_client_centre(top->width, top->height));
     platform::WindowShow(window->window, platform::Show::show);
