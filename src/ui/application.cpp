@@ -26,6 +26,8 @@
 #include "ui/progress_reporter.h"
 #include "ui/commands.h"
 #include "ui/start_windows.h"
+#include "ui/language_chooser.h"
+#include "ui/settings_window.h"
 #include "ui/ui_state.h"
 
 namespace {
@@ -79,7 +81,7 @@ void set_main_title()
 
 const char* language_text(std::uint16_t n) { return app_string(n); }
 const char* constant_text(std::uint16_t n) { return independent_text(n); }
-void save_preferences_hook() { (void)save_settings(); }
+void save_preferences_hook() { save_preferences_reporting_failure(); }
 
 void fill_document_events()
 {
@@ -96,18 +98,21 @@ bool framework_language(int language, std::uint16_t a, std::uint16_t b, std::uin
 
 void framework_texts(const char* const*, int) { }
 
-void choose_language()
+// Steps 13 and 14: the chooser of the first start (remembered in the preferences), then
+// the interface language. False when the user chose to quit there.
+bool choose_language()
 {
-    // The language chooser of the first start comes with a later version: the language of
-    // the preferences (or the system's default) is taken as it is.
-    settings().language_chosen = 1;
     FrameworkHooks hooks;
     hooks.set_framework_texts = framework_texts;
     hooks.set_interface_language = framework_language;
     install_framework_hooks(hooks);
-    if (!set_interface_language(settings().interface_language))
+    bool quit = false;
+    run_startup_language_step([&quit](bool chosen_quit) { quit = chosen_quit; });
+    if (quit)
+        return false;
+    if (interface_language() != settings().interface_language)  // not offered or not displayable
         (void)set_interface_language(default_language());
-    (void)save_settings();
+    return true;
 }
 
 }  // namespace
@@ -168,7 +173,10 @@ bool initialise_application()
     fill_document_events();  // 12
     ui_state().pane_factory = make_document_pane;
     ui_state().pane_arranger = arrange_document_panes;
-    choose_language();  // 13, 14
+    if (!choose_language()) {  // 13, 14
+        ui_state().quit_at_start = true;
+        return false;
+    }
     install_error_handling();
     build_menus();  // 15
     // 16: the first-start notice comes with the information windows of a later version.
@@ -196,7 +204,7 @@ int program_entry(int argc, char** argv, int show_state)
     Reporter* previous = install_progress_reporter();
     if (initialise_application())
         RunMainLoop();
-    else
+    else if (!ui_state().quit_at_start)
         std::fprintf(stderr, "quillon: the program's texts are missing\n");
     (void)save_settings();
     set_reporter(previous);

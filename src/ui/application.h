@@ -7,7 +7,8 @@
 // 1 when the window system or the program's texts cannot be started.
 int program_entry(int argc, char** argv, int show_state);
 
-// The start-up sequence; false when the program must end at once (its texts are missing).
+// The start-up sequence; false when the program must end at once (its texts are missing,
+// or the user quit in the first-start language chooser: ui_state().quit_at_start).
 [[nodiscard]] bool initialise_application();
 
 // The document event slots.

@@ -7,6 +7,7 @@
 #include "framework/menus.h"
 #include "ui/commands.h"
 #include "ui/start_windows.h"
+#include "ui/settings_window.h"
 #include "ui/ui_state.h"
 
 namespace {
@@ -56,7 +57,7 @@ void on_close(void*) { command_close(); }
 void on_save(void*) { command_save(); }
 void on_save_as(void*) { command_save_as(); }
 void on_size_report(void*) { command_size_report(); }
-void on_settings(void*) { open_placeholder_window(140); }
+void on_settings(void*) { open_settings_window(); }
 void on_quit(void*) { quit_program(); }
 void on_stamp(void*) { command_insert_stamp(); }
 void on_clear(void*) { command_clear_comments(false); }

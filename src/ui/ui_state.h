@@ -32,6 +32,7 @@ struct UiState {
     FrameWindow* splash = nullptr;
     Task* splash_task = nullptr;
     FrameWindow* welcome = nullptr;
+    bool quit_at_start = false;  // the user ended the program in the start-up chooser
 };
 
 UiState& ui_state();

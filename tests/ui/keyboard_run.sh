@@ -18,6 +18,8 @@ set -u
 pid=\$!
 pause() { sleep "\$1"; }
 pause 3
+xdotool key Return                   # the first start asks for the language: keep it
+pause 2
 xdotool key Right Right Right Left   # step frames: now at frame 3 of the file
 pause 0.5
 xdotool key space; pause 1; xdotool key Escape   # play for a second, stop
