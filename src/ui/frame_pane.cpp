@@ -1,6 +1,7 @@
 #include "ui/frame_pane.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 
 #include "app/string_tables.h"
@@ -9,10 +10,6 @@
 #include "foundation/formatter.h"
 #include "framework/alert.h"
 #include "framework/builders.h"
-#include "framework/control_button.h"
-#include "framework/control_field.h"
-#include "framework/control_slider.h"
-#include "framework/control_text.h"
 #include "framework/frame_window.h"
 #include "optimize/frame_optimizer.h"
 #include "ui/frame_entry.h"
@@ -39,38 +36,6 @@ constexpr std::size_t kShownTypedText = 60;  // typed text quoted in a message i
 constexpr const char* kButtonFaces[7] = {
     "\xE2\x97\x80\xE2\x97\x80", "\xE2\x97\x80", "|\xE2\x97\x80", "\xE2\x96\xA0", "\xE2\x96\xB6|", "\xE2\x96\xB6",
     "\xE2\x96\xB6\xE2\x96\xB6"};
-
-FramePane* pane_of(std::uintptr_t user) { return reinterpret_cast<FramePane*>(user); }
-
-void field_handler(View* control, std::uintptr_t user, int event)
-{
-    FramePane* pane = pane_of(user);
-    if (control == pane->number_field() && event == field_event::committed)
-        pane->on_number_entered();
-    else if (control == pane->delay_field() && event == field_event::committed)
-        pane->on_delay_entered();
-    else if (control == pane->comment_field() && event == field_event::changed)
-        pane->on_comment_changed();
-}
-
-void slider_handler(View*, std::uintptr_t user, int value) { pane_of(user)->on_slider_moved(value); }
-
-void box_handler(View* control, std::uintptr_t user, int state)
-{
-    FramePane* pane = pane_of(user);
-    if (control == pane->user_input_box())
-        pane->on_user_input_toggled(state);
-    else if (control == pane->interlaced_box())
-        pane->on_interlace_toggled(state);
-}
-
-void button_handler(View* control, std::uintptr_t user, int)
-{
-    FramePane* pane = pane_of(user);
-    for (int i = 0; i < 7; ++i)
-        if (pane->playback_button(static_cast<PlaybackButton>(i)) == control)
-            pane->on_button(i);
-}
 
 // Typed text as a message quotes it: long text is cut (never inside a UTF-8 sequence).
 std::string quoted(const char* typed)
@@ -134,48 +99,50 @@ View* FramePane::build(View* container)
 {
     View* root = make_column(container, 6);
     build_frame_row(root);
-    m_slider = SliderNew(root, 0, 0, 0, kSliderWidth, slider_handler, reinterpret_cast<std::uintptr_t>(this));
+    m_slider.create(root, 0, 0, 0, kSliderWidth);
+    m_slider.on_change = [this](int position) { slider_moved(position); };
     build_buttons(root);
-    m_start = make_text_line(root, "");
+    m_start.create(root, "", TextKind::text_line);
     build_delay_row(root);
-    m_user_input =
-        make_check_box(root, app_string(text::user_input), 0, box_handler, reinterpret_cast<std::uintptr_t>(this));
-    m_interlaced =
-        make_check_box(root, app_string(text::interlaced), 0, box_handler, reinterpret_cast<std::uintptr_t>(this));
+    m_user_input.create(root, app_string(text::user_input), false);
+    m_user_input.on_change = [this](bool checked) { user_input_toggled(checked); };
+    m_interlaced.create(root, app_string(text::interlaced), false);
+    m_interlaced.on_change = [this](bool checked) { interlace_toggled(checked); };
     make_label(root, app_string(text::comment_label));
     const int comment_height = kCommentLines * ControlLineHeight(TextStyle::normal) + 6;
-    m_comment =
-        FieldNew(root, "", true, kCommentWidth, comment_height, field_handler, reinterpret_cast<std::uintptr_t>(this));
+    m_comment.create(root, "", FieldLines::many, kCommentWidth, comment_height);
+    m_comment.on_change = [this](const char* text) { comment_changed(text); };
     return root;
 }
 
-View* FramePane::build_frame_row(View* parent)
+void FramePane::build_frame_row(View* parent)
 {
     View* row = make_row(parent, 4);
     make_label(row, app_string(text::frame_label));
-    m_number = FieldNew(row, app_string(text::first_number), false, kNumberWidth, 0, field_handler,
-                        reinterpret_cast<std::uintptr_t>(this));
-    m_count = make_label(row, "");
-    return row;
+    m_number.create(row, app_string(text::first_number), FieldLines::one, kNumberWidth);
+    m_number.on_commit = [this](const char* typed) { number_entered(typed); };
+    m_count.create(row, "");
 }
 
-View* FramePane::build_buttons(View* parent)
+void FramePane::build_buttons(View* parent)
 {
     View* row = make_row(parent, 2);
     for (int i = 0; i < 7; ++i) {
-        m_buttons[i] = make_button(row, kButtonFaces[i], false, button_handler, reinterpret_cast<std::uintptr_t>(this));
-        ViewSetWidth(m_buttons[i], kButtonWidth);
+        m_buttons[i].create(row, kButtonFaces[i]);
+        ViewSetWidth(m_buttons[i].view(), kButtonWidth);
+        m_buttons[i].on_click = [this, i] {
+            if (current() != nullptr && on_playback)
+                on_playback(static_cast<PlaybackButton>(i));
+        };
     }
-    return row;
 }
 
-View* FramePane::build_delay_row(View* parent)
+void FramePane::build_delay_row(View* parent)
 {
     View* row = make_row(parent, 4);
     make_label(row, app_string(text::delay_label));
-    m_delay = FieldNew(row, app_string(text::first_delay), false, kDelayWidth, 0, field_handler,
-                       reinterpret_cast<std::uintptr_t>(this));
-    return row;
+    m_delay.create(row, app_string(text::first_delay), FieldLines::one, kDelayWidth);
+    m_delay.on_commit = [this](const char* typed) { delay_entered(typed); };
 }
 
 // ---- Showing a frame
@@ -191,58 +158,59 @@ void FramePane::refresh(Document* document, int frame)
 {
     m_document = document;
     m_frame = frame;
-    if (!m_panel.built() || m_number == nullptr)
+    if (!m_panel.built() || !m_number)
         return;
     Frame* shown = current();
     set_enabled(shown != nullptr);
     if (shown == nullptr) {
-        for (View* field : {m_number, m_delay, m_comment})
-            FieldSetText(field, "");
-        set_control_text_if_different(m_count, "");
-        set_control_text_if_different(m_start, "");
-        SliderSetRange(m_slider, 0, 0);
+        for (TextField* field : {&m_number, &m_delay, &m_comment})
+            field->set_text("", Notify::No);
+        m_count.set_text_if_different("");
+        m_start.set_text_if_different("");
+        m_slider.set_range(0, 0);
         m_slider_count = 0;
-        ButtonSetState(m_user_input, 0);
-        ButtonSetState(m_interlaced, 0);
+        m_user_input.set_checked(false, Notify::No);
+        m_interlaced.set_checked(false, Notify::No);
         return;
     }
     const int count = m_document->frame_count;
-    FieldSetText(m_number, number_text(frame + 1).c_str());
+    m_number.set_text(number_text(frame + 1).c_str(), Notify::No);
     const StrPtr of = StrPtr(FormatNew(app_string(count == 1 ? text::of_one : text::of_many), count));
-    set_control_text_if_different(m_count, of.get());
+    m_count.set_text_if_different(of.get());
     if (m_slider_count != count) {
         // Only when the count changed: the user may be dragging the thumb.
-        SliderSetRange(m_slider, 0, count - 1);
+        m_slider.set_range(0, count - 1);
         m_slider_count = count;
     }
-    SliderSetValue(m_slider, frame);
-    set_control_text_if_different(m_start, time_text(start_time(*m_document, frame)).get());
+    m_slider.set_value(frame, Notify::No);
+    m_start.set_text_if_different(time_text(start_time(*m_document, frame)).get());
     show_frame_fields(*shown);
 }
 
 void FramePane::show_frame_fields(Frame& frame)
 {
-    FieldSetText(m_delay, time_text(frame.delay).get());
-    ButtonSetState(m_user_input, frame.user_input != 0 ? 1 : 0);
-    ButtonSetState(m_interlaced, frame.interlaced != 0 ? 1 : 0);
-    const int before = m_comment->height;
-    FieldSetText(m_comment, frame.comment ? frame.comment.get() : "");
-    if (m_comment->height > before)
+    m_delay.set_text(time_text(frame.delay).get(), Notify::No);
+    m_user_input.set_checked(frame.user_input != 0, Notify::No);
+    m_interlaced.set_checked(frame.interlaced != 0, Notify::No);
+    const int before = m_comment.view()->height;
+    m_comment.set_text(frame.comment ? frame.comment.get() : "", Notify::No);
+    if (m_comment.view()->height > before)
         fit_comment_field();
 }
 
 void FramePane::fit_comment_field()
 {
-    relayout_panel_window(m_panel, m_comment);
+    relayout_panel_window(m_panel, m_comment.view());
     fit_panel_window(m_panel, KeepInside::Yes);
 }
 
 void FramePane::set_enabled(bool enabled)
 {
-    for (View* view : {m_number, m_slider, m_delay, m_user_input, m_interlaced, m_comment})
-        ViewSetEnabled(view, enabled);
-    for (View* button : m_buttons)
-        ViewSetEnabled(button, enabled);
+    for (Control* control :
+         std::initializer_list<Control*>{&m_number, &m_slider, &m_delay, &m_user_input, &m_interlaced, &m_comment})
+        control->set_enabled(enabled);
+    for (Button& button : m_buttons)
+        button.set_enabled(enabled);
 }
 
 FrameWindow* FramePane::last_alert() const
@@ -259,40 +227,40 @@ void FramePane::refuse(const char* message, int button_string)
 
 // ---- What the user did
 
-void FramePane::on_number_entered()
+void FramePane::number_entered(const char* text)
 {
     if (current() == nullptr)
         return;
-    const std::string typed = FieldText(m_number);
+    const std::string typed = text != nullptr ? text : "";
     const int count = m_document->frame_count;
     const FrameNumberEntry entry = read_frame_number(typed.c_str(), count);
     switch (entry.verdict) {
     case FrameNumberVerdict::NotANumber: {
         const StrPtr message = StrPtr(FormatNew(app_string(text::not_a_number), quoted(typed.c_str()).c_str()));
-        FieldSetText(m_number, number_text(m_frame + 1).c_str());
+        m_number.set_text(number_text(m_frame + 1).c_str(), Notify::No);
         refuse(message.get(), text::not_a_number_ok);
         return;
     }
     case FrameNumberVerdict::BelowOne:
-        FieldSetText(m_number, number_text(m_frame + 1).c_str());
+        m_number.set_text(number_text(m_frame + 1).c_str(), Notify::No);
         refuse(app_string(text::below_one), text::below_one_ok);
         return;
     case FrameNumberVerdict::AboveCount: {
         const StrPtr message =
             StrPtr(FormatNew(app_string(count == 1 ? text::above_one : text::above_many), count, entry.typed));
-        FieldSetText(m_number, number_text(count).c_str());
+        m_number.set_text(number_text(count).c_str(), Notify::No);
         refuse(message.get(), text::above_ok);
         break;
     }
     case FrameNumberVerdict::Accepted:
-        FieldSetText(m_number, number_text(entry.number).c_str());
+        m_number.set_text(number_text(entry.number).c_str(), Notify::No);
         break;
     }
     if (entry.number - 1 != m_frame && on_frame_chosen)
         on_frame_chosen(entry.number - 1);
 }
 
-void FramePane::on_slider_moved(int position)
+void FramePane::slider_moved(int position)
 {
     if (current() == nullptr || position == m_frame)
         return;
@@ -300,20 +268,20 @@ void FramePane::on_slider_moved(int position)
         on_frame_chosen(position);
 }
 
-void FramePane::on_delay_entered()
+void FramePane::delay_entered(const char* text)
 {
     Frame* frame = current();
     if (frame == nullptr)
         return;
-    const std::string typed = FieldText(m_delay);
+    const std::string typed = text != nullptr ? text : "";
     const DelayEntry entry = read_delay(typed.c_str());
     if (entry.verdict == DelayVerdict::Unreadable) {
         const StrPtr message = StrPtr(FormatNew(app_string(text::not_a_delay), quoted(typed.c_str()).c_str()));
-        FieldSetText(m_delay, time_text(frame->delay).get());
+        m_delay.set_text(time_text(frame->delay).get(), Notify::No);
         refuse(message.get(), text::not_a_delay_ok);
         return;
     }
-    FieldSetText(m_delay, time_text(entry.value).get());
+    m_delay.set_text(time_text(entry.value).get(), Notify::No);
     if (entry.verdict == DelayVerdict::TooLong)
         refuse(app_string(text::too_long), text::too_long_ok);
     if (entry.value == frame->delay)
@@ -324,44 +292,38 @@ void FramePane::on_delay_entered()
         on_document_changed();
 }
 
-void FramePane::on_user_input_toggled(int state)
+void FramePane::user_input_toggled(bool checked)
 {
     Frame* frame = current();
     if (frame == nullptr)
         return;
-    frame->user_input = state != 0 ? 1 : 0;
+    frame->user_input = checked ? 1 : 0;
     if (on_document_changed)
         on_document_changed();
 }
 
-void FramePane::on_interlace_toggled(int state)
+void FramePane::interlace_toggled(bool checked)
 {
     Frame* frame = current();
     if (frame == nullptr)
         return;
-    if (!set_frame_interlace(*m_document, *frame, state != 0)) {
+    if (!set_frame_interlace(*m_document, *frame, checked)) {
         // The stored image cannot be decoded: it stays as it is.
         FrameworkBeep();
-        ButtonSetState(m_interlaced, frame->interlaced != 0 ? 1 : 0);
+        m_interlaced.set_checked(frame->interlaced != 0, Notify::No);
         return;
     }
     if (on_document_changed)
         on_document_changed();
 }
 
-void FramePane::on_comment_changed()
+void FramePane::comment_changed(const char* text)
 {
     Frame* frame = current();
     if (frame == nullptr)
         return;
-    frame->comment.reset(StrDup(FieldText(m_comment)));
+    frame->comment.reset(StrDup(text != nullptr ? text : ""));
     fit_comment_field();
     if (on_document_changed)
         on_document_changed();
-}
-
-void FramePane::on_button(int index)
-{
-    if (current() != nullptr && on_playback)
-        on_playback(static_cast<PlaybackButton>(index));
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "framework/widgets.h"
 #include "ui/panel_window.h"
 
 struct Document;
@@ -54,50 +55,47 @@ public:
     PanelWindow& panel() { return m_panel; }
 
     // The controls, for keyboard focus and tests.
-    View* number_field() const { return m_number; }
-    View* count_label() const { return m_count; }
-    View* slider() const { return m_slider; }
-    View* start_label() const { return m_start; }
-    View* delay_field() const { return m_delay; }
-    View* user_input_box() const { return m_user_input; }
-    View* interlaced_box() const { return m_interlaced; }
-    View* comment_field() const { return m_comment; }
-    View* playback_button(PlaybackButton button) const { return m_buttons[static_cast<int>(button)]; }
+    View* number_field() const { return m_number.view(); }
+    View* count_label() const { return m_count.view(); }
+    View* slider() const { return m_slider.view(); }
+    View* start_label() const { return m_start.view(); }
+    View* delay_field() const { return m_delay.view(); }
+    View* user_input_box() const { return m_user_input.view(); }
+    View* interlaced_box() const { return m_interlaced.view(); }
+    View* comment_field() const { return m_comment.view(); }
+    View* playback_button(PlaybackButton button) const { return m_buttons[static_cast<int>(button)].view(); }
     // The alert of the last refused entry (null once it has been answered).
     FrameWindow* last_alert() const;
 
-    // The handlers of the controls.
-    void on_number_entered();
-    void on_slider_moved(int position);
-    void on_delay_entered();
-    void on_user_input_toggled(int state);
-    void on_interlace_toggled(int state);
-    void on_comment_changed();
-    void on_button(int index);
-
 private:
     View* build(View* container);
-    View* build_frame_row(View* parent);
-    View* build_buttons(View* parent);
-    View* build_delay_row(View* parent);
+    void build_frame_row(View* parent);
+    void build_buttons(View* parent);
+    void build_delay_row(View* parent);
     void set_enabled(bool enabled);
     void show_frame_fields(Frame& frame);
     void refuse(const char* message, int button_string);
     void fit_comment_field();
     Frame* current() const;
+    void number_entered(const char* typed);
+    void slider_moved(int position);
+    void delay_entered(const char* typed);
+    void user_input_toggled(bool checked);
+    void interlace_toggled(bool checked);
+    void comment_changed(const char* text);
 
     PanelWindow m_panel;
     Document* m_document = nullptr;
     int m_frame = -1;
     int m_slider_count = -1;  // the frame count the slider's range was set for
-    View* m_number = nullptr;
-    View* m_count = nullptr;
-    View* m_slider = nullptr;
-    View* m_buttons[7] = {};
-    View* m_start = nullptr;
-    View* m_delay = nullptr;
-    View* m_user_input = nullptr;
-    View* m_interlaced = nullptr;
-    View* m_comment = nullptr;
+    TextField m_number;
+    Label m_count;
+    Slider m_slider;
+    Button m_buttons[7];
+    Label m_start;
+    TextField m_delay;
+    CheckBox m_user_input;
+    CheckBox m_interlaced;
+    TextField m_comment;
     FrameWindow* m_alert = nullptr;
 };
