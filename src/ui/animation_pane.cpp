@@ -18,11 +18,10 @@ namespace {
 
 // Application strings of the pane.
 namespace text {
-constexpr int size_base = 2, size_line = 19, leading = 20, one_frame = 22, frames = 23, one_colour = 35,
-              colours = 36, play_once = 41, repeat = 42, forever = 43, time = 44, times = 45, not_a_count = 48,
-              not_a_count_ok = 49, below_one = 50, below_one_ok = 51, too_many = 52, too_many_ok = 53,
-              colour_shown = 86, colour_typed = 87, trailing = 93, not_a_colour = 95, not_a_colour_ok = 96,
-              title = 166;
+constexpr int size_base = 2, size_line = 19, leading = 20, one_frame = 22, frames = 23, one_colour = 35, colours = 36,
+              play_once = 41, repeat = 42, forever = 43, time = 44, times = 45, not_a_count = 48, not_a_count_ok = 49,
+              below_one = 50, below_one_ok = 51, too_many = 52, too_many_ok = 53, colour_shown = 86, colour_typed = 87,
+              trailing = 93, not_a_colour = 95, not_a_colour_ok = 96, title = 166;
 }
 
 constexpr int kCountWidth = 60;

@@ -23,8 +23,8 @@ constexpr int first_number = 37, not_a_number = 66, not_a_number_ok = 74, below_
               above_one = 78, above_ok = 79, above_many = 80, not_a_delay = 88, not_a_delay_ok = 89, too_long = 90,
               too_long_ok = 91, clear_comments = 105, interlace_action = 110, title = 218, factor = 219,
               show_limits = 222, delays = 223, comments = 224, not_a_factor = 225, not_a_factor_ok = 226,
-              negative = 227, negative_ok = 228, slider_low = 229, slider_high = 230, hide_limits = 231,
-              scale = 232, frames = 233, to = 234, inclusive = 235, interlace = 236, at_least = 237, at_most = 238,
+              negative = 227, negative_ok = 228, slider_low = 229, slider_high = 230, hide_limits = 231, scale = 232,
+              frames = 233, to = 234, inclusive = 235, interlace = 236, at_least = 237, at_most = 238,
               limits_intro = 240, comments_caption = 246;
 }
 
@@ -281,7 +281,8 @@ void RangePane::set_range(int first, int last, int source)
 bool RangePane::key(const KeyEvent& event)
 {
     FrameRange moved;
-    if (m_document == nullptr || !range_after_key(event.character, FrameRange{m_first, m_last}, m_document->frame_count, &moved))
+    if (m_document == nullptr ||
+        !range_after_key(event.character, FrameRange{m_first, m_last}, m_document->frame_count, &moved))
         return false;
     set_range(moved.first, moved.last, 0);
     return true;
@@ -320,7 +321,8 @@ void RangePane::on_end_entered(bool first_end, const char* typed)
         refuse(app_string(text::below_one), text::below_one_ok);
         return;
     case FrameNumberVerdict::AboveCount: {
-        const StrPtr message(FormatNew(app_string(count == 1 ? text::above_one : text::above_many), count, entry.typed));
+        const StrPtr message(
+            FormatNew(app_string(count == 1 ? text::above_one : text::above_many), count, entry.typed));
         refuse(message.get(), text::above_ok);
         break;
     }
