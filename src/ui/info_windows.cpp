@@ -20,14 +20,14 @@ namespace {
 
 // Entry kinds; bit value 8 opens an expandable item at first show.
 namespace kind {
-constexpr int table = 0, heading = 1, item = 2, body = 3, link = 4, space = 5, named = 6, named_body = 7,
-              open = 8, section = 16;  // a table section: heading, then an item whose body is a table
+constexpr int table = 0, heading = 1, item = 2, body = 3, link = 4, space = 5, named = 6, named_body = 7, open = 8,
+              section = 16;  // a table section: heading, then an item whose body is a table
 }
 
 struct Entry {
     int kind;
-    int string;          // negative: the per-language text -string
-    int table = 0;       // kind table and section: the first constant string of the table
+    int string;     // negative: the per-language text -string
+    int table = 0;  // kind table and section: the first constant string of the table
     int language = kNoLanguage;
     int alternative = 0;
     int section_item = 0;  // kind section: the heading of its expandable item
@@ -62,8 +62,8 @@ constexpr Descriptor kDescriptors[kInfoWindowCount] = {
     {353, kNoticeEntries, 10}, {353, kNoticeEntries, 10}, {367, kTopicsEntries, 12}, {165, kHelpEntries, 1}};
 
 namespace text {
-constexpr int notice_message = 364, notice_continue = 365, notice_quit = 366, sibling_manual = 387,
-              web_failed = 24, mail_failed = 25, dont_copy = 26, copy = 27;
+constexpr int notice_message = 364, notice_continue = 365, notice_quit = 366, sibling_manual = 387, web_failed = 24,
+              mail_failed = 25, dont_copy = 26, copy = 27;
 }
 
 constexpr int kWindowClass = 200;
@@ -101,7 +101,7 @@ const char* read_count(const char* text, int* value)
 bool is_mail_address(const char* text)
 {
     return std::strchr(text, '@') != nullptr && std::strchr(text, ' ') == nullptr &&
-           std::strstr(text, "://") == nullptr;
+        std::strstr(text, "://") == nullptr;
 }
 
 // Whole paragraphs that are an address are links; other text is a paragraph.
@@ -250,8 +250,9 @@ View* Builder::build(View* container)
         }
         case kind::link:
         case kind::named:
-            paragraph(root, (e.kind & 7) == kind::named ? StrPtr(FormatNew(entry_text(e).c_str(), independent_text(1))).get()
-                                                        : entry_text(e));
+            paragraph(root,
+                      (e.kind & 7) == kind::named ? StrPtr(FormatNew(entry_text(e).c_str(), independent_text(1))).get()
+                                                  : entry_text(e));
             if (!last)
                 make_spacer(root, 1, 5);
             break;
@@ -298,16 +299,29 @@ bool scroll_key(InfoWindow& window, const KeyEvent& event)
     if (scroll == nullptr)
         return false;
     switch (event.character) {
-    case 28: ScrollPanelScrollBy(scroll, -kLine, 0); return true;
-    case 30: ScrollPanelScrollBy(scroll, kLine, 0); return true;
-    case 29: ScrollPanelScrollBy(scroll, 0, -kLine); return true;
-    case 31: ScrollPanelScrollBy(scroll, 0, kLine); return true;
+    case 28:
+        ScrollPanelScrollBy(scroll, -kLine, 0);
+        return true;
+    case 30:
+        ScrollPanelScrollBy(scroll, kLine, 0);
+        return true;
+    case 29:
+        ScrollPanelScrollBy(scroll, 0, -kLine);
+        return true;
+    case 31:
+        ScrollPanelScrollBy(scroll, 0, kLine);
+        return true;
     case 8:
     case 11:
-    case 127: ScrollPanelScrollBy(scroll, 0, -(scroll->height - 20)); return true;
+    case 127:
+        ScrollPanelScrollBy(scroll, 0, -(scroll->height - 20));
+        return true;
     case 12:
-    case ' ': ScrollPanelScrollBy(scroll, 0, scroll->height - 20); return true;
-    default: return false;
+    case ' ':
+        ScrollPanelScrollBy(scroll, 0, scroll->height - 20);
+        return true;
+    default:
+        return false;
     }
 }
 

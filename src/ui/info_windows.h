@@ -37,11 +37,11 @@ struct InfoTableRow {
 // What the information windows keep while the program runs.
 struct InfoWindow {
     PanelWindow panel;
-    bool sized = false;                    // sized at its first show
-    std::vector<std::uint8_t> expanded;    // the expandable items, in order
-    std::vector<std::uint8_t> sections;    // the table sections, in order
+    bool sized = false;                  // sized at its first show
+    std::vector<std::uint8_t> expanded;  // the expandable items, in order
+    std::vector<std::uint8_t> sections;  // the table sections, in order
     std::vector<std::unique_ptr<Disclosure>> disclosures;
-    std::vector<View*> bodies;             // what each disclosure shows and hides
+    std::vector<View*> bodies;  // what each disclosure shows and hides
     std::vector<std::unique_ptr<ClickableText>> links;
     std::vector<std::unique_ptr<Button>> buttons;
 };
@@ -49,7 +49,7 @@ struct InfoWindowsState {
     InfoWindow windows[kInfoWindowCount];
     // Opens an address with the desktop; replaceable for tests. Null: the platform's.
     std::function<bool(const char* address)> open_url;
-    bool sibling_mode = false;       // the manual entry points at the sibling product
+    bool sibling_mode = false;          // the manual entry points at the sibling product
     FrameWindow* copy_offer = nullptr;  // the open offer to copy an address, or null
     std::string offered_address;        // what the offer copies
 };
