@@ -14,6 +14,7 @@
 #include "framework/view.h"
 #include "platform/qt/system.h"
 #include "platform/qt/window.h"
+#include "ui/pane_support.h"
 #include "ui/progress_reporter.h"
 
 namespace {
@@ -338,9 +339,14 @@ void copy_answer(void* argument, int answer)
 
 std::vector<InfoTableRow> info_table_rows(int first, int language, int alternative)
 {
+    return info_table_rows(independent_text, first, language, alternative);
+}
+
+std::vector<InfoTableRow> info_table_rows(ConstantStrings constant, int first, int language, int alternative)
+{
     std::vector<InfoTableRow> rows;
     int count = 0;
-    const char* cur = read_count(independent_text(first), &count);
+    const char* cur = read_count(constant(first), &count);
     if (cur == nullptr || count <= 0)
         return rows;
     const bool current = language == interface_language();
@@ -362,12 +368,12 @@ std::vector<InfoTableRow> info_table_rows(int first, int language, int alternati
         } else {
             row.left = rest;
             ++k;
-            row.right = independent_text(first + k);
+            row.right = constant(first + k);
         }
         ++k;
         rows.push_back(std::move(row));
         if (r + 1 < count)
-            cur = independent_text(first + k);
+            cur = constant(first + k);
     }
     return rows;
 }
@@ -422,7 +428,7 @@ FrameWindow* show_first_start_notice(std::function<void()> quit)
         };
     }
     settings().first_start_notice_shown = 1;
-    (void)save_settings();  // a failed save has told the user; the notice comes again next time
+    save_setting_change();
     return shown;
 }
 

@@ -29,6 +29,10 @@ struct InfoTableRow {
 // the cells come from the application strings from `alternative` on. No rows for a count
 // of 0 or a damaged table.
 [[nodiscard]] std::vector<InfoTableRow> info_table_rows(int first, int language, int alternative);
+// The same over another source of constant strings (tests).
+using ConstantStrings = const char* (*)(int n);
+[[nodiscard]] std::vector<InfoTableRow> info_table_rows(ConstantStrings constant, int first, int language,
+                                                        int alternative);
 
 // The address a link text opens: an e-mail address gets "mailto:", a text without a
 // scheme "https://".

@@ -1,9 +1,11 @@
 #include "ui/pane_support.h"
 
+#include "app/preferences.h"
 #include "app/string_tables.h"
 #include "framework/alert.h"
 #include "framework/frame_window.h"
 #include "framework/progress_window.h"
+#include "ui/panel_window.h"
 
 namespace {
 constexpr std::size_t kShownTypedText = 60;
@@ -69,4 +71,12 @@ void PacedProgressReporter::end_progress()
 {
     if (m_depth > 0 && --m_depth == 0)
         ProgressClose();
+}
+
+void save_setting_change()
+{
+    if (panel_window_state().save_preferences != nullptr)
+        panel_window_state().save_preferences();
+    else
+        (void)save_settings();
 }

@@ -18,6 +18,10 @@ std::string quoted_entry(const char* typed);
 // `button_string`. Returns the alert (open until answered).
 FrameWindow* refuse_entry(const char* message, int button_string);
 
+// A setting changed: the preferences are saved (through the panel windows' save hook when
+// one is set). A failed save has told the user; the setting stays in memory.
+void save_setting_change();
+
 // c x 257: 255 becomes 65535, 0 stays 0.
 constexpr std::uint16_t widen_channel(std::uint8_t c) { return static_cast<std::uint16_t>((c << 8) | c); }
 // (v - (v >> 8)) >> 8: the inverse of widen_channel, and the nearest 8-bit value otherwise.

@@ -41,14 +41,6 @@ std::string number_text(int n)
     return UIntToText(buffer, static_cast<std::uint32_t>(n));
 }
 
-void save_setting_change()
-{
-    if (panel_window_state().save_preferences != nullptr)
-        panel_window_state().save_preferences();
-    else
-        (void)save_settings();  // a failed save has told the user; the setting stays in memory
-}
-
 void set_view_shown(View* view, bool shown)
 {
     if (shown)

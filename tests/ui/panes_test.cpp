@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/settings.h"
 #include "app/string_tables.h"
 #include "codec/frame_coding.h"
 #include "document/document.h"
@@ -128,7 +129,10 @@ TEST_F(PaneTest, LoopingChoiceAndCount)
         {"0", "The animation must repeat at least once. Choose \x93Play once\x94 to show it a single time.", 3, "3"},
         {"70000", "The animation can repeat at most 65535 times; choose \x93Loop forever\x94 for more.", 65535,
          "65535"},
-        {"2x", "\x93" "2x\x94 is not a whole number. Type how many times the animation repeats.", 65535, "65535"},
+        {"2x",
+         "\x93"
+         "2x\x94 is not a whole number. Type how many times the animation repeats.",
+         65535, "65535"},
         {std::string(3000, '9'), "The animation can repeat at most 65535 times; choose \x93Loop forever\x94 for more.",
          65535, "65535"},
         {" 12 ", "", 12, "12"},
@@ -212,8 +216,8 @@ TEST_F(PaneTest, FactorScaleAndEntry)
         FactorVerdict verdict;
         double factor;
     };
-    const Entry entries[] = {{"0.5", FactorVerdict::Accepted, 0.5}, {" 2 ", FactorVerdict::Accepted, 2},
-                             {"-1", FactorVerdict::Negative, -1},   {"x", FactorVerdict::Unreadable, 0},
+    const Entry entries[] = {{"0.5", FactorVerdict::Accepted, 0.5},  {" 2 ", FactorVerdict::Accepted, 2},
+                             {"-1", FactorVerdict::Negative, -1},    {"x", FactorVerdict::Unreadable, 0},
                              {"1.5x", FactorVerdict::Unreadable, 0}, {"", FactorVerdict::Unreadable, 0}};
     for (const Entry& e : entries) {
         const FactorEntry got = read_factor(e.typed);
@@ -233,8 +237,8 @@ TEST_F(PaneTest, RangeKeysWrap)
     };
     const Case cases[] = {
         {28, {0, 2}, {2, 4}},  // first back from 0 wraps to the last frame, then the pair is ordered
-        {28, {2, 3}, {1, 3}}, {29, {1, 0 + 3}, {1, 2}}, {29, {0, 0}, {0, 4}},
-        {30, {4, 4}, {0, 4}},  // first on past the last frame wraps to 0
+        {28, {2, 3}, {1, 3}}, {29, {1, 0 + 3}, {1, 2}},
+        {29, {0, 0}, {0, 4}}, {30, {4, 4}, {0, 4}},  // first on past the last frame wraps to 0
         {31, {1, 4}, {0, 1}}, {30, {1, 1}, {1, 2}},
     };
     for (const Case& c : cases) {
@@ -293,6 +297,20 @@ TEST_F(PaneTest, RangeFieldsAndLimits)
     pane.on_limit_entered(false, "1");  // upper 100 below the lower
     EXPECT_EQ(pane.lower_limit(), 100u);
     EXPECT_EQ(pane.upper_limit(), 200u);
+
+    // Hiding the limits puts them back to 1 and 65535, is stored and saved.
+    static int saves = 0;
+    panel_window_state().save_preferences = [] { ++saves; };
+    settings().limits_shown = 1;
+    pane.limits_button().click();
+    EXPECT_EQ(settings().limits_shown, 0);
+    EXPECT_EQ(saves, 1);
+    EXPECT_STREQ(pane.limits_button().text(), "Show Limits");
+    EXPECT_EQ(pane.lower_limit(), 1u);
+    EXPECT_EQ(pane.upper_limit(), 65535u);
+    pane.limits_button().click();
+    EXPECT_STREQ(pane.limits_button().text(), "Hide Limits");
+    panel_window_state().save_preferences = nullptr;
 }
 
 TEST_F(PaneTest, ScalingRounding)
