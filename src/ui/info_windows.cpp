@@ -147,7 +147,7 @@ void Builder::paragraph(View* parent, const std::string& text)
         return;
     }
     Label label;
-    label.create(parent, text.c_str(), TextKind::text_line);
+    label.create(parent, text.c_str(), TextKind::label);
     label.set_wrap_width(kParagraphWidth);
 }
 
@@ -192,7 +192,7 @@ void Builder::notice_buttons(View* parent)
 {
     make_spacer(parent, 10, 8);
     Label message;
-    message.create(parent, app_string(text::notice_message), TextKind::text_line, Emphasis::emphasised);
+    message.create(parent, app_string(text::notice_message), TextKind::label, Emphasis::emphasised);
     message.set_wrap_width(kParagraphWidth);
     View* row = make_row(parent, 8);
     for (int which = 0; which < 2; ++which) {

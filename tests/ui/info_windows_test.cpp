@@ -25,13 +25,20 @@ protected:
 const char* test_strings(int n)
 {
     switch (n) {
-    case 100: return "0 none";
-    case 110: return "2 0 Site";
-    case 111: return "https://quillon.example.org";
-    case 112: return "0 Mail";
-    case 113: return "support@quillon.example.org";
-    case 120: return "x damaged";
-    default: return "";
+    case 100:
+        return "0 none";
+    case 110:
+        return "2 0 Site";
+    case 111:
+        return "https://quillon.example.org";
+    case 112:
+        return "0 Mail";
+    case 113:
+        return "support@quillon.example.org";
+    case 120:
+        return "x damaged";
+    default:
+        return "";
     }
 }
 
