@@ -4,6 +4,7 @@
 // down to a saved file read back by Pillow.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -391,6 +392,48 @@ TEST_F(PaneTest, ScaledDelaysSavedAsPillowReadsThem)
     read << std::ifstream(out).rdbuf();
     // 3 x 2.5 = 7.5 -> 8; 5 x 2.5 = 12.5 -> 13; 10 x 2.5 = 25 -> 20 (the upper limit); 7 is outside.
     EXPECT_EQ(read.str(), "[80, 130, 200, 70]\n");
+}
+
+}  // namespace
+
+namespace {
+
+// Strange typed text in every field: refused or read, never a crash, and the document and
+// the pane's values stay within their rules.
+TEST_F(PaneTest, StrangeTextInEveryField)
+{
+    const std::string texts[] = {
+        "",        "%",    "%s%",    "%d%%d%", std::string(5000, 'x'),    "\xFF\xFE", "1e999",
+        "nan",     "inf",  "-0",     "   ",    "99999999999999999999999", "\r\r",     "\xE6\x97\xA5\xE6\x9C\xAC",
+        "1,2,3,4", "3:-1", "1:2:3:4"};
+    DocumentPtr doc = make_document({3, 5, 0, 7});
+    doc->loop_present = 1;
+    doc->loop_count = 4;
+    AnimationPane animation;
+    animation.open();
+    animation.refresh(doc.get());
+    RangePane range;
+    ASSERT_TRUE(range.open(doc.get()));
+    for (const std::string& t : texts) {
+        animation.on_count_entered(t.c_str());
+        (void)taken_alert(animation.last_alert());
+        animation.on_colour_entered(t.c_str());
+        (void)taken_alert(animation.last_alert());
+        for (bool first : {true, false}) {
+            range.on_end_entered(first, t.c_str());
+            (void)taken_alert(range.last_alert());
+            range.on_limit_entered(first, t.c_str());
+            (void)taken_alert(range.last_alert());
+        }
+        range.on_factor_entered(t.c_str());
+        (void)taken_alert(range.last_alert());
+        EXPECT_GE(doc->loop_count, 1) << t.substr(0, 10);
+        EXPECT_TRUE(std::isfinite(range.factor()) && range.factor() >= 0) << t.substr(0, 10);
+        EXPECT_LE(range.lower_limit(), range.upper_limit()) << t.substr(0, 10);
+        EXPECT_LE(range.upper_limit(), 65535u) << t.substr(0, 10);
+        EXPECT_TRUE(range.first() >= 0 && range.first() <= range.last() && range.last() < 4) << t.substr(0, 10);
+    }
+    EXPECT_EQ(delays_of(*doc), (std::vector<std::uint32_t>{3, 5, 0, 7}));
 }
 
 }  // namespace
