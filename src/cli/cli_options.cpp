@@ -60,6 +60,7 @@ const FlagOption kFlags[] = {
     {"--allow-merge", [](CliOptions& o) { o.allow_merge = true; }},
     {"--keep-damaged", [](CliOptions& o) { o.keep_damaged = true; }},
     {"--report", [](CliOptions& o) { o.report_only = true; }},
+    {"--extra", [](CliOptions& o) { o.extra = true; }},
     {"--no-end-code-saving", [](CliOptions& o) { o.end_code_saving = 0; }},
     {"--no-offset-frames", [](CliOptions& o) { o.offset_frames = 0; }},
     {"--full-first-frame", [](CliOptions& o) { o.crop_first_frame = 0; }},

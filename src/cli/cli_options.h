@@ -45,6 +45,7 @@ struct CliOptions {
     std::vector<std::string> files;
     bool allow_larger = false;
     bool allow_merge = false;   // --in-place may replace a file whose colours get merged
+    bool extra = false;         // --extra: the extra compression mode
     bool keep_damaged = false;  // write what was read before the damage of a damaged file
     bool report_only = false;   // --report: the size report without writing
     bool quiet = false;

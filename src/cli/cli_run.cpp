@@ -14,6 +14,7 @@
 #include "app/string_tables.h"
 #include "cli/cli_edits.h"
 #include "cli/cli_input.h"
+#include "cli/cli_extra.h"
 #include "cli/cli_targets.h"
 #include "codec/output_buffer.h"
 #include "document/document.h"
@@ -324,6 +325,8 @@ bool write_result(const std::string& target, CliReporter& reporter)
 FileResult optimize_file(const CliOptions& options, const std::string& path, const std::string& target,
                          CliReporter& reporter)
 {
+    if (options.extra)
+        return optimize_file_extra(options, path, target, reporter, write_result);
     FileResult result;
     result.path = path;
     std::string damage_text;

@@ -35,6 +35,8 @@ const char* usage_text()
            "      --no-interlace         store every frame's rows in plain order\n"
            "\n"
            "Optimization (defaults come from the desktop program's preference file):\n"
+           "      --extra                extra compression (slower): every frame and colour kept\n"
+           "                             exactly, even with more than 255 colours\n"
            "      --no-end-code-saving   always write the LZW end code\n"
            "      --no-offset-frames     keep every frame at the top-left corner\n"
            "      --full-first-frame     write the first frame at full screen size\n"

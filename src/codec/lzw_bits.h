@@ -1,0 +1,95 @@
+// The pieces the thorough encoders share: codes packed into GIF sub-blocks, and the watch
+// over a kept full table that says when clearing it pays.
+#pragma once
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace lzw_bits {
+
+inline constexpr int kMaxCodes = 4096;
+inline constexpr int kMaxWidth = 12;
+// A stretch over which a kept full table is judged, and how much dearer than the first
+// stretch after it filled a later one may be before the table is cleared (in 1/16ths).
+inline constexpr std::size_t kDecayStretch = 4096;
+inline constexpr std::uint64_t kDecayLimit16 = 18;
+
+// Codes packed least significant bit first into bytes, wrapped in sub-blocks at the end.
+class BitWriter {
+public:
+    void put(int code, int width)
+    {
+        m_accumulator |= static_cast<std::uint64_t>(code) << m_bits;
+        m_bits += static_cast<std::uint32_t>(width);
+        m_total_bits += static_cast<std::uint64_t>(width);
+        while (m_bits >= 8) {
+            m_bytes.push_back(static_cast<std::uint8_t>(m_accumulator));
+            m_accumulator >>= 8;
+            m_bits -= 8;
+        }
+    }
+    std::uint64_t total_bits() const { return m_total_bits; }
+
+    std::vector<std::uint8_t> image_data(int minimum_code_size)
+    {
+        if (m_bits > 0)
+            m_bytes.push_back(static_cast<std::uint8_t>(m_accumulator));
+        std::vector<std::uint8_t> out;
+        out.reserve(m_bytes.size() + m_bytes.size() / 255 + 3);
+        out.push_back(static_cast<std::uint8_t>(minimum_code_size));
+        for (std::size_t at = 0; at < m_bytes.size(); at += 255) {
+            std::size_t n = std::min<std::size_t>(255, m_bytes.size() - at);
+            out.push_back(static_cast<std::uint8_t>(n));
+            out.insert(out.end(), m_bytes.begin() + static_cast<long>(at), m_bytes.begin() + static_cast<long>(at + n));
+        }
+        out.push_back(0);
+        return out;
+    }
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+    std::uint64_t m_accumulator = 0;
+    std::uint32_t m_bits = 0;
+    std::uint64_t m_total_bits = 0;
+};
+
+// Watches a kept full table: the cost of the first stretch after it filled, then of every
+// later one; says when the table has gone stale.
+class DecayWatch {
+public:
+    void start(std::size_t at, std::uint64_t bits)
+    {
+        m_start = at;
+        m_start_bits = bits;
+        m_base_bits = 0;
+        m_base_pixels = 0;
+    }
+    // After each string: true when the stretch just ended cost clearly more per pixel.
+    bool stale(std::size_t at, std::uint64_t bits)
+    {
+        std::size_t pixels = at - m_start;
+        if (pixels < kDecayStretch)
+            return false;
+        std::uint64_t spent = bits - m_start_bits;
+        bool result = false;
+        if (m_base_pixels == 0) {
+            m_base_bits = spent;
+            m_base_pixels = pixels;
+        } else {
+            // spent / pixels > limit * base_bits / base_pixels, in integers.
+            result = spent * m_base_pixels * 16 > kDecayLimit16 * m_base_bits * pixels;
+        }
+        m_start = at;
+        m_start_bits = bits;
+        return result;
+    }
+
+private:
+    std::size_t m_start = 0;
+    std::uint64_t m_start_bits = 0;
+    std::uint64_t m_base_bits = 0;
+    std::size_t m_base_pixels = 0;
+};
+
+}  // namespace lzw_bits

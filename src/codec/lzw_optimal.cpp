@@ -1,0 +1,165 @@
+#include "codec/lzw_optimal.h"
+
+#include "codec/lzw_bits.h"
+
+#include <algorithm>
+
+namespace {
+
+using lzw_bits::BitWriter;
+using lzw_bits::DecayWatch;
+using lzw_bits::kMaxCodes;
+using lzw_bits::kMaxWidth;
+constexpr int kLookahead = 4;
+
+int largest_value(const std::uint8_t* pixels, std::size_t count)
+{
+    return count ? *std::max_element(pixels, pixels + count) : 0;
+}
+
+}  // namespace
+
+LzwOptimalEncoder::LzwOptimalEncoder() : m_child() { }
+
+void LzwOptimalEncoder::reset_table()
+{
+    for (std::uint32_t slot : m_used_slots)
+        m_child[slot] = 0;
+    m_used_slots.clear();
+}
+
+void LzwOptimalEncoder::prepare_table(int minimum_code_size, int largest_value)
+{
+    reset_table();
+    // One row of children per code, as wide as the values the code size allows (a value
+    // past it, which no caller should give, gets full rows rather than a stray write).
+    m_shift = minimum_code_size;
+    if (largest_value >= (1 << minimum_code_size))
+        m_shift = 8;
+    std::size_t size = static_cast<std::size_t>(lzw_bits::kMaxCodes) << m_shift;
+    if (m_child.size() < size)
+        m_child.resize(size, 0);
+}
+
+std::size_t LzwOptimalEncoder::longest(const std::uint8_t* pixels, std::size_t at, std::size_t count, int& code) const
+{
+    int current = pixels[at];
+    std::size_t length = 1;
+    while (at + length < count) {
+        int next = m_child[(static_cast<std::size_t>(current) << m_shift) + pixels[at + length]];
+        if (next == 0)
+            break;
+        current = next;
+        ++length;
+    }
+    code = current;
+    return length;
+}
+
+int LzwOptimalEncoder::code_of(const std::uint8_t* pixels, std::size_t at, std::size_t length) const
+{
+    int current = pixels[at];
+    for (std::size_t i = 1; i < length; ++i)
+        current = m_child[(static_cast<std::size_t>(current) << m_shift) + pixels[at + i]];
+    return current;
+}
+
+std::size_t LzwOptimalEncoder::choose_length(const std::uint8_t* pixels, std::size_t at, std::size_t count,
+                                             std::size_t longest_length, int lookahead) const
+{
+    if (lookahead == 0 || longest_length < 2 || at + longest_length >= count)
+        return longest_length;
+    // The length whose string, followed by the longest string after it, covers most;
+    // the longer first string wins a tie.
+    std::size_t best = longest_length;
+    int unused = 0;
+    std::size_t best_reach = longest_length + longest(pixels, at + longest_length, count, unused);
+    std::size_t shortest = longest_length > static_cast<std::size_t>(lookahead) ? longest_length - lookahead : 1;
+    for (std::size_t length = longest_length - 1; length >= shortest; --length) {
+        std::size_t reach = length + longest(pixels, at + length, count, unused);
+        if (reach > best_reach) {
+            best_reach = reach;
+            best = length;
+        }
+    }
+    return best;
+}
+
+std::vector<std::uint8_t> LzwOptimalEncoder::encode_plan(const std::uint8_t* pixels, std::size_t count,
+                                                         int minimum_code_size, const LzwPlan& plan)
+{
+    const int clear_code = 1 << minimum_code_size;
+    const int end_code = clear_code + 1;
+    BitWriter writer;
+    int width = minimum_code_size + 1;
+    int next_free = end_code + 1;
+    bool frozen = false;
+    DecayWatch decay;
+    prepare_table(minimum_code_size, largest_value(pixels, count));
+    writer.put(clear_code, width);
+
+    auto restart = [&] {
+        writer.put(clear_code, width);
+        reset_table();
+        width = minimum_code_size + 1;
+        next_free = end_code + 1;
+        frozen = false;
+    };
+
+    std::size_t at = 0;
+    while (at < count) {
+        int code = 0;
+        std::size_t length = longest(pixels, at, count, code);
+        std::size_t chosen = choose_length(pixels, at, count, length, plan.lookahead);
+        if (chosen != length)
+            code = code_of(pixels, at, chosen);
+        writer.put(code, width);
+        // The decoder widens its codes once its next free code needs another bit.
+        if (!frozen && next_free >= (1 << width) && width < kMaxWidth)
+            ++width;
+        at += chosen;
+        if (at >= count)
+            break;
+        if (frozen) {
+            if (plan.clear == LzwClear::OnDecay && decay.stale(at, writer.total_bits()))
+                restart();
+            continue;
+        }
+        if (next_free < kMaxCodes) {
+            std::uint32_t slot = (static_cast<std::uint32_t>(code) << m_shift) + pixels[at];
+            // A shorter string than the longest adds a string the table already holds: the
+            // decoder gives it a code all the same, so the code is spent here too.
+            if (m_child[slot] == 0) {
+                m_child[slot] = static_cast<std::uint16_t>(next_free);
+                m_used_slots.push_back(slot);
+            }
+            ++next_free;
+            continue;
+        }
+        if (plan.clear == LzwClear::OnFull) {
+            restart();
+        } else {
+            frozen = true;
+            decay.start(at, writer.total_bits());
+        }
+    }
+    writer.put(end_code, width);
+    return writer.image_data(minimum_code_size);
+}
+
+std::vector<std::uint8_t> LzwOptimalEncoder::encode(const std::uint8_t* pixels, std::size_t count,
+                                                    int minimum_code_size, LzwEffort effort)
+{
+    static constexpr LzwPlan kQuick[] = {{0, LzwClear::OnFull}};
+    static constexpr LzwPlan kThorough[] = {
+        {0, LzwClear::OnFull}, {0, LzwClear::OnDecay}, {kLookahead, LzwClear::OnFull}, {kLookahead, LzwClear::OnDecay}};
+    const LzwPlan* plans = effort == LzwEffort::Quick ? kQuick : kThorough;
+    std::size_t plan_count = effort == LzwEffort::Quick ? std::size(kQuick) : std::size(kThorough);
+    std::vector<std::uint8_t> best;
+    for (std::size_t i = 0; i < plan_count; ++i) {
+        std::vector<std::uint8_t> candidate = encode_plan(pixels, count, minimum_code_size, plans[i]);
+        if (best.empty() || candidate.size() < best.size())
+            best = std::move(candidate);
+    }
+    return best;
+}

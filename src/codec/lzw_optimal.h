@@ -1,0 +1,57 @@
+// The thorough LZW encoder of the extra mode: it tries several parsings of the same pixels
+// and keeps the shortest. A parsing either takes the longest string the table holds at
+// every step (as the plain encoder does) or looks one string ahead and takes a shorter one
+// when the string after it then reaches further. When the table is full it either starts
+// again with a clear code, or keeps the full table and clears only once the codes stop
+// paying for themselves. Every result is valid GIF image data (codes never past the
+// table, widths as a decoder follows them), and the plain longest-match parsing with a
+// clear on a full table is always among the candidates, so the result is never longer.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+enum class LzwClear : std::uint8_t {
+    OnFull,   // a clear code as soon as the table is full
+    Never,    // a full table is kept to the end
+    OnDecay,  // a full table is kept until the codes of a stretch cost clearly more than before
+};
+
+struct LzwPlan {
+    int lookahead = 0;  // 0: longest match; n: up to n shorter strings weighed against it
+    LzwClear clear = LzwClear::OnFull;
+};
+
+// How many plans to try: Quick is the plain longest match with a clear on a full table.
+enum class LzwEffort : std::uint8_t { Quick, Thorough };
+
+class LzwOptimalEncoder {
+public:
+    LzwOptimalEncoder();
+
+    // The image data of `count` pixels (each below 1 << minimum_code_size, which is 2 to 8):
+    // the minimum code size byte, the data sub-blocks and the terminator. The shortest of the
+    // plans the effort asks for.
+    [[nodiscard]] std::vector<std::uint8_t> encode(const std::uint8_t* pixels, std::size_t count, int minimum_code_size,
+                                                   LzwEffort effort);
+    // The same with one given plan.
+    [[nodiscard]] std::vector<std::uint8_t> encode_plan(const std::uint8_t* pixels, std::size_t count,
+                                                        int minimum_code_size, const LzwPlan& plan);
+
+private:
+    void reset_table();
+    // An empty table whose rows fit the code size (full rows if a value does not fit).
+    void prepare_table(int minimum_code_size, int largest_value);
+    // The length of the longest string in the table that starts at `at`, and its code.
+    std::size_t longest(const std::uint8_t* pixels, std::size_t at, std::size_t count, int& code) const;
+    // The code of the string of `length` pixels at `at` (a prefix of a string in the table).
+    int code_of(const std::uint8_t* pixels, std::size_t at, std::size_t length) const;
+    std::size_t choose_length(const std::uint8_t* pixels, std::size_t at, std::size_t count, std::size_t longest_length,
+                              int lookahead) const;
+
+    // child[(code << shift) + pixel]: the code of the string `code` extended by `pixel`, 0 when
+    // the table holds none (code 0 is a single pixel, never an extension).
+    std::vector<std::uint16_t> m_child;
+    std::vector<std::uint32_t> m_used_slots;
+    int m_shift = 8;  // log2 of the row width of m_child  // the child slots set since the last clear
+};

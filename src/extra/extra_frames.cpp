@@ -1,0 +1,329 @@
+#include "extra/extra_frames.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::uint16_t kClear = 256;
+constexpr std::size_t kSortedColours = 65536;  // a transparent pixel before the index is chosen
+
+// What unchanged pixels (the same before and after) become inside the frame.
+enum class Unchanged : std::uint8_t {
+    Transparent,  // all transparent
+    Drawn,        // all drawn in their colour
+    Runs,         // drawn where that continues the run before them, transparent elsewhere
+    Chosen,       // drawn or transparent, whichever the encoder finds shorter, pixel by pixel
+};
+
+struct Region {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool clear_after = false;  // pixels shown now are transparent on the next screen
+};
+
+int bits_for(int largest)
+{
+    int bits = 2;
+    while ((1 << bits) <= largest)
+        ++bits;
+    return bits;
+}
+
+// The rectangle holding every changed pixel and every pixel the next screen needs cleared;
+// false when a pixel would have to turn transparent without having been cleared.
+bool find_region(const FrameScreens& s, bool crop, Region& region)
+{
+    region = {s.width, s.height, 0, 0, false};
+    for (int y = 0; y < s.height; ++y) {
+        std::size_t row = static_cast<std::size_t>(y) * s.width;
+        for (int x = 0; x < s.width; ++x) {
+            ScreenPixel before = s.before[row + x], target = s.target[row + x];
+            bool changed = before != target;
+            if (changed && target == kTransparent)
+                return false;
+            bool clear = s.next && target != kTransparent && s.next[row + x] == kTransparent;
+            if (!changed && !clear)
+                continue;
+            region.clear_after = region.clear_after || clear;
+            region.left = std::min(region.left, x);
+            region.right = std::max(region.right, x + 1);
+            region.top = std::min(region.top, y);
+            region.bottom = std::max(region.bottom, y + 1);
+        }
+    }
+    if (s.first || !crop)
+        region = {0, 0, s.width, s.height, region.clear_after};
+    else if (region.right == 0)
+        region = {0, 0, 1, 1, false};
+    return true;
+}
+
+}  // namespace
+
+struct FramePlanner::Choice {
+    Region region;
+    Unchanged unchanged = Unchanged::Transparent;
+    bool global = false;
+    const std::vector<std::uint32_t>* local_colours = nullptr;  // sorted, for a local table
+};
+
+FramePlanner::FramePlanner(const std::vector<std::uint32_t>& global_table) : m_global_size(global_table.size())
+{
+    for (std::size_t i = 0; i < global_table.size(); ++i)
+        m_global_map.push_back(static_cast<std::uint64_t>(global_table[i]) << 8 | i);
+    std::sort(m_global_map.begin(), m_global_map.end());
+}
+
+// The values of the frame's pixels under the choice (kClear where transparent), the table
+// entries they use and whether any is transparent; false when a pixel cannot be shown.
+bool FramePlanner::build_stream(const FrameScreens& s, const Choice& choice, std::vector<std::uint16_t>& stream,
+                                std::vector<bool>& used, bool& uses_clear)
+{
+    const Region& r = choice.region;
+    ScreenPixel last_pixel = kTransparent;
+    int last_index = -1;
+    auto lookup = [&](ScreenPixel pixel) -> int {
+        std::uint32_t colour = pixel & 0xFFFFFFu;
+        if (choice.global) {
+            auto it = std::lower_bound(m_global_map.begin(), m_global_map.end(), std::uint64_t{colour} << 8);
+            return it != m_global_map.end() && (*it >> 8) == colour ? static_cast<int>(*it & 0xFF) : -1;
+        }
+        const std::vector<std::uint32_t>& colours = *choice.local_colours;
+        auto it = std::lower_bound(colours.begin(), colours.end(), colour);
+        return it != colours.end() && *it == colour ? static_cast<int>(it - colours.begin()) : -1;
+    };
+    // Recordings repeat one colour for long stretches: the last answer is kept.
+    auto index_of = [&](ScreenPixel pixel) -> int {
+        if (pixel != last_pixel) {
+            last_pixel = pixel;
+            last_index = lookup(pixel);
+        }
+        return last_index;
+    };
+    stream.clear();
+    stream.reserve(static_cast<std::size_t>(r.right - r.left) * (r.bottom - r.top));
+    m_choices.clear();
+    const bool chosen = choice.unchanged == Unchanged::Chosen;
+    std::uint16_t previous = kClear;
+    uses_clear = r.clear_after;
+    used.assign(256, false);
+    for (int y = r.top; y < r.bottom; ++y) {
+        std::size_t row = static_cast<std::size_t>(y) * s.width;
+        for (int x = r.left; x < r.right; ++x) {
+            ScreenPixel before = s.before[row + x], target = s.target[row + x];
+            std::uint16_t value = kClear;
+            if (target != kTransparent) {
+                int index = index_of(target);
+                bool must = before != target;
+                if (must && index < 0)
+                    return false;
+                bool draw = must || choice.unchanged == Unchanged::Drawn ||
+                    (choice.unchanged == Unchanged::Runs && index >= 0 && previous == index);
+                if (draw && index < 0)
+                    return false;
+                if (draw) {
+                    value = static_cast<std::uint16_t>(index);
+                    used[static_cast<std::size_t>(index)] = true;
+                } else if (chosen && index >= 0) {
+                    used[static_cast<std::size_t>(index)] = true;
+                    if (m_choices.empty())
+                        m_choices.resize(stream.capacity(), LzwChoiceEncoder::kNoChoice);
+                    m_choices[stream.size()] = static_cast<std::uint16_t>(index);
+                }
+            }
+            uses_clear = uses_clear || value == kClear;
+            stream.push_back(value);
+            previous = value;
+        }
+    }
+    return true;
+}
+
+bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t& best_cost, PlannedFrame& best,
+                              std::vector<std::uint8_t>& best_pixels)
+{
+    const Region& r = choice.region;
+    const bool chosen = choice.unchanged == Unchanged::Chosen;
+    std::vector<std::uint16_t> stream;
+    std::vector<bool> used;
+    bool uses_clear = false;
+    if (!build_stream(s, choice, stream, used, uses_clear))
+        return false;
+    PlannedFrame frame;
+    int largest = 0;
+    std::size_t table_size = 0;
+    if (choice.global) {
+        largest = static_cast<int>(std::find(used.rbegin(), used.rend(), true) - used.rbegin());
+        largest = 255 - largest;
+    } else {
+        largest = static_cast<int>(choice.local_colours->size()) - 1;
+    }
+    if (uses_clear) {
+        int free_index = static_cast<int>(std::find(used.begin(), used.end(), false) - used.begin());
+        if (!choice.global)
+            free_index = static_cast<int>(choice.local_colours->size());
+        if (free_index >= (choice.global ? static_cast<int>(m_global_size) : 256))
+            return false;
+        frame.has_transparent = true;
+        frame.transparent_index = static_cast<std::uint8_t>(free_index);
+        largest = std::max(largest, free_index);
+    }
+    if (!choice.global) {
+        table_size = 2;
+        while (table_size <= static_cast<std::size_t>(largest))
+            table_size *= 2;
+        if (table_size * 3 >= best_cost)
+            return false;
+    }
+    m_pixels.resize(stream.size());
+    for (std::size_t i = 0; i < stream.size(); ++i)
+        m_pixels[i] = stream[i] == kClear ? frame.transparent_index : static_cast<std::uint8_t>(stream[i]);
+    if (chosen && m_choices.empty())
+        return false;  // the same as all transparent
+    if (chosen)
+        frame.data =
+            m_choice_encoder.encode(m_pixels.data(), m_choices.data(), m_pixels.size(), bits_for(largest), &m_chosen);
+    else
+        frame.data = m_encoder.encode(m_pixels.data(), m_pixels.size(), bits_for(largest), LzwEffort::Quick);
+    if (!choice.global) {
+        frame.local_table.assign(table_size, 0);
+        std::copy(choice.local_colours->begin(), choice.local_colours->end(), frame.local_table.begin());
+    }
+    if (frame.cost() >= best_cost)
+        return false;
+    frame.left = static_cast<std::uint16_t>(r.left);
+    frame.top = static_cast<std::uint16_t>(r.top);
+    frame.width = static_cast<std::uint16_t>(r.right - r.left);
+    frame.height = static_cast<std::uint16_t>(r.bottom - r.top);
+    frame.disposal = r.clear_after ? 2 : 1;
+    best_cost = frame.cost();
+    best = std::move(frame);
+    best_pixels = chosen ? m_chosen : m_pixels;
+    return true;
+}
+
+void FramePlanner::collect_colours(const FrameScreens& s, int left, int top, int right, int bottom, bool changed_only,
+                                   std::vector<std::uint32_t>& colours)
+{
+    colours.clear();
+    // Small rectangles sort their colours; large ones mark them in one bit per colour,
+    // made on first need (2 MB).
+    const bool marks = static_cast<std::size_t>(right - left) * (bottom - top) > kSortedColours;
+    if (marks && m_seen.empty())
+        m_seen.assign(std::size_t{1} << 18, 0);
+    std::uint32_t last = 0xFFFFFFFFu;
+    for (int y = top; y < bottom; ++y) {
+        std::size_t row = static_cast<std::size_t>(y) * s.width;
+        for (int x = left; x < right; ++x) {
+            ScreenPixel target = s.target[row + x];
+            if (target == kTransparent || (changed_only && s.before[row + x] == target))
+                continue;
+            std::uint32_t colour = target & 0xFFFFFFu;
+            if (colour == last)
+                continue;
+            last = colour;
+            if (marks) {
+                std::uint64_t bit = std::uint64_t{1} << (colour & 63);
+                if (m_seen[colour >> 6] & bit)
+                    continue;
+                m_seen[colour >> 6] |= bit;
+            }
+            colours.push_back(colour);
+        }
+    }
+    if (marks) {
+        for (std::uint32_t colour : colours)
+            m_seen[colour >> 6] = 0;
+    }
+    std::sort(colours.begin(), colours.end());
+    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+}
+
+bool FramePlanner::keep_source(const FrameScreens& s, int left, int top, int right, int bottom, bool clear_after,
+                               PlannedFrame& frame) const
+{
+    const RawImage* image = s.source;
+    if (!image || !s.source_indexes || (clear_after && !image->has_transparent))
+        return false;
+    // Every changed pixel and every pixel to clear lies inside the image.
+    if (left < image->left || top < image->top || right > image->left + image->width ||
+        bottom > image->top + image->height)
+        return false;
+    if (s.first && !image->has_transparent && (image->width != s.width || image->height != s.height))
+        return false;
+    for (int y = 0; y < image->height; ++y) {
+        const std::uint8_t* indexes = s.source_indexes->row(y);
+        std::size_t row = static_cast<std::size_t>(y + image->top) * s.width + image->left;
+        for (int x = 0; x < image->width; ++x) {
+            if (image->has_transparent && indexes[x] == image->transparent_index &&
+                s.before[row + x] != s.target[row + x])
+                return false;
+        }
+    }
+    frame = PlannedFrame();
+    frame.left = image->left;
+    frame.top = image->top;
+    frame.width = image->width;
+    frame.height = image->height;
+    frame.disposal = clear_after ? 2 : 1;
+    frame.has_transparent = image->has_transparent;
+    frame.transparent_index = image->transparent_index;
+    frame.interlaced = image->interlaced;
+    frame.local_table = image->local_table;
+    frame.data.assign(s.source_bytes + image->data.offset, s.source_bytes + image->data.offset + image->data.length);
+    return true;
+}
+
+bool FramePlanner::plan(const FrameScreens& s, const PlanLevers& levers, PlannedFrame& frame)
+{
+    Region region;
+    if (!find_region(s, levers.crop, region))
+        return false;
+    std::vector<std::uint32_t> changed_colours, all_colours;
+    collect_colours(s, region.left, region.top, region.right, region.bottom, false, all_colours);
+    collect_colours(s, region.left, region.top, region.right, region.bottom, true, changed_colours);
+
+    std::size_t best_cost = SIZE_MAX;
+    std::vector<std::uint8_t> best_pixels;
+    // The table is chosen with unchanged pixels transparent; the other treatments of
+    // unchanged pixels are tried with the table that won.
+    bool use_global = levers.global_table && m_global_size > 0;
+    bool use_local = levers.local_tables;
+    const Unchanged modes[] = {Unchanged::Transparent, Unchanged::Runs, Unchanged::Chosen, Unchanged::Drawn};
+    for (Unchanged mode : modes) {
+        if ((!levers.transparent_pixels && mode != Unchanged::Drawn) ||
+            (!levers.chosen_pixels && mode == Unchanged::Chosen))
+            continue;
+        const std::vector<std::uint32_t>& colours = mode == Unchanged::Drawn ? all_colours : changed_colours;
+        Choice choice{region, mode, false, &colours};
+        if (use_global) {
+            choice.global = true;
+            (void)try_choice(s, choice, best_cost, frame, best_pixels);
+        }
+        if (use_local && colours.size() <= 256) {
+            choice.global = false;
+            (void)try_choice(s, choice, best_cost, frame, best_pixels);
+        }
+        if (best_cost != SIZE_MAX && use_global && use_local) {
+            use_global = frame.local_table.empty();
+            use_local = !use_global;
+        }
+    }
+    PlannedFrame kept;
+    Region changed;
+    bool has_kept = levers.input_frames && find_region(s, true, changed) &&
+        keep_source(s, changed.left, changed.top, changed.right, changed.bottom, changed.clear_after, kept);
+    // The thorough encoding gains a few percent: not worth trying when the input's own
+    // image is clearly shorter.
+    if (best_cost != SIZE_MAX && levers.final_effort != LzwEffort::Quick &&
+        (!has_kept || frame.cost() * 100 < kept.cost() * 104)) {
+        std::vector<std::uint8_t> data =
+            m_encoder.encode(best_pixels.data(), best_pixels.size(), frame.data[0], levers.final_effort);
+        if (data.size() < frame.data.size())
+            frame.data = std::move(data);
+    }
+    if (has_kept && kept.cost() <= frame.cost()) {
+        frame = std::move(kept);
+        return true;
+    }
+    return best_cost != SIZE_MAX;
+}

@@ -1,0 +1,141 @@
+#include "extra/extra_mode.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "gif/gif_raw.h"
+
+namespace {
+
+// 4096 x 4096 pixels: five screens of four bytes each stay below 400 MB.
+constexpr std::size_t kLargestScreen = std::size_t{1} << 24;
+
+void put_u16(std::vector<std::uint8_t>& out, std::uint16_t value)
+{
+    out.push_back(static_cast<std::uint8_t>(value));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+void put_table(std::vector<std::uint8_t>& out, const std::vector<std::uint32_t>& table)
+{
+    for (std::uint32_t colour : table) {
+        out.push_back(static_cast<std::uint8_t>(colour >> 16));
+        out.push_back(static_cast<std::uint8_t>(colour >> 8));
+        out.push_back(static_cast<std::uint8_t>(colour));
+    }
+}
+
+void put_spans(std::vector<std::uint8_t>& out, const std::uint8_t* bytes, const std::vector<RawSpan>& spans)
+{
+    for (const RawSpan& span : spans)
+        out.insert(out.end(), bytes + span.offset, bytes + span.offset + span.length);
+}
+
+void put_header(std::vector<std::uint8_t>& out, const RawGif& gif)
+{
+    static constexpr std::uint8_t kSignature[] = {'G', 'I', 'F', '8', '9', 'a'};
+    out.insert(out.end(), std::begin(kSignature), std::end(kSignature));
+    put_u16(out, gif.width);
+    put_u16(out, gif.height);
+    out.push_back(gif.screen_flags);
+    out.push_back(gif.background);
+    out.push_back(gif.aspect);
+    put_table(out, gif.global_table);
+}
+
+void put_frame(std::vector<std::uint8_t>& out, const RawImage& image, const PlannedFrame& frame)
+{
+    if (image.has_control || frame.has_transparent || frame.disposal == 2) {
+        const std::uint8_t flags = static_cast<std::uint8_t>(frame.disposal << 2 | (image.user_input ? 2 : 0) |
+                                                             (frame.has_transparent ? 1 : 0));
+        const std::uint8_t control[] = {0x21, 0xF9, 4, flags};
+        out.insert(out.end(), std::begin(control), std::end(control));
+        put_u16(out, image.delay);
+        out.push_back(frame.has_transparent ? frame.transparent_index : 0);
+        out.push_back(0);
+    }
+    out.push_back(0x2C);
+    put_u16(out, frame.left);
+    put_u16(out, frame.top);
+    put_u16(out, frame.width);
+    put_u16(out, frame.height);
+    std::uint8_t flags = frame.interlaced ? 0x40 : 0;
+    if (!frame.local_table.empty()) {
+        int field = 0;
+        while ((std::size_t{2} << field) < frame.local_table.size())
+            ++field;
+        flags = static_cast<std::uint8_t>(flags | 0x80 | field);
+    }
+    out.push_back(flags);
+    put_table(out, frame.local_table);
+    out.insert(out.end(), frame.data.begin(), frame.data.end());
+}
+
+// What a viewer holds after the frame: the target, with the frame cleared when it asks.
+void after_frame(std::vector<ScreenPixel>& before, const std::vector<ScreenPixel>& target, const PlannedFrame& frame,
+                 std::uint16_t width)
+{
+    before = target;
+    if (frame.disposal != 2)
+        return;
+    for (int y = frame.top; y < frame.top + frame.height; ++y) {
+        auto row = before.begin() + static_cast<long>(y) * width;
+        std::fill(row + frame.left, row + frame.left + frame.width, kTransparent);
+    }
+}
+
+ExtraOutcome compose_outcome(ComposeResult result)
+{
+    return result == ComposeResult::Damaged ? ExtraOutcome::Damaged : ExtraOutcome::Unsettled;
+}
+
+}  // namespace
+
+ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const PlanLevers& levers,
+                            std::vector<std::uint8_t>& output)
+{
+    output.clear();
+    RawGif gif;
+    if (read_raw_gif(bytes, size, gif) != RawReadResult::Complete)
+        return ExtraOutcome::Damaged;
+    if (gif.images.empty() || gif.has_plain_text || gif.width == 0 || gif.height == 0)
+        return ExtraOutcome::Unsettled;
+    if (static_cast<std::size_t>(gif.width) * gif.height > kLargestScreen)
+        return ExtraOutcome::TooLarge;
+
+    ScreenComposer composer(gif, bytes);
+    FramePlanner planner(gif.global_table);
+    std::vector<ScreenPixel> before(static_cast<std::size_t>(gif.width) * gif.height, kTransparent);
+    std::vector<ScreenPixel> target, next;
+    ComposeResult composed = composer.compose(0, target);
+    if (composed != ComposeResult::Screen)
+        return compose_outcome(composed);
+    Canvas indexes;  // the colour indexes of the image whose screen is the target
+    put_header(output, gif);
+    for (std::size_t i = 0; i < gif.images.size(); ++i) {
+        bool last = i + 1 == gif.images.size();
+        canvas_resize(indexes, composer.indexes().width, composer.indexes().height);
+        std::copy(composer.indexes().pixels.get(), composer.indexes().pixels.get() + indexes.size(),
+                  indexes.pixels.get());
+        if (!last && (composed = composer.compose(i + 1, next)) != ComposeResult::Screen)
+            return compose_outcome(composed);
+        FrameScreens screens{before.data(), target.data(), last ? nullptr : next.data(), gif.width, gif.height, i == 0};
+        screens.source = &gif.images[i];
+        screens.source_indexes = &indexes;
+        screens.source_bytes = bytes;
+        PlannedFrame frame;
+        if (!planner.plan(screens, levers, frame))
+            return ExtraOutcome::Unsettled;
+        put_spans(output, bytes, gif.images[i].extensions_before);
+        put_frame(output, gif.images[i], frame);
+        after_frame(before, target, frame, gif.width);
+        std::swap(target, next);
+    }
+    put_spans(output, bytes, gif.trailing_extensions);
+    output.push_back(0x3B);
+    if (output.size() >= size && !std::getenv("EXTRA_DEBUG_KEEP")) {
+        output.clear();
+        return ExtraOutcome::NotSmaller;
+    }
+    return ExtraOutcome::Smaller;
+}

@@ -1,0 +1,125 @@
+// The thorough encoder: hand-worked streams where looking ahead saves a code, and round trips
+// of every plan through our decoder and giflib, never longer than the plain encoder.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "codec/codec_support.h"
+#include "codec/frame_coding.h"
+#include "codec/lzw_optimal.h"
+
+using codec_test::Bytes;
+using codec_test::CodeStream;
+
+namespace {
+
+Bytes stream_of(std::uint8_t minimum_code_size, std::initializer_list<std::pair<int, int>> codes)
+{
+    CodeStream stream;
+    for (auto [code, width] : codes)
+        stream.add(code, width);
+    return stream.image_data(minimum_code_size);
+}
+
+// Pixels of screen-recording kinds: flat areas, repeated rows with a few changes, noise.
+Bytes make_pixels(std::size_t count, int colours, int kind, std::mt19937& random)
+{
+    std::uniform_int_distribution<int> colour(0, colours - 1);
+    Bytes pixels(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (kind == 0)
+            pixels[i] = static_cast<std::uint8_t>(colour(random));
+        else if (kind == 1)
+            pixels[i] = i % 97 < 60 ? 0 : static_cast<std::uint8_t>((i / 7) % colours);
+        else
+            pixels[i] = i >= 211 && random() % 300 ? pixels[i - 211] : static_cast<std::uint8_t>(colour(random));
+    }
+    return pixels;
+}
+
+Bytes decode_with_ours(const Bytes& data, int width, int height)
+{
+    FramePtr frame(new_frame());
+    frame->rect = {0, 0, static_cast<std::int16_t>(height), static_cast<std::int16_t>(width)};
+    MemPtr<std::uint8_t> copy(static_cast<std::uint8_t*>(MemAlloc(data.size())));
+    std::copy(data.begin(), data.end(), copy.get());
+    frame_set_encoding(*frame, std::move(copy), static_cast<std::uint32_t>(data.size()));
+    Canvas canvas;
+    canvas_resize(canvas, static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), 0xEE);
+    if (decode_frame_onto(canvas, *frame, TransparentAware::No) != DecodeResult::Complete)
+        return {};
+    return Bytes(canvas.pixels.get(), canvas.pixels.get() + canvas.size());
+}
+
+}  // namespace
+
+// b a a a b a a b with codes of 3 bits, then 4 from the fifth code on (clear 4, end 5).
+// Longest match: b, a, aa (adds aab), ba, a, b. Looking ahead at the second b: ba reaches only
+// one pixel further, b then aab reaches the end: b, a, aa, b, aab.
+TEST(LzwOptimal, LookingAheadSavesACodeOnAHandWorkedStream)
+{
+    const Bytes pixels = {1, 0, 0, 0, 1, 0, 0, 1};
+    struct Case {
+        LzwPlan plan;
+        Bytes expected;
+    } cases[] = {
+        {{0, LzwClear::OnFull}, stream_of(2, {{4, 3}, {1, 3}, {0, 3}, {7, 3}, {6, 4}, {0, 4}, {1, 4}, {5, 4}})},
+        {{4, LzwClear::OnFull}, stream_of(2, {{4, 3}, {1, 3}, {0, 3}, {7, 3}, {1, 4}, {8, 4}, {5, 4}})},
+    };
+    LzwOptimalEncoder encoder;
+    for (const Case& c : cases) {
+        EXPECT_EQ(encoder.encode_plan(pixels.data(), pixels.size(), 2, c.plan), c.expected) << c.plan.lookahead;
+        EXPECT_EQ(decode_with_ours(c.expected, 8, 1), pixels);
+    }
+    EXPECT_EQ(encoder.encode(pixels.data(), pixels.size(), 2, LzwEffort::Thorough), cases[1].expected);
+}
+
+// Four pixels of one colour at 2 bits: a, aa (the string being defined), a.
+TEST(LzwOptimal, AStringUsedAsItIsDefined)
+{
+    const Bytes pixels = {0, 0, 0, 0};
+    LzwOptimalEncoder encoder;
+    EXPECT_EQ(encoder.encode_plan(pixels.data(), pixels.size(), 2, {0, LzwClear::OnFull}),
+              stream_of(2, {{4, 3}, {0, 3}, {6, 3}, {0, 3}, {5, 4}}));
+}
+
+TEST(LzwOptimal, EveryPlanRoundTripsAndTheBestIsNeverLongerThanThePlainEncoder)
+{
+    struct Size {
+        int width, height;
+    };
+    const Size sizes[] = {{1, 1}, {7, 3}, {64, 64}, {211, 150}, {640, 120}};
+    const LzwPlan plans[] = {{0, LzwClear::OnFull}, {0, LzwClear::Never},  {0, LzwClear::OnDecay},
+                             {3, LzwClear::OnFull}, {12, LzwClear::Never}, {12, LzwClear::OnDecay}};
+    std::mt19937 random(18);
+    LzwOptimalEncoder encoder;
+    for (Size size : sizes) {
+        for (int colours : {2, 4, 16, 200, 256}) {
+            for (int kind = 0; kind < 3; ++kind) {
+                std::size_t count = static_cast<std::size_t>(size.width) * size.height;
+                Bytes pixels = make_pixels(count, colours, kind, random);
+                int bits = 2;
+                while ((1 << bits) < colours)
+                    ++bits;
+                for (const LzwPlan& plan : plans) {
+                    Bytes data = encoder.encode_plan(pixels.data(), count, bits, plan);
+                    ASSERT_EQ(decode_with_ours(data, size.width, size.height), pixels)
+                        << size.width << "x" << size.height << " colours " << colours << " kind " << kind;
+                    auto frames =
+                        codec_test::giflib_decode(codec_test::wrap_image(size.width, size.height, false, data));
+                    ASSERT_EQ(frames.size(), 1u);
+                    ASSERT_EQ(frames[0].pixels, pixels) << size.width << "x" << size.height << " kind " << kind;
+                }
+                Canvas canvas;
+                canvas_resize(canvas, static_cast<std::uint16_t>(size.width), static_cast<std::uint16_t>(size.height));
+                std::copy(pixels.begin(), pixels.end(), canvas.pixels.get());
+                FramePtr plain(new_frame());
+                plain->rect = {0, 0, static_cast<std::int16_t>(size.height), static_cast<std::int16_t>(size.width)};
+                encode_frame_into(*plain, canvas, false, static_cast<std::uint16_t>(1 << bits), EndCode::Always);
+                Bytes best = encoder.encode(pixels.data(), count, bits, LzwEffort::Thorough);
+                EXPECT_LE(best.size(), plain->encoded_length) << size.width << "x" << size.height << " kind " << kind;
+            }
+        }
+    }
+}
