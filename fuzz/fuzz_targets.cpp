@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "document/document.h"
-#include "gif/gif_blocks_raw.h"
+#include "gif/gif_raw.h"
 #include "app/language_file.h"
 #include "app/preferences.h"
 #include "app/settings.h"

@@ -4,7 +4,7 @@
 
 #include "cli/cli_input.h"
 #include "cli/cli_run.h"
-#include "gif/gif_blocks_raw.h"
+#include "gif/gif_raw.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ std::string block_line(const RawBlock& block, const RawGraphicControl* control, 
     const std::string at = " at byte " + number(block.offset) + " (" + number(block.length) + " bytes)";
     switch (block.kind) {
     case RawBlockKind::Image: {
-        const RawImage& image = block.image;
+        const RawImageBlock& image = block.image;
         std::string line = "frame " + std::to_string(frame) + ": " + number(image.width) + "x" + number(image.height) +
             " at (" + number(image.left) + "," + number(image.top) + "), local table " +
             table_text(image.local_table, "none") + (image.interlaced ? ", interlaced" : "");
@@ -107,7 +107,7 @@ std::string block_json(const RawBlock& block)
         "\",\"offset\":" + number(block.offset) + ",\"length\":" + number(block.length);
     switch (block.kind) {
     case RawBlockKind::Image: {
-        const RawImage& image = block.image;
+        const RawImageBlock& image = block.image;
         out += ",\"left\":" + number(image.left) + ",\"top\":" + number(image.top) +
             ",\"width\":" + number(image.width) + ",\"height\":" + number(image.height) +
             ",\"local_table\":" + number(image.local_table) + ",\"interlaced\":" + json_bool(image.interlaced) +

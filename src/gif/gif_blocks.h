@@ -16,13 +16,16 @@ constexpr std::uint8_t kCommentLabel = 0xFE;
 constexpr std::uint8_t kApplicationLabel = 0xFF;
 
 // Logical screen descriptor, packed byte (after width and height).
-constexpr std::uint8_t kScreenGlobalTable = 0x80;    // bit 7: a global colour table follows
-constexpr int kScreenResolutionShift = 4;            // bits 4-6: colour resolution, bits - 1
-constexpr std::uint8_t kScreenTableSizeMask = 0x07;  // bits 0-2: global table bits - 1
+constexpr std::uint8_t kScreenGlobalTable = 0x80;     // bit 7: a global colour table follows
+constexpr int kScreenResolutionShift = 4;             // bits 4-6: colour resolution, bits - 1
+constexpr std::uint8_t kScreenResolutionMask = 0x07;  // the resolution's three bits, shifted down
+constexpr std::uint8_t kScreenSorted = 0x08;          // bit 3: the global table is sorted
+constexpr std::uint8_t kScreenTableSizeMask = 0x07;   // bits 0-2: global table bits - 1
 
 // Image descriptor, packed byte (after the rectangle).
 constexpr std::uint8_t kImageLocalTable = 0x80;     // bit 7: a local colour table follows
 constexpr std::uint8_t kImageInterlaced = 0x40;     // bit 6: rows stored in interlace order
+constexpr std::uint8_t kImageSorted = 0x20;         // bit 5: the local table is sorted
 constexpr std::uint8_t kImageTableSizeMask = 0x07;  // bits 0-2: local table bits - 1
 
 // Graphic control extension, packed byte (first byte of its data).

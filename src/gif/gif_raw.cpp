@@ -2,103 +2,265 @@
 
 #include <cstring>
 
+#include "gif/gif_blocks.h"
+
 namespace {
 
-class RawCursor {
-public:
-    RawCursor(const std::uint8_t* bytes, std::size_t size) : m_bytes(bytes), m_size(size) { }
+using namespace gif_block;
 
-    std::size_t position() const { return m_at; }
-    bool has(std::size_t n) const { return n <= m_size - m_at; }
-    // The next n bytes, or null (and nothing consumed) when fewer remain.
-    const std::uint8_t* take(std::size_t n)
+constexpr std::size_t kDescriptorBytes = 10;  // introducer, rectangle and packed byte
+constexpr std::size_t kControlBytes = 4;      // packed byte, delay, transparent index
+constexpr std::size_t kHeaderBytes = 13;      // signature, version and logical screen descriptor
+// Files address their bytes in 32 bits.
+constexpr std::size_t kLargestFile = 0xFFFFFFFFu;
+
+// A cursor over the data that never passes its end.
+class Cursor {
+public:
+    Cursor(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) { }
+    std::size_t at() const { return m_at; }
+    void move_to(std::size_t at) { m_at = at < m_size ? at : m_size; }
+    std::size_t left() const { return m_size - m_at; }
+    const std::uint8_t* take(std::size_t count)
     {
-        if (!has(n))
+        if (count > left())
             return nullptr;
-        const std::uint8_t* p = m_bytes + m_at;
-        m_at += n;
-        return p;
+        const std::uint8_t* bytes = m_data + m_at;
+        m_at += count;
+        return bytes;
     }
-    // Skips data sub-blocks up to and including the terminator; false when they run out.
-    bool skip_sub_blocks()
+    bool byte(std::uint8_t* value)
+    {
+        const std::uint8_t* bytes = take(1);
+        if (bytes)
+            *value = *bytes;
+        return bytes != nullptr;
+    }
+    // Sub-blocks through the terminator; their data bytes are counted, and appended to `text`
+    // when given. False when the data ends first.
+    bool sub_blocks(std::uint32_t* data_bytes, std::string* text)
     {
         for (;;) {
-            const std::uint8_t* length = take(1);
-            if (!length)
+            std::uint8_t length = 0;
+            if (!byte(&length))
                 return false;
-            if (*length == 0)
+            if (length == 0)
                 return true;
-            if (!take(*length))
+            const std::uint8_t* bytes = take(length);
+            if (!bytes)
                 return false;
+            *data_bytes += length;
+            if (text)
+                text->append(reinterpret_cast<const char*>(bytes), length);
         }
     }
 
 private:
-    const std::uint8_t* m_bytes;
+    const std::uint8_t* m_data;
     std::size_t m_size;
     std::size_t m_at = 0;
 };
 
-std::uint16_t u16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint16_t u16(const std::uint8_t* bytes) { return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8)); }
 
-bool read_table(RawCursor& cursor, std::uint8_t flags, std::vector<std::uint32_t>& table)
-{
-    std::size_t entries = std::size_t{2} << (flags & 7);
-    const std::uint8_t* p = cursor.take(entries * 3);
-    if (!p)
-        return false;
-    table.resize(entries);
-    for (std::size_t i = 0; i < entries; ++i)
-        table[i] = static_cast<std::uint32_t>(p[3 * i] << 16 | p[3 * i + 1] << 8 | p[3 * i + 2]);
-    return true;
-}
+std::uint16_t table_size(std::uint8_t packed) { return static_cast<std::uint16_t>(table_entries(packed)); }
 
-// An extension after its introducer: the control extension fills `pending`, any other is
-// kept as a span for the next image.
-bool read_extension(RawCursor& cursor, RawGif& gif, RawImage& pending, std::vector<RawSpan>& kept)
+bool read_image(Cursor& in, RawBlock& block)
 {
-    std::size_t start = cursor.position() - 1;
-    const std::uint8_t* label = cursor.take(1);
-    if (!label)
+    const std::uint8_t* descriptor = in.take(9);
+    if (!descriptor)
         return false;
-    if (*label == 0xF9) {
-        const std::uint8_t* body = cursor.take(6);
-        if (!body || body[0] != 4 || body[5] != 0)
+    RawImageBlock& image = block.image;
+    image.left = u16(descriptor);
+    image.top = u16(descriptor + 2);
+    image.width = u16(descriptor + 4);
+    image.height = u16(descriptor + 6);
+    const std::uint8_t packed = descriptor[8];
+    image.interlaced = (packed & kImageInterlaced) != 0;
+    image.table_sorted = (packed & kImageSorted) != 0;
+    if (packed & kImageLocalTable) {
+        image.local_table = table_size(packed);
+        if (!in.take(image.local_table * 3u))
             return false;
-        pending.has_control = true;
-        pending.disposal = static_cast<std::uint8_t>(body[1] >> 2 & 7);
-        pending.user_input = (body[1] & 2) != 0;
-        pending.has_transparent = (body[1] & 1) != 0;
-        pending.delay = u16(body + 2);
-        pending.transparent_index = body[4];
-        return true;
     }
-    if (*label == 0x01)
-        gif.has_plain_text = true;
-    if (!cursor.skip_sub_blocks())
+    image.data_offset = static_cast<std::uint32_t>(in.at());
+    return in.byte(&image.minimum_code_size) && in.sub_blocks(&image.data_bytes, nullptr);
+}
+
+bool read_graphic_control(Cursor& in, RawBlock& block)
+{
+    const std::size_t start = in.at();
+    std::uint32_t bytes = 0;
+    std::string data;
+    if (!in.sub_blocks(&bytes, &data) || data.size() < kControlBytes)
         return false;
-    kept.push_back({start, cursor.position() - start});
+    const auto* fields = reinterpret_cast<const std::uint8_t*>(data.data());
+    RawGraphicControl& control = block.control;
+    control.disposal = static_cast<std::uint8_t>((fields[0] >> kControlDisposalShift) & kControlDisposalMask);
+    control.user_input = (fields[0] & kControlUserInput) != 0;
+    control.transparent = (fields[0] & kControlTransparent) != 0;
+    control.delay = u16(fields + 1);
+    control.transparent_index = fields[3];
+    // Its length byte, the four bytes and the terminator, nothing more.
+    control.single_block = data.size() == kControlBytes && in.at() - start == kControlBytes + 2;
     return true;
 }
 
-bool read_image(RawCursor& cursor, RawImage& image)
+bool read_application(Cursor& in, RawBlock& block)
 {
-    const std::uint8_t* d = cursor.take(9);
-    if (!d)
+    std::uint8_t length = 0;
+    if (!in.byte(&length))
         return false;
-    image.left = u16(d);
-    image.top = u16(d + 2);
-    image.width = u16(d + 4);
-    image.height = u16(d + 6);
-    image.interlaced = (d[8] & 0x40) != 0;
-    image.sorted = (d[8] & 0x20) != 0;
-    if ((d[8] & 0x80) && !read_table(cursor, d[8], image.local_table))
+    if (length == 0)
+        return true;  // a terminator where the identifier would be: the block ends here
+    const std::uint8_t* identifier = in.take(length);
+    if (!identifier)
         return false;
-    image.data.offset = cursor.position();
-    if (!cursor.take(1) || !cursor.skip_sub_blocks())
+    block.text.assign(reinterpret_cast<const char*>(identifier), length);
+    std::uint32_t bytes = 0;
+    std::string data;
+    if (!in.sub_blocks(&bytes, &data))
         return false;
-    image.data.length = cursor.position() - image.data.offset;
+    const bool looping = block.text == "NETSCAPE2.0" || block.text == "ANIMEXTS1.0";
+    if (looping && data.size() >= 3 && data[0] == 1)
+        block.loop = u16(reinterpret_cast<const std::uint8_t*>(data.data()) + 1);
     return true;
+}
+
+bool read_extension(Cursor& in, RawBlock& block)
+{
+    if (!in.byte(&block.label))
+        return false;
+    std::uint32_t bytes = 0;
+    switch (block.label) {
+    case kGraphicControlLabel:
+        block.kind = RawBlockKind::GraphicControl;
+        return read_graphic_control(in, block);
+    case kCommentLabel:
+        block.kind = RawBlockKind::Comment;
+        return in.sub_blocks(&bytes, &block.text);
+    case kApplicationLabel:
+        block.kind = RawBlockKind::Application;
+        return read_application(in, block);
+    case kPlainTextLabel:
+        block.kind = RawBlockKind::PlainText;
+        return in.sub_blocks(&bytes, nullptr);
+    default:
+        block.kind = RawBlockKind::UnknownExtension;
+        return in.sub_blocks(&bytes, nullptr);
+    }
+}
+
+bool read_header(Cursor& in, RawFile& file)
+{
+    const std::uint8_t* header = in.take(kHeaderBytes);
+    if (!header || std::memcmp(header, "GIF", 3) != 0)
+        return false;
+    file.version.assign(reinterpret_cast<const char*>(header), 6);
+    if (file.version != "GIF87a" && file.version != "GIF89a")
+        return false;
+    RawScreen& screen = file.screen;
+    screen.width = u16(header + 6);
+    screen.height = u16(header + 8);
+    const std::uint8_t packed = header[10];
+    screen.packed = packed;
+    screen.colour_resolution =
+        static_cast<std::uint8_t>(((packed >> kScreenResolutionShift) & kScreenResolutionMask) + 1);
+    screen.table_sorted = (packed & kScreenSorted) != 0;
+    screen.background_index = header[11];
+    screen.aspect = header[12];
+    if (packed & kScreenGlobalTable) {
+        screen.global_table = table_size(packed);
+        if (!in.take(screen.global_table * 3u)) {
+            file.fault = "the global colour table is cut short";
+            file.end = static_cast<std::uint32_t>(in.at());
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool read_raw_blocks(const std::uint8_t* data, std::size_t size, RawFile* file)
+{
+    *file = RawFile{};
+    if (!data || size > kLargestFile)
+        return false;
+    Cursor in(data, size);
+    if (!read_header(in, *file))
+        return false;
+    if (!file->fault.empty())
+        return true;
+    for (;;) {
+        const std::size_t start = in.at();
+        std::uint8_t introducer = 0;
+        if (!in.byte(&introducer)) {
+            file->fault = "the file ends without its trailer byte";
+            break;
+        }
+        if (introducer == kTrailer) {
+            file->trailer = true;
+            file->after_trailer = static_cast<std::uint32_t>(in.left());
+            break;
+        }
+        RawBlock block;
+        block.offset = static_cast<std::uint32_t>(start);
+        bool whole = false;
+        if (introducer == kImageIntroducer) {
+            block.kind = RawBlockKind::Image;
+            block.label = kImageIntroducer;
+            whole = read_image(in, block);
+        } else if (introducer == kExtensionIntroducer) {
+            whole = read_extension(in, block);
+        } else {
+            in.move_to(start);  // reading stopped where the unknown byte stands
+            file->fault = "an unknown block introducer";
+            break;
+        }
+        if (!whole) {
+            file->fault = "a block is cut short";
+            in.move_to(start);
+            break;
+        }
+        block.length = static_cast<std::uint32_t>(in.at() - start);
+        file->blocks.push_back(std::move(block));
+    }
+    file->end = static_cast<std::uint32_t>(in.at());
+    return true;
+}
+
+namespace {
+
+std::vector<std::uint32_t> colour_table(const std::uint8_t* bytes, std::size_t entries)
+{
+    std::vector<std::uint32_t> table(entries);
+    for (std::size_t i = 0; i < entries; ++i)
+        table[i] = static_cast<std::uint32_t>(bytes[3 * i] << 16 | bytes[3 * i + 1] << 8 | bytes[3 * i + 2]);
+    return table;
+}
+
+void take_control(const RawGraphicControl& control, RawImage& pending)
+{
+    pending.has_control = true;
+    pending.disposal = control.disposal;
+    pending.user_input = control.user_input;
+    pending.has_transparent = control.transparent;
+    pending.delay = control.delay;
+    pending.transparent_index = control.transparent_index;
+}
+
+void take_image(const std::uint8_t* bytes, const RawBlock& block, RawImage& image)
+{
+    const RawImageBlock& stored = block.image;
+    image.left = stored.left;
+    image.top = stored.top;
+    image.width = stored.width;
+    image.height = stored.height;
+    image.interlaced = stored.interlaced;
+    image.sorted = stored.table_sorted;
+    if (stored.local_table)
+        image.local_table = colour_table(bytes + block.offset + kDescriptorBytes, stored.local_table);
+    image.data = {stored.data_offset, std::size_t{block.offset} + block.length - stored.data_offset};
 }
 
 }  // namespace
@@ -106,36 +268,37 @@ bool read_image(RawCursor& cursor, RawImage& image)
 RawReadResult read_raw_gif(const std::uint8_t* bytes, std::size_t size, RawGif& gif)
 {
     gif = RawGif();
-    RawCursor cursor(bytes, size);
-    const std::uint8_t* header = cursor.take(13);
-    if (!header || (std::memcmp(header, "GIF87a", 6) != 0 && std::memcmp(header, "GIF89a", 6) != 0))
+    RawFile file;
+    if (!read_raw_blocks(bytes, size, &file))
         return RawReadResult::NotGif;
-    gif.width = u16(header + 6);
-    gif.height = u16(header + 8);
-    gif.screen_flags = header[10];
-    gif.background = header[11];
-    gif.aspect = header[12];
-    if ((gif.screen_flags & 0x80) && !read_table(cursor, gif.screen_flags, gif.global_table))
+    if (!file.trailer || !file.fault.empty())
         return RawReadResult::Damaged;
+    gif.width = file.screen.width;
+    gif.height = file.screen.height;
+    gif.screen_flags = file.screen.packed;
+    gif.background = file.screen.background_index;
+    gif.aspect = file.screen.aspect;
+    if (file.screen.global_table)
+        gif.global_table = colour_table(bytes + kHeaderBytes, file.screen.global_table);
     RawImage pending;
-    for (;;) {
-        const std::uint8_t* introducer = cursor.take(1);
-        if (!introducer)
-            return RawReadResult::Damaged;
-        if (*introducer == 0x3B) {
-            gif.trailing_extensions = std::move(pending.extensions_before);
-            return RawReadResult::Complete;
-        }
-        if (*introducer == 0x21) {
-            if (!read_extension(cursor, gif, pending, pending.extensions_before))
+    for (const RawBlock& block : file.blocks) {
+        switch (block.kind) {
+        case RawBlockKind::GraphicControl:
+            if (!block.control.single_block)
                 return RawReadResult::Damaged;
-        } else if (*introducer == 0x2C) {
-            if (!read_image(cursor, pending))
-                return RawReadResult::Damaged;
+            take_control(block.control, pending);
+            break;
+        case RawBlockKind::Image:
+            take_image(bytes, block, pending);
             gif.images.push_back(std::move(pending));
             pending = RawImage();
-        } else {
-            return RawReadResult::Damaged;
+            break;
+        default:
+            gif.has_plain_text = gif.has_plain_text || block.kind == RawBlockKind::PlainText;
+            pending.extensions_before.push_back({block.offset, block.length});
+            break;
         }
     }
+    gif.trailing_extensions = std::move(pending.extensions_before);
+    return RawReadResult::Complete;
 }
