@@ -11,7 +11,7 @@ packages=(
   fonts-dejavu-core                # a font for offscreen rendering
   fonts-ipafont-gothic             # a Japanese font: the Japanese interface and its tests
   xvfb xauth xdotool               # the keyboard-only run of the desktop program on a virtual display
-  dpkg-dev desktop-file-utils      # the Debian package: its dependencies, its menu entry checked
+  dpkg-dev file desktop-file-utils # the Debian package: its dependencies (CPack needs file), its menu entry checked
 )
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
