@@ -27,6 +27,13 @@ constexpr int kCaptionNonInterlaced = 244, kCaptionReplace = 245, kCaptionClear 
 
 DocumentWindow* current_window() { return DocumentWindow::of(ui_state().current); }
 
+// The animation pane shows the document's comments; it takes them again after they changed.
+void refresh_comment_fields(DocumentWindow& window)
+{
+    if (Pane* pane = window.pane(PaneKind::Animation))
+        pane->refresh_comments();
+}
+
 }  // namespace
 
 Document* current_document() { return ui_state().current; }
@@ -191,6 +198,7 @@ void command_insert_stamp()
     document.trailing_comment.reset(StrDup(stamp.c_str()));
     window->mark_changed();
     window->refresh_panes();
+    refresh_comment_fields(*window);
 }
 
 void command_clear_comments(bool then_stamp)
@@ -220,6 +228,7 @@ void command_clear_comments(bool then_stamp)
     if (changed)
         window->mark_changed();
     window->refresh_panes();
+    refresh_comment_fields(*window);
     if (then_stamp)
         command_insert_stamp();
 }
