@@ -57,6 +57,14 @@ private:
     mutable FramePane m_pane;
 };
 
+// A pane built while its document is in use takes the activation as its window is made;
+// the document window keeps it (the pane then shows without taking it).
+void keep_owner_active(DocumentWindow& owner)
+{
+    if (current_document() == &owner.document() || current_document() == nullptr)
+        platform::WindowActivate(owner.frame_window()->window);
+}
+
 class AnimationPaneHost final : public Pane {
 public:
     explicit AnimationPaneHost(DocumentWindow& owner) : m_owner(owner)
@@ -70,6 +78,7 @@ public:
                 command_toggle_pane(PaneKind::Animation);
         };
         m_pane.panel().hide();
+        keep_owner_active(m_owner);
     }
     FrameWindow* window() const override { return m_pane.panel().window(); }
     // Nothing here depends on the current frame; the size, frame and colour lines follow
@@ -114,6 +123,7 @@ public:
                 command_toggle_pane(PaneKind::Range);
         };
         m_pane.panel().hide();
+        keep_owner_active(m_owner);
         return window() != nullptr;
     }
     FrameWindow* window() const override { return m_pane.panel().window(); }
