@@ -22,8 +22,6 @@ xdotool key Return                   # the first start asks for the language: ke
 pause 2
 xdotool key Return                   # then shows its notice: continue
 pause 1
-xdotool mousemove 150 150 click 1    # the document window comes back in front
-pause 0.5
 xdotool key Right Right Right Left   # step frames: now at frame 3 of the file
 pause 0.5
 xdotool key space; pause 1; xdotool key Escape   # play for a second, stop
