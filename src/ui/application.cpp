@@ -25,6 +25,7 @@
 #include "platform/qt/window.h"
 #include "ui/progress_reporter.h"
 #include "ui/commands.h"
+#include "ui/info_windows.h"
 #include "ui/start_windows.h"
 #include "ui/language_chooser.h"
 #include "ui/settings_window.h"
@@ -179,8 +180,10 @@ bool initialise_application()
     }
     install_error_handling();
     build_menus();  // 15
-    // 16: the first-start notice comes with the information windows of a later version.
     Settings& record = settings();
+    info_windows_state().sibling_mode = kSiblingMode;
+    if (record.first_start_notice_shown != 1)  // 16
+        (void)show_first_start_notice([] { quit_program(); });
     const bool display_ok =
         !(record.display_check && !kSiblingMode) || check_display(platform::DisplayBitsPerPixel());  // 17
     show_splash_window();                                                                            // 18

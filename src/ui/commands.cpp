@@ -8,6 +8,7 @@
 #include "foundation/formatter.h"
 #include "foundation/heap_string.h"
 #include "foundation/time_text.h"
+#include "framework/event_loop.h"
 #include "framework/file_dialog.h"
 #include "framework/frame_window.h"
 #include "framework/menus.h"
@@ -26,6 +27,20 @@ constexpr int kMonthNames = 152, kDatePlaceholder = 148, kProgramTitle = 1;
 constexpr int kCaptionNonInterlaced = 244, kCaptionReplace = 245, kCaptionClear = 246;
 
 DocumentWindow* current_window() { return DocumentWindow::of(ui_state().current); }
+
+void reactivate_document_window(void* frame_window)
+{
+    auto* w = static_cast<FrameWindow*>(frame_window);
+    if (FrameWindowAlive(w) && DocumentWindow::of(w) && FocusedFrameWindow() != w)
+        platform::WindowActivate(w->window);
+}
+
+// The animation pane shows the document's comments; it takes them again after they changed.
+void refresh_comment_fields(DocumentWindow& window)
+{
+    if (Pane* pane = window.pane(PaneKind::Animation))
+        pane->refresh_comments();
+}
 
 }  // namespace
 
@@ -191,6 +206,7 @@ void command_insert_stamp()
     document.trailing_comment.reset(StrDup(stamp.c_str()));
     window->mark_changed();
     window->refresh_panes();
+    refresh_comment_fields(*window);
 }
 
 void command_clear_comments(bool then_stamp)
@@ -220,6 +236,7 @@ void command_clear_comments(bool then_stamp)
     if (changed)
         window->mark_changed();
     window->refresh_panes();
+    refresh_comment_fields(*window);
     if (then_stamp)
         command_insert_stamp();
 }
@@ -262,6 +279,9 @@ void command_toggle_pane(PaneKind kind)
         }
     } else {
         window->change_show_count(kind, -1);
+        // The window system may pass the activation on as the pane goes: the document window
+        // takes it back once that has happened.
+        (void)TaskAfter(reactivate_document_window, window->frame_window(), 50);
     }
     update_command_state(document);
 }

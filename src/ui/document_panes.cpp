@@ -1,17 +1,19 @@
-// The panes of a document window: the frame pane wired to the document window (frames
-// chosen, playback buttons and keys, edits that change the document), the placeholders of
-// the panes a later version brings, and their arrangement beside the document window.
+// The panes of a document window wired to it: the frame pane (frames chosen, playback
+// buttons and keys, edits that change the document), the animation pane (looping,
+// background, comments) and the range pane (operations on a range of frames), and their
+// arrangement beside the document window.
 #include <vector>
 
 #include "framework/frame_window.h"
 #include "platform/qt/window.h"
+#include "ui/animation_pane.h"
 #include "ui/commands.h"
 #include "ui/document_window.h"
 #include "ui/frame_pane.h"
 #include "ui/pane.h"
 #include "ui/panel_window.h"
 #include "ui/playback.h"
-#include "ui/start_windows.h"
+#include "ui/range_pane.h"
 
 // Panes appear beside the document window without taking the activation from it.
 void Pane::set_visible(bool visible)
@@ -55,13 +57,104 @@ private:
     mutable FramePane m_pane;
 };
 
+// A pane built while its document is in use takes the activation as its window is made;
+// the document window keeps it (the pane then shows without taking it).
+void keep_owner_active(DocumentWindow& owner)
+{
+    if (current_document() == &owner.document() || current_document() == nullptr)
+        platform::WindowActivate(owner.frame_window()->window);
+}
+
+class AnimationPaneHost final : public Pane {
+public:
+    explicit AnimationPaneHost(DocumentWindow& owner) : m_owner(owner)
+    {
+        m_pane.on_document_changed = [this] { m_owner.mark_changed(); };
+        m_pane.on_background_changed = [this] { refresh_frame(m_owner.document()); };
+        m_pane.refresh(&m_owner.document());
+        m_pane.open();
+        m_pane.panel().on_hidden = [this] {
+            if (current_document() == &m_owner.document() && m_owner.show_count(PaneKind::Animation) > 0)
+                command_toggle_pane(PaneKind::Animation);
+        };
+        m_pane.panel().hide();
+        keep_owner_active(m_owner);
+    }
+    FrameWindow* window() const override { return m_pane.panel().window(); }
+    // Nothing here depends on the current frame; the size, frame and colour lines follow
+    // delay changes and saves.
+    void refresh(Document* document, int) override
+    {
+        if (document != m_shown) {
+            m_shown = document;
+            m_pane.refresh(document);
+        } else {
+            m_pane.refresh_lines();
+        }
+    }
+    void refresh_comments() override { m_pane.refresh_comments(); }
+
+private:
+    DocumentWindow& m_owner;
+    Document* m_shown = nullptr;
+    mutable AnimationPane m_pane;
+};
+
+class RangePaneHost final : public Pane {
+public:
+    explicit RangePaneHost(DocumentWindow& owner) : m_owner(owner)
+    {
+        m_pane.on_frame_chosen = [this](int frame) { show_frame(m_owner.document(), frame); };
+        // The frame pane and the animation pane's lines follow through the frame's refresh.
+        m_pane.on_document_changed = [this] {
+            m_owner.mark_changed();
+            refresh_frame(m_owner.document());
+        };
+    }
+    // False when the document has no frame to make a range of.
+    [[nodiscard]] bool open()
+    {
+        if (!m_pane.open(&m_owner.document()))
+            return false;
+        m_frame_count = m_owner.document().frame_count;
+        // Closing the pane is the user hiding it, which ends it: the same as its menu item.
+        m_pane.panel().on_hidden = [this] {
+            if (current_document() == &m_owner.document() && m_owner.pane(PaneKind::Range))
+                command_toggle_pane(PaneKind::Range);
+        };
+        m_pane.panel().hide();
+        keep_owner_active(m_owner);
+        return window() != nullptr;
+    }
+    FrameWindow* window() const override { return m_pane.panel().window(); }
+    // The range only needs to follow the number of frames.
+    void refresh(Document* document, int) override
+    {
+        const int count = document ? document->frame_count : 0;
+        if (count != m_frame_count) {
+            m_frame_count = count;
+            m_pane.refresh(document);
+        }
+    }
+
+private:
+    DocumentWindow& m_owner;
+    int m_frame_count = -1;
+    mutable RangePane m_pane;
+};
+
 }  // namespace
 
 std::unique_ptr<Pane> make_document_pane(DocumentWindow& owner, PaneKind kind)
 {
     if (kind == PaneKind::Frame)
         return std::make_unique<FramePaneHost>(owner);
-    return make_placeholder_pane(owner, kind);
+    if (kind == PaneKind::Animation)
+        return std::make_unique<AnimationPaneHost>(owner);
+    auto range = std::make_unique<RangePaneHost>(owner);
+    if (!range->open())
+        return nullptr;
+    return range;
 }
 
 void arrange_document_panes(DocumentWindow& owner)

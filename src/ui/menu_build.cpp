@@ -6,6 +6,7 @@
 #include "app/string_tables.h"
 #include "framework/menus.h"
 #include "ui/commands.h"
+#include "ui/info_windows.h"
 #include "ui/start_windows.h"
 #include "ui/settings_window.h"
 #include "ui/ui_state.h"
@@ -64,7 +65,10 @@ void on_clear(void*) { command_clear_comments(false); }
 void on_replace(void*) { command_clear_comments(true); }
 void on_non_interlaced(void*) { command_make_non_interlaced(); }
 void on_pane(void* kind) { command_toggle_pane(static_cast<PaneKind>(reinterpret_cast<std::uintptr_t>(kind))); }
-void on_information(void* title) { open_placeholder_window(static_cast<int>(reinterpret_cast<std::uintptr_t>(title))); }
+void on_information(void* kind)
+{
+    (void)show_info_window(static_cast<InfoWindowKind>(reinterpret_cast<std::uintptr_t>(kind)));
+}
 void on_welcome(void*) { show_welcome_window(); }
 
 // The standard Edit items act on the focused text field.
@@ -127,10 +131,10 @@ void build_document_menu(MenuBar* bar)
 void build_help_menu(MenuBar* bar)
 {
     Menu* menu = add_menu(bar, 3);
-    add_item(menu, 27, on_information, value(367));
-    add_item(menu, 28, on_information, value(353));
+    add_item(menu, 27, on_information, value(static_cast<std::uintptr_t>(InfoWindowKind::Topics)));
+    add_item(menu, 28, on_information, value(static_cast<std::uintptr_t>(InfoWindowKind::Information)));
     add_item(menu, -1, nullptr);
-    add_item(menu, 29, on_information, value(165));
+    add_item(menu, 29, on_information, value(static_cast<std::uintptr_t>(InfoWindowKind::Help)));
     add_item(menu, -1, nullptr);
     add_item(menu, kSiblingMode ? 31 : 30, on_welcome);
 }

@@ -1,6 +1,6 @@
 // What a document window needs of each of its three panes (animation, frame, range): the
-// pane's window, and a refresh when the document or its current frame changed. The frame
-// pane and the placeholder panes implement it; the document window owns them.
+// pane's window, and a refresh when the document or its current frame changed. The
+// document window owns them.
 #pragma once
 #include <memory>
 
@@ -18,11 +18,13 @@ public:
     virtual void set_visible(bool visible);
     // The document's current frame changed, or something the pane shows did.
     virtual void refresh(Document* /*document*/, int /*frame*/) { }
+    // The document's comments changed (a stamp, a clearing).
+    virtual void refresh_comments() { }
 };
 
 class DocumentWindow;
-// The panes the program makes: the frame pane, and a placeholder for the animation and range
-// panes until they exist.
+// The panes the program makes (null when the pane cannot be made, as a range pane for a
+// document without frames).
 std::unique_ptr<Pane> make_document_pane(DocumentWindow& owner, PaneKind kind);
 // Places the shown panes of a document window beside it.
 void arrange_document_panes(DocumentWindow& owner);

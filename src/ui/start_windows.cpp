@@ -9,7 +9,6 @@
 #include "platform/qt/draw.h"
 #include "platform/qt/window.h"
 #include "ui/commands.h"
-#include "ui/document_window.h"
 #include "ui/ui_state.h"
 
 namespace {
@@ -18,8 +17,6 @@ constexpr int kSplashTitle = 408, kSplashVersion = 409;
 constexpr std::uint32_t kSplashMilliseconds = 2500;
 constexpr int kSplashMargin = 5, kSplashPadding = 12;
 constexpr int kWelcomeTitle = 430, kWelcomeText = 431, kWelcomeDrop = 432, kWelcomeOpen = 433;
-constexpr int kNotReady = 434;
-constexpr int kPaneTitles[kPaneCount] = {166, 167, 438};
 
 void paint_splash(FrameWindow* window, const platform::Rect&)
 {
@@ -59,41 +56,6 @@ platform::Point main_client_centre(int width, int height)
 }
 
 void forget_welcome(FrameWindow*) { ui_state().welcome = nullptr; }
-
-class PlaceholderPane final : public Pane {
-public:
-    PlaceholderPane(DocumentWindow& owner, PaneKind kind) : m_owner(owner), m_kind(kind)
-    {
-        m_window = CreateFrameWindow(nullptr, app_string(kPaneTitles[static_cast<int>(kind)]),
-                                     frame_flag::tool | frame_flag::closable, platform::MakeRect(0, 0, 200, 60));
-        if (!m_window)
-            return;
-        m_window->data = this;
-        m_window->handlers.close = [](FrameWindow* w) {
-            auto* self = static_cast<PlaceholderPane*>(w->data);
-            if (current_document() == &self->m_owner.document())
-                command_toggle_pane(self->m_kind);
-            return false;  // hidden by the toggle, never destroyed by the user
-        };
-        View* root = make_styled_column(make_root_column(m_window, 0), 6);
-        make_text_line(root, app_string(kNotReady));
-        View* top = ViewTopLevelAt(m_window, 0);
-        FrameWindowSetBounds(m_window, platform::MakeRect(0, 0, top->width, top->height));
-    }
-    ~PlaceholderPane() override
-    {
-        if (m_window && FrameWindowAlive(m_window)) {
-            m_window->handlers.close = nullptr;
-            FrameWindowClose(m_window);
-        }
-    }
-    FrameWindow* window() const override { return m_window; }
-
-private:
-    DocumentWindow& m_owner;
-    PaneKind m_kind;
-    FrameWindow* m_window = nullptr;
-};
 
 }  // namespace
 
@@ -149,27 +111,6 @@ void close_welcome_window()
     if (state.welcome && FrameWindowAlive(state.welcome))
         FrameWindowClose(state.welcome);
     state.welcome = nullptr;
-}
-
-void open_placeholder_window(int title)
-{
-    FrameWindow* window = CreateFrameWindow(nullptr, app_string(title), frame_flag::dialog | frame_flag::closable,
-                                            platform::MakeRect(0, 0, 300, 80));
-    if (!window)
-        return;
-    View* root = make_styled_column(make_root_column(window, 0), 6);
-    make_text_line(root, app_string(kNotReady));
-    View* top = ViewTopLevelAt(window, 0);
-    fit_to_content(window, top, main_client_centre(top->width, top->height));
-    platform::WindowShow(window->window, platform::Show::show);
-}
-
-std::unique_ptr<Pane> make_placeholder_pane(DocumentWindow& owner, PaneKind kind)
-{
-    auto pane = std::make_unique<PlaceholderPane>(owner, kind);
-    if (!pane->window())
-        return nullptr;
-    return pane;
 }
 
 void edit_focused_field(std::uint8_t letter)

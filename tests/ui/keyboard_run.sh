@@ -20,6 +20,8 @@ pause() { sleep "\$1"; }
 pause 3
 xdotool key Return                   # the first start asks for the language: keep it
 pause 2
+xdotool key Return                   # then shows its notice: continue
+pause 1
 xdotool key Right Right Right Left   # step frames: now at frame 3 of the file
 pause 0.5
 xdotool key space; pause 1; xdotool key Escape   # play for a second, stop

@@ -1,5 +1,5 @@
 // The desktop program for tests: the framework started offscreen once per process with a
-// main window, the document types, texts, menus and placeholder panes, as start-up makes
+// main window, the document types, texts, menus and panes, as start-up makes
 // them (without the splash and welcome windows); corpus files opened as documents.
 #pragma once
 #include <string>
