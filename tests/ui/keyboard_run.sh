@@ -22,12 +22,19 @@ xdotool key Return                   # the first start asks for the language: ke
 pause 2
 xdotool key Return                   # then shows its notice: continue
 pause 1
+# This display runs no window manager, which would give the keyboard back to the main window
+# when a tool window (the notice, a pane) goes away; back_to_main does its part.
+back_to_main() {
+  xdotool windowfocus --sync "\$(xdotool search --onlyvisible --pid \$pid --name '^Quillon\$' | head -1)"
+  pause 0.5
+}
+back_to_main
 xdotool key Right Right Right Left   # step frames: now at frame 3 of the file
 pause 0.5
 xdotool key space; pause 1; xdotool key Escape   # play for a second, stop
 pause 0.3
-xdotool key ctrl+1; pause 0.5; xdotool key ctrl+1   # animation pane on and off
-xdotool key ctrl+2; pause 0.3; xdotool key ctrl+2   # frame pane off and on
+xdotool key ctrl+1; pause 0.5; xdotool key ctrl+1; back_to_main   # animation pane on and off
+xdotool key ctrl+2; pause 0.3; back_to_main; xdotool key ctrl+2; back_to_main   # frame pane off and on
 pause 0.5
 if [ -n "$screenshot" ]; then import -window root "$work/screen.png"; fi
 xdotool key alt+f; pause 0.5; xdotool key a        # File > Save As...
