@@ -1,5 +1,7 @@
 #include "ui/frame_pane.h"
 
+#include "ui/pane_support.h"
+
 #include <algorithm>
 #include <initializer_list>
 #include <string>
@@ -30,24 +32,11 @@ constexpr int kSliderWidth = 236;
 constexpr int kCommentWidth = 236;
 constexpr int kCommentLines = 3;
 constexpr int kButtonWidth = 30;
-constexpr std::size_t kShownTypedText = 60;  // typed text quoted in a message is cut here
 
 // The playback buttons' faces, drawn with the interface font.
 constexpr const char* kButtonFaces[7] = {
     "\xE2\x97\x80\xE2\x97\x80", "\xE2\x97\x80", "|\xE2\x97\x80", "\xE2\x96\xA0", "\xE2\x96\xB6|", "\xE2\x96\xB6",
     "\xE2\x96\xB6\xE2\x96\xB6"};
-
-// Typed text as a message quotes it: long text is cut (never inside a UTF-8 sequence).
-std::string quoted(const char* typed)
-{
-    std::string text = typed != nullptr ? typed : "";
-    if (text.size() <= kShownTypedText)
-        return text;
-    std::size_t cut = kShownTypedText;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    return text.substr(0, cut) + "...";
-}
 
 std::string number_text(int n)
 {
@@ -236,7 +225,7 @@ void FramePane::number_entered(const char* text)
     const FrameNumberEntry entry = read_frame_number(typed.c_str(), count);
     switch (entry.verdict) {
     case FrameNumberVerdict::NotANumber: {
-        const StrPtr message = StrPtr(FormatNew(app_string(text::not_a_number), quoted(typed.c_str()).c_str()));
+        const StrPtr message = StrPtr(FormatNew(app_string(text::not_a_number), quoted_entry(typed.c_str()).c_str()));
         m_number.set_text(number_text(m_frame + 1).c_str(), Notify::No);
         refuse(message.get(), text::not_a_number_ok);
         return;
@@ -276,7 +265,7 @@ void FramePane::delay_entered(const char* text)
     const std::string typed = text != nullptr ? text : "";
     const DelayEntry entry = read_delay(typed.c_str());
     if (entry.verdict == DelayVerdict::Unreadable) {
-        const StrPtr message = StrPtr(FormatNew(app_string(text::not_a_delay), quoted(typed.c_str()).c_str()));
+        const StrPtr message = StrPtr(FormatNew(app_string(text::not_a_delay), quoted_entry(typed.c_str()).c_str()));
         m_delay.set_text(time_text(frame->delay).get(), Notify::No);
         refuse(message.get(), text::not_a_delay_ok);
         return;
