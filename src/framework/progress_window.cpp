@@ -37,26 +37,6 @@ ProgressState& progress_state()
     return state;
 }
 
-void paint_now(FrameWindow* window)
-{
-    if (window == nullptr || window->window == nullptr || !platform::WindowNeedsPaint(window->window))
-        return;
-    platform::Message paint;
-    paint.window = window->window;
-    paint.type = platform::MessageType::paint;
-    platform::DispatchMessage(paint);
-}
-
-platform::Rect main_area()
-{
-    platform::Window* main = platform::MainWindow();
-    if (main == nullptr)
-        return platform::MakeRect(0, 0, 640, 480);
-    const platform::Size client = platform::WindowClientSize(main);
-    const platform::Point origin = platform::WindowClientToScreen(main, platform::Point{0, 0});
-    return platform::MakeRect(origin.x, origin.y, client.width, client.height);
-}
-
 void build_window(ProgressRecord* record)
 {
     FrameWindow* main = FrameWindowOf(platform::MainWindow());
@@ -66,7 +46,7 @@ void build_window(ProgressRecord* record)
     BoxStyle style;
     View* root = BoxNew(BoxKind::free, nullptr, record->window, style);
     record->caption = LabelNew(root, LabelKind::text_line, record->caption_text.get(), TextStyle::normal);
-    const platform::Rect area = main_area();
+    const platform::Rect area = MainClientScreenArea();
     const int caption_w = record->caption->width;
     const int caption_h = record->caption->height;
     const int content_w = std::max(caption_w * 5 / 4, platform::RectWidth(area) / 10 * 4);
@@ -84,7 +64,7 @@ void build_window(ProgressRecord* record)
                            area.top + (platform::RectHeight(area) - height) / 2, width, height);
     FrameWindowSetBounds(record->window, bounds);
     platform::WindowShow(record->window->window, platform::Show::show_no_activate);
-    paint_now(record->window);
+    PaintWindowNow(record->window);
     DrawOnMainWindow();
 }
 
@@ -120,7 +100,7 @@ void ProgressAdvance(std::uint32_t units)
     record->done += step;
     if (record->bar != nullptr) {
         ProgressBarAdvance(record->bar, step);
-        paint_now(record->window);
+        PaintWindowNow(record->window);
     }
     // Elapsed time is a difference of tick counts, so a wrap of the counter does no harm.
     const std::uint32_t wait = ProgressPacingWait(record->done, record->total, LoopTick() - record->start);
@@ -150,4 +130,25 @@ std::uint32_t ProgressTotal() { return progress_state().progress != nullptr ? pr
 FrameWindow* ProgressWindow()
 {
     return progress_state().progress != nullptr ? progress_state().progress->window : nullptr;
+}
+
+void PaintWindowNow(FrameWindow* window)
+{
+    if (window == nullptr || !FrameWindowAlive(window) || window->window == nullptr ||
+        !platform::WindowNeedsPaint(window->window))
+        return;
+    platform::Message paint;
+    paint.window = window->window;
+    paint.type = platform::MessageType::paint;
+    platform::DispatchMessage(paint);
+}
+
+platform::Rect MainClientScreenArea()
+{
+    platform::Window* main = platform::MainWindow();
+    if (main == nullptr)
+        return platform::MakeRect(0, 0, 640, 480);
+    const platform::Size client = platform::WindowClientSize(main);
+    const platform::Point origin = platform::WindowClientToScreen(main, platform::Point{0, 0});
+    return platform::MakeRect(origin.x, origin.y, client.width, client.height);
 }

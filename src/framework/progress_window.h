@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/qt/geometry.h"
+
 struct FrameWindow;
 
 // Milliseconds to wait after `done` of `total` units when `elapsed` ms have passed since
@@ -21,3 +23,8 @@ std::uint32_t ProgressDone();
 std::uint32_t ProgressTotal();
 // The window of the open run (tests and screenshots), or null.
 FrameWindow* ProgressWindow();
+
+// Paints the window at once when it has a pending update: long operations pump no loop.
+void PaintWindowNow(FrameWindow* window);
+// The main window's client area in screen coordinates (640 x 480 at 0, 0 without one).
+platform::Rect MainClientScreenArea();

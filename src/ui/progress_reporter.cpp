@@ -1,5 +1,7 @@
 #include "ui/progress_reporter.h"
 
+#include "framework/progress_window.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -42,26 +44,6 @@ constexpr int kBarNaturalWidth = 50;
 constexpr int kNestedOffset = 30;
 constexpr std::uint32_t kEstimateInterval = 1000;
 constexpr std::uint32_t kIndicatorInterval = 100;  // repaints of the busy indicator
-
-void paint_now(FrameWindow* window)
-{
-    if (window == nullptr || !FrameWindowAlive(window) || !platform::WindowNeedsPaint(window->window))
-        return;
-    platform::Message paint;
-    paint.window = window->window;
-    paint.type = platform::MessageType::paint;
-    platform::DispatchMessage(paint);
-}
-
-platform::Rect main_client_area()
-{
-    platform::Window* main = platform::MainWindow();
-    if (main == nullptr)
-        return platform::MakeRect(0, 0, 640, 480);
-    const platform::Size client = platform::WindowClientSize(main);
-    const platform::Point origin = platform::WindowClientToScreen(main, platform::Point{0, 0});
-    return platform::MakeRect(origin.x, origin.y, client.width, client.height);
-}
 
 StrPtr copy_of(const char* text) { return StrPtr(StrDup(text != nullptr ? text : "")); }
 
@@ -133,7 +115,7 @@ void ProgressReporter::restart_progress(std::uint32_t total)
     ProgressBarSetTotal(report->bar, total);
     if (total != 0)
         ProgressBarSetValue(report->bar, report->done);
-    paint_now(report->window);
+    PaintWindowNow(report->window);
 }
 
 void ProgressReporter::set_progress_detail(const char* text)
@@ -154,7 +136,7 @@ void ProgressReporter::set_progress_caption(const char* text)
     LabelSetText(report->caption, report->caption_text.get());
     if (report->caption->width > before)
         lay_out(*report);
-    paint_now(report->window);
+    PaintWindowNow(report->window);
 }
 
 void ProgressReporter::advance_progress(std::uint32_t units)
@@ -173,7 +155,7 @@ void ProgressReporter::advance_progress(std::uint32_t units)
         ProgressBarStep(report->bar);
         if (tick - report->last_estimate >= kIndicatorInterval) {
             report->last_estimate = tick;
-            paint_now(report->window);
+            PaintWindowNow(report->window);
         }
         return;
     }
@@ -181,7 +163,7 @@ void ProgressReporter::advance_progress(std::uint32_t units)
     if (static_cast<std::int32_t>(tick - report->last_estimate) >= static_cast<std::int32_t>(kEstimateInterval)) {
         update_estimate(*report, tick);
         report->last_estimate = tick;
-        paint_now(report->window);
+        PaintWindowNow(report->window);
     }
 }
 
@@ -194,7 +176,7 @@ void ProgressReporter::end_progress()
         report.done = report.total;
         if (report.total != 0)
             ProgressBarSetValue(report.bar, report.total);
-        paint_now(report.window);
+        PaintWindowNow(report.window);
         report.window->data = nullptr;
         FrameWindowClose(report.window);
         DrawOnMainWindow();
@@ -249,7 +231,7 @@ void ProgressReporter::show_window(Report& report)
     report.time = LabelNew(report.panel, LabelKind::text_line, report.detail_text.get(), TextStyle::normal);
     lay_out(report);
     platform::WindowShow(report.window->window, platform::Show::show_no_activate);
-    paint_now(report.window);
+    PaintWindowNow(report.window);
     DrawOnMainWindow();
 }
 
@@ -260,7 +242,7 @@ void ProgressReporter::lay_out(Report& report)
     const int natural_w =
         std::max({static_cast<int>(report.caption->width), kBarNaturalWidth, static_cast<int>(report.time->width)});
     const int natural_h = report.caption->height + kGap + kBarHeight + kGap + report.time->height;
-    const platform::Rect main = main_client_area();
+    const platform::Rect main = MainClientScreenArea();
     const platform::Size current = platform::WindowClientSize(report.window->window);
     int w = std::max(natural_w * 5 / 4, platform::RectWidth(main) / 10 * 4);
     int h = std::max(natural_h * 5 / 4, platform::RectHeight(main) / 5);
@@ -290,7 +272,7 @@ void ProgressReporter::lay_out(Report& report)
 // the outermost one is centred over the main window.
 void ProgressReporter::place_window(Report& report, int width, int height)
 {
-    platform::Rect area = main_client_area();
+    platform::Rect area = MainClientScreenArea();
     int left = area.left + (platform::RectWidth(area) - width) / 2;
     int top = area.top + (platform::RectHeight(area) - height) / 2;
     for (auto it = m_reports.rbegin(); it != m_reports.rend(); ++it) {
