@@ -7,18 +7,12 @@
 # --fingerprint (a hash of every optimized frame, to check that a faster pass gives the
 # same bytes).
 set -euo pipefail
-here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-build="$root/build-bench-optimize"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target optimize_bench -j "${JOBS:-2}" >/dev/null
-corpus="${QUILLON_SHARED:-$root/../shared}/corpus"
-repeat=(--repeat 3)
-if [ "${1:-}" = "--repeat" ]; then repeat=(--repeat "$2"); shift 2; fi
-if [ $# -eq 0 ]; then set -- "$corpus"/*.gif; fi
-"$build/optimize_bench" "${repeat[@]}" "$@"
+source "$(dirname "$0")/../common.sh"
+bench_build optimize optimize_bench
+bench_files "$@"
+"$build/optimize_bench" "${repeat[@]}" "${files[@]}"
 
-largest=$(ls -S "$@" | head -1)
+largest=$(ls -S "${files[@]}" | head -1)
 echo
 echo "Whole save of the largest file, $(basename "$largest"):"
 "$build/optimize_bench" --save --repeat 1 "$largest" | tail -1

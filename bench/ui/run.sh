@@ -5,7 +5,7 @@
 # Builds in Release into build-bench-ui/ (or uses BUILD_DIR when it holds ui_bench).
 # Usage: bench/ui/run.sh [FILES...]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$(dirname "$0")/../common.sh"
 build=${BUILD_DIR:-$root/build-bench-ui}
 if [ ! -x "$build/ui_bench" ]; then
   cmake -S "$root/bench/ui" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -14,7 +14,7 @@ if [ ! -x "$build/ui_bench" ]; then
 fi
 files=("$@")
 if [ ${#files[@]} -eq 0 ]; then
-  files=("$(ls -S "$root"/../shared/corpus/*.gif | head -1)")
+  files=("$(ls -S "$corpus"/*.gif | head -1)")
 fi
 export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$(mktemp -d)
 for f in "${files[@]}"; do
