@@ -14,7 +14,7 @@
 #include "framework/control_text.h"
 #include "framework/frame_window.h"
 #include "platform/qt/window.h"
-#include "view_support.h"
+#include "support/test_framework.h"
 
 namespace {
 
@@ -47,8 +47,8 @@ void expect_no_overlap(View* box)
             View* b = BoxChildAt(box, j);
             if (!ViewIsShown(a) || !ViewIsShown(b))
                 continue;
-            const Rect meet = platform::RectIntersect(ViewRect(a), ViewRect(b));
-            EXPECT_TRUE(platform::RectIsEmpty(meet)) << a->cls->name << " meets " << b->cls->name;
+            EXPECT_TRUE(platform::RectIsEmpty(platform::RectIntersect(ViewRect(a), ViewRect(b))))
+                << a->cls->name << " meets " << b->cls->name;
         }
     }
 }
@@ -87,12 +87,12 @@ TEST_F(Builders, PaneFromEveryBuilder)
     make_check_box(checks, "Save end codes", true, nullptr);
     make_check_box(checks, "Offset frames", false, nullptr);
     std::uint8_t flag = 1;
-    make_preference_check_box(checks, "Check the display", &flag);
+    View* preference = make_preference_check_box(checks, "Check the display", &flag);
     make_disclosure(checks, "Transparency", true, nullptr);
     ViewSetEnabled(make_check_box(checks, "Disabled option", true, nullptr), false);
     make_disclosure(checks, "Closed section", false, nullptr);
     const char* rules[] = {"Keep the index", "Least used colour", "First unused"};
-    make_labelled_popup_menu(pane, "Transparent index:", 3, rules, 1, nullptr);
+    View* popup = make_labelled_popup_menu(pane, "Transparent index:", 3, rules, 1, nullptr);
     View* values = make_row(pane, 10);
     const int numbers[] = {1, 2, 5, 10, 20};
     make_slider_with_value(values, 1, 5, 20, 5, numbers, nullptr);
@@ -118,8 +118,7 @@ TEST_F(Builders, PaneFromEveryBuilder)
     ProgressBarSetValue(bar, 7);
     ProgressBarNew(misc, 0, 80, 16);
     RangeSliderNew(pane, 0, 40, 8, 30, 260);
-    View* comment = FieldNew(pane, "First comment line\rSecond line", true, 260, 50);
-    (void)comment;
+    FieldNew(pane, "First comment line\rSecond line", true, 260, 50);
 
     PumpAll();
     ASSERT_TRUE(platform::WindowSaveScreenshot(window->window, ScreenshotPath("pane_every_builder").c_str()));
@@ -128,22 +127,18 @@ TEST_F(Builders, PaneFromEveryBuilder)
     const platform::Size client = platform::WindowClientSize(window->window);
     EXPECT_LE(root->width, client.width);
     EXPECT_LE(root->height, client.height);
-    FrameWindowClose(window);
-}
-
-TEST_F(Builders, PreferenceCheckBoxStoresTheFlagAndSaves)
-{
-    FrameWindow* window = NewTestWindow(200, 100);
-    View* root = make_root_column(window, 0);
-    std::uint8_t flag = 1;
+    // The labelled pop-up is a row of spacing 2: the label, then the menu.
+    View* label = BoxChildAt(popup->parent, 0);
+    EXPECT_EQ(popup->x, label->x + label->width + 2);
+    // The preference check box shows its flag byte, stores each toggle in it and saves.
     g_saves = 0;
-    View* box = make_preference_check_box(root, "Show the welcome window", &flag);
-    EXPECT_EQ(ButtonState(box), 1);
-    ButtonPress(box);
+    EXPECT_EQ(ButtonState(preference), 1);
+    ButtonPress(preference);
     EXPECT_EQ(flag, 0);
     EXPECT_EQ(g_saves, 1);
-    ButtonPress(box);
+    ButtonPress(preference);
     EXPECT_EQ(flag, 1);
+    EXPECT_EQ(g_saves, 2);
     FrameWindowClose(window);
 }
 
@@ -156,18 +151,6 @@ TEST_F(Builders, TextListLooksUpNumbers)
     EXPECT_STREQ(list[2], "Other");
     const char* const* constants = make_text_list(1, numbers, true);
     EXPECT_STREQ(constants[0], "constant");
-}
-
-TEST_F(Builders, LabelledPopupIsARowWithSpacing2)
-{
-    FrameWindow* window = NewTestWindow(300, 100);
-    View* root = make_root_column(window, 0);
-    const char* items[] = {"a", "b"};
-    View* popup = make_labelled_popup_menu(root, "Rule:", 2, items, 1, nullptr);
-    View* row = popup->parent;
-    View* label = BoxChildAt(row, 0);
-    EXPECT_EQ(popup->x, label->x + label->width + 2);
-    FrameWindowClose(window);
 }
 
 }  // namespace

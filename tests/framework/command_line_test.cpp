@@ -31,7 +31,8 @@ TEST(CommandLine, SwitchParsing)
     for (const Case& c : cases) {
         CommandLineRequest r = ParseCommandLineSwitch(c.line);
         EXPECT_EQ(r.action, c.action) << c.line;
-        if (c.path != nullptr && r.path != nullptr) {
+        if (c.path != nullptr) {
+            ASSERT_NE(r.path, nullptr) << c.line;
             EXPECT_EQ(std::string(r.path, static_cast<std::size_t>(r.path_length)), c.path) << c.line;
         }
     }
@@ -45,42 +46,35 @@ void record(void* argument, const char* path)
     g_calls.push_back(std::string(static_cast<const char*>(argument)) + ":" + (path != nullptr ? path : ""));
 }
 
-void handle(std::vector<const char*> args)
-{
-    std::vector<char*> argv;
-    for (const char* a : args)
-        argv.push_back(const_cast<char*>(a));
-    argv.push_back(nullptr);
-    g_calls.clear();
-    HandleCommandLine(static_cast<int>(args.size()), argv.data());
-}
-
 }  // namespace
 
 TEST(CommandLine, HandsRequestsToTheDocumentEventTable)
 {
     static char open[] = "open", print[] = "print", quit[] = "quit";
-    SetDocumentEventHandler(DocumentEvent::open, record, open);
-    SetDocumentEventHandler(DocumentEvent::print, record, print);
-    SetDocumentEventHandler(DocumentEvent::quit, record, quit);
-
-    handle({"quillon", "/p", "/home/me/my file.gif"});
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"print:/home/me/my file.gif", "quit:"}));
-
-    handle({"quillon", "/o", "x.gif", "y"});
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"open:x.gif"}));
-
-    // Plain arguments: every one is opened, paths with slashes and blanks included.
-    handle({"quillon", "/tmp/a.gif", "b c.gif"});
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"open:/tmp/a.gif", "open:b c.gif"}));
-
-    handle({"quillon"});
-    EXPECT_TRUE(g_calls.empty());
-
-    // A slot without handler is skipped.
-    SetDocumentEventHandler(DocumentEvent::quit, nullptr, nullptr);
-    handle({"quillon", "/p", "z.gif"});
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"print:z.gif"}));
-    SetDocumentEventHandler(DocumentEvent::open, nullptr, nullptr);
-    SetDocumentEventHandler(DocumentEvent::print, nullptr, nullptr);
+    const struct {
+        std::vector<const char*> args;
+        bool quit_handled;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {{"/p", "/home/me/my file.gif"}, true, {"print:/home/me/my file.gif", "quit:"}},
+        {{"/o", "x.gif", "y"}, true, {"open:x.gif"}},
+        // Plain arguments: every one is opened, paths with slashes and blanks included.
+        {{"/tmp/a.gif", "b c.gif"}, true, {"open:/tmp/a.gif", "open:b c.gif"}},
+        {{}, true, {}},
+        {{"/p", "z.gif"}, false, {"print:z.gif"}},  // a slot without handler is skipped
+    };
+    for (const auto& c : cases) {
+        SetDocumentEventHandler(DocumentEvent::open, record, open);
+        SetDocumentEventHandler(DocumentEvent::print, record, print);
+        SetDocumentEventHandler(DocumentEvent::quit, c.quit_handled ? record : nullptr, quit);
+        std::vector<char*> argv{const_cast<char*>("quillon")};
+        for (const char* a : c.args)
+            argv.push_back(const_cast<char*>(a));
+        argv.push_back(nullptr);
+        g_calls.clear();
+        HandleCommandLine(static_cast<int>(argv.size()) - 1, argv.data());
+        EXPECT_EQ(g_calls, c.calls) << c.args.size();
+    }
+    for (DocumentEvent e : {DocumentEvent::open, DocumentEvent::print, DocumentEvent::quit})
+        SetDocumentEventHandler(e, nullptr, nullptr);
 }

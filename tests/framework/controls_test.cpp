@@ -13,17 +13,11 @@
 #include "framework/frame_window.h"
 #include "platform/qt/system.h"
 #include "platform/qt/window.h"
-#include "view_support.h"
+#include "support/test_framework.h"
 
 namespace {
 
-KeyEvent key(std::uint8_t character, std::uint8_t modifiers = 0)
-{
-    KeyEvent e;
-    e.character = character;
-    e.modifiers = modifiers;
-    return e;
-}
+KeyEvent key(std::uint8_t character, std::uint8_t modifiers = 0) { return TestKey(character, modifiers); }
 
 constexpr std::uint8_t kShift = 0x2;
 constexpr std::uint8_t kCtrl = 0x8 | 0x4;
@@ -47,7 +41,7 @@ void type(View* field, const char* text)
         ASSERT_TRUE(FieldKey(field, key(static_cast<std::uint8_t>(*p))));
 }
 
-TEST(TextEdit, ShiftArrowsSelectAndTypingReplaces)
+TEST(TextEdit, ShiftArrowsSelectTypingReplacesAndUndoes)
 {
     TextEdit e;
     e.set("hello");
@@ -64,6 +58,18 @@ TEST(TextEdit, ShiftArrowsSelectAndTypingReplaces)
     e.move(TextEdit::Move::left, false);  // collapses to the selection's start
     EXPECT_EQ(e.caret, 0u);
     EXPECT_FALSE(e.has_selection());
+    // Typing joins one undo step; undoing the undo brings the typing back.
+    e.set("x");
+    for (char c : std::string("abc"))
+        e.insert(std::string(1, c), 1);
+    EXPECT_EQ(e.text, "xabc");
+    e.undo();
+    EXPECT_EQ(e.text, "x");
+    e.undo();
+    EXPECT_EQ(e.text, "xabc");
+    e.backspace();
+    e.undo();
+    EXPECT_EQ(e.text, "xabc");
 }
 
 TEST(TextEdit, OneLineFieldsDropLineBreaksAndMultiLineFieldsMoveByLine)
@@ -89,22 +95,6 @@ TEST(TextEdit, OneLineFieldsDropLineBreaksAndMultiLineFieldsMoveByLine)
     many.move(TextEdit::Move::up, false);
     many.move(TextEdit::Move::up, false);
     EXPECT_EQ(many.caret, 2u);
-}
-
-TEST(TextEdit, TypingJoinsOneUndoStep)
-{
-    TextEdit e;
-    e.set("x");
-    for (char c : std::string("abc"))
-        e.insert(std::string(1, c), 1);
-    EXPECT_EQ(e.text, "xabc");
-    e.undo();
-    EXPECT_EQ(e.text, "x");
-    e.undo();  // undoing the undo brings the typing back
-    EXPECT_EQ(e.text, "xabc");
-    e.backspace();
-    e.undo();
-    EXPECT_EQ(e.text, "xabc");
 }
 
 TEST_F(Controls, FieldTypingSelectionAndClipboard)
@@ -262,18 +252,12 @@ TEST_F(Controls, ComboFieldCurrentEntry)
     EXPECT_EQ(PopupCurrentIndex(combo), 3);
     EXPECT_EQ(g_hook_text, "50");
     EXPECT_EQ(PopupMenuEntryCount(combo), 4);
-}
-
-TEST_F(Controls, ComboFieldTypingBecomesTheCurrentText)
-{
-    const char* items[] = {"1", "2"};
-    View* combo = make_combo_field(m_root, 2, items, "1", remember_text);
+    // Typed text that equals an item makes that item current.
     ViewSetFocus(combo);
-    ViewsKey(m_window, key(key_char::back));
-    ViewsKey(m_window, key('2'));
-    ViewsKey(m_window, key(key_char::ret));
-    EXPECT_EQ(PopupCurrentIndex(combo), 1);
-    EXPECT_EQ(g_hook_text, "2");
+    for (std::uint8_t c : {key_char::back, key_char::back, std::uint8_t('1'), std::uint8_t('0'), key_char::ret})
+        ViewsKey(m_window, key(c));
+    EXPECT_EQ(PopupCurrentIndex(combo), 0);
+    EXPECT_EQ(g_hook_text, "10");
 }
 
 int g_hook_value = 0;

@@ -9,7 +9,7 @@
 #include "foundation/formatter.h"
 #include "framework/frame_window.h"
 #include "platform/qt/window.h"
-#include "view_support.h"
+#include "support/test_framework.h"
 
 namespace {
 
@@ -89,35 +89,36 @@ protected:
 
 }  // namespace
 
-TEST_F(EventLoop, IdleStepSleepsFiftyWithoutTasks)
+TEST_F(EventLoop, IdleStepSleepsUntilTheFirstTaskAtMostFifty)
 {
-    settle();
-    std::uint32_t before = g_now;
-    EXPECT_TRUE(PumpStep(nullptr, true, nullptr));
-    EXPECT_EQ(LoopStatistics().last_wait, 50u);
-    EXPECT_GT(g_now - before, 50u);  // until the tick count shows the time has passed
-    EXPECT_LE(g_now - before, 51u);
-}
-
-TEST_F(EventLoop, IdleStepSleepsUntilTaskAndRunsIt)
-{
-    settle();
-    TaskAfter(record_task, reinterpret_cast<void*>(7), 20);
-    PumpStep(nullptr, true, nullptr);
-    EXPECT_EQ(LoopStatistics().last_wait, 20u);
-    ASSERT_EQ(g_ran.size(), 1u);  // due as soon as the tick count passed it
-    EXPECT_EQ(g_ran[0], 7);
-    EXPECT_EQ(TaskCount(), 0);
-}
-
-TEST_F(EventLoop, StepWithoutWaitingDoesNotSleep)
-{
-    settle();
-    TaskAfter(record_task, nullptr, 30);
-    PumpStep(nullptr, false, nullptr);
-    EXPECT_EQ(g_slept, 0u);
-    EXPECT_TRUE(g_ran.empty());
-    EXPECT_EQ(TaskCount(), 1);
+    const struct {
+        int task_delay;  // -1: no task
+        bool may_wait;
+        std::uint32_t wait;
+        bool runs;
+    } cases[] = {
+        {-1, true, 50, false},
+        {20, true, 20, true},  // run as soon as the tick count passed its due time
+        {80, true, 50, false},
+        {30, false, 0, false},  // a step without waiting never sleeps
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.task_delay);
+        settle();
+        g_ran.clear();
+        g_slept = 0;
+        if (c.task_delay >= 0)
+            TaskAfter(record_task, reinterpret_cast<void*>(7), static_cast<std::uint32_t>(c.task_delay));
+        EXPECT_TRUE(PumpStep(nullptr, c.may_wait, nullptr));
+        if (c.may_wait) {
+            EXPECT_EQ(LoopStatistics().last_wait, c.wait);
+            EXPECT_GT(g_slept, c.wait);  // until the tick count shows the time has passed
+        }
+        EXPECT_LE(g_slept, c.may_wait ? c.wait + 1 : 0);
+        EXPECT_EQ(g_ran.size(), c.runs ? 1u : 0u);
+        EXPECT_EQ(TaskCount(), c.task_delay >= 0 && !c.runs ? 1 : 0);
+        TaskClearAll();
+    }
 }
 
 TEST_F(EventLoop, TasksRunByDueTimeAndEqualTimesNewestFirst)
@@ -126,20 +127,12 @@ TEST_F(EventLoop, TasksRunByDueTimeAndEqualTimesNewestFirst)
     TaskAfter(record_task, reinterpret_cast<void*>(2), 10);
     TaskAfter(record_task, reinterpret_cast<void*>(3), 30);
     TaskAfter(record_task, reinterpret_cast<void*>(4), 20);
-    Task* cancelled = TaskAfter(record_task, reinterpret_cast<void*>(5), 15);
-    TaskCancel(cancelled);
-    g_now += 100;
+    TaskCancel(TaskAfter(record_task, reinterpret_cast<void*>(5), 15));
+    g_now += 10;
+    EXPECT_FALSE(RunDueTask());  // not due at its due time, just after
+    g_now += 90;
     while (RunDueTask()) { }
     EXPECT_EQ(g_ran, (std::vector<int>{2, 4, 3, 1}));
-}
-
-TEST_F(EventLoop, TaskIsNotDueAtItsDueTimeButJustAfter)
-{
-    TaskAfter(record_task, nullptr, 10);
-    g_now += 10;
-    EXPECT_FALSE(RunDueTask());
-    g_now += 1;
-    EXPECT_TRUE(RunDueTask());
 }
 
 TEST_F(EventLoop, TickWrapAroundKeepsOrderAndNeverStalls)
@@ -199,6 +192,10 @@ TEST_F(EventLoop, RestrictedModalRunEndsWithEndFlagAndLeavesOthersQueued)
     PumpStep(nullptr, false, nullptr);
     EXPECT_EQ(g_counted.values, (std::vector<std::uint32_t>{2, 1, 3}));
     FrameWindowClose(modal);
+    // A step reports the watched window's end flag.
+    EXPECT_TRUE(PumpStep(nullptr, false, window));
+    EndModal(window);
+    EXPECT_FALSE(PumpStep(nullptr, false, window));
 }
 
 TEST_F(EventLoop, DueTaskRunsAfterSixtyFourMessages)
@@ -252,12 +249,4 @@ TEST_F(EventLoop, TemporariesLiveForTheirStepAndSurviveNestedSteps)
     EXPECT_EQ(g_probe.depth_after_nested, g_probe.depth_before_nested);
     EXPECT_TRUE(g_probe.intact);
     EXPECT_EQ(TempDepth(), before);  // the step released what it made
-}
-
-TEST_F(EventLoop, PumpStepReportsWatchedWindowsEndFlag)
-{
-    settle();
-    EXPECT_TRUE(PumpStep(nullptr, false, window));
-    EndModal(window);
-    EXPECT_FALSE(PumpStep(nullptr, false, window));
 }

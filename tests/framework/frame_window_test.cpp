@@ -10,7 +10,7 @@
 
 #include "framework/event_loop.h"
 #include "platform/qt/window.h"
-#include "view_support.h"
+#include "support/test_framework.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "framework/menu_text.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/text.h"
-#include "view_support.h"
+#include "support/test_framework.h"
 
 class Languages : public ::testing::Test {
 protected:
@@ -32,12 +32,18 @@ TEST_F(Languages, TableOfScriptsAndClasses)
     }
 }
 
-TEST_F(Languages, SameScriptWithoutSizesChangesNothing)
+TEST_F(Languages, SameScriptWithoutSizesOrUnknownLanguageChangesNothing)
 {
-    platform::Font* before = FrameworkFont(0);
-    EXPECT_FALSE(SetInterfaceLanguage(0, 0, 0, 0));
-    EXPECT_EQ(InterfaceLanguage(), 1);
-    EXPECT_EQ(FrameworkFont(0), before);
+    const struct {
+        int language, size;
+    } cases[] = {{0, 0}, {15, 15}};
+    for (const auto& c : cases) {
+        platform::Font* before[3] = {FrameworkFont(0), FrameworkFont(1), FrameworkFont(2)};
+        EXPECT_FALSE(SetInterfaceLanguage(c.language, c.size, c.size, c.size)) << c.language;
+        EXPECT_EQ(InterfaceLanguage(), 1);
+        for (int slot = 0; slot < 3; ++slot)
+            EXPECT_EQ(FrameworkFont(slot), before[slot]) << c.language;
+    }
 }
 
 TEST_F(Languages, JapaneseSelectsItsFontsCharsetAndLocale)
@@ -65,14 +71,6 @@ TEST_F(Languages, Language12IsWesternFontsAndClass)
     EXPECT_TRUE(WesternInterface());
     EXPECT_EQ(InterfaceCharset(), 0);
     EXPECT_EQ(platform::FontSize(FrameworkFont(2)), 14);
-}
-
-TEST_F(Languages, UnknownLanguageChangesNothing)
-{
-    platform::Font* before = FrameworkFont(1);
-    EXPECT_FALSE(SetInterfaceLanguage(15, 15, 15, 15));
-    EXPECT_EQ(InterfaceLanguage(), 1);
-    EXPECT_EQ(FrameworkFont(1), before);
 }
 
 TEST_F(Languages, FamilyRegistryProbesOnce)

@@ -13,7 +13,7 @@
 #include "framework/menu_text.h"
 #include "platform/qt/menu.h"
 #include "platform/qt/window.h"
-#include "view_support.h"
+#include "support/test_framework.h"
 
 TEST(MenuText, MnemonicsAndShortcuts)
 {
@@ -170,7 +170,7 @@ TEST_F(Menus, ShortcutFirstInBarOrderWinsAndDisabledBeeps)
     EXPECT_FALSE(MatchShortcut(shortcut_key('X')));  // the separator has none
 }
 
-TEST_F(Menus, CommandDispatchFindsItemsAndReportsThem)
+TEST_F(Menus, CommandsFromIdentifiersOrNativeItemsAreFoundAndReported)
 {
     EXPECT_EQ(FindMenuItem(bar, copy->id), copy);
     EXPECT_EQ(FindMenuItem(bar, edit->id), nullptr);  // a menu's own identifier ends the search
@@ -181,12 +181,9 @@ TEST_F(Menus, CommandDispatchFindsItemsAndReportsThem)
     EXPECT_EQ(g_notified.back(), copy);
     EXPECT_FALSE(DispatchCommand(0xEEEE));
     EXPECT_EQ(g_chosen.back(), nullptr);
-}
-
-TEST_F(Menus, ChoosingANativeItemRunsItsHandlerThroughTheQueue)
-{
+    // Choosing a native item posts its command: the handler runs from the queue.
     platform::NativeMenuTrigger(edit->popup, 1);
-    EXPECT_TRUE(g_ran.empty());  // posted, not run at once
+    EXPECT_TRUE(g_ran.empty());
     PumpAll();
     EXPECT_EQ(g_ran, (std::vector<std::string>{"again"}));
 }

@@ -107,23 +107,15 @@ protected:
     FrameWindow m_window;
 };
 
-TEST_F(ViewTree, NewViewsStartHidden16By16)
+TEST_F(ViewTree, SizingCallsOnlyOnChangeAndAChildIsSizedByItsParent)
 {
     View* v = top(1, 5, 7);
-    EXPECT_EQ(v->width, 16);
-    EXPECT_EQ(v->height, 16);
-    EXPECT_FALSE(ViewIsShown(v));
+    EXPECT_FALSE(ViewIsShown(v));  // new views start hidden, 16 by 16
     const Rect r = ViewRect(v);
-    EXPECT_EQ(r.top, 7);
     EXPECT_EQ(r.left, 5);
-    EXPECT_EQ(r.bottom, 23);
+    EXPECT_EQ(r.top, 7);
     EXPECT_EQ(r.right, 21);
-    EXPECT_EQ(ViewTopLevelCount(&m_window), 1);
-}
-
-TEST_F(ViewTree, SettingTheCurrentSizeCallsNothing)
-{
-    View* v = top(1);
+    EXPECT_EQ(r.bottom, 23);
     ViewSetSize(v, 16, 16);
     ViewGrow(v, 10, 12);  // both below the current size
     EXPECT_TRUE(g_log.empty());
@@ -131,10 +123,8 @@ TEST_F(ViewTree, SettingTheCurrentSizeCallsNothing)
     EXPECT_EQ(g_log, std::vector<std::string>{"set_size:1"});
     EXPECT_EQ(v->width, 40);
     EXPECT_EQ(v->height, 16);
-}
 
-TEST_F(ViewTree, AChildIsSizedByItsParent)
-{
+    g_log.clear();
     View* parent = holder(9);
     View* child = ViewNewChild(&kRecording, parent, 0, 0);
     tag_of(child) = 2;
@@ -142,7 +132,7 @@ TEST_F(ViewTree, AChildIsSizedByItsParent)
     EXPECT_EQ(g_log, std::vector<std::string>{"child_resized:9"});
     EXPECT_EQ(child->width, 30);
     EXPECT_EQ(child->height, 20);
-    EXPECT_EQ(ViewTopLevelCount(&m_window), 1);  // only the parent is top-level
+    EXPECT_EQ(ViewTopLevelCount(&m_window), 2);  // the child is not top-level
 }
 
 TEST_F(ViewTree, ShowAndHideHappenOnce)
@@ -159,34 +149,30 @@ TEST_F(ViewTree, ShowAndHideHappenOnce)
     EXPECT_EQ(g_log, (std::vector<std::string>{"show:3", "hide:3"}));
 }
 
+std::vector<int> g_observed;
+void observe(View*, void* data) { g_observed.push_back(static_cast<int>(reinterpret_cast<std::intptr_t>(data))); }
+
 TEST_F(ViewTree, DestroyedViewStaysReadableUntilTheStepEnds)
 {
     View* v = top(4, 12, 34);
-    std::vector<int> order;
-    static std::vector<int>* seen;
-    seen = &order;
-    ViewAddObserver(
-        v, [](View*, void* d) { seen->push_back(static_cast<int>(reinterpret_cast<std::intptr_t>(d))); },
-        reinterpret_cast<void*>(1));
-    ViewAddObserver(
-        v, [](View*, void* d) { seen->push_back(static_cast<int>(reinterpret_cast<std::intptr_t>(d))); },
-        reinterpret_cast<void*>(2));
+    g_observed.clear();
+    ViewAddObserver(v, observe, reinterpret_cast<void*>(1));
+    ViewAddObserver(v, observe, reinterpret_cast<void*>(2));
     const std::uint16_t depth = TempDepth();
     ViewDestroy(v);
     // The handler that destroyed it still reads it.
     EXPECT_TRUE(ViewIsBeingDestroyed(v));
     EXPECT_EQ(v->x, 12);
     EXPECT_EQ(v->y, 34);
-    EXPECT_EQ(order, (std::vector<int>{2, 1}));  // the last registered first
-    EXPECT_EQ(TempDepth(), depth + 1);           // freed with the step's temporaries
+    EXPECT_EQ(g_observed, (std::vector<int>{2, 1}));  // the last registered first
+    EXPECT_EQ(TempDepth(), depth + 1);                // freed with the step's temporaries
     EXPECT_EQ(ViewTopLevelCount(&m_window), 0);
     ViewDestroy(v);  // a second destroy does nothing
-    EXPECT_EQ(order.size(), 2u);
+    EXPECT_EQ(g_observed.size(), 2u);
     EXPECT_EQ(g_log, std::vector<std::string>{"destroy:4"});
-}
 
-TEST_F(ViewTree, DestroyingAChildRemovesItFromItsParent)
-{
+    // A destroyed child leaves its parent.
+    g_log.clear();
     View* parent = holder(9);
     View* child = ViewNewChild(&kRecording, parent, 0, 0);
     tag_of(child) = 5;
@@ -195,12 +181,15 @@ TEST_F(ViewTree, DestroyingAChildRemovesItFromItsParent)
     EXPECT_TRUE(ViewRecordOf<Holder>(parent)->children.empty());
 }
 
-TEST_F(ViewTree, PressAndReleaseGoToThePressedView)
+TEST_F(ViewTree, MouseGoesToThePressedOrTrackingView)
 {
     View* a = top(1, 0, 0);
+    EXPECT_EQ(ViewAt(&m_window, 5, 5), nullptr);  // hidden views are not hit
     View* b = top(2, 50, 0);
     ViewShow(a, 0);
     ViewShow(b, 0);
+    EXPECT_EQ(ViewAt(&m_window, 5, 5), a);
+    EXPECT_EQ(ViewAt(&m_window, 16, 5), nullptr);  // the right edge is exclusive
     g_log.clear();
     EXPECT_TRUE(ViewsMouseDown(&m_window, 0, 5, 5));
     EXPECT_EQ(ViewPressed(), a);
@@ -212,13 +201,8 @@ TEST_F(ViewTree, PressAndReleaseGoToThePressedView)
     // Nothing under the point: the window's own handler gets it.
     EXPECT_FALSE(ViewsMouseDown(&m_window, 0, 200, 200));
     EXPECT_FALSE(ViewsMouseUp(&m_window, 0, 200, 200));
-}
-
-TEST_F(ViewTree, ATrackingViewReceivesEveryPress)
-{
-    View* a = top(1, 0, 0);
+    // A tracking view receives every press.
     View* menu = top(7, 100, 100);
-    ViewShow(a, 0);
     ViewShow(menu, 0);
     ViewTrackMouse(menu);
     g_log.clear();
@@ -226,15 +210,6 @@ TEST_F(ViewTree, ATrackingViewReceivesEveryPress)
     ViewsMouseUp(&m_window, 0, 5, 5);
     ViewStopTracking(menu);
     EXPECT_EQ(g_log, (std::vector<std::string>{"down 5,5:7", "up 5,5:7"}));
-}
-
-TEST_F(ViewTree, HiddenViewsAreNotHit)
-{
-    View* a = top(1, 0, 0);
-    EXPECT_EQ(ViewAt(&m_window, 5, 5), nullptr);
-    ViewShow(a, 0);
-    EXPECT_EQ(ViewAt(&m_window, 5, 5), a);
-    EXPECT_EQ(ViewAt(&m_window, 16, 5), nullptr);  // right edge is exclusive
 }
 
 }  // namespace

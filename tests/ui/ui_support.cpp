@@ -1,71 +1,15 @@
 #include "ui_support.h"
 
-#include <cstdlib>
-#include <filesystem>
-
-#include <gtest/gtest.h>
-
-#include "foundation/formatter.h"
-#include "framework/event_loop.h"
-#include "framework/frame_window.h"
-#include "framework/language.h"
 #include "platform/qt/window.h"
-
-namespace {
-
-// Shuts the window system down after the last test, so that a leak check sees only what
-// the code under test lost.
-class UiEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override
-    {
-        if (platform::MainWindow() != nullptr)
-            platform::WindowDestroy(platform::MainWindow());
-        LanguageEnd();
-        platform::PlatformEnd();
-    }
-};
-
-}  // namespace
 
 bool StartUiTests()
 {
-    static int started = -1;
-    if (started >= 0)
-        return started == 1;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "ui_test";
-    static char* argv[] = {name, nullptr};
-    FormatterStart();
-    started = platform::PlatformStart(argc, argv) ? 1 : 0;
-    if (started == 1) {
-        LanguageStart();
-        SetLoopRunning(true);
-        CreateMainWindow();
-        ::testing::AddGlobalTestEnvironment(new UiEnvironment);
-        platform::WindowSetBounds(platform::MainWindow(), platform::MakeRect(0, 0, 1000, 760));
+    static bool shown = false;
+    if (!StartTestFramework())
+        return false;
+    if (!shown) {
         platform::WindowShow(platform::MainWindow(), platform::Show::show);
+        shown = true;
     }
-    return started == 1;
-}
-
-void PumpAll()
-{
-    for (int i = 0; i < 200; ++i) {
-        platform::Message message;
-        if (!platform::PeekMessage(&message, nullptr))
-            break;
-        PumpStep(nullptr, false, nullptr);
-    }
-}
-
-std::string ScreenshotPath(const char* name)
-{
-    const char* build = std::getenv("QUILLON_BUILD");
-    std::filesystem::path folder =
-        build != nullptr ? std::filesystem::path(build) / "screenshots" : std::filesystem::path("screenshots");
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    return (folder / (std::string(name) + ".png")).string();
+    return true;
 }

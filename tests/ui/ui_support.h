@@ -1,11 +1,6 @@
-// Shared by the desktop-layer tests: Qt offscreen with the framework and a main window of a
-// known size, started once per test program; pumping the queue dry; where screenshots go.
+// Shared by the desktop-layer tests: the framework's test start with the main window shown.
 #pragma once
-#include <string>
+#include "support/test_framework.h"
 
-// Starts the framework with a 1000 x 760 main window once; false when Qt cannot start.
+// Starts the framework with its 1000 x 760 main window shown, once; false when Qt cannot start.
 bool StartUiTests();
-// Handles every waiting message (paints included) without waiting.
-void PumpAll();
-// $QUILLON_BUILD/screenshots/<name>.png (the folder is created).
-std::string ScreenshotPath(const char* name);
