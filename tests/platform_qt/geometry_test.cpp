@@ -43,6 +43,15 @@ TEST(Geometry, DifferenceCoversExactlyTheRest)
     }
 }
 
+TEST(Geometry, IntersectAndUnion)
+{
+    Rect a{0, 0, 10, 10}, b{5, 5, 20, 20};
+    EXPECT_TRUE(platform::RectEqual(platform::RectIntersect(a, b), Rect{5, 5, 10, 10}));
+    EXPECT_TRUE(platform::RectEqual(platform::RectUnion(a, b), Rect{0, 0, 20, 20}));
+    EXPECT_TRUE(platform::RectIsEmpty(platform::RectIntersect(a, Rect{10, 10, 12, 12})));
+    EXPECT_TRUE(platform::RectEqual(platform::RectUnion(Rect{}, b), b));
+}
+
 TEST(Text, DecodesByCodePageUnlessValidUtf8)
 {
     platform::SetTextCodePage(1252);
