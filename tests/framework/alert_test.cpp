@@ -199,6 +199,7 @@ TEST_F(Alerts, ReturnAnswers1AndEscapeChoosesTheSecondButton)
     // An error alert has one button: Escape leaves it up, Return closes it.
     FrameWindow* error = alert_error("Not enough memory to open the file.", "OK");
     ASSERT_NE(error, nullptr);
+    EXPECT_NE(alert_button(error, 0), nullptr);
     EXPECT_EQ(alert_button(error, 1), nullptr);
     ViewsKey(error, TestKey(key_char::escape));
     EXPECT_TRUE(FrameWindowAlive(error));

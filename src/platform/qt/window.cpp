@@ -730,8 +730,6 @@ void PostQuitMessage(int exit_code)
     post(nullptr, m);
 }
 
-int QueuedMessageCount() { return static_cast<int>(platform_state().queue.size()); }
-
 void WaitForEvents(std::uint32_t milliseconds)
 {
     if (platform_state().app == nullptr) {

@@ -118,8 +118,6 @@ std::intptr_t DispatchMessage(const Message& message);
 std::intptr_t SendMessage(Window* window, const Message& message);
 void PostMessage(const Message& message);
 void PostQuitMessage(int exit_code);
-// Messages waiting (not counting paint).
-int QueuedMessageCount();
 // Lets Qt process events for at most the given time, returning early when an event came.
 void WaitForEvents(std::uint32_t milliseconds);
 
