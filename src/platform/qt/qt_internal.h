@@ -91,6 +91,7 @@ struct PlatformState {
     Window* focus = nullptr;
     Window* capture = nullptr;
     Window* active_document = nullptr;
+    bool app_active = false;  // the last activation state posted to the main window
     std::unique_ptr<QTimer> idle_timer;
     int idle_depth = 0;
     int code_page = kWesternCodePage;

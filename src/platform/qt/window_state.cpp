@@ -21,6 +21,12 @@ namespace platform {
 
 namespace {
 
+void activate_top_level(QWidget* outer)
+{
+    outer->raise();
+    outer->activateWindow();
+}
+
 QWidget* client_widget(const Window* window)
 {
     if (window->kind == WindowKind::main)
@@ -156,9 +162,16 @@ void WindowShow(Window* window, Show how)
         return;
     QWidget* outer = window->outer;
     switch (how) {
-    case Show::hide:
+    case Show::hide: {
+        // A window that goes away with the keyboard gives it to the main window: a window
+        // manager would pick some window, and without one the keyboard would go nowhere.
+        const bool had_keyboard = window->kind != WindowKind::main && outer->isActiveWindow();
         outer->hide();
+        Window* main = MainWindow();
+        if (had_keyboard && main != nullptr && main->outer != nullptr && main->outer->isVisible())
+            activate_top_level(main->outer);
         break;
+    }
     case Show::show:
         outer->show();
         if (window->sub != nullptr && window->parent != nullptr && window->parent->area)
@@ -229,11 +242,15 @@ void WindowActivate(Window* window)
     if (!WindowIsAlive(window) || window->outer == nullptr)
         return;
     if (window->sub != nullptr && window->parent != nullptr && window->parent->area != nullptr) {
+        // A document window has the keyboard only while the main window has it: a tool
+        // window that took it (or went away with it) hands it back here.
+        QWidget* main = window->parent->outer;
+        if (main != nullptr && !main->isActiveWindow())
+            activate_top_level(main);
         window->parent->area->setActiveSubWindow(window->sub);
         return;
     }
-    window->outer->raise();
-    window->outer->activateWindow();
+    activate_top_level(window->outer);
 }
 
 std::vector<std::string> TakeDroppedFiles()
