@@ -58,12 +58,15 @@ private:
     mutable FramePane m_pane;
 };
 
-// A pane built while its document is in use takes the activation as its window is made;
-// the document window keeps it (the pane then shows without taking it).
+// A pane built while its document is in use takes the activation as its window is made
+// (some window systems only when it is first mapped, a little later); the document window
+// keeps it (the pane then shows without taking it).
 void keep_owner_active(DocumentWindow& owner)
 {
-    if (current_document() == &owner.document() || current_document() == nullptr)
-        platform::WindowActivate(owner.frame_window()->window);
+    if (current_document() != &owner.document() && current_document() != nullptr)
+        return;
+    platform::WindowActivate(owner.frame_window()->window);
+    reactivate_document_window_soon(owner);
 }
 
 class AnimationPaneHost final : public Pane {

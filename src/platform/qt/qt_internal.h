@@ -103,6 +103,8 @@ PlatformState& platform_state();
 const std::vector<Window*>& AllWindows();
 void NoteFocus(Window* window);
 void NoteCapture(Window* window);
+// After a tool window that had the keyboard went away (hidden or destroyed).
+void GiveKeyboardToMainWindow();
 // Lays out a window's widgets now (hidden windows included), so that sizes are right.
 void SettleLayout(Window* window);
 

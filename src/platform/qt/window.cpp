@@ -829,7 +829,10 @@ void WindowDestroy(Window* window)
             if (auto* f = dynamic_cast<AreaFilter*>(object))
                 f->detach();
         }
+        const bool had_keyboard = window->kind == WindowKind::tool && window->outer->isActiveWindow();
         window->outer->hide();
+        if (had_keyboard)
+            GiveKeyboardToMainWindow();
         if (window->sub && window == platform_state().active_document)
             platform_state().active_document = nullptr;
         QWidget* outer = window->outer;

@@ -21,12 +21,6 @@ namespace platform {
 
 namespace {
 
-void activate_top_level(QWidget* outer)
-{
-    outer->raise();
-    outer->activateWindow();
-}
-
 QWidget* client_widget(const Window* window)
 {
     if (window->kind == WindowKind::main)
@@ -163,13 +157,10 @@ void WindowShow(Window* window, Show how)
     QWidget* outer = window->outer;
     switch (how) {
     case Show::hide: {
-        // A window that goes away with the keyboard gives it to the main window: a window
-        // manager would pick some window, and without one the keyboard would go nowhere.
-        const bool had_keyboard = window->kind != WindowKind::main && outer->isActiveWindow();
+        const bool had_keyboard = window->kind == WindowKind::tool && outer->isActiveWindow();
         outer->hide();
-        Window* main = MainWindow();
-        if (had_keyboard && main != nullptr && main->outer != nullptr && main->outer->isVisible())
-            activate_top_level(main->outer);
+        if (had_keyboard)
+            GiveKeyboardToMainWindow();
         break;
     }
     case Show::show:
@@ -246,11 +237,21 @@ void WindowActivate(Window* window)
         // window that took it (or went away with it) hands it back here.
         QWidget* main = window->parent->outer;
         if (main != nullptr && !main->isActiveWindow())
-            activate_top_level(main);
+            main->activateWindow();  // not raised: the tool windows stay above it
         window->parent->area->setActiveSubWindow(window->sub);
         return;
     }
-    activate_top_level(window->outer);
+    window->outer->raise();
+    window->outer->activateWindow();
+}
+
+// A tool window that goes away with the keyboard gives it to the main window: a window
+// manager would pick some window, and without one the keyboard would go nowhere.
+void GiveKeyboardToMainWindow()
+{
+    Window* main = MainWindow();
+    if (main != nullptr && main->outer != nullptr && main->outer->isVisible())
+        main->outer->activateWindow();  // not raised: the other tool windows stay above it
 }
 
 std::vector<std::string> TakeDroppedFiles()
