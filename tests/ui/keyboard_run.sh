@@ -73,9 +73,9 @@ test -f "$work/edited.gif" || { echo "the program saved no file after the delay 
 "$python" - "$here/compose_reference.py" "$work/in.gif" "$work/edited.gif" $edited_frame $edited_delay <<'CHECK'
 import importlib.util, sys
 from PIL import Image
-spec = importlib.util.spec_from_file_location("compose_reference", sys.argv[1])
-reference = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(reference)
+source = importlib.util.spec_from_file_location("compose_reference", sys.argv[1])
+reference = importlib.util.module_from_spec(source)
+source.loader.exec_module(reference)
 original, edited, frame, seconds = sys.argv[2], sys.argv[3], int(sys.argv[4]), float(sys.argv[5])
 
 def delays(path):
