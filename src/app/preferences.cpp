@@ -20,7 +20,9 @@ constexpr int kVersionText = 9;
 constexpr int kCreatorText = 10;
 constexpr int kTemplateText = 106;
 constexpr int kSiblingTemplateText = 324;
-constexpr std::uint32_t kHeaderTextLimit = 254;  // bytes of one header text with its zero
+constexpr std::uint16_t kSettingsWindowPlacementTag = 26;
+constexpr std::uint16_t kInfoWindowPlacementTag = 27;  // and the two after it
+constexpr std::uint32_t kHeaderTextLimit = 254;        // bytes of one header text with its zero
 
 // The preference module's process-wide state.
 struct Preferences {
@@ -147,6 +149,15 @@ void fix_locations()
         p.secondary.reset();
 }
 
+// A tool window's placement: left, top, width, height as one rectangle record; none kept
+// (all zero) by default.
+void record_placement(RecordStream& stream, std::uint16_t tag, SettingsRect& placement)
+{
+    RecordRect value{placement.left, placement.top, placement.width, placement.height};
+    if (record_rect(stream, tag, value, RecordRect{0, 0, 0, 0}))
+        placement = SettingsRect{value.a, value.b, value.c, value.d};
+}
+
 std::int32_t clamp(std::int32_t value, std::int32_t low, std::int32_t high)
 {
     if (value < low)
@@ -193,6 +204,9 @@ void settings_schema(RecordStream& stream, void* settings_record)
     RecordRect window{s.main_window.left, s.main_window.top, s.main_window.width, s.main_window.height};
     if (record_rect(stream, 24, window, window))
         s.main_window = SettingsRect{window.a, window.b, window.c, window.d};
+    record_placement(stream, kSettingsWindowPlacementTag, s.settings_window_placement);
+    for (int i = 0; i < 3; ++i)
+        record_placement(stream, static_cast<std::uint16_t>(kInfoWindowPlacementTag + i), s.info_window_placements[i]);
     record_end_marker(stream);
 }
 

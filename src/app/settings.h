@@ -38,6 +38,12 @@ struct Settings {
     std::uint16_t first_start_notice_shown = 0;  // tag 23
     std::uint32_t framework_setting = 0;         // tag 20
     SettingsRect main_window;                    // tag 24: outer rectangle, kept by the window layer
+    // Tool windows that remember where the user put them: client rectangle in screen
+    // coordinates; a width or height of 0 means not placed yet (the window's own rule).
+    SettingsRect settings_window_placement;  // tag 26
+    // Tags 27-29: the information, topics and help windows (the first-start notice shows
+    // once and keeps none).
+    SettingsRect info_window_placements[3];
 
     int transparent_index_rule() const { return rule_value; }
 };

@@ -1,6 +1,7 @@
 #include "framework/event_loop.h"
 
 #include <string>
+#include <vector>
 
 #include "foundation/formatter.h"
 #include "framework/frame_window.h"
@@ -22,12 +23,18 @@ struct DocumentSlot {
     void* argument = nullptr;
 };
 
+struct NotificationHandler {
+    AppNotificationHandler handler = nullptr;
+    void* argument = nullptr;
+};
+
 // The loop's state, one per process: the process record, the document event slots, the
 // running and shutting-down flags and the counters of the pump.
 struct LoopState {
     ProcessRecord process;
     std::string command_line;
     DocumentSlot slots[4];
+    std::vector<NotificationHandler> notifications[kAppNotificationSlots];
     bool running = true;
     bool shutting_down = false;
     bool started = false;
@@ -104,6 +111,7 @@ void FrameworkEnd()
     // The process exit reclaims everything else; the tasks and the windows go now so that
     // nothing runs after the end.
     TaskClearAll();
+    ClearAppNotificationHandlers();
     MenusEnd();
     LanguageEnd();
     WindowClassesEnd();
@@ -125,6 +133,29 @@ bool CallDocumentEvent(DocumentEvent slot, const char* path)
         return false;
     s.handler(s.argument, path);
     return true;
+}
+
+void AddAppNotificationHandler(AppNotification which, AppNotificationHandler handler, void* argument)
+{
+    if (handler != nullptr)
+        loop_state().notifications[static_cast<int>(which)].push_back(NotificationHandler{handler, argument});
+}
+
+void CallAppNotification(AppNotification which)
+{
+    // A handler may add handlers: walk by index over a copy of the count.
+    const auto& handlers = loop_state().notifications[static_cast<int>(which)];
+    const std::size_t count = handlers.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const NotificationHandler h = handlers[i];
+        h.handler(h.argument);
+    }
+}
+
+void ClearAppNotificationHandlers()
+{
+    for (auto& handlers : loop_state().notifications)
+        handlers.clear();
 }
 
 bool LoopRunning() { return loop_state().running; }
@@ -188,6 +219,7 @@ void RunMainLoop()
     while (loop_state().running)
         PumpStep(nullptr, true, nullptr);
     ResetDrawingTarget();
+    CallAppNotification(AppNotification::loop_ended);
 }
 
 void RunModal(FrameWindow* window, ModalRestrict restrict)

@@ -51,9 +51,26 @@ void SetDocumentEventHandler(DocumentEvent slot, DocumentEventHandler handler, v
 // Calls the slot when it has a handler; false when it has none.
 bool CallDocumentEvent(DocumentEvent slot, const char* path);
 
+// ---- Application notifications: the framework tells the application about the program
+// as a whole. The numbers are slots; this desktop raises these three.
+
+enum class AppNotification : std::uint8_t {
+    activated = 0,    // the program became the active one
+    deactivated = 1,  // another program took the activation (or the last window went)
+    loop_ended = 5,   // the main loop has stopped, before the framework ends
+};
+constexpr int kAppNotificationSlots = 6;
+using AppNotificationHandler = void (*)(void* argument);
+// Adds a handler to the slot; handlers run in the order they were added.
+void AddAppNotificationHandler(AppNotification which, AppNotificationHandler handler, void* argument);
+void CallAppNotification(AppNotification which);
+// Forgets every handler (shutdown and tests).
+void ClearAppNotificationHandlers();
+
 // ---- The loop
 
-// Handles the command line once, then pumps with waiting until the main window is gone.
+// Handles the command line once, then pumps with waiting until the main window is gone;
+// then raises the loop-ended notification.
 void RunMainLoop();
 // Handles at most one message (or one due task). filter: only that window's messages, and
 // no deferred tasks. watched: its end flag (0x100) makes the result false.

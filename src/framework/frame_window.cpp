@@ -451,6 +451,15 @@ std::intptr_t MainWindowProc(platform::Window* window, const platform::Message& 
     case MessageType::enter_idle:
         RunDueTask();
         return 0;
+    case MessageType::activate:
+        // The main window has the keyboard again (back from a tool window): the front
+        // document window, which stayed active inside it, takes the keys.
+        if (message.value != 0 && ModalWindow() == nullptr && ActiveDocument() != nullptr)
+            SetFocusedFrameWindow(ActiveDocument());
+        return 0;
+    case MessageType::activate_app:
+        CallAppNotification(message.value != 0 ? AppNotification::activated : AppNotification::deactivated);
+        return 0;
     default:
         return platform::DefaultWindowProc(window, message);
     }

@@ -214,3 +214,9 @@ std::intptr_t HandleSysCommand(platform::Window* window, const platform::Message
 const FrameworkViewHooks& ViewHooks();
 // Ctrl+F6: sends the active document window to the back and activates the next one.
 void CycleDocumentWindows();
+// F6 and Shift+F6 (no Ctrl, no Alt, no modal window): the keyboard moves on to the next or
+// the previous window of the group the application keeps around the active document (its
+// panes). The handler answers true when it used the key.
+enum class CycleDirection : std::uint8_t { forward, backward };
+using WindowGroupCycle = bool (*)(CycleDirection direction);
+void SetWindowGroupCycle(WindowGroupCycle handler);

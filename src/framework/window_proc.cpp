@@ -18,6 +18,7 @@ struct InputState {
     std::uint32_t last_input = 0;
     platform::Window* pointer_window = nullptr;
     platform::Point pointer_at{-100000, -100000};
+    WindowGroupCycle group_cycle = nullptr;
 };
 
 InputState& input_state()
@@ -79,6 +80,17 @@ bool document_keys(const platform::Message& message)
     }
     CycleDocumentWindows();
     return true;
+}
+
+// F6 and Shift+F6; true when the application's group cycle took the key.
+bool group_keys(const platform::Message& message)
+{
+    const std::uint8_t held = message.modifiers & (platform::modifier::control | platform::modifier::alt);
+    if (message.key != platform::key::F(6) || held != 0 || ModalWindow() != nullptr ||
+        input_state().group_cycle == nullptr)
+        return false;
+    const bool backward = (message.modifiers & platform::modifier::shift) != 0;
+    return input_state().group_cycle(backward ? CycleDirection::backward : CycleDirection::forward);
 }
 
 void deliver_mouse(FrameWindow* fw, const platform::Message& message, bool down)
@@ -239,7 +251,7 @@ bool HandleKeyMessage(const platform::Message& message)
             return deliver_key(ModalWindow(), event);
         return MatchShortcut(event);
     }
-    if (document_keys(message))
+    if (document_keys(message) || group_keys(message))
         return true;
     FrameWindow* target = key_target();
     KeyEvent event = event_from(message, target);
@@ -297,6 +309,8 @@ std::intptr_t HandleSysCommand(platform::Window* window, const platform::Message
         return 0;
     return platform::DefaultWindowProc(window, message);
 }
+
+void SetWindowGroupCycle(WindowGroupCycle handler) { input_state().group_cycle = handler; }
 
 void CycleDocumentWindows()
 {

@@ -83,6 +83,7 @@ void set_main_title()
 const char* language_text(std::uint16_t n) { return app_string(n); }
 const char* constant_text(std::uint16_t n) { return independent_text(n); }
 void save_preferences_hook() { save_preferences_reporting_failure(); }
+void save_settings_notified(void*) { (void)save_settings(); }
 
 void fill_document_events()
 {
@@ -163,18 +164,23 @@ bool initialise_application()
     initialise_settings();
     (void)codec_state();    // 6: the codec's buffers (the colour pools live with their users)
     (void)read_settings();  // 7: no preference file yet keeps the defaults
-    BuilderHooks builder;   // 8: every preference change is saved at once
+    // 8: the settings are saved when the program loses the activation and when the loop ends.
+    AddAppNotificationHandler(AppNotification::deactivated, save_settings_notified, nullptr);
+    AddAppNotificationHandler(AppNotification::loop_ended, save_settings_notified, nullptr);
+    BuilderHooks builder;  // the controls' own changes are saved at once
     builder.language_text = language_text;
     builder.constant_text = constant_text;
     builder.save_preferences = save_preferences_hook;
     set_builder_hooks(builder);
-    // 9: the frame slider is the framework's slider class. 10: the Save dialog looks up the
-    // GIF type by number when it runs. 11: the warning queue is made on first use.
-    (void)warning_queue();
+    // 9: the frame slider is the framework's slider class, whose operations are its own
+    // from the start (there is no class table to fill). 10: the Save dialog looks the GIF
+    // type up by its number when it runs.
+    (void)warning_queue();   // 11
     fill_document_events();  // 12
     ui_state().pane_factory = make_document_pane;
     ui_state().pane_arranger = arrange_document_panes;
-    if (!choose_language()) {  // 13, 14
+    SetWindowGroupCycle(cycle_document_group);  // F6 goes round a document and its panes
+    if (!choose_language()) {                   // 13, 14
         ui_state().quit_at_start = true;
         return false;
     }
@@ -206,10 +212,9 @@ int program_entry(int argc, char** argv, int show_state)
     (void)CreateMainWindow();
     Reporter* previous = install_progress_reporter();
     if (initialise_application())
-        RunMainLoop();
+        RunMainLoop();  // its end saves the settings (step 8)
     else if (!ui_state().quit_at_start)
         std::fprintf(stderr, "quillon: the program's texts are missing\n");
-    (void)save_settings();
     set_reporter(previous);
     end_application();
     FrameworkEnd();

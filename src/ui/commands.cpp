@@ -84,6 +84,11 @@ void window_switch(Document* document)
         update_command_state(document);
 }
 
+void reactivate_document_window_soon(DocumentWindow& window)
+{
+    (void)TaskAfter(reactivate_document_window, window.frame_window(), 50);
+}
+
 bool open_document_file(const char* path)
 {
     if (kSiblingMode)
@@ -281,7 +286,7 @@ void command_toggle_pane(PaneKind kind)
         window->change_show_count(kind, -1);
         // The window system may pass the activation on as the pane goes: the document window
         // takes it back once that has happened.
-        (void)TaskAfter(reactivate_document_window, window->frame_window(), 50);
+        reactivate_document_window_soon(*window);
     }
     update_command_state(document);
 }

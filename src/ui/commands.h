@@ -18,6 +18,10 @@ Document* current_document();
 // front position.
 void window_switch(Document* document);
 
+// A tool window of the document took the keyboard (or went away with it): the document
+// window takes it back once the window system has finished with that (50 ms later).
+void reactivate_document_window_soon(DocumentWindow& window);
+
 // The open slot: loads the file (refusing one that is not a GIF) and gives it a window.
 // True when a document was opened.
 bool open_document_file(const char* path);

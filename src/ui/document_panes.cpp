@@ -2,6 +2,7 @@
 // buttons and keys, edits that change the document), the animation pane (looping,
 // background, comments) and the range pane (operations on a range of frames), and their
 // arrangement beside the document window.
+#include <algorithm>
 #include <vector>
 
 #include "framework/frame_window.h"
@@ -57,12 +58,15 @@ private:
     mutable FramePane m_pane;
 };
 
-// A pane built while its document is in use takes the activation as its window is made;
-// the document window keeps it (the pane then shows without taking it).
+// A pane built while its document is in use takes the activation as its window is made
+// (some window systems only when it is first mapped, a little later); the document window
+// keeps it (the pane then shows without taking it).
 void keep_owner_active(DocumentWindow& owner)
 {
-    if (current_document() == &owner.document() || current_document() == nullptr)
-        platform::WindowActivate(owner.frame_window()->window);
+    if (current_document() != &owner.document() && current_document() != nullptr)
+        return;
+    platform::WindowActivate(owner.frame_window()->window);
+    reactivate_document_window_soon(owner);
 }
 
 class AnimationPaneHost final : public Pane {
@@ -167,4 +171,26 @@ void arrange_document_panes(DocumentWindow& owner)
     }
     if (!panes.empty())
         arrange_panes(owner.frame_window(), static_cast<int>(panes.size()), panes.data());
+}
+
+bool cycle_document_group(CycleDirection direction)
+{
+    DocumentWindow* owner = DocumentWindow::of(ui_state().current);
+    if (owner == nullptr || owner->frame_window() == nullptr)
+        return false;
+    std::vector<FrameWindow*> ring{owner->frame_window()};
+    for (int i = 0; i < kPaneCount; ++i) {
+        const PaneKind kind = static_cast<PaneKind>(i);
+        FrameWindow* pane = owner->pane(kind) && owner->pane_shown(kind) ? owner->pane(kind)->window() : nullptr;
+        if (pane != nullptr && platform::WindowIsVisible(pane->window))
+            ring.push_back(pane);
+    }
+    FrameWindow* focused = FocusedFrameWindow();
+    const auto at = std::find(ring.begin(), ring.end(), focused);
+    const std::size_t from = at == ring.end() ? 0 : static_cast<std::size_t>(at - ring.begin());
+    const std::size_t n = ring.size();
+    const std::size_t to = direction == CycleDirection::forward ? (from + 1) % n : (from + n - 1) % n;
+    if (ring[to] != focused)
+        platform::WindowActivate(ring[to]->window);
+    return true;
 }

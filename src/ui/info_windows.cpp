@@ -396,6 +396,18 @@ InfoWindowsState& info_windows_state()
 
 InfoWindow& info_window(InfoWindowKind kind) { return info_windows_state().windows[static_cast<int>(kind)]; }
 
+namespace {
+
+// The placement a window keeps in the preferences; the first-start notice keeps none.
+SettingsRect* kept_placement(InfoWindowKind kind)
+{
+    if (kind == InfoWindowKind::FirstStart)
+        return nullptr;
+    return &settings().info_window_placements[static_cast<int>(kind) - 1];
+}
+
+}  // namespace
+
 FrameWindow* show_info_window(InfoWindowKind kind)
 {
     InfoWindow& window = info_window(kind);
@@ -404,9 +416,12 @@ FrameWindow* show_info_window(InfoWindowKind kind)
         return window.panel.window();
     }
     progress_reporter().begin_busy_cursor();
-    open_panel_window(window.panel, kWindowClass, app_string(kDescriptors[static_cast<int>(kind)].title), 0, nullptr,
+    SettingsRect* placement = kept_placement(kind);
+    const bool placed = placement != nullptr && placement->width > 0 && placement->height > 0;
+    open_panel_window(window.panel, kWindowClass, app_string(kDescriptors[static_cast<int>(kind)].title), 0, placement,
                       [&window, kind](View* container, bool) { return Builder(window, kind).build(container); });
     window.panel.on_key = [&window](const KeyEvent& event) { return scroll_key(window, event); };
+    window.sized = window.sized || placed;  // where the user put it last time
     if (!window.sized) {
         size_at_first_show(window);
         place_new_window(window.panel.window());

@@ -2,6 +2,7 @@
 // pane's window, and a refresh when the document or its current frame changed. The
 // document window owns them.
 #pragma once
+#include <cstdint>
 #include <memory>
 
 struct Document;
@@ -28,3 +29,7 @@ class DocumentWindow;
 std::unique_ptr<Pane> make_document_pane(DocumentWindow& owner, PaneKind kind);
 // Places the shown panes of a document window beside it.
 void arrange_document_panes(DocumentWindow& owner);
+// F6 and Shift+F6: the keyboard goes round the current document's window and its shown
+// panes (the window group cycle of the framework). False when there is no document.
+enum class CycleDirection : std::uint8_t;
+bool cycle_document_group(CycleDirection direction);

@@ -7,6 +7,7 @@
 #include "framework/control_box.h"
 #include "foundation/list.h"
 #include "framework/frame_window.h"
+#include "platform/qt/system.h"
 #include "platform/qt/window.h"
 
 namespace {
@@ -162,7 +163,9 @@ void PanelWindow::place(int top)
 {
     if (m_placement != nullptr && m_placement->width > 0 && m_placement->height > 0) {
         set_client(m_window, 0, 0, m_placement->width, m_placement->height);
-        set_client(m_window, m_placement->left, m_placement->top, m_placement->width, m_placement->height);
+        const SettingsRect at = placement_on_screen(*m_placement, platform::ScreenWorkArea(),
+                                                    platform::WindowFrameInsets(m_window->window));
+        set_client(m_window, at.left, at.top, at.width, at.height);
         return;
     }
     const Rect area = main_area();
@@ -230,6 +233,22 @@ void PanelWindow::destroy_event()
     m_window = nullptr;
     m_scroll = m_content = m_content_panel = nullptr;
     m_built = false;
+}
+
+SettingsRect placement_on_screen(const SettingsRect& placement, const platform::Rect& screen,
+                                 const platform::Insets& frame)
+{
+    const int most_width = std::max(platform::RectWidth(screen) - frame.left - frame.right, 1);
+    const int most_height = std::max(platform::RectHeight(screen) - frame.top - frame.bottom, 1);
+    const int width = std::clamp<int>(placement.width, 1, most_width);
+    const int height = std::clamp<int>(placement.height, 1, most_height);
+    // The far edge first: on a screen narrower than the frames the near edge wins.
+    const int left =
+        std::max<int>(std::min<int>(placement.left, screen.right - frame.right - width), screen.left + frame.left);
+    const int top =
+        std::max<int>(std::min<int>(placement.top, screen.bottom - frame.bottom - height), screen.top + frame.top);
+    return SettingsRect{static_cast<std::int16_t>(left), static_cast<std::int16_t>(top),
+                        static_cast<std::int16_t>(width), static_cast<std::int16_t>(height)};
 }
 
 // ---- Opening, fitting, relayout

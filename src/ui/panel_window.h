@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "platform/qt/geometry.h"
 
 struct FrameWindow;
 struct KeyEvent;
@@ -70,6 +71,11 @@ private:
 // bring it to the front, showing it again when it was hidden.
 void open_panel_window(PanelWindow& panel, int window_class, const char* title, int top, SettingsRect* placement,
                        PanelContentBuilder builder);
+
+// Where a kept placement (a client rectangle) opens: cut to the screen's work area and moved
+// into it, frame included, so that a window never opens off the screen.
+SettingsRect placement_on_screen(const SettingsRect& placement, const platform::Rect& screen,
+                                 const platform::Insets& frame);
 
 // Grows the window to its content (never shrinks it); keep_inside then moves it left and
 // up so that it stays 5 pixels inside the main window's client area.

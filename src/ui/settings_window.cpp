@@ -76,7 +76,7 @@ void save_preferences_reporting_failure()
 
 void SettingsWindow::open()
 {
-    open_panel_window(m_panel, -1, app_string(text::window_title), 0, nullptr,
+    open_panel_window(m_panel, -1, app_string(text::window_title), 0, &settings().settings_window_placement,
                       [this](View* container, bool) { return build(container); });
 }
 

@@ -170,6 +170,20 @@ void fill_non_defaults(Settings& s)
     s.first_start_notice_shown = 1;
     s.framework_setting = 0x89ABCDEF;
     s.main_window = SettingsRect{-10, 20, 640, 480};
+    s.settings_window_placement = SettingsRect{700, 40, 310, 420};
+    for (int i = 0; i < 3; ++i)
+        s.info_window_placements[i] = SettingsRect{static_cast<std::int16_t>(-5 - i), 30, 400, 500};
+}
+
+// A rectangle record's payload: four signed 16-bit values, big-endian.
+std::string rect_payload(int a, int b, int c, int d)
+{
+    std::string bytes;
+    for (int v : {a, b, c, d}) {
+        bytes += static_cast<char>((v >> 8) & 0xFF);
+        bytes += static_cast<char>(v & 0xFF);
+    }
+    return bytes;
 }
 
 void set_defaults(Settings& s)
@@ -247,6 +261,8 @@ TEST_F(Preferences, WritesHeaderAndRecordsInTagOrder)
     expected += record(22, 4, std::string(2, '\0'));
     expected += record(23, 4, std::string(2, '\0'));
     expected += record(24, 15, std::string(8, '\0'));
+    for (std::uint16_t tag = 26; tag <= 29; ++tag)  // the tool windows: none placed yet
+        expected += record(tag, 15, std::string(8, '\0'));
     expected += std::string(7, '\0');
     EXPECT_EQ(read_file(m_folder.file("primary.rqs")), expected);
 }
@@ -272,6 +288,47 @@ TEST_F(Preferences, RoundTripOfEveryField)
     EXPECT_EQ(read.main_window.top, 20);
     EXPECT_EQ(read.main_window.width, 640);
     EXPECT_EQ(read.main_window.height, 480);
+    EXPECT_EQ(read.settings_window_placement.left, 700);
+    EXPECT_EQ(read.settings_window_placement.height, 420);
+    EXPECT_EQ(read.info_window_placements[0].left, -5);
+    EXPECT_EQ(read.info_window_placements[2].left, -7);
+    EXPECT_EQ(read.info_window_placements[2].width, 400);
+}
+
+// Files of other versions of the program: an older one ends before the placements, a newer
+// one has records this reader does not know before, between and after them.
+TEST_F(Preferences, PlacementsAmongOlderAndNewerRecords)
+{
+    const std::string settings_at = record(26, 15, rect_payload(100, -20, 300, 250));
+    const std::string help_at = record(29, 15, rect_payload(-30, 40, 500, 600));
+    struct Case {
+        const char* what;
+        std::string body;
+        int settings_left, help_width;  // 0: none kept
+    } cases[] = {
+        {"older", byte_record(4, 0) + record(24, 15, rect_payload(1, 2, 300, 200)), 0, 0},
+        {"newer",
+         byte_record(4, 0) + record(25, 3, "\1") + settings_at + record(27, 4, "\0\7") + record(28, 15, "short") +
+             help_at + record(31, 15, rect_payload(1, 2, 3, 4)) + record(40, 77, "future"),
+         100, 500},
+    };
+    for (const Case& c : cases) {
+        write_file(m_folder.file("primary.rqs"), kHeader + c.body + std::string(7, '\0'));
+        Settings s;
+        set_defaults(s);
+        ASSERT_TRUE(read_preference_file(m_primary.get(), s)) << c.what;
+        EXPECT_EQ(s.end_code_saving, 0) << c.what;
+        EXPECT_EQ(s.settings_window_placement.left, c.settings_left) << c.what;
+        EXPECT_EQ(s.info_window_placements[2].width, c.help_width) << c.what;
+        // A record of the wrong type or length keeps the window unplaced.
+        EXPECT_EQ(s.info_window_placements[0].width, 0) << c.what;
+        EXPECT_EQ(s.info_window_placements[1].width, 0) << c.what;
+    }
+    Settings s;
+    set_defaults(s);
+    ASSERT_TRUE(read_preference_file(m_primary.get(), s));
+    EXPECT_EQ(s.settings_window_placement.top, -20);
+    EXPECT_EQ(s.info_window_placements[2].height, 600);
 }
 
 TEST_F(Preferences, HeaderRules)
@@ -335,8 +392,9 @@ TEST_F(Preferences, TruncationAtEveryOffsetKeepsEarlierValues)
             EXPECT_EQ(s.*option.field, expected) << "cut " << cut << " " << option.name;
         }
         ASSERT_NE(s.template_text, nullptr) << cut;
-        // The rectangle is the last record before the end record.
-        EXPECT_EQ(s.main_window.height, cut >= bytes.size() - 7 ? 480 : 0) << cut;
+        // The main window's rectangle, then the four placements, end the records.
+        EXPECT_EQ(s.main_window.height, cut >= bytes.size() - 7 - 4 * 15 ? 480 : 0) << cut;
+        EXPECT_EQ(s.info_window_placements[2].height, cut >= bytes.size() - 7 ? 500 : 0) << cut;
     }
 }
 

@@ -10,7 +10,9 @@
 #include "app/settings.h"
 #include "foundation/heap_string.h"
 #include "framework/event_loop.h"
+#include "framework/frame_window.h"
 #include "framework/progress_window.h"
+#include "platform/qt/window.h"
 #include "ui/commands.h"
 #include "ui/document_window.h"
 #include "program_support.h"
@@ -100,6 +102,49 @@ TEST_F(Commands, InsertingAStampKeepsTheOldTrailingCommentAfterTwoReturns)
         command_insert_stamp();
         EXPECT_STREQ(d.trailing_comment.get(), c.after);
     }
+}
+
+// The keyboard goes round the document window and its shown panes, in the order of the
+// panes, forward with F6 and backward with Shift+F6; a hidden pane is left out.
+TEST_F(Commands, F6GoesRoundTheDocumentAndItsShownPanes)
+{
+    DocumentWindow* w = open_front("pil_chi.gif");
+    if (!w)
+        GTEST_SKIP() << "no corpus";
+    command_toggle_pane(PaneKind::Animation);
+    pump(20);
+    ASSERT_TRUE(w->pane(PaneKind::Animation) && w->pane(PaneKind::Frame));
+    FrameWindow* document = w->frame_window();
+    FrameWindow* animation = w->pane(PaneKind::Animation)->window();
+    FrameWindow* frame = w->pane(PaneKind::Frame)->window();
+    const auto press_f6 = [](std::uint8_t modifiers) {
+        platform::Message key;
+        key.window = platform::MainWindow();
+        key.type = platform::MessageType::key_down;
+        key.key = platform::key::F(6);
+        key.modifiers = modifiers;
+        platform::DispatchMessage(key);
+        pump(20);
+    };
+    constexpr std::uint8_t kShift = platform::modifier::shift;
+    const struct {
+        std::uint8_t modifiers;
+        FrameWindow* focused;
+    } steps[] = {{0, animation}, {0, frame}, {0, document}, {kShift, frame}, {kShift, animation}, {kShift, document}};
+    platform::WindowActivate(document->window);
+    pump(20);
+    ASSERT_EQ(FocusedFrameWindow(), document);
+    for (const auto& step : steps) {
+        press_f6(step.modifiers);
+        EXPECT_EQ(FocusedFrameWindow(), step.focused) << int(step.modifiers);
+        EXPECT_EQ(current_document(), &w->document());  // the panes act on it all along
+    }
+    command_toggle_pane(PaneKind::Animation);
+    pump(20);
+    press_f6(0);
+    EXPECT_EQ(FocusedFrameWindow(), frame);
+    press_f6(0);
+    EXPECT_EQ(FocusedFrameWindow(), document);
 }
 
 }  // namespace

@@ -3,10 +3,17 @@
 // with the frame sizes the window system reports.
 #include "ui/panel_window.h"
 
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include "app/preferences.h"
+#include "foundation/file_ref.h"
 #include "framework/control_box.h"
 #include "framework/frame_window.h"
+#include "platform/qt/system.h"
 #include "platform/qt/window.h"
 #include "ui_support.h"
 
@@ -87,31 +94,81 @@ TEST_F(PanelWindowTest, NewPanelGoesDownTheRightEdgeAtLeast200High)
     }
 }
 
-TEST_F(PanelWindowTest, KeptPlacementIsUsedAndWrittenOnMove)
+// A window that keeps its placement writes it to the preference file as soon as the user
+// moves it, and opens there again once the file has been read back (moved inside the screen
+// when the place would be off it); one that keeps none leaves the file alone.
+TEST_F(PanelWindowTest, KeptPlacementGoesThroughThePreferenceFile)
+{
+    char folder[] = "/tmp/quillon-panel-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/placements.rqs";
+    const FileRefPtr file(FileRefFromPath(path.c_str()));
+    set_preference_locations(file.get(), nullptr);
+    panel_window_state().save_preferences = nullptr;  // the real save
+    const Rect screen = platform::ScreenWorkArea();
+    struct Case {
+        const char* what;
+        bool kept;
+        int move_to_left;  // outer left after the move, from the screen's left
+        bool off_screen;   // the moved-to place is beyond the screen's right edge
+    } cases[] = {
+        {"kept", true, 150, false},
+        {"kept off screen", true, platform::RectWidth(screen) + 400, true},
+        {"not kept", false, 150, false},
+    };
+    for (const Case& c : cases) {
+        std::remove(path.c_str());
+        initialise_settings();
+        SettingsRect& kept = settings().settings_window_placement;
+        Rect moved{};
+        platform::Insets f{};
+        {
+            PanelWindow panel;
+            open_panel_window(panel, -1, "Settings", 0, c.kept ? &kept : nullptr, fixed_content(100, 100));
+            PumpAll();
+            f = platform::WindowFrameInsets(panel.window()->window);
+            platform::WindowSetBounds(panel.window()->window,
+                                      platform::MakeRect(screen.left + c.move_to_left, screen.top + 60, 260, 220));
+            PumpAll();
+            moved = FrameWindowClientBounds(panel.window());
+        }
+        Settings in_file;
+        EXPECT_EQ(read_preference_file(file.get(), in_file), c.kept) << c.what;
+        if (c.kept) {
+            EXPECT_EQ(in_file.settings_window_placement.left, screen.left + c.move_to_left + f.left) << c.what;
+            EXPECT_EQ(in_file.settings_window_placement.top, screen.top + 60 + f.top) << c.what;
+            EXPECT_EQ(in_file.settings_window_placement.width, platform::RectWidth(moved)) << c.what;
+            EXPECT_EQ(in_file.settings_window_placement.height, platform::RectHeight(moved)) << c.what;
+        }
+
+        // The next start: defaults, then the file.
+        initialise_settings();
+        (void)read_settings();
+        PanelWindow again;
+        open_panel_window(again, -1, "Settings", 0, c.kept ? &kept : nullptr, fixed_content(100, 100));
+        const Rect client = FrameWindowClientBounds(again.window());
+        f = platform::WindowFrameInsets(again.window()->window);
+        if (!c.kept) {
+            EXPECT_EQ(client.left, m_area.right - f.right - 300 - 5) << c.what;  // the right-edge rule
+            continue;
+        }
+        EXPECT_EQ(platform::RectWidth(client), platform::RectWidth(moved)) << c.what;
+        EXPECT_EQ(client.top, screen.top + 60 + f.top) << c.what;
+        const int left = c.off_screen ? screen.right - f.right - platform::RectWidth(moved) : moved.left;
+        EXPECT_EQ(client.left, left) << c.what;
+    }
+    std::remove(path.c_str());
+    rmdir(folder);
+    panel_window_state().save_preferences = [] { ++g_saves; };
+}
+
+// Closing hides; opening again shows the same window where it was, with its size.
+TEST_F(PanelWindowTest, HiddenPanelReopensWhereItWas)
 {
     SettingsRect kept{120, 140, 260, 220};
     PanelWindow panel;
     open_panel_window(panel, -1, "Settings", 0, &kept, fixed_content(100, 100));
-    Rect client = FrameWindowClientBounds(panel.window());
-    EXPECT_EQ(client.left, 120);
-    EXPECT_EQ(client.top, 140);
-    EXPECT_EQ(platform::RectWidth(client), 260);
-    EXPECT_EQ(platform::RectHeight(client), 220);
     PumpAll();
-    g_saves = 0;
-
-    // The user moves it: the placement follows and the preferences are written at once.
-    const Rect outer = platform::WindowBounds(panel.window()->window);
-    platform::WindowSetBounds(
-        panel.window()->window,
-        platform::MakeRect(outer.left + 40, outer.top + 25, platform::RectWidth(outer), platform::RectHeight(outer)));
-    PumpAll();
-    EXPECT_EQ(kept.left, 160);
-    EXPECT_EQ(kept.top, 165);
-    EXPECT_EQ(kept.width, 260);
-    EXPECT_GE(g_saves, 1);
-
-    // Closing hides; opening again shows it where it was, with its size.
     bool hidden = false;
     panel.on_hidden = [&hidden] { hidden = true; };
     platform::Message close;
@@ -125,9 +182,10 @@ TEST_F(PanelWindowTest, KeptPlacementIsUsedAndWrittenOnMove)
     open_panel_window(panel, -1, "Settings", 0, &kept, fixed_content(100, 100));
     EXPECT_EQ(panel.window(), same);
     EXPECT_TRUE(panel.visible());
-    client = FrameWindowClientBounds(panel.window());
-    EXPECT_EQ(client.left, 160);
-    EXPECT_EQ(client.top, 165);
+    const Rect client = FrameWindowClientBounds(panel.window());
+    EXPECT_EQ(client.left, 120);
+    EXPECT_EQ(client.top, 140);
+    EXPECT_EQ(platform::RectWidth(client), 260);
 }
 
 TEST_F(PanelWindowTest, FittingGrowsToTheContentAndKeepsInside)

@@ -49,6 +49,7 @@ void start_program_for_tests()
     build_menus();
     ui_state().pane_factory = make_document_pane;
     ui_state().pane_arranger = arrange_document_panes;
+    SetWindowGroupCycle(cycle_document_group);
 }
 
 void pump(int steps)

@@ -91,6 +91,7 @@ struct PlatformState {
     Window* focus = nullptr;
     Window* capture = nullptr;
     Window* active_document = nullptr;
+    bool app_active = false;  // the last activation state posted to the main window
     std::unique_ptr<QTimer> idle_timer;
     int idle_depth = 0;
     int code_page = kWesternCodePage;
@@ -102,6 +103,8 @@ PlatformState& platform_state();
 const std::vector<Window*>& AllWindows();
 void NoteFocus(Window* window);
 void NoteCapture(Window* window);
+// After a tool window that had the keyboard went away (hidden or destroyed).
+void GiveKeyboardToMainWindow();
 // Lays out a window's widgets now (hidden windows included), so that sizes are right.
 void SettleLayout(Window* window);
 

@@ -151,6 +151,17 @@ bool ChooseColour(Window* owner, Colour initial, Colour* chosen)
     return true;
 }
 
+Rect ScreenWorkArea()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (Window* main = MainWindow(); main != nullptr && main->outer != nullptr && main->outer->screen() != nullptr)
+        screen = main->outer->screen();
+    if (screen == nullptr)
+        return MakeRect(0, 0, 1024, 768);
+    const QRect area = screen->availableGeometry();
+    return MakeRect(area.x(), area.y(), area.width(), area.height());
+}
+
 int DisplayBitsPerPixel()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();

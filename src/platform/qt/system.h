@@ -13,6 +13,9 @@ struct Window;
 void Beep();
 // Bits per pixel of the primary display (24 or 32 on today's desktops).
 int DisplayBitsPerPixel();
+// The part of the screen that windows may take (without panels and docks), in screen
+// coordinates: the screen of the main window, else the primary one.
+Rect ScreenWorkArea();
 // Texts are program bytes (see text.h).
 void ClipboardSetText(const char* text);
 std::string ClipboardText();

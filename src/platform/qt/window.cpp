@@ -642,6 +642,17 @@ bool PlatformStart(int& argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     platform_state().app = new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // The program as a whole gains or loses the activation: the main window hears of it.
+    QObject::connect(platform_state().app, &QGuiApplication::applicationStateChanged, platform_state().app,
+                     [](Qt::ApplicationState state) {
+                         Window* main = MainWindow();
+                         if (state != Qt::ApplicationActive && state != Qt::ApplicationInactive)
+                             return;
+                         if (main == nullptr || platform_state().app_active == (state == Qt::ApplicationActive))
+                             return;
+                         platform_state().app_active = state == Qt::ApplicationActive;
+                         post(main, simple(MessageType::activate_app, platform_state().app_active ? 1 : 0));
+                     });
     return true;
 }
 
@@ -816,7 +827,10 @@ void WindowDestroy(Window* window)
             if (auto* f = dynamic_cast<AreaFilter*>(object))
                 f->detach();
         }
+        const bool had_keyboard = window->kind == WindowKind::tool && window->outer->isActiveWindow();
         window->outer->hide();
+        if (had_keyboard)
+            GiveKeyboardToMainWindow();
         if (window->sub && window == platform_state().active_document)
             platform_state().active_document = nullptr;
         QWidget* outer = window->outer;

@@ -156,9 +156,13 @@ void WindowShow(Window* window, Show how)
         return;
     QWidget* outer = window->outer;
     switch (how) {
-    case Show::hide:
+    case Show::hide: {
+        const bool had_keyboard = window->kind == WindowKind::tool && outer->isActiveWindow();
         outer->hide();
+        if (had_keyboard)
+            GiveKeyboardToMainWindow();
         break;
+    }
     case Show::show:
         outer->show();
         if (window->sub != nullptr && window->parent != nullptr && window->parent->area)
@@ -229,11 +233,25 @@ void WindowActivate(Window* window)
     if (!WindowIsAlive(window) || window->outer == nullptr)
         return;
     if (window->sub != nullptr && window->parent != nullptr && window->parent->area != nullptr) {
+        // A document window has the keyboard only while the main window has it: a tool
+        // window that took it (or went away with it) hands it back here.
+        QWidget* main = window->parent->outer;
+        if (main != nullptr && !main->isActiveWindow())
+            main->activateWindow();  // not raised: the tool windows stay above it
         window->parent->area->setActiveSubWindow(window->sub);
         return;
     }
     window->outer->raise();
     window->outer->activateWindow();
+}
+
+// A tool window that goes away with the keyboard gives it to the main window: a window
+// manager would pick some window, and without one the keyboard would go nowhere.
+void GiveKeyboardToMainWindow()
+{
+    Window* main = MainWindow();
+    if (main != nullptr && main->outer != nullptr && main->outer->isVisible())
+        main->outer->activateWindow();  // not raised: the other tool windows stay above it
 }
 
 std::vector<std::string> TakeDroppedFiles()
