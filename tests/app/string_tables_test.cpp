@@ -245,26 +245,8 @@ TEST_F(StringTables, RejectsDamagedResources)
     body[body.size() - 3] ^= 0x01;  // inside the zlib stream
     EXPECT_FALSE(unpack_text_resource(body.data(), body.size(), false, out));
 
-    // A truncated zlib stream with a check value that matches what is left.
-    std::vector<std::uint8_t> rest(packed.begin() + 8, packed.end() - 6);
-    std::uint64_t value = text_resource_check_value(rest.data(), rest.size());
-    std::vector<std::uint8_t> truncated;
-    for (int shift = 56; shift >= 0; shift -= 8)
-        truncated.push_back(static_cast<std::uint8_t>(value >> shift));
-    truncated.insert(truncated.end(), rest.begin(), rest.end());
-    EXPECT_FALSE(unpack_text_resource(truncated.data(), truncated.size(), false, out));
-
-    // A length field that does not match what the stream inflates to.
-    std::vector<std::uint8_t> wrong_length(packed.begin() + 8, packed.end());
-    wrong_length[3] += 1;
-    value = text_resource_check_value(wrong_length.data(), wrong_length.size());
-    std::vector<std::uint8_t> relabelled;
-    for (int shift = 56; shift >= 0; shift -= 8)
-        relabelled.push_back(static_cast<std::uint8_t>(value >> shift));
-    relabelled.insert(relabelled.end(), wrong_length.begin(), wrong_length.end());
-    EXPECT_FALSE(unpack_text_resource(relabelled.data(), relabelled.size(), false, out));
-
-    crafted()[300] = truncated;
+    // (Cut streams and lengths that do not match are in the hostile-input tests.)
+    crafted()[300] = body;
     set_resource_source(crafted_source);
     EXPECT_STREQ(app_string(0), "");
 }
