@@ -103,6 +103,7 @@ TEST_F(LanguageFile, NumberingMarkersContinuationsAndLongLines)
         {"a w marker uses the line", "g0 a\ng1 b\ng2 c\ng3 d\ng4 e\ngw5 five\n", {{5, "five"}}},
         {"an m marker ignores it", "g0 a\ng1 b\ng2 c\ng3 d\ng4 e\ngm5 ignored\ng5 kept\n", {{5, "kept"}}},
         {"a continuation without a family is ignored", "+lost\n#0 x\n+lost too\ng0 a\n+b\n", {{0, "ab"}}},
+        {"the continuation of an ignored line is ignored too", "g0 a\ng1 b\ngm2 ignored\n+lost\n", {{1, "b"}}},
         {"overlong lines are cut",
          "g0 " + std::string(6000, 'a') + "\ng1 next\n",
          {{0, std::string(4996, 'a')}, {1, "next"}}},

@@ -199,6 +199,8 @@ TEST_F(RecordStreamTest, ReadsOnlyRecordsOfTheAskedTagAndType)
         {"unknown types and wrong lengths are skipped by length",
          RecordBytes().byte(3, 1).record(4, 99, std::string(10000, 'q')).record(5, 3, "ab").byte(6, 6).end().bytes,
          {{3, false, true, 1}, {4, false, false, 44}, {5, false, false, 44}, {6, false, true, 6}}},
+        // A one-character text has the length of a byte: only its type tells them apart.
+        {"a text record is not read as a byte", RecordBytes().record(5, 5, "x").end().bytes, {{5, false, false, 44}}},
         {"nothing after the end record is read",
          RecordBytes().byte(3, 1).end().byte(4, 4).bytes,
          {{3, false, true, 1}, {4, false, false, 44}}},
