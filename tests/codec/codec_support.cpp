@@ -118,6 +118,9 @@ std::vector<RawImage> walk_images(const Bytes& file)
     return images;
 }
 
+namespace {
+
+// Row order of an interlaced image of the given height: the n-th stored row's index.
 std::vector<int> interlaced_rows(int height)
 {
     std::vector<int> rows;
@@ -128,8 +131,6 @@ std::vector<int> interlaced_rows(int height)
             rows.push_back(y);
     return rows;
 }
-
-namespace {
 
 struct MemoryReader {
     const Bytes* bytes;
