@@ -89,30 +89,35 @@ TEST_F(LanguageFile, ReplacesAndExtendsStrings)
     EXPECT_TRUE(m_reporter.messages.empty());
 }
 
-TEST_F(LanguageFile, EveryBlockOfALetterStartsAtZero)
+TEST_F(LanguageFile, NumberingMarkersContinuationsAndLongLines)
 {
-    EXPECT_EQ(read("g0 a\ng1 b\nm0 menu\ng0 again\n"), LanguageFileResult::Read);
-    EXPECT_STREQ(app_string(0), "again");
-    EXPECT_STREQ(app_string(1), "b");
-    EXPECT_STREQ(menu_text(0), "menu");
-    // Lines of letters without a family still restart the numbering.
-    EXPECT_EQ(read("g0 a\n# note\ng0 b\n"), LanguageFileResult::Read);
-    EXPECT_STREQ(app_string(0), "b");
-}
-
-TEST_F(LanguageFile, MarkersUseOrIgnoreALine)
-{
-    EXPECT_EQ(read("g0 a\ng1 b\ng2 c\ng3 d\ng4 e\ngw5 five\n"), LanguageFileResult::Read);
-    EXPECT_STREQ(app_string(5), "five");
-    EXPECT_EQ(read("g0 a\ng1 b\ng2 c\ng3 d\ng4 e\ngm5 ignored\ng5 kept\n"), LanguageFileResult::Read);
-    EXPECT_STREQ(app_string(5), "kept");
+    struct Case {
+        const char* what;
+        std::string content;
+        std::vector<std::pair<int, std::string>> app_strings;  // number, text after reading
+        const char* menu0 = nullptr;
+    };
+    const Case cases[] = {
+        {"every block of a letter starts at zero", "g0 a\ng1 b\nm0 menu\ng0 again\n", {{0, "again"}, {1, "b"}}, "menu"},
+        {"lines without a family still restart the numbering", "g0 a\n# note\ng0 b\n", {{0, "b"}}},
+        {"a w marker uses the line", "g0 a\ng1 b\ng2 c\ng3 d\ng4 e\ngw5 five\n", {{5, "five"}}},
+        {"an m marker ignores it", "g0 a\ng1 b\ng2 c\ng3 d\ng4 e\ngm5 ignored\ng5 kept\n", {{5, "kept"}}},
+        {"a continuation without a family is ignored", "+lost\n#0 x\n+lost too\ng0 a\n+b\n", {{0, "ab"}}},
+        {"the continuation of an ignored line is ignored too", "g0 a\ng1 b\ngm2 ignored\n+lost\n", {{1, "b"}}},
+        {"overlong lines are cut",
+         "g0 " + std::string(6000, 'a') + "\ng1 next\n",
+         {{0, std::string(4996, 'a')}, {1, "next"}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(read(c.content), LanguageFileResult::Read) << c.what;
+        for (const auto& [number, text] : c.app_strings)
+            EXPECT_EQ(app_string(number), text) << c.what;
+        if (c.menu0) {
+            EXPECT_STREQ(menu_text(0), c.menu0) << c.what;
+        }
+    }
     EXPECT_EQ(g_ends, 0);
-}
-
-TEST_F(LanguageFile, ContinuationWithoutAFamilyIsIgnored)
-{
-    EXPECT_EQ(read("+lost\n#0 x\n+lost too\ng0 a\n+b\n"), LanguageFileResult::Read);
-    EXPECT_STREQ(app_string(0), "ab");
+    EXPECT_TRUE(m_reporter.messages.empty());
 }
 
 struct MessageCase {
@@ -264,14 +269,6 @@ TEST_F(LanguageFile, SettingJapaneseReadsItsFileFromTheProgramFolder)
     EXPECT_STREQ(window_text(0), "\x82\xA2%s%");
     EXPECT_STRNE(app_string(41), "");  // still from the resources
     EXPECT_TRUE(m_reporter.messages.empty());
-}
-
-TEST_F(LanguageFile, OverlongLinesAreCut)
-{
-    std::string line = "g0 " + std::string(6000, 'a') + "\ng1 next\n";
-    EXPECT_EQ(read(line), LanguageFileResult::Read);
-    EXPECT_EQ(std::string(app_string(0)).size(), 4999u - 3u);
-    EXPECT_STREQ(app_string(1), "next");
 }
 
 }  // namespace

@@ -24,16 +24,6 @@ TEST(CliOptions, ParsesOptionsAndFiles)
     EXPECT_EQ(options.files, (std::vector<std::string>{"a.gif", "-odd.gif"}));
 }
 
-TEST(CliOptions, KeepsPreferenceSettingsUnlessOverridden)
-{
-    const CliParse parse = parse_command_line({"a.gif"});
-    ASSERT_TRUE(parse.ok);
-    EXPECT_EQ(parse.options.end_code_saving, -1);
-    EXPECT_EQ(parse.options.transparent_index_rule, -1);
-    EXPECT_EQ(parse.options.jobs, 0);
-    EXPECT_EQ(parse.options.output, OutputMode::Beside);
-}
-
 TEST(CliOptions, RejectsWhatItCannotDo)
 {
     const std::vector<std::vector<std::string>> bad = {
@@ -107,7 +97,14 @@ TEST(CliOptions, EditOptions)
     EXPECT_EQ(text.options.jobs, 4);
     EXPECT_EQ(text.options.files, (std::vector<std::string>{"-"}));
     EXPECT_EQ(output_path_for(text.options, "-"), "-");
-    EXPECT_FALSE(parse_command_line({"a.gif"}).options.edits.any());
+    // Without options the preference settings stay and nothing is edited.
+    const CliParse plain = parse_command_line({"a.gif"});
+    ASSERT_TRUE(plain.ok);
+    EXPECT_FALSE(plain.options.edits.any());
+    EXPECT_EQ(plain.options.end_code_saving, -1);
+    EXPECT_EQ(plain.options.transparent_index_rule, -1);
+    EXPECT_EQ(plain.options.jobs, 0);
+    EXPECT_EQ(plain.options.output, OutputMode::Beside);
 }
 
 TEST(CliOptions, HelpVersionAndInfo)

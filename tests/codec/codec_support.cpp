@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <cstdio>
 
 #include <gif_lib.h>
@@ -119,6 +118,9 @@ std::vector<RawImage> walk_images(const Bytes& file)
     return images;
 }
 
+namespace {
+
+// Row order of an interlaced image of the given height: the n-th stored row's index.
 std::vector<int> interlaced_rows(int height)
 {
     std::vector<int> rows;
@@ -129,8 +131,6 @@ std::vector<int> interlaced_rows(int height)
             rows.push_back(y);
     return rows;
 }
-
-namespace {
 
 struct MemoryReader {
     const Bytes* bytes;
@@ -216,24 +216,6 @@ Bytes wrap_image(int width, int height, bool interlaced, const Bytes& image_data
     out.insert(out.end(), image_data.begin(), image_data.end());
     out.push_back(0x3B);
     return out;
-}
-
-std::vector<std::string> corpus_files()
-{
-    std::vector<std::string> files;
-    const char* shared = std::getenv("QUILLON_SHARED");
-    std::string folder = std::string(shared ? shared : "/work/shared") + "/corpus";
-    DIR* dir = opendir(folder.c_str());
-    if (!dir)
-        return files;
-    while (dirent* entry = readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name.size() > 4 && name.substr(name.size() - 4) == ".gif")
-            files.push_back(folder + "/" + name);
-    }
-    closedir(dir);
-    std::sort(files.begin(), files.end());
-    return files;
 }
 
 }  // namespace codec_test

@@ -42,10 +42,4 @@ std::vector<GiflibFrame> giflib_decode(const Bytes& file, std::size_t max_frames
 // A GIF file of one image around the given image data (a global table of 256 grey entries).
 Bytes wrap_image(int width, int height, bool interlaced, const Bytes& image_data);
 
-// Corpus files ($QUILLON_SHARED/corpus), sorted by name; empty when the folder is missing.
-std::vector<std::string> corpus_files();
-
-// Row order of an interlaced image of the given height: the n-th stored row's index.
-std::vector<int> interlaced_rows(int height);
-
 }  // namespace codec_test

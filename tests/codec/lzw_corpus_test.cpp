@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "codec/codec_support.h"
+#include "support/corpus.h"
 #include "codec/frame_coding.h"
 #include "codec/input_window.h"
 #include "codec/lzw_decoder.h"
@@ -22,13 +23,14 @@ constexpr std::size_t kLargestFrame = 16'000'000;
 
 TEST(LzwCorpus, DecoderAgreesWithGiflib)
 {
-    std::vector<std::string> files = codec_test::corpus_files();
+    const auto files = test_corpus::files();
     if (files.empty())
         GTEST_SKIP() << "no corpus";
     LzwDecoder decoder;
     InputWindow window;
     std::size_t frames_compared = 0;
-    for (const std::string& path : files) {
+    for (const auto& entry : files) {
+        const std::string path = entry.string();
         Bytes file = codec_test::read_file(path);
         std::vector<codec_test::RawImage> images = codec_test::walk_images(file);
         std::size_t budget = kPixelBudgetPerFile;

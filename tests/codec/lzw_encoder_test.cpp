@@ -9,6 +9,7 @@
 
 #include "codec/codec_state.h"
 #include "codec/codec_support.h"
+#include "support/corpus.h"
 #include "codec/frame_coding.h"
 #include "codec/output_buffer.h"
 
@@ -376,7 +377,7 @@ TEST(LzwEncoder, AgreesWithAStepByStepEncoderOnCorpusFramesAndRandomData)
     }
     // Frames of real files, as giflib decodes them (a few per file, small files first).
     std::size_t budget = 600'000;
-    for (const std::string& path : codec_test::corpus_files()) {
+    for (const auto& path : test_corpus::files()) {
         for (auto& frame : codec_test::giflib_decode(codec_test::read_file(path), 2)) {
             if (frame.pixels.size() > budget)
                 break;

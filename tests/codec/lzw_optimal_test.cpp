@@ -56,32 +56,26 @@ Bytes decode_with_ours(const Bytes& data, int width, int height)
 
 // b a a a b a a b with codes of 3 bits, then 4 from the fifth code on (clear 4, end 5).
 // Longest match: b, a, aa (adds aab), ba, a, b. Looking ahead at the second b: ba reaches only
-// one pixel further, b then aab reaches the end: b, a, aa, b, aab.
-TEST(LzwOptimal, LookingAheadSavesACodeOnAHandWorkedStream)
+// one pixel further, b then aab reaches the end: b, a, aa, b, aab. Four pixels of one colour:
+// a, aa (the string being defined), a.
+TEST(LzwOptimal, LookingAheadSavesACodeOnHandWorkedStreams)
 {
-    const Bytes pixels = {1, 0, 0, 0, 1, 0, 0, 1};
+    const Bytes mixed = {1, 0, 0, 0, 1, 0, 0, 1};
     struct Case {
+        Bytes pixels;
         LzwPlan plan;
         Bytes expected;
     } cases[] = {
-        {{0, LzwClear::OnFull}, stream_of(2, {{4, 3}, {1, 3}, {0, 3}, {7, 3}, {6, 4}, {0, 4}, {1, 4}, {5, 4}})},
-        {{4, LzwClear::OnFull}, stream_of(2, {{4, 3}, {1, 3}, {0, 3}, {7, 3}, {1, 4}, {8, 4}, {5, 4}})},
+        {mixed, {0, LzwClear::OnFull}, stream_of(2, {{4, 3}, {1, 3}, {0, 3}, {7, 3}, {6, 4}, {0, 4}, {1, 4}, {5, 4}})},
+        {mixed, {4, LzwClear::OnFull}, stream_of(2, {{4, 3}, {1, 3}, {0, 3}, {7, 3}, {1, 4}, {8, 4}, {5, 4}})},
+        {{0, 0, 0, 0}, {0, LzwClear::OnFull}, stream_of(2, {{4, 3}, {0, 3}, {6, 3}, {0, 3}, {5, 4}})},
     };
     LzwOptimalEncoder encoder;
     for (const Case& c : cases) {
-        EXPECT_EQ(encoder.encode_plan(pixels.data(), pixels.size(), 2, c.plan), c.expected) << c.plan.lookahead;
-        EXPECT_EQ(decode_with_ours(c.expected, 8, 1), pixels);
+        EXPECT_EQ(encoder.encode_plan(c.pixels.data(), c.pixels.size(), 2, c.plan), c.expected) << c.plan.lookahead;
+        EXPECT_EQ(decode_with_ours(c.expected, static_cast<int>(c.pixels.size()), 1), c.pixels);
     }
-    EXPECT_EQ(encoder.encode(pixels.data(), pixels.size(), 2, LzwEffort::Thorough), cases[1].expected);
-}
-
-// Four pixels of one colour at 2 bits: a, aa (the string being defined), a.
-TEST(LzwOptimal, AStringUsedAsItIsDefined)
-{
-    const Bytes pixels = {0, 0, 0, 0};
-    LzwOptimalEncoder encoder;
-    EXPECT_EQ(encoder.encode_plan(pixels.data(), pixels.size(), 2, {0, LzwClear::OnFull}),
-              stream_of(2, {{4, 3}, {0, 3}, {6, 3}, {0, 3}, {5, 4}}));
+    EXPECT_EQ(encoder.encode(mixed.data(), mixed.size(), 2, LzwEffort::Thorough), cases[1].expected);
 }
 
 TEST(LzwOptimal, EveryPlanRoundTripsAndTheBestIsNeverLongerThanThePlainEncoder)

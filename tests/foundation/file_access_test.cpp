@@ -207,7 +207,7 @@ TEST_F(Files, ReadLineSplitsAtCrLf)
     }
 }
 
-TEST_F(Files, ReplacementSwapsInTheNewContents)
+TEST_F(Files, ReplacementSwapsInTheNewContentsOrMakesTheFile)
 {
     std::string path = m_folder.directory() + "target.gif";
     write_whole_file(path, "old contents");
@@ -218,14 +218,11 @@ TEST_F(Files, ReplacementSwapsInTheNewContents)
     struct stat info { };
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
-    EXPECT_EQ(m_folder.entries(), std::vector<std::string>{"target.gif"});
-}
-
-TEST_F(Files, ReplacementCreatesAMissingTarget)
-{
-    FileRefPtr ref(FileRefNew(m_folder.directory().c_str(), "fresh", 2, "gif"));
-    ASSERT_TRUE(FileReplaceContents(ref.get(), "GIF89a", 6));
+    // A missing target is made.
+    FileRefPtr fresh(FileRefNew(m_folder.directory().c_str(), "fresh", 2, "gif"));
+    ASSERT_TRUE(FileReplaceContents(fresh.get(), "GIF89a", 6));
     EXPECT_EQ(read_whole_file(m_folder.directory() + "fresh.gif"), "GIF89a");
+    EXPECT_EQ(m_folder.entries(), (std::vector<std::string>{"fresh.gif", "target.gif"}));
 }
 
 TEST_F(Files, UnfinishedOrFailedReplacementKeepsTheOldFile)

@@ -1,5 +1,4 @@
 #include "foundation/heap_string.h"
-#include "foundation/list.h"
 #include "foundation/memory.h"
 
 #include <gtest/gtest.h>
@@ -72,53 +71,4 @@ TEST(HeapString, AsciiCharacterTests)
         EXPECT_EQ(CharToUpper(c.c), c.to_upper) << int(c.c);
         EXPECT_EQ(CharToLower(c.c), c.to_lower) << int(c.c);
     }
-}
-
-namespace {
-
-std::vector<ListValue> drained;
-void collect(ListValue value) { drained.push_back(value); }
-bool is_even(void*, ListValue value) { return value % 2 == 0; }
-
-}  // namespace
-
-TEST(ListMore, ReplaceRemoveDrainAndFind)
-{
-    ListPtr list(ListNew());
-    EXPECT_EQ(ListReplace(list.get(), 5), 0u);  // cursor not placed: nothing changes
-    EXPECT_EQ(ListFirst(list.get()), 0u);
-    for (ListValue v : {1, 3, 4, 5, 6})
-        ListAppend(list.get(), v);
-    ASSERT_TRUE(ListFind(list.get(), is_even, nullptr));
-    EXPECT_EQ(ListCurrent(list.get()), 4u);
-    EXPECT_EQ(ListReplace(list.get(), 40), 4u);
-    EXPECT_EQ(ListRemove(list.get()), 40u);
-    EXPECT_EQ(ListCurrent(list.get()), 5u);  // the node that followed
-    ListFirst(list.get());
-    EXPECT_EQ(ListRemove(list.get()), 1u);
-    EXPECT_EQ(ListCurrent(list.get()), 3u);
-    EXPECT_EQ(list->first->value, 3u);
-    drained.clear();
-    ListDrain(list.get(), collect);
-    EXPECT_EQ(drained, (std::vector<ListValue>{3, 5, 6}));
-    EXPECT_EQ(ListCount(list.get()), 0);
-    EXPECT_EQ(list->first, nullptr);
-    EXPECT_EQ(list->last, nullptr);
-    EXPECT_FALSE(ListFind(list.get(), is_even, nullptr));
-}
-
-TEST(ListMore, StackOfMarksAndBlocks)
-{
-    // The temporaries stack's shape: push with append, pop at the last node.
-    ListPtr stack(ListNew());
-    const ListValue mark = ~ListValue(0);
-    ListAppend(stack.get(), mark);
-    ListAppend(stack.get(), 10);
-    ListAppend(stack.get(), 20);
-    std::vector<ListValue> popped;
-    while (ListLast(stack.get()) != mark)
-        popped.push_back(ListRemove(stack.get()));
-    EXPECT_EQ(popped, (std::vector<ListValue>{20, 10}));
-    EXPECT_EQ(ListRemove(stack.get()), mark);
-    EXPECT_EQ(ListCount(stack.get()), 0);
 }

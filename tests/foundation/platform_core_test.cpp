@@ -45,19 +45,15 @@ TEST(PlatformFiles, OpenRefusesMissingFilesAndFolders)
     EXPECT_EQ(platform::file_open(folder.path().c_str(), platform::FileAccess::Read), platform::kNoFile);
 }
 
-TEST(PlatformFolders, ConfigFolderFollowsXdgAndIsCreated)
+TEST(PlatformFolders, ConfigFolderFollowsAnAbsoluteXdgOrElseHome)
 {
     TempFolder folder;
-    std::string xdg = folder.path() + "/deep/config/";
-    ScopedEnv env("XDG_CONFIG_HOME", xdg.c_str());
-    std::string expected = folder.path() + "/deep/config/quillon";
-    EXPECT_EQ(platform::config_folder(), expected);
-    EXPECT_TRUE(platform::path_is_folder(expected.c_str()));
-}
-
-TEST(PlatformFolders, ConfigFolderIgnoresRelativeXdgAndUsesHome)
-{
-    TempFolder folder;
+    {
+        ScopedEnv xdg("XDG_CONFIG_HOME", (folder.path() + "/deep/config/").c_str());
+        const std::string expected = folder.path() + "/deep/config/quillon";
+        EXPECT_EQ(platform::config_folder(), expected);
+        EXPECT_TRUE(platform::path_is_folder(expected.c_str())) << "made when missing";
+    }
     ScopedEnv xdg("XDG_CONFIG_HOME", "relative/path");
     ScopedEnv home("HOME", folder.path().c_str());
     EXPECT_EQ(platform::config_folder(), folder.path() + "/.config/quillon");

@@ -173,59 +173,51 @@ TEST_F(RecordStreamTest, RoundTripOfEveryFieldKind)
     close_record_stream(in);
 }
 
-TEST_F(RecordStreamTest, MissingTagKeepsItsValue)
+TEST_F(RecordStreamTest, ReadsOnlyRecordsOfTheAskedTagAndType)
 {
-    // Tags 3, 5, 9 on file; the schema asks 3, 4, 5, 9.
-    FileRefPtr in = file_with(RecordBytes().byte(3, 11).byte(5, 55).byte(9, 99).end().bytes);
-    RecordStream stream;
-    ASSERT_TRUE(open_record_reader(stream, in.get(), "", nullptr));
-    std::uint8_t v3 = 0, v4 = 44, v5 = 0, v9 = 0;
-    EXPECT_TRUE(record_byte(stream, 3, v3, 0));
-    EXPECT_FALSE(record_byte(stream, 4, v4, 0));
-    EXPECT_TRUE(record_byte(stream, 5, v5, 0));
-    EXPECT_TRUE(record_byte(stream, 9, v9, 0));
-    EXPECT_EQ(v3, 11);
-    EXPECT_EQ(v4, 44);
-    EXPECT_EQ(v5, 55);
-    EXPECT_EQ(v9, 99);
-    EXPECT_FALSE(stream.error);
-}
-
-TEST_F(RecordStreamTest, RecordOfAnotherTypeStaysPending)
-{
-    FileRefPtr in = file_with(RecordBytes().u16(5, 0x0102).byte(6, 66).end().bytes);
-    RecordStream stream;
-    ASSERT_TRUE(open_record_reader(stream, in.get(), "", nullptr));
-    std::uint8_t as_byte = 9, later = 0;
-    std::uint16_t as_u16 = 0;
-    EXPECT_FALSE(record_byte(stream, 4, as_byte, 0));  // pending tag 5 is above 4
-    EXPECT_FALSE(record_byte(stream, 5, as_byte, 0));  // right tag, wrong type
-    EXPECT_EQ(as_byte, 9);
-    EXPECT_TRUE(record_u16(stream, 5, as_u16, 0));  // still there
-    EXPECT_EQ(as_u16, 0x0102);
-    EXPECT_TRUE(record_byte(stream, 6, later, 0));
-    EXPECT_EQ(later, 66);
-}
-
-TEST_F(RecordStreamTest, UnknownTypesAndWrongLengthsAreSkippedByLength)
-{
-    RecordBytes file;
-    file.byte(3, 1).record(4, 99, std::string(10000, 'q'));  // unknown type, longer than the buffer
-    file.record(5, 3, "ab");                                 // a byte record of length 2
-    file.byte(6, 6).end();
-    FileRefPtr in = file_with(file.bytes);
-    RecordStream stream;
-    ASSERT_TRUE(open_record_reader(stream, in.get(), "", nullptr));
-    std::uint8_t v3 = 0, v4 = 40, v5 = 50, v6 = 0;
-    EXPECT_TRUE(record_byte(stream, 3, v3, 0));
-    EXPECT_FALSE(record_byte(stream, 4, v4, 0));
-    EXPECT_FALSE(record_byte(stream, 5, v5, 0));
-    EXPECT_TRUE(record_byte(stream, 6, v6, 0));
-    EXPECT_EQ(v3, 1);
-    EXPECT_EQ(v4, 40);
-    EXPECT_EQ(v5, 50);
-    EXPECT_EQ(v6, 6);
-    EXPECT_FALSE(stream.error);
+    // One request of the schema: a byte (or a u16) of this tag; found or not, and the value
+    // after it (the old one when not found).
+    struct Ask {
+        std::uint16_t tag;
+        bool u16;
+        bool found;
+        std::uint16_t value;
+    };
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::vector<Ask> asks;
+    } cases[] = {
+        {"a missing tag keeps its value",
+         RecordBytes().byte(3, 11).byte(5, 55).byte(9, 99).end().bytes,
+         {{3, false, true, 11}, {4, false, false, 44}, {5, false, true, 55}, {9, false, true, 99}}},
+        // Pending tag 5 is above 4; then the right tag of the wrong type; it is still there.
+        {"a record of another type stays pending",
+         RecordBytes().u16(5, 0x0102).byte(6, 66).end().bytes,
+         {{4, false, false, 44}, {5, false, false, 44}, {5, true, true, 0x0102}, {6, false, true, 66}}},
+        // An unknown type longer than the buffer, and a byte record of length 2.
+        {"unknown types and wrong lengths are skipped by length",
+         RecordBytes().byte(3, 1).record(4, 99, std::string(10000, 'q')).record(5, 3, "ab").byte(6, 6).end().bytes,
+         {{3, false, true, 1}, {4, false, false, 44}, {5, false, false, 44}, {6, false, true, 6}}},
+        // A one-character text has the length of a byte: only its type tells them apart.
+        {"a text record is not read as a byte", RecordBytes().record(5, 5, "x").end().bytes, {{5, false, false, 44}}},
+        {"nothing after the end record is read",
+         RecordBytes().byte(3, 1).end().byte(4, 4).bytes,
+         {{3, false, true, 1}, {4, false, false, 44}}},
+    };
+    for (const Case& c : cases) {
+        FileRefPtr in = file_with(c.bytes);
+        RecordStream stream;
+        ASSERT_TRUE(open_record_reader(stream, in.get(), "", nullptr)) << c.what;
+        for (const Ask& ask : c.asks) {
+            std::uint8_t byte = 44;
+            std::uint16_t wide = 44;
+            const bool found = ask.u16 ? record_u16(stream, ask.tag, wide, 0) : record_byte(stream, ask.tag, byte, 0);
+            EXPECT_EQ(found, ask.found) << c.what << ", tag " << ask.tag;
+            EXPECT_EQ(ask.u16 ? wide : byte, ask.value) << c.what << ", tag " << ask.tag;
+        }
+        EXPECT_FALSE(stream.error) << c.what;
+    }
 }
 
 TEST_F(RecordStreamTest, DamageSetsAStickyError)
@@ -254,17 +246,6 @@ TEST_F(RecordStreamTest, DamageSetsAStickyError)
         EXPECT_STREQ(text, "kept") << c.what;
         StrFree(text);
     }
-}
-
-TEST_F(RecordStreamTest, NothingAfterTheEndRecordIsRead)
-{
-    FileRefPtr in = file_with(RecordBytes().byte(3, 1).end().byte(4, 4).bytes);
-    RecordStream stream;
-    ASSERT_TRUE(open_record_reader(stream, in.get(), "", nullptr));
-    std::uint8_t v3 = 0, v4 = 40;
-    EXPECT_TRUE(record_byte(stream, 3, v3, 0));
-    EXPECT_FALSE(record_byte(stream, 4, v4, 0));
-    EXPECT_EQ(v4, 40);
 }
 
 TEST_F(RecordStreamTest, MeasuredSizeIsTheWrittenSize)

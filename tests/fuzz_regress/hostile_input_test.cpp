@@ -31,17 +31,12 @@
 #include "gif/gif_file_support.h"
 #include "gif/gif_reader.h"
 #include "gif/gif_writer.h"
+#include "support/corpus.h"
 
 namespace {
 
 using namespace gif_file_test;
 namespace fs = std::filesystem;
-
-std::string shared_corpus(const char* name)
-{
-    const char* shared = std::getenv("QUILLON_SHARED");
-    return std::string(shared ? shared : "../shared") + "/corpus/" + name;
-}
 
 std::string formatted(int message, const char* file_name)
 {
@@ -96,7 +91,7 @@ TEST_F(HostileInput, DecompressionBombsGiveAClearMessage)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         record_warnings();
-        DocumentPtr document = load_path(shared_corpus(c.file));
+        DocumentPtr document = load_path(test_corpus::file(c.file));
         ASSERT_NE(document, nullptr);
         EXPECT_EQ(document->frame_count, c.frames_kept);
         EXPECT_TRUE(has_warning(formatted(411, c.file)));
@@ -353,6 +348,22 @@ private:
 const Failure kFailures[] = {Failure::ShortWrite, Failure::FullDisk, Failure::PermissionDenied,
                              Failure::TargetIsFolder};
 
+// What the user is told when a GIF cannot be saved: the new file could not be made beside
+// the old one, written in full, or put in the old one's place.
+int gif_failure_message(Failure failure)
+{
+    switch (failure) {
+    case Failure::ShortWrite:
+    case Failure::FullDisk:
+        return 118;
+    case Failure::PermissionDenied:
+        return 116;
+    case Failure::TargetIsFolder:
+        return 335;
+    }
+    return 0;
+}
+
 TEST_F(HostileInput, FailedGifSaveKeepsTheOldFileAndTellsTheUser)
 {
     // The old file: a small animation; the document to save is a larger one.
@@ -386,7 +397,7 @@ TEST_F(HostileInput, FailedGifSaveKeepsTheOldFileAndTellsTheUser)
             result.saved = save_document(*document, SaveMode::Write, &summary);
             result.told = summary.outcome == SaveOutcome::WriteFailed && !m_reporter.alerts.empty() &&
                 m_reporter.alerts.back().kind == AlertKind::Stop &&
-                m_reporter.alerts.back().text.find("old.gif") != std::string::npos;
+                m_reporter.alerts.back().text == formatted(gif_failure_message(failure), "old.gif");
             return result;
         });
         EXPECT_FALSE(attempt.saved);

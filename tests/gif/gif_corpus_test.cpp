@@ -4,7 +4,6 @@
 // bytes; a save never writes a larger file unless allowed. The comparison runs as one
 // Python batch for all files. To stay fast the sweep takes the files up to 150 kB (40 kB in sanitizer builds); with
 // QUILLON_FULL_CORPUS=1 it takes every file (bench/corpus_compare.sh measures them all).
-#include <dirent.h>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +18,7 @@
 #include "gif/gif_writer.h"
 #include "codec/output_buffer.h"
 #include "platform/core/files.h"
+#include "support/corpus.h"
 
 using namespace gif_file_test;
 
@@ -41,22 +41,9 @@ constexpr std::uint64_t kCompareLimit = 150000;
 
 std::vector<std::string> corpus_files()
 {
-    const char* full = std::getenv("QUILLON_FULL_CORPUS");
-    const bool every_file = full && full[0] == '1';
     std::vector<std::string> names;
-    const std::string folder = shared_folder() + "/corpus";
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name.size() <= 4 || name.compare(name.size() - 4, 4, ".gif") != 0)
-                continue;
-            const std::string path = folder + "/" + name;
-            if (every_file || read_file(path).size() <= kSampleLimit)
-                names.push_back(path);
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
+    for (const auto& path : test_corpus::files(kSampleLimit))
+        names.push_back(path.string());
     return names;
 }
 

@@ -56,13 +56,10 @@ public:
     void alert(AlertKind kind, const char* message, const char* button) override;
     bool ask(AlertKind kind, const char* message, const char* yes, const char* no) override;
     void beep() override { ++beeps; }
-    void begin_progress(const char*, std::uint32_t) override { ++depth; }
-    void end_progress() override { --depth; }
 
     std::vector<RecordedAlert> alerts;
     bool answer = true;
     int beeps = 0;
-    int depth = 0;
 
 private:
     Reporter* m_previous;

@@ -48,19 +48,13 @@ protected:
 
 }  // namespace
 
-TEST_F(ColourMerge, DuplicateColoursShareOneEntry)
+TEST_F(ColourMerge, DuplicateColoursShareOneEntryAndZeroPixelsAddNothing)
 {
-    Reduction r({{0x123456, 3}, {0x654321, 1}, {0x123456, 4}});
+    Reduction r({{0x123456, 3}, {0x654321, 1}, {0xABCDEF, 0}, {0x123456, 4}});
     ASSERT_EQ(r.table->count, 2u);
     EXPECT_EQ(r.table->entries[0].pixels, 7u);
     EXPECT_EQ(exact_colour_index(r.tree.get(), 0x123456), 0u);
     EXPECT_EQ(exact_colour_index(r.tree.get(), 0x654321), 1u);
-}
-
-TEST_F(ColourMerge, ZeroPixelsAddNothing)
-{
-    Reduction r({{0x123456, 0}});
-    EXPECT_EQ(r.table->count, 0u);
 }
 
 TEST_F(ColourMerge, ColoursThatDifferInTheLastBitSitAtTheBottomAndCollapseBack)
@@ -95,83 +89,72 @@ TEST_F(ColourMerge, CopyIsIndependentOfTheOriginal)
     EXPECT_EQ(exact_colour_index(copy.get(), 0x000001), 0u);
 }
 
-TEST_F(ColourMerge, NearestPrefersTheColourMetFirstAmongEqualDistances)
+TEST_F(ColourMerge, NearestIsTheClosestOtherColourAndTheFirstMetAmongEqualOnes)
 {
-    // 0x818080 and 0x7F8080 are both 1 from 0x808080. The first visit (the cell below in
-    // every component) scans the root, whose slot 3 holds 0x7F8080 ahead of the subtree in
-    // slot 7 that holds 0x818080: the later entry wins.
-    Reduction r({{0x808080, 1}, {0x818080, 1}, {0x7F8080, 1}});
-    EXPECT_EQ(r.nearest(0x808080), 2u);
-    EXPECT_EQ(r.nearest(0x818080), 0u);
-    EXPECT_EQ(r.nearest(0x7F8080), 0u);
-}
-
-TEST_F(ColourMerge, NearestFindsTheCloserOfTwoDistantColours)
-{
-    Reduction r({{0x000000, 1}, {0x00000A, 1}, {0xFFFFFF, 1}});
-    EXPECT_EQ(r.nearest(0xFFFFFF), 1u);  // 755 against 765
-    EXPECT_EQ(r.nearest(0x000000), 1u);
-    EXPECT_EQ(r.nearest(0x00000A), 0u);
-}
-
-TEST_F(ColourMerge, NearestOfALoneColourIsEntryZero)
-{
-    Reduction r({{0x336699, 1}});
-    EXPECT_EQ(r.nearest(0x336699), 0u);
+    struct Case {
+        const char* name;
+        std::vector<Colour> colours;
+        std::uint32_t query;
+        std::uint32_t nearest;
+    } cases[] = {
+        // 0x818080 and 0x7F8080 are both 1 from 0x808080. The first visit (the cell below in
+        // every component) scans the root, whose slot 3 holds 0x7F8080 ahead of the subtree in
+        // slot 7 that holds 0x818080: the later entry wins.
+        {"equal distances", {{0x808080, 1}, {0x818080, 1}, {0x7F8080, 1}}, 0x808080, 2},
+        {"equal distances, from above", {{0x808080, 1}, {0x818080, 1}, {0x7F8080, 1}}, 0x818080, 0},
+        {"equal distances, from below", {{0x808080, 1}, {0x818080, 1}, {0x7F8080, 1}}, 0x7F8080, 0},
+        {"far apart: 755 against 765", {{0x000000, 1}, {0x00000A, 1}, {0xFFFFFF, 1}}, 0xFFFFFF, 1},
+        {"close neighbour", {{0x000000, 1}, {0x00000A, 1}, {0xFFFFFF, 1}}, 0x000000, 1},
+        {"close neighbour, back", {{0x000000, 1}, {0x00000A, 1}, {0xFFFFFF, 1}}, 0x00000A, 0},
+        {"a lone colour", {{0x336699, 1}}, 0x336699, 0},
+    };
+    for (const Case& c : cases) {
+        Reduction r(c.colours);
+        EXPECT_EQ(r.nearest(c.query), c.nearest) << c.name;
+    }
 }
 
 TEST_F(ColourMerge, FewColoursKeepEverySlotOrderedBySurvival)
 {
-    // Costs: black 10 x 10, blue 10 x 1, white 755 x 5. Blue goes first (into black, whose
-    // weight becomes 11); white, now 765 from black, costs 3825 against black's 8415.
-    Reduction r({{0x000000, 10}, {0x00000A, 1}, {0xFFFFFF, 5}});
-    r.merge();
-    const ColourEntry* e = r.table->entries;
-    EXPECT_EQ(e[1].rank, 2u);
-    EXPECT_EQ(e[1].merged_into, 0u);
-    EXPECT_EQ(e[2].rank, 1u);
-    EXPECT_EQ(e[2].merged_into, 0u);
-    EXPECT_EQ(e[0].rank, 0u);
-    EXPECT_EQ(e[0].merged_into, 0u);
-
-    std::uint8_t palette[768] = {};
-    EXPECT_EQ(build_reduced_palette(r.table.get(), palette), 3);
-    EXPECT_EQ(palette_colour(palette, 0), 0x000000u);
-    EXPECT_EQ(palette_colour(palette, 1), 0xFFFFFFu);
-    EXPECT_EQ(palette_colour(palette, 2), 0x00000Au);
-    EXPECT_EQ(reduced_index(r.table.get(), r.tree.get(), 0x00000A), 2);
-    EXPECT_EQ(reduced_index(r.table.get(), r.tree.get(), 0xFFFFFF), 1);
-}
-
-TEST_F(ColourMerge, EqualCostsRemoveTheEarlierEntryFirst)
-{
-    Reduction r({{0x100000, 2}, {0x000000, 2}});
-    r.merge();
-    EXPECT_EQ(r.table->entries[0].rank, 1u);
-    EXPECT_EQ(r.table->entries[0].merged_into, 1u);
-    EXPECT_EQ(r.table->entries[1].rank, 0u);
-    std::uint8_t palette[768] = {};
-    EXPECT_EQ(build_reduced_palette(r.table.get(), palette), 2);
-    EXPECT_EQ(palette_colour(palette, 0), 0x000000u);
-    EXPECT_EQ(palette_colour(palette, 1), 0x100000u);
-}
-
-TEST_F(ColourMerge, ASingleColourIsRankZeroAndMergedIntoItself)
-{
-    Reduction r({{0xABCDEF, 9}});
-    r.merge();
-    EXPECT_EQ(r.table->entries[0].rank, 0u);
-    EXPECT_EQ(r.table->entries[0].merged_into, 0u);
-    EXPECT_EQ(reduced_index(r.table.get(), r.tree.get(), 0xABCDEF), 0);
-}
-
-TEST_F(ColourMerge, AnEmptyTableReducesToNothing)
-{
-    Reduction r({});
-    r.merge();
-    std::uint8_t palette[768] = {};
-    EXPECT_EQ(build_reduced_palette(r.table.get(), palette), 0);
-    EXPECT_EQ(reduced_index(r.table.get(), r.tree.get(), 0x123456), 0);
+    struct Case {
+        const char* name;
+        std::vector<Colour> colours;
+        std::vector<std::uint32_t> ranks, merged_into;
+        std::vector<std::uint32_t> palette;
+    } cases[] = {
+        // Costs: black 10 x 10, blue 10 x 1, white 755 x 5. Blue goes first (into black, whose
+        // weight becomes 11); white, now 765 from black, costs 3825 against black's 8415.
+        {"three colours",
+         {{0x000000, 10}, {0x00000A, 1}, {0xFFFFFF, 5}},
+         {0, 2, 1},
+         {0, 0, 0},
+         {0x000000, 0xFFFFFF, 0x00000A}},
+        {"equal costs remove the earlier entry first",
+         {{0x100000, 2}, {0x000000, 2}},
+         {1, 0},
+         {1, 1},
+         {0x000000, 0x100000}},
+        {"one colour is rank 0, merged into itself", {{0xABCDEF, 9}}, {0}, {0}, {0xABCDEF}},
+        {"no colours", {}, {}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reduction r(c.colours);
+        r.merge();
+        for (std::size_t i = 0; i < c.ranks.size(); ++i) {
+            EXPECT_EQ(r.table->entries[i].rank, c.ranks[i]) << "entry " << i;
+            EXPECT_EQ(r.table->entries[i].merged_into, c.merged_into[i]) << "entry " << i;
+        }
+        std::uint8_t palette[768] = {};
+        ASSERT_EQ(build_reduced_palette(r.table.get(), palette), static_cast<int>(c.palette.size()));
+        for (std::size_t i = 0; i < c.palette.size(); ++i) {
+            EXPECT_EQ(palette_colour(palette, static_cast<int>(i)), c.palette[i]);
+            EXPECT_EQ(reduced_index(r.table.get(), r.tree.get(), c.palette[i]), static_cast<int>(i));
+        }
+        if (c.colours.empty()) {
+            EXPECT_EQ(reduced_index(r.table.get(), r.tree.get(), 0x123456), 0);
+        }
+    }
 }
 
 TEST_F(ColourMerge, MoreThan255ColoursFollowTheMergeChain)

@@ -3,18 +3,19 @@
 // frame, next-canvas from the following one; trims peeled one column or row at a time;
 // the transparent index rules, substitution modes, shortest-candidate choice and fallback
 // written out again. Both must give the same rectangles, disposals, transparency, colour
-// usage and encoded bytes, on generated animations under every setting and on real files.
+// usage and encoded bytes, on generated animations under every setting and on real files;
+// the generated ones must also compose to the screens they showed before the pass.
 #include "optimize/frame_optimizer.h"
 
 #include "app/settings.h"
 #include "codec/frame_coding.h"
 #include "gif/gif_reader.h"
 #include "optimizer_support.h"
+#include "support/corpus.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -351,15 +352,20 @@ std::vector<FrameSpec> random_frames(std::mt19937& rng, int width, int height, i
     const int count = pick(1, 6);
     for (int f = 0; f < count; ++f) {
         FrameSpec spec;
-        const int left = pick(0, width - 1), top = pick(0, height - 1);
-        const int right = pick(left + 1, width), bottom = pick(top + 1, height);
+        int left = pick(0, width - 1), top = pick(0, height - 1);
+        int right = pick(left + 1, width), bottom = pick(top + 1, height);
+        if (f == 0 && pick(0, 1))
+            left = top = 0, right = width, bottom = height;
         spec.rect = rect_of(top, left, bottom, right);
         spec.disposal = pick(0, 5) < 2 ? Disposal::RestoreBackground : static_cast<Disposal>(pick(0, 1));
         spec.interlaced = pick(0, 5) == 0;
         const bool repeat = pick(0, 6) == 0;  // a frame that only repeats what is shown
         if (pick(0, 2) == 0) {
             spec.transparent = true;
-            spec.transparent_index = static_cast<std::uint8_t>(pick(0, 1) ? colours : pick(0, colours - 1));
+            const int choice = pick(0, 3);
+            spec.transparent_index = static_cast<std::uint8_t>(choice == 0       ? 255
+                                                                   : choice == 1 ? colours
+                                                                                 : pick(0, colours - 1));
         }
         std::uint8_t run = static_cast<std::uint8_t>(pick(0, colours - 1));
         for (int y = top; y < bottom; ++y) {
@@ -384,16 +390,6 @@ std::vector<FrameSpec> random_frames(std::mt19937& rng, int width, int height, i
     return frames;
 }
 
-DocumentPtr load(const std::filesystem::path& path)
-{
-    const int fd = open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return nullptr;
-    DocumentPtr document(load_gif_document(path.c_str(), fd, Tolerance::Tolerant));
-    close(fd);
-    return document;
-}
-
 // Whether the logical screen in the file's header has at most a million pixels: larger
 // screens only slow the suite down.
 bool small_screen(const std::filesystem::path& path)
@@ -408,18 +404,36 @@ bool small_screen(const std::filesystem::path& path)
     return read_all && width * height <= (1u << 20);
 }
 
+// Every frame of the pass stays inside the screen, at least one pixel large, with a disposal
+// the writer can store.
+void expect_rects_inside(Document& document, const std::string& where)
+{
+    for (ListNode* node = document.frames->first; node; node = node->next) {
+        const Frame& frame = *ListPointer<Frame>(node->value);
+        EXPECT_GE(frame.rect.top, 0) << where;
+        EXPECT_GE(frame.rect.left, 0) << where;
+        EXPECT_LE(frame.rect.bottom, document.screen_height) << where;
+        EXPECT_LE(frame.rect.right, document.screen_width) << where;
+        EXPECT_GE(frame.rect.width(), 1) << where;
+        EXPECT_GE(frame.rect.height(), 1) << where;
+        EXPECT_LE(static_cast<int>(frame.disposal), 2) << where;
+    }
+}
+
 }  // namespace
 
-TEST(FrameOptimizerModel, GeneratedAnimationsMatchTheModelUnderEverySetting)
+// Generated animations under every combination of the switches and every rule: the pass
+// gives the model's frames, they compose to the screens of the original and stay inside the
+// screen, and all of that holds again for a second save that starts from the optimized frames.
+TEST(FrameOptimizerModel, GeneratedAnimationsMatchTheModelAndComposeToTheSameScreens)
 {
     OptimizationSettingsGuard saved;
     std::mt19937 rng(4242);
-    for (int round = 0; round < 160; ++round) {
-        const int width = std::uniform_int_distribution<int>(1, 12)(rng);
-        const int height = std::uniform_int_distribution<int>(1, 8)(rng);
-        const int colours = std::uniform_int_distribution<int>(1, 18)(rng);
+    for (int round = 0; round < 400; ++round) {
+        const int width = std::uniform_int_distribution<int>(1, 14)(rng);
+        const int height = std::uniform_int_distribution<int>(1, 9)(rng);
+        const int colours = std::uniform_int_distribution<int>(1, 20)(rng);
         const std::vector<FrameSpec> frames = random_frames(rng, width, height, colours);
-        // Every combination of the four switches once per eight rounds, rules in turn.
         const int combination = round % 16;
         for (int i = 0; i < 4; ++i)
             settings().*kOptimizationSwitches[i] = static_cast<std::uint8_t>((combination >> i) & 1);
@@ -429,27 +443,25 @@ TEST(FrameOptimizerModel, GeneratedAnimationsMatchTheModelUnderEverySetting)
                                              static_cast<std::uint16_t>(colours), frames);
         DocumentPtr actual = make_document(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height),
                                            static_cast<std::uint16_t>(colours), frames);
-        model_optimize_document(*expected);
-        optimize_document(*actual);
-        expect_same_frames(*expected, *actual, where);
-        // A second save starts from the optimized frames.
-        model_optimize_document(*expected);
-        optimize_document(*actual);
-        expect_same_frames(*expected, *actual, where + " (second pass)");
+        const auto screens = composed_screens(*actual);
+        for (const char* pass : {"", " (second pass)"}) {
+            model_optimize_document(*expected);
+            optimize_document(*actual);
+            expect_same_frames(*expected, *actual, where + pass);
+            expect_rects_inside(*actual, where + pass);
+            ASSERT_EQ(composed_screens(*actual), screens) << where << pass;
+        }
     }
 }
 
 TEST(FrameOptimizerModel, CorpusFilesMatchTheModel)
 {
-    const char* shared = std::getenv("QUILLON_SHARED");
-    if (!shared)
-        GTEST_SKIP() << "no corpus (QUILLON_SHARED unset)";
     std::vector<std::filesystem::path> files;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(shared) / "corpus", error))
-        if (entry.path().extension() == ".gif" && entry.file_size() < 60000 && small_screen(entry.path()))
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
+    for (const auto& path : test_corpus::files(60000))
+        if (small_screen(path))
+            files.push_back(path);
+    if (files.empty())
+        GTEST_SKIP() << "no corpus (QUILLON_SHARED unset)";
     // Every second small file: a sample keeps the suite fast.
     std::vector<std::filesystem::path> sample;
     for (std::size_t i = 0; i < files.size(); i += 2)
@@ -462,8 +474,8 @@ TEST(FrameOptimizerModel, CorpusFilesMatchTheModel)
             for (int i = 0; i < 4; ++i)
                 settings().*kOptimizationSwitches[i] = static_cast<std::uint8_t>(((checked + 5) >> i) & 1);
             settings().rule_value = static_cast<std::uint16_t>(rule);
-            DocumentPtr expected = load(path);
-            DocumentPtr actual = load(path);
+            DocumentPtr expected = test_corpus::load(path);
+            DocumentPtr actual = test_corpus::load(path);
             if (!expected || !actual || expected->frame_count == 0)
                 continue;
             model_optimize_document(*expected);

@@ -15,14 +15,6 @@ protected:
     OptimizationSettingsGuard m_saved;
 };
 
-void expect_rect(const Frame& frame, int top, int left, int bottom, int right)
-{
-    EXPECT_EQ(frame.rect.top, top);
-    EXPECT_EQ(frame.rect.left, left);
-    EXPECT_EQ(frame.rect.bottom, bottom);
-    EXPECT_EQ(frame.rect.right, right);
-}
-
 // A 4 x 3 screen, then a frame that repeats the pixels below its rectangle.
 DocumentPtr identical_frame_document()
 {
@@ -33,22 +25,125 @@ DocumentPtr identical_frame_document()
                          });
 }
 
+// A full first frame; a pixel at (1,1) that is cleared afterwards; a pixel at (0,1).
+DocumentPtr offset_document()
+{
+    return make_document(2, 2, 4,
+                         {
+                             {rect_of(0, 0, 2, 2), {0, 1, 2, 3}},
+                             {rect_of(1, 1, 2, 2), {0}, Disposal::RestoreBackground},
+                             {rect_of(0, 1, 1, 2), {2}},
+                         });
+}
+
+// What one frame must look like after the pass; -1 and an empty pixel list are not checked.
+struct ExpectedFrame {
+    int index;
+    ScreenRect rect;
+    Disposal disposal = Disposal::Keep;
+    int transparent = -1;
+    int transparent_index = -1;
+    std::vector<std::uint8_t> pixels = {};
+};
+
 }  // namespace
 
-TEST_F(FrameOptimizer, AnIdenticalFrameShrinksToOnePixelAtItsOldTopLeft)
+TEST_F(FrameOptimizer, ScenesShrinkMoveAndKeepTheirScreens)
 {
-    DocumentPtr document = identical_frame_document();
-    auto screens = composed_screens(*document);
-    optimize_document(*document);
-
-    expect_rect(frame_at(*document, 0), 0, 0, 3, 4);
-    const Frame& frame = frame_at(*document, 1);
-    expect_rect(frame, 1, 1, 2, 2);
-    EXPECT_EQ(frame.transparent, 1);
-    EXPECT_EQ(frame.transparent_index, 0);  // colour 2 is the only one in the rectangle
-    // All four modes give one pixel of the same length: the unchanged pixel stays transparent.
-    EXPECT_EQ(decoded_pixels(frame), std::vector<std::uint8_t>{0});
-    EXPECT_EQ(composed_screens(*document), screens);
+    struct Case {
+        const char* name;
+        std::uint8_t Settings::*setting;  // switched off for the case when not null
+        DocumentPtr (*document)();
+        std::vector<ExpectedFrame> frames;
+    };
+    const Case cases[] = {
+        // Colour 2 is the only one in the shrunk rectangle: index 0 is free. All four modes
+        // give one pixel of the same length: the unchanged pixel stays transparent.
+        {"an identical frame shrinks to one pixel at its old top-left",
+         nullptr,
+         identical_frame_document,
+         {{0, rect_of(0, 0, 3, 4)}, {1, rect_of(1, 1, 2, 2), Disposal::Keep, 1, 0, {0}}}},
+        {"without transparency search the pixel is written as it is",
+         &Settings::transparency_search,
+         identical_frame_document,
+         {{1, rect_of(1, 1, 2, 2), Disposal::Keep, -1, -1, {2}}}},
+        {"disposal 2 fully covered by the next frame becomes 1",
+         nullptr,
+         [] {
+             return make_document(
+                 2, 1, 2, {{rect_of(0, 0, 1, 2), {0, 1}, Disposal::RestoreBackground}, {rect_of(0, 0, 1, 2), {1, 0}}});
+         },
+         {{0, rect_of(0, 0, 1, 2)}, {1, rect_of(0, 0, 1, 2)}}},
+        {"disposal 2 that still clears a pixel is kept",
+         nullptr,
+         [] {
+             return make_document(
+                 2, 1, 2, {{rect_of(0, 0, 1, 2), {0, 1}, Disposal::RestoreBackground}, {rect_of(0, 0, 1, 1), {1}}});
+         },
+         {{0, rect_of(0, 0, 1, 2), Disposal::RestoreBackground}}},
+        {"offset frames on: frames stay where they change",
+         nullptr,
+         offset_document,
+         {{1, rect_of(1, 1, 2, 2), Disposal::RestoreBackground}, {2, rect_of(0, 1, 1, 2)}}},
+        // The frame that clears (1,1) would clear the visible pixels (0,0), (0,1) and (1,0)
+        // from the corner: it keeps its offset. The others start at the corner.
+        {"offset frames off: frames move to the corner",
+         &Settings::offset_frames,
+         offset_document,
+         {{1, rect_of(1, 1, 2, 2), Disposal::RestoreBackground}, {2, rect_of(0, 0, 1, 2)}}},
+        // The first frame clears itself and the second draws elsewhere: the moved rectangle
+        // covers only pixels that are empty after the next frame.
+        {"offset frames off: a clearing frame moves when nothing visible is lost",
+         &Settings::offset_frames,
+         [] {
+             return make_document(
+                 3, 3, 2, {{rect_of(1, 1, 2, 2), {1}, Disposal::RestoreBackground}, {rect_of(2, 2, 3, 3), {0}}});
+         },
+         {{0, rect_of(0, 0, 2, 2), Disposal::RestoreBackground}}},
+        {"crop first frame on: the first frame shrinks",
+         nullptr,
+         [] {
+             return make_document(3, 3, 2, {{rect_of(1, 1, 2, 2), {1}}});
+         },
+         {{0, rect_of(1, 1, 2, 2), Disposal::Keep, 1, 0, {1}}}},
+        // Empty pixels are transparent in every mode; all four tie and mode 0 stays.
+        {"crop first frame off: the first frame covers the screen",
+         &Settings::crop_first_frame,
+         [] {
+             return make_document(3, 3, 2, {{rect_of(1, 1, 2, 2), {1}}});
+         },
+         {{0, rect_of(0, 0, 3, 3), Disposal::Keep, 1, 0, {0, 0, 0, 0, 1, 0, 0, 0, 0}}}},
+        {"a document without frames is left alone", nullptr, [] { return make_document(3, 3, 2, {}); }, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OptimizationSettingsGuard saved;
+        if (c.setting)
+            settings().*c.setting = 0;
+        DocumentPtr document = c.document();
+        const auto screens = composed_screens(*document);
+        const int frame_count = document->frame_count;
+        optimize_document(*document);
+        EXPECT_EQ(document->frame_count, frame_count);
+        for (const ExpectedFrame& e : c.frames) {
+            const Frame& frame = frame_at(*document, e.index);
+            EXPECT_EQ(frame.rect.top, e.rect.top) << "frame " << e.index;
+            EXPECT_EQ(frame.rect.left, e.rect.left) << "frame " << e.index;
+            EXPECT_EQ(frame.rect.bottom, e.rect.bottom) << "frame " << e.index;
+            EXPECT_EQ(frame.rect.right, e.rect.right) << "frame " << e.index;
+            EXPECT_EQ(frame.disposal, e.disposal) << "frame " << e.index;
+            if (e.transparent >= 0) {
+                EXPECT_EQ(frame.transparent, e.transparent) << "frame " << e.index;
+            }
+            if (e.transparent_index >= 0) {
+                EXPECT_EQ(frame.transparent_index, e.transparent_index) << "frame " << e.index;
+            }
+            if (!e.pixels.empty()) {
+                EXPECT_EQ(decoded_pixels(frame), e.pixels) << "frame " << e.index;
+            }
+        }
+        EXPECT_EQ(composed_screens(*document), screens);
+    }
 }
 
 TEST_F(FrameOptimizer, TransparentIndexRulesInPlace)
@@ -118,123 +213,17 @@ TEST_F(FrameOptimizer, ColoursNeededCountsTheTransparentIndex)
     EXPECT_EQ(colours_needed(20, *frame), 1);
 }
 
-TEST_F(FrameOptimizer, DisposalTwoFullyCoveredByTheNextFrameBecomesOne)
+TEST_F(FrameOptimizer, FrameRectanglesOutsideTheScreenAreNeverFollowedOutside)
 {
-    DocumentPtr document = make_document(2, 1, 2,
-                                         {
-                                             {rect_of(0, 0, 1, 2), {0, 1}, Disposal::RestoreBackground},
-                                             {rect_of(0, 0, 1, 2), {1, 0}, Disposal::Keep},
-                                         });
-    auto screens = composed_screens(*document);
+    // A damaged record: the rectangle reaches past the screen. The pass keeps to the screen.
+    DocumentPtr document = make_document(4, 4, 3, {{rect_of(0, 0, 4, 4), std::vector<std::uint8_t>(16, 1)}});
+    Frame& frame = frame_at(*document, 0);
+    frame.rect = rect_of(-2, -3, 9, 11);
     optimize_document(*document);
-    EXPECT_EQ(frame_at(*document, 0).disposal, Disposal::Keep);
-    expect_rect(frame_at(*document, 1), 0, 0, 1, 2);
-    EXPECT_EQ(composed_screens(*document), screens);
-}
-
-TEST_F(FrameOptimizer, DisposalTwoThatStillClearsAPixelIsKept)
-{
-    DocumentPtr document = make_document(2, 1, 2,
-                                         {
-                                             {rect_of(0, 0, 1, 2), {0, 1}, Disposal::RestoreBackground},
-                                             {rect_of(0, 0, 1, 1), {1}, Disposal::Keep},
-                                         });
-    auto screens = composed_screens(*document);
-    optimize_document(*document);
-    EXPECT_EQ(frame_at(*document, 0).disposal, Disposal::RestoreBackground);
-    expect_rect(frame_at(*document, 0), 0, 0, 1, 2);
-    EXPECT_EQ(composed_screens(*document), screens);
-}
-
-namespace {
-
-// A full first frame; a pixel at (1,1) that is cleared afterwards; a pixel at (0,1).
-DocumentPtr offset_document()
-{
-    return make_document(2, 2, 4,
-                         {
-                             {rect_of(0, 0, 2, 2), {0, 1, 2, 3}},
-                             {rect_of(1, 1, 2, 2), {0}, Disposal::RestoreBackground},
-                             {rect_of(0, 1, 1, 2), {2}},
-                         });
-}
-
-}  // namespace
-
-TEST_F(FrameOptimizer, OffsetFramesOnKeepsFramesWhereTheyChange)
-{
-    DocumentPtr document = offset_document();
-    auto screens = composed_screens(*document);
-    optimize_document(*document);
-    expect_rect(frame_at(*document, 1), 1, 1, 2, 2);
-    EXPECT_EQ(frame_at(*document, 1).disposal, Disposal::RestoreBackground);
-    expect_rect(frame_at(*document, 2), 0, 1, 1, 2);
-    EXPECT_EQ(composed_screens(*document), screens);
-}
-
-TEST_F(FrameOptimizer, OffsetFramesOffMovesFramesToTheCorner)
-{
-    settings().offset_frames = 0;
-    DocumentPtr document = offset_document();
-    auto screens = composed_screens(*document);
-    optimize_document(*document);
-    // The frame that clears (1,1) would clear the visible pixels (0,0), (0,1) and (1,0) from
-    // the corner: it keeps its offset. The others start at the corner.
-    expect_rect(frame_at(*document, 1), 1, 1, 2, 2);
-    EXPECT_EQ(frame_at(*document, 1).disposal, Disposal::RestoreBackground);
-    expect_rect(frame_at(*document, 2), 0, 0, 1, 2);
-    EXPECT_EQ(composed_screens(*document), screens);
-}
-
-TEST_F(FrameOptimizer, OffsetFramesOffMovesAClearingFrameWhenNothingVisibleIsLost)
-{
-    settings().offset_frames = 0;
-    // The first frame clears itself and the second draws elsewhere: the moved rectangle
-    // covers only pixels that are empty after the next frame.
-    DocumentPtr document = make_document(3, 3, 2,
-                                         {
-                                             {rect_of(1, 1, 2, 2), {1}, Disposal::RestoreBackground},
-                                             {rect_of(2, 2, 3, 3), {0}, Disposal::Keep},
-                                         });
-    auto screens = composed_screens(*document);
-    optimize_document(*document);
-    expect_rect(frame_at(*document, 0), 0, 0, 2, 2);
-    EXPECT_EQ(frame_at(*document, 0).disposal, Disposal::RestoreBackground);
-    EXPECT_EQ(composed_screens(*document), screens);
-}
-
-TEST_F(FrameOptimizer, CropFirstFrame)
-{
-    for (int crop : {1, 0}) {
-        settings().crop_first_frame = static_cast<std::uint8_t>(crop);
-        DocumentPtr document = make_document(3, 3, 2, {{rect_of(1, 1, 2, 2), {1}}});
-        auto screens = composed_screens(*document);
-        optimize_document(*document);
-        const Frame& frame = frame_at(*document, 0);
-        EXPECT_EQ(frame.transparent, 1);
-        EXPECT_EQ(frame.transparent_index, 0);
-        if (crop) {
-            expect_rect(frame, 1, 1, 2, 2);
-            EXPECT_EQ(decoded_pixels(frame), std::vector<std::uint8_t>{1});
-        } else {
-            // Empty pixels are transparent in every mode; all four tie and mode 0 stays.
-            expect_rect(frame, 0, 0, 3, 3);
-            EXPECT_EQ(decoded_pixels(frame), (std::vector<std::uint8_t>{0, 0, 0, 0, 1, 0, 0, 0, 0}));
-        }
-        EXPECT_EQ(composed_screens(*document), screens);
-    }
-}
-
-TEST_F(FrameOptimizer, TransparencySearchOffEncodesWithoutSubstitution)
-{
-    settings().transparency_search = 0;
-    DocumentPtr document = identical_frame_document();
-    auto screens = composed_screens(*document);
-    optimize_document(*document);
-    const Frame& frame = frame_at(*document, 1);
-    expect_rect(frame, 1, 1, 2, 2);
-    EXPECT_EQ(decoded_pixels(frame), std::vector<std::uint8_t>{2});
-    EXPECT_EQ(composed_screens(*document), screens);
+    EXPECT_GE(frame.rect.top, 0);
+    EXPECT_GE(frame.rect.left, 0);
+    EXPECT_LE(frame.rect.bottom, 4);
+    EXPECT_LE(frame.rect.right, 4);
 }
 
 TEST_F(FrameOptimizer, FallbackDropsTransparencyWhenItOnlyCostsABit)
@@ -302,34 +291,33 @@ struct ModeScene {
 
 }  // namespace
 
-TEST_F(FrameOptimizer, ExtendingRunsBeatsScatteredTransparencyAndEqualLaterModesDoNotReplaceIt)
+TEST_F(FrameOptimizer, CandidateModesFollowTheDisposalAndTheSearchSwitch)
 {
     // Mode 0 leaves a scattered pattern of colour 1 and index 0; modes 1, 2 and 3 all give a
     // plain field of colour 1, so mode 1 is strictly shorter and the later two only tie.
-    ModeScene scene;
-    SubstitutionMode mode =
-        encode_frame_candidates(scene.before, scene.after, *scene.frame, Disposal::Keep, false, 0, 3);
-    EXPECT_EQ(mode, SubstitutionMode::ExtendRuns);
-    EXPECT_EQ(decoded_pixels(*scene.frame), std::vector<std::uint8_t>(256, 1));
-}
-
-TEST_F(FrameOptimizer, DisposalTwoTriesOnlyTheFirstMode)
-{
-    ModeScene scene;
-    SubstitutionMode mode =
-        encode_frame_candidates(scene.before, scene.after, *scene.frame, Disposal::RestoreBackground, false, 0, 3);
-    EXPECT_EQ(mode, SubstitutionMode::AllUnchanged);
-    std::vector<std::uint8_t> pixels = decoded_pixels(*scene.frame);
-    for (int i = 0; i < 256; ++i)
-        EXPECT_EQ(pixels[static_cast<std::size_t>(i)], scene.before.pixels.get()[i] == 1 ? 0 : 1);
-}
-
-TEST_F(FrameOptimizer, WithoutSearchOnlyModeThreeIsUsed)
-{
-    settings().transparency_search = 0;
-    ModeScene scene;
-    EXPECT_EQ(encode_frame_candidates(scene.before, scene.after, *scene.frame, Disposal::Keep, false, 0, 3),
-              SubstitutionMode::None);
+    // Disposal 2 tries mode 0 alone; without the search only mode 3 is tried.
+    struct Case {
+        const char* name;
+        Disposal disposal;
+        std::uint8_t search;
+        SubstitutionMode mode;
+    } cases[] = {
+        {"runs extended", Disposal::Keep, 1, SubstitutionMode::ExtendRuns},
+        {"disposal 2", Disposal::RestoreBackground, 1, SubstitutionMode::AllUnchanged},
+        {"no search", Disposal::Keep, 0, SubstitutionMode::None},
+    };
+    for (const Case& c : cases) {
+        settings().transparency_search = c.search;
+        ModeScene scene;
+        EXPECT_EQ(encode_frame_candidates(scene.before, scene.after, *scene.frame, c.disposal, false, 0, 3), c.mode)
+            << c.name;
+        const std::vector<std::uint8_t> pixels = decoded_pixels(*scene.frame);
+        for (int i = 0; i < 256; ++i) {
+            const bool unchanged = scene.before.pixels.get()[i] == 1;
+            const int expected = c.mode == SubstitutionMode::AllUnchanged && unchanged ? 0 : 1;
+            ASSERT_EQ(pixels[static_cast<std::size_t>(i)], expected) << c.name << " pixel " << i;
+        }
+    }
 }
 
 TEST_F(FrameOptimizer, SubstitutionRowsFollowEachMode)

@@ -1,8 +1,6 @@
 // The composed screen at every frame, whatever order frames are shown in: checked against
 // Pillow composing each corpus file in order, and the area said to change against the
 // pixels that did. Also where composing starts (snapshots, whole-screen frames).
-#include <fcntl.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -18,7 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/formatter.h"
-#include "gif/gif_reader.h"
+#include "support/corpus.h"
 #include "ui/frame_display.h"
 
 namespace {
@@ -64,30 +62,6 @@ std::map<std::string, Reference> references(const std::vector<std::filesystem::p
         out[name] = r;
     }
     return out;
-}
-
-std::vector<std::filesystem::path> corpus_files()
-{
-    std::vector<std::filesystem::path> files;
-    const char* shared = std::getenv("QUILLON_SHARED");
-    if (!shared)
-        return files;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(shared) / "corpus", error))
-        if (entry.path().extension() == ".gif")
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-DocumentPtr load(const std::filesystem::path& path)
-{
-    const int fd = open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return nullptr;
-    DocumentPtr document(load_gif_document(path.c_str(), fd, Tolerance::Tolerant));
-    close(fd);
-    return document;
 }
 
 // The screen as RGB rows, empty pixels in the background colour (palette entry 255).
@@ -148,7 +122,7 @@ std::vector<int> visiting_order(int frames, unsigned seed)
 // screen to hold a frame): such a file is not compared.
 bool check_file(const std::filesystem::path& path, const Reference& reference)
 {
-    DocumentPtr document = load(path);
+    DocumentPtr document = test_corpus::load(path);
     if (!document || document->frame_count != reference.frames || document->screen_width != reference.width ||
         document->screen_height != reference.height)
         return false;
@@ -184,7 +158,7 @@ bool check_file(const std::filesystem::path& path, const Reference& reference)
 TEST(FrameDisplay, ShowingFramesInAnyOrderGivesPillowsScreens)
 {
     FormatterStart();
-    std::vector<std::filesystem::path> files = corpus_files();
+    std::vector<std::filesystem::path> files = test_corpus::files();
     if (files.empty())
         GTEST_SKIP() << "no corpus (QUILLON_SHARED unset)";
     const std::map<std::string, Reference> expected = references(files);
@@ -267,14 +241,13 @@ TEST(FrameDisplay, ComposingStartsAtTheNearestUsableFrame)
 TEST(FrameDisplay, SteppingOverFramesThatClearMatchesPillow)
 {
     FormatterStart();
-    const char* shared = std::getenv("QUILLON_SHARED");
-    if (!shared)
+    const std::filesystem::path path = test_corpus::file("pil_dispose_bgnd.gif");
+    if (path.empty())
         GTEST_SKIP() << "no corpus (QUILLON_SHARED unset)";
-    const std::filesystem::path path = std::filesystem::path(shared) / "corpus" / "pil_dispose_bgnd.gif";
     const auto expected = references({path});
     ASSERT_EQ(expected.count(path.filename().string()), 1u);
     const Reference& reference = expected.at(path.filename().string());
-    DocumentPtr document = load(path);
+    DocumentPtr document = test_corpus::load(path);
     ASSERT_TRUE(document);
     std::vector<Frame*> frames = frame_table(*document);
     ASSERT_TRUE(
