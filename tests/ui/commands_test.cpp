@@ -2,6 +2,7 @@
 // stamp), making frames non-interlaced (same screen, flag cleared), with their progress runs
 // paced on a clock the test moves; saving with and without the extra compression option,
 // the saved screens checked by Pillow.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -111,14 +112,22 @@ TEST_F(Commands, InsertingAStampKeepsTheOldTrailingCommentAfterTwoReturns)
     }
 }
 
-// Saves every question answers yes to; keeps the messages.
+// Saves every question answers yes to; keeps the messages and the progress reports.
 class SaveAnyway final : public Reporter {
 public:
     SaveAnyway() : m_previous(set_reporter(this)) { }
     ~SaveAnyway() override { set_reporter(m_previous); }
     void alert(AlertKind, const char* message, const char*) override { messages += std::string(message) + "\n"; }
     bool ask(AlertKind, const char*, const char*, const char*) override { return true; }
+    void begin_progress(const char* caption, std::uint32_t) override { reports.push_back({caption, 0, 0}); }
+    void restart_progress(std::uint32_t total) override { reports.back().total = total; }
+    void advance_progress(std::uint32_t units) override { reports.back().done += units; }
+    struct Progress {
+        std::string caption;
+        std::uint32_t total, done;
+    };
     std::string messages;
+    std::vector<Progress> reports;
 
 private:
     Reporter* m_previous;
@@ -175,13 +184,14 @@ TEST_F(Commands, ExtraCompressionOptionOnSave)
         const char* file;
         bool extra;
         bool edited;
-        bool many_colours;  // more than 255: the default file merges some
+        bool many_colours;     // more than 255: the default file merges some
+        std::uint32_t frames;  // steps of the extra mode's progress report
     } cases[] = {
-        {"pil_dispose_bgnd.gif", false, false, false},
-        {"pil_animated_hopper.gif", false, true, true},
-        {"pil_dispose_bgnd.gif", true, false, false},
-        {"pil_animated_hopper.gif", true, false, true},  // 493 colours, every one kept
-        {"pil_animated_hopper.gif", true, true, true},
+        {"pil_dispose_bgnd.gif", false, false, false, 5},
+        {"pil_animated_hopper.gif", false, true, true, 4},
+        {"pil_dispose_bgnd.gif", true, false, false, 5},
+        {"pil_animated_hopper.gif", true, false, true, 4},  // 493 colours, every one kept
+        {"pil_animated_hopper.gif", true, true, true, 4},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -206,6 +216,15 @@ TEST_F(Commands, ExtraCompressionOptionOnSave)
         settings().extra_compression = 0;
         close_all_documents();
         const std::vector<std::uint8_t> written = file_bytes(saved);
+        const std::string caption = "Compressing \x93" + saved.filename().string() + "\x94 further";
+        const auto extra_report = std::find_if(reporter.reports.begin(), reporter.reports.end(),
+                                               [&](const SaveAnyway::Progress& p) { return p.caption == caption; });
+        ASSERT_EQ(extra_report != reporter.reports.end(), c.extra) << c.file;
+        if (c.extra) {
+            EXPECT_EQ(extra_report->total, c.frames) << c.file;
+            EXPECT_GE(extra_report->done, 1u) << c.file;  // the mode may stop early: the input stands
+            EXPECT_LE(extra_report->done, c.frames) << c.file;
+        }
         if (!c.extra) {
             EXPECT_EQ(written, expected) << c.file;
             continue;
