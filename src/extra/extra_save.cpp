@@ -44,20 +44,20 @@ void put_output(const std::vector<std::uint8_t>& bytes)
 }
 
 // The extra mode over `source`, one progress step per frame; empty when it gave nothing smaller.
-std::vector<std::uint8_t> rebuild(const std::vector<std::uint8_t>& source, const char* path)
+std::vector<std::uint8_t> rebuild(const std::vector<std::uint8_t>& source, const char* path, ExtraOutcome& outcome)
 {
     Reporter& progress = reporter();
     const char* slash = StrFindLastChar(path, '/');
     const StrPtr caption(FormatNew(app_string(kExtraCaption), slash ? slash + 1 : path));
     progress.begin_progress(caption.get(), 0);
     std::vector<std::uint8_t> rebuilt;
-    const ExtraOutcome outcome = extra_compress(source.data(), source.size(), PlanLevers(), rebuilt,
-                                                [&progress](std::size_t done, std::size_t count) {
-                                                    if (done == 0)
-                                                        progress.restart_progress(static_cast<std::uint32_t>(count));
-                                                    else
-                                                        progress.advance_progress(1);
-                                                });
+    outcome = extra_compress(source.data(), source.size(), PlanLevers(), rebuilt,
+                             [&progress](std::size_t done, std::size_t count) {
+                                 if (done == 0)
+                                     progress.restart_progress(static_cast<std::uint32_t>(count));
+                                 else
+                                     progress.advance_progress(1);
+                             });
     progress.end_progress();
     if (outcome != ExtraOutcome::Smaller)
         rebuilt.clear();
@@ -74,7 +74,8 @@ bool save_document_extra(Document& document, SaveMode mode, const char* original
     const bool from_original = original_path != nullptr && read_original(original_path, document.file_size, source);
     if (!from_original)
         source = output_bytes();
-    const std::vector<std::uint8_t> rebuilt = rebuild(source, path);
+    ExtraOutcome outcome = ExtraOutcome::Damaged;
+    const std::vector<std::uint8_t> rebuilt = rebuild(source, path, outcome);
 
     // The smallest candidate. A document without edits keeps every colour of its file: the
     // default file competes only when it merged none (a tie goes to the original's side).
@@ -82,7 +83,8 @@ bool save_document_extra(Document& document, SaveMode mode, const char* original
     const bool default_merged = document.has_256_colours != 0 || document.file_colours >= 256;
     const std::vector<std::uint8_t>* chosen = nullptr;
     std::size_t chosen_size = default_size;
-    if (from_original && (default_merged || source.size() <= chosen_size)) {
+    // A damaged original does not stand as it is: the default file is what could be read of it.
+    if (from_original && outcome != ExtraOutcome::Damaged && (default_merged || source.size() <= chosen_size)) {
         chosen = &source;  // the original as it stands, when its rebuild is not smaller
         chosen_size = source.size();
     }
