@@ -204,6 +204,7 @@ void settings_schema(RecordStream& stream, void* settings_record)
     RecordRect window{s.main_window.left, s.main_window.top, s.main_window.width, s.main_window.height};
     if (record_rect(stream, 24, window, window))
         s.main_window = SettingsRect{window.a, window.b, window.c, window.d};
+    record_byte(stream, 25, s.extra_compression, 0);
     record_placement(stream, kSettingsWindowPlacementTag, s.settings_window_placement);
     for (int i = 0; i < 3; ++i)
         record_placement(stream, static_cast<std::uint16_t>(kInfoWindowPlacementTag + i), s.info_window_placements[i]);

@@ -38,6 +38,9 @@ struct Settings {
     std::uint16_t first_start_notice_shown = 0;  // tag 23
     std::uint32_t framework_setting = 0;         // tag 20
     SettingsRect main_window;                    // tag 24: outer rectangle, kept by the window layer
+    // Tag 25: the desktop Save also tries the extra compression mode and keeps the smaller
+    // file. Files of older versions lack the record and keep it off.
+    std::uint8_t extra_compression = 0;
     // Tool windows that remember where the user put them: client rectangle in screen
     // coordinates; a width or height of 0 means not placed yet (the window's own rule).
     SettingsRect settings_window_placement;  // tag 26

@@ -92,7 +92,7 @@ ExtraOutcome compose_outcome(ComposeResult result)
 }  // namespace
 
 ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const PlanLevers& levers,
-                            std::vector<std::uint8_t>& output)
+                            std::vector<std::uint8_t>& output, const ExtraProgress& progress)
 {
     output.clear();
     RawGif gif;
@@ -112,6 +112,8 @@ ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const P
         return compose_outcome(composed);
     Canvas indexes;  // the colour indexes of the image whose screen is the target
     put_header(output, gif);
+    if (progress)
+        progress(0, gif.images.size());
     for (std::size_t i = 0; i < gif.images.size(); ++i) {
         bool last = i + 1 == gif.images.size();
         canvas_resize(indexes, composer.indexes().width, composer.indexes().height);
@@ -130,6 +132,8 @@ ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const P
         put_frame(output, gif.images[i], frame);
         after_frame(before, target, frame, gif.width);
         std::swap(target, next);
+        if (progress)
+            progress(i + 1, gif.images.size());
     }
     put_spans(output, bytes, gif.trailing_extensions);
     output.push_back(0x3B);

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "extra/extra_frames.h"
@@ -17,5 +18,8 @@ enum class ExtraOutcome : std::uint8_t {
     TooLarge,    // a screen larger than the mode works with
 };
 
+// Called with 0 before the first frame and after each frame with the number done.
+using ExtraProgress = std::function<void(std::size_t frames_done, std::size_t frame_count)>;
+
 [[nodiscard]] ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const PlanLevers& levers,
-                                          std::vector<std::uint8_t>& output);
+                                          std::vector<std::uint8_t>& output, const ExtraProgress& progress = {});

@@ -170,15 +170,16 @@ bool confirm_not_shorter(const SizeReport& r, bool larger)
 // The save report of a finished build: tells the sizes, asks before writing a file that is
 // not shorter, writes. Returns true when a file was written.
 bool save_report(Document& document, SaveMode mode, const char* path, std::uint32_t old_size, std::uint32_t new_size,
-                 SaveSummary& summary)
+                 FileColours colours, SaveSummary& summary)
 {
     const double percent = old_size ? (static_cast<double>(old_size) - new_size) * 100.0 / old_size : 0.0;
+    const bool merged = colours == FileColours::AsDocument;
     const SizeReport report{file_name_of(path),
                             save_size_text(old_size),
                             save_size_text(new_size),
                             percent,
-                            document.has_256_colours != 0 || document.file_colours == 256,
-                            document.file_colours > 256 ? document.file_colours : 0};
+                            merged && (document.has_256_colours != 0 || document.file_colours == 256),
+                            merged && document.file_colours > 256 ? document.file_colours : 0};
     summary.old_size = old_size;
     summary.new_size = new_size;
     summary.saved_percent = percent;
@@ -349,7 +350,15 @@ bool save_document(Document& document, SaveMode mode, SaveSummary* summary)
     SaveSummary& result = summary ? *summary : local;
     const char* path = document.path ? document.path.get() : "";
     const std::uint32_t new_size = write_gif_to_buffer(document, path);
-    return save_report(document, mode, path, document.file_size, new_size, result);
+    return save_report(document, mode, path, document.file_size, new_size, FileColours::AsDocument, result);
+}
+
+bool save_output_buffer(Document& document, SaveMode mode, FileColours colours, SaveSummary* summary)
+{
+    SaveSummary local;
+    const char* path = document.path ? document.path.get() : "";
+    return save_report(document, mode, path, document.file_size, output_buffer().total(), colours,
+                       summary ? *summary : local);
 }
 
 bool write_output_to_file(const OutputBuffer& out, const char* path)

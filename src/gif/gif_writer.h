@@ -37,6 +37,14 @@ struct SaveSummary {
 // True when a file was written.
 bool save_document(Document& document, SaveMode mode, SaveSummary* summary = nullptr);
 
+// Which colours a file built elsewhere holds: the document's (merged into 255 when the
+// original had more), or every colour of the original file.
+enum class FileColours : std::uint8_t { AsDocument, EveryOriginal };
+
+// The same report, question and safe write for a file already assembled in the output buffer
+// (the extra compression mode builds its own).
+bool save_output_buffer(Document& document, SaveMode mode, FileColours colours, SaveSummary* summary = nullptr);
+
 // Runs the pre-save pass and assembles the whole file in the output buffer; returns its
 // length. `path` names the file in the progress captions.
 std::uint32_t write_gif_to_buffer(Document& document, const char* path);

@@ -4,6 +4,7 @@
 
 #include "app/settings.h"
 #include "app/string_tables.h"
+#include "extra/extra_save.h"
 #include "foundation/file_ref.h"
 #include "foundation/formatter.h"
 #include "foundation/heap_string.h"
@@ -104,10 +105,16 @@ bool save_current_document(DocumentWindow& window, SaveMode mode)
 {
     window.set_busy(true);
     stop_playback(window.document());
-    const bool written = save_document(window.document(), mode);
+    Document& document = window.document();
+    // With the extra compression option an unchanged document is rebuilt from its own file,
+    // which still holds every colour.
+    const char* original = window.changed() || !window.source_path()[0] ? nullptr : window.source_path();
+    const bool written = settings().extra_compression != 0 ? save_document_extra(document, mode, original)
+                                                           : save_document(document, mode);
     window.set_busy(false);
     if (!written)
         return false;
+    window.set_source_path(document.path.get());
     window.mark_saved();
     window.refresh_title();
     window.refresh_panes();

@@ -80,6 +80,7 @@ DocumentWindow::DocumentWindow(DocumentPtr document, FrameWindow* window)
     : m_document(std::move(document)), m_window(window)
 {
     m_frames = frame_table(*m_document);
+    set_source_path(m_document->path.get());
     m_document->frame_count = static_cast<std::int32_t>(m_frames.size());
     auto* views = new (MemAlloc(sizeof(DocumentViews))) DocumentViews;
     views->window = this;

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "document/document.h"
@@ -51,6 +52,10 @@ public:
     void mark_changed() { m_changed = true; }
     bool changed() const { return m_changed; }
     void mark_saved() { m_changed = false; }
+    // The file that shows the document exactly as it stands while it has no edits: the one
+    // it was loaded from, then the one it was last saved to.
+    const char* source_path() const { return m_source_path.c_str(); }
+    void set_source_path(const char* path) { m_source_path = path != nullptr ? path : ""; }
     // A long operation on the document runs (a save): the window refuses to close meanwhile.
     void set_busy(bool busy) { m_busy += busy ? 1 : -1; }
     bool busy() const { return m_busy > 0; }
@@ -81,6 +86,7 @@ private:
     OffscreenPtr m_band_bitmap;
     platform::Point m_scroll{0, 0};
     bool m_changed = false;
+    std::string m_source_path;
     bool m_closing = false;
     int m_busy = 0;
 

@@ -150,8 +150,12 @@ void LanguageChooser::highlight(int language, bool relayout)
         m_confirm.set_text(error_text_of(display, text::confirm).c_str());
     if (m_quit)
         m_quit.set_text(error_text_of(display, text::quit).c_str());
+    // The texts have just sized their labels; the modal form leaves the prompt and the credit
+    // some room around them.
     if (relayout && m_prompt)
         ViewSetWidth(m_prompt.view(), view_width(m_prompt.view()) * 11 / 10);
+    if (relayout && modal)
+        ViewSetWidth(m_credit.view(), view_width(m_credit.view()) * 12 / 10);
     if (relayout && modal)
         fit_window();
     if (modal && m_window != nullptr) {
@@ -283,10 +287,10 @@ void run_startup_language_step(const std::function<void(bool quit)>& done)
     Settings& s = settings();
     const std::uint16_t read = s.language_chosen;
     s.language_chosen = 1;
-    run_language_chooser_at_startup(s.interface_language, read != 0, [&s, read, &done](bool quit) {
-        if (quit) {
-            s.language_chosen = read;
-        } else if (read == 0) {
+    // Quitting here keeps the mark: the settings saved as the program ends say that the
+    // language has been asked for, and the next start goes straight on in the default one.
+    run_language_chooser_at_startup(s.interface_language, read != 0, [read, &done](bool quit) {
+        if (!quit && read == 0) {
             void (*save)() = language_chooser_state().save_preferences;
             save != nullptr ? save() : save_preferences_reporting_failure();
         }

@@ -20,7 +20,7 @@ namespace text {
 constexpr int window_title = 140, options = 141, options_intro = 142, grid = 75, stamp = 146, stamp_intro = 147,
               preferences = 241, display_check = 242, welcome = 327, sibling = 340, sibling_option = 341, language = 32,
               rule_label = 203, rule_after = 204, first_rule = 205, grid_note = 268, grid_note_text = 269,
-              refused = 276, refused_ok = 277, save_failed = 335, save_failed_ok = 336;
+              refused = 276, refused_ok = 277, save_failed = 335, save_failed_ok = 336, extra = 450;
 }
 constexpr int kIndent = 16;
 constexpr int kMargin = 10;
@@ -178,6 +178,12 @@ void SettingsWindow::build_options(View* content)
         option_changed();
     };
     make_label(column, app_string(text::rule_after));
+    // Not one of the grid's options: the extra mode keeps every frame as it is shown.
+    m_extra.create(column, app_string(text::extra), s.extra_compression != 0);
+    m_extra.on_change = [](bool checked) {
+        settings().extra_compression = checked ? 1 : 0;
+        save();
+    };
 }
 
 void SettingsWindow::option_changed()
@@ -193,6 +199,7 @@ void SettingsWindow::refresh_options()
     for (std::size_t i = 0; i < m_options.size(); ++i)
         m_options[i].set_checked(s.*kOptionRows[i].field != 0, Notify::No);
     m_rule.set_selected(s.rule_value, Notify::No);
+    m_extra.set_checked(s.extra_compression != 0, Notify::No);
 }
 
 void SettingsWindow::build_grid(View* content)

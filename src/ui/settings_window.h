@@ -39,6 +39,7 @@ public:
     // The controls, for tests and screenshots.
     CheckBox& option_box(int index) { return m_options[static_cast<std::size_t>(index)]; }
     PopupMenu& rule_popup() { return m_rule; }
+    CheckBox& extra_box() { return m_extra; }
     ConstraintGrid& grid() { return m_grid; }
     TextField& template_field() { return m_template; }
     LanguageChooser& language_page() { return m_language; }
@@ -63,6 +64,7 @@ private:
     std::vector<std::unique_ptr<SettingsSection>> m_sections;
     std::array<CheckBox, 4> m_options;
     PopupMenu m_rule;
+    CheckBox m_extra;
     ConstraintGrid m_grid;
     TextField m_template;
     LanguageChooser m_language;

@@ -170,6 +170,7 @@ void fill_non_defaults(Settings& s)
     s.first_start_notice_shown = 1;
     s.framework_setting = 0x89ABCDEF;
     s.main_window = SettingsRect{-10, 20, 640, 480};
+    s.extra_compression = 1;
     s.settings_window_placement = SettingsRect{700, 40, 310, 420};
     for (int i = 0; i < 3; ++i)
         s.info_window_placements[i] = SettingsRect{static_cast<std::int16_t>(-5 - i), 30, 400, 500};
@@ -232,6 +233,7 @@ TEST_F(Preferences, DefaultsOfEveryField)
     EXPECT_EQ(s.interface_language, 5);
     EXPECT_EQ(s.language_chosen, 0);
     EXPECT_EQ(s.first_start_notice_shown, 0);
+    EXPECT_EQ(s.extra_compression, 0);
     EXPECT_EQ(s.main_window.width, 3);  // the window's current rectangle is its default
 
     PreferenceOptions sibling;
@@ -261,6 +263,7 @@ TEST_F(Preferences, WritesHeaderAndRecordsInTagOrder)
     expected += record(22, 4, std::string(2, '\0'));
     expected += record(23, 4, std::string(2, '\0'));
     expected += record(24, 15, std::string(8, '\0'));
+    expected += byte_record(25, 0);
     for (std::uint16_t tag = 26; tag <= 29; ++tag)  // the tool windows: none placed yet
         expected += record(tag, 15, std::string(8, '\0'));
     expected += std::string(7, '\0');
@@ -293,6 +296,38 @@ TEST_F(Preferences, RoundTripOfEveryField)
     EXPECT_EQ(read.info_window_placements[0].left, -5);
     EXPECT_EQ(read.info_window_placements[2].left, -7);
     EXPECT_EQ(read.info_window_placements[2].width, 400);
+    EXPECT_EQ(read.extra_compression, 1);
+}
+
+// Files of other versions: an older one lacks the extra compression record and keeps it off;
+// records of tags this version does not know (a newer file's) are passed over, as an older
+// version passes over tag 25.
+TEST_F(Preferences, FilesOfOtherVersions)
+{
+    // Left -10, top 20, width 640, height 480, big-endian.
+    const std::string rect = record(24, 15, std::string("\xFF\xF6\0\x14\x02\x80\x01\xE0", 8));
+    const std::string base = kHeader + byte_record(4, 0) + rect;
+    const std::string end(7, '\0');
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::uint8_t extra;
+    } const cases[] = {
+        {"older file", base + end, 0},
+        {"this version's", base + byte_record(25, 1) + end, 1},
+        {"newer file", base + byte_record(25, 1) + byte_record(300, 7) + record(301, 5, "later") + end, 1},
+        {"tag 25 of another type", base + record(25, 4, std::string("\0\1", 2)) + end, 0},
+    };
+    for (const Case& c : cases) {
+        write_file(m_folder.file("primary.rqs"), c.bytes);
+        Settings s;
+        set_defaults(s);
+        ASSERT_TRUE(read_preference_file(m_primary.get(), s)) << c.what;
+        EXPECT_EQ(s.extra_compression, c.extra) << c.what;
+        EXPECT_EQ(s.end_code_saving, 0) << c.what;
+        EXPECT_EQ(s.main_window.left, -10) << c.what;
+        EXPECT_EQ(s.main_window.height, 480) << c.what;
+    }
 }
 
 // Files of other versions of the program: an older one ends before the placements, a newer
@@ -390,8 +425,9 @@ TEST_F(Preferences, TruncationAtEveryOffsetKeepsEarlierValues)
             EXPECT_EQ(s.*option.field, expected) << "cut " << cut << " " << option.name;
         }
         ASSERT_NE(s.template_text, nullptr) << cut;
-        // The main window's rectangle, then the four placements, end the records.
-        EXPECT_EQ(s.main_window.height, cut >= bytes.size() - 7 - 4 * 15 ? 480 : 0) << cut;
+        // The rectangle, the extra compression byte and the four placements end the records.
+        EXPECT_EQ(s.main_window.height, cut >= bytes.size() - 7 - 4 * 15 - 8 ? 480 : 0) << cut;
+        EXPECT_EQ(s.extra_compression, cut >= bytes.size() - 7 - 4 * 15 ? 1 : 0) << cut;
         EXPECT_EQ(s.info_window_placements[2].height, cut >= bytes.size() - 7 ? 500 : 0) << cut;
     }
 }

@@ -1,13 +1,23 @@
 // The document commands on real files: clearing comments (and replacing them with the
 // stamp), making frames non-interlaced (same screen, flag cleared), with their progress runs
-// paced on a clock the test moves.
+// paced on a clock the test moves; saving with and without the extra compression option,
+// the saved screens checked by Pillow.
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/report.h"
 #include "app/settings.h"
+#include "codec/output_buffer.h"
+#include "gif/gif_reader.h"
+#include "gif/gif_writer.h"
 #include "foundation/heap_string.h"
 #include "framework/event_loop.h"
 #include "framework/frame_window.h"
@@ -145,6 +155,136 @@ TEST_F(Commands, F6GoesRoundTheDocumentAndItsShownPanes)
     EXPECT_EQ(FocusedFrameWindow(), frame);
     press_f6(0);
     EXPECT_EQ(FocusedFrameWindow(), document);
+
+// Saves every question answers yes to; keeps the messages and the progress reports.
+class SaveAnyway final : public Reporter {
+public:
+    SaveAnyway() : m_previous(set_reporter(this)) { }
+    ~SaveAnyway() override { set_reporter(m_previous); }
+    void alert(AlertKind, const char* message, const char*) override { messages += std::string(message) + "\n"; }
+    bool ask(AlertKind, const char*, const char*, const char*) override { return true; }
+    void begin_progress(const char* caption, std::uint32_t) override { reports.push_back({caption, 0, 0}); }
+    void restart_progress(std::uint32_t total) override { reports.back().total = total; }
+    void advance_progress(std::uint32_t units) override { reports.back().done += units; }
+    struct Progress {
+        std::string caption;
+        std::uint32_t total, done;
+    };
+    std::string messages;
+    std::vector<Progress> reports;
+
+private:
+    Reporter* m_previous;
+};
+
+std::vector<std::uint8_t> file_bytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// What Pillow composes of each file: frame count, colours seen, size and a CRC per screen.
+std::vector<std::string> pillow_screens(const std::vector<std::filesystem::path>& files)
+{
+    std::string command = "/usr/bin/python3 " QUILLON_COMPOSE_REFERENCE;
+    for (const auto& file : files)
+        command += " '" + file.string() + "'";
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            text.append(buffer, got);
+        pclose(pipe);
+    }
+    std::vector<std::string> screens;
+    for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+        screens.push_back(text.substr(text.find(' ', at) + 1, end - text.find(' ', at) - 1));  // without the name
+    return screens;
+}
+
+void edit_first_delay(Document& document) { document_frame_at(document, 0)->delay += 7; }
+
+// The default writer's file for the document of `path` (edited as the case says), for comparison.
+std::vector<std::uint8_t> default_file(const std::string& path, bool edited)
+{
+    DocumentPtr document(open_gif_file(path.c_str()));
+    if (!document)
+        return {};
+    if (edited)
+        edit_first_delay(*document);
+    const std::uint32_t size = write_gif_to_buffer(*document, path.c_str());
+    const MemPtr<std::uint8_t> bytes = output_buffer().finish();
+    return std::vector<std::uint8_t>(bytes.get(), bytes.get() + size);
+}
+
+// The extra compression option: off, Save writes the default file; on, the saved file shows
+// what the document shows (an unedited document: its original file, every colour of it) and
+// is not larger than the original, nor than the default file unless that one merged colours.
+TEST_F(Commands, ExtraCompressionOptionOnSave)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "quillon_extra_save";
+    std::filesystem::create_directories(folder);
+    const struct {
+        const char* file;
+        bool extra;
+        bool edited;
+        bool many_colours;     // more than 255: the default file merges some
+        std::uint32_t frames;  // steps of the extra mode's progress report
+    } cases[] = {
+        {"pil_dispose_bgnd.gif", false, false, false, 5},
+        {"pil_animated_hopper.gif", false, true, true, 4},
+        {"pil_dispose_bgnd.gif", true, false, false, 5},
+        {"pil_animated_hopper.gif", true, false, true, 4},  // 493 colours, every one kept
+        {"pil_animated_hopper.gif", true, true, true, 4},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string input = corpus_path(c.file);
+        if (input.empty() || !std::filesystem::exists(input))
+            GTEST_SKIP() << "no corpus";
+        const std::filesystem::path saved = folder / ("saved" + std::to_string(n) + ".gif");
+        const std::filesystem::path reference = folder / ("default" + std::to_string(n++) + ".gif");
+        std::filesystem::copy_file(input, saved, std::filesystem::copy_options::overwrite_existing);
+        const std::vector<std::uint8_t> expected = default_file(saved.string(), c.edited);
+        std::ofstream(reference, std::ios::binary)
+            .write(reinterpret_cast<const char*>(expected.data()), static_cast<std::streamsize>(expected.size()));
+        DocumentWindow* w = DocumentWindow::open(DocumentPtr(open_gif_file(saved.c_str())));
+        ASSERT_NE(w, nullptr) << c.file;
+        if (c.edited) {
+            edit_first_delay(w->document());
+            w->mark_changed();
+        }
+        settings().extra_compression = c.extra ? 1 : 0;
+        SaveAnyway reporter;
+        EXPECT_TRUE(save_current_document(*w, SaveMode::Write)) << c.file;
+        settings().extra_compression = 0;
+        close_all_documents();
+        const std::vector<std::uint8_t> written = file_bytes(saved);
+        const std::string caption = "Compressing \x93" + saved.filename().string() + "\x94 further";
+        const auto extra_report = std::find_if(reporter.reports.begin(), reporter.reports.end(),
+                                               [&](const SaveAnyway::Progress& p) { return p.caption == caption; });
+        ASSERT_EQ(extra_report != reporter.reports.end(), c.extra) << c.file;
+        if (c.extra) {
+            EXPECT_EQ(extra_report->total, c.frames) << c.file;
+            EXPECT_GE(extra_report->done, 1u) << c.file;  // the mode may stop early: the input stands
+            EXPECT_LE(extra_report->done, c.frames) << c.file;
+        }
+        if (!c.extra) {
+            EXPECT_EQ(written, expected) << c.file;
+            continue;
+        }
+        if (c.edited || !c.many_colours) {
+            EXPECT_LE(written.size(), expected.size()) << c.file;
+        }
+        EXPECT_LE(written.size(), std::filesystem::file_size(input)) << c.file;
+        const auto screens = pillow_screens({saved, c.edited ? reference : std::filesystem::path(input)});
+        ASSERT_EQ(screens.size(), 2u) << c.file;
+        EXPECT_EQ(screens[0], screens[1])
+            << c.file << (c.edited ? " against the default file" : " against the original");
+        if (!c.edited) {  // the English reports say "merged" when colours were merged
+            EXPECT_EQ(reporter.messages.find("merged"), std::string::npos) << reporter.messages;
+        }
+    }
 }
 
 }  // namespace

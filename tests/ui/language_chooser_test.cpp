@@ -93,6 +93,11 @@ TEST_F(LanguageChooserTest, TheCreditLineIsEmptyWithoutACredit)
     ASSERT_NE(credit, nullptr);
     EXPECT_NE(std::strstr(credit, "\r\r"), nullptr);  // first text, an empty line, second text
     EXPECT_GT(std::strlen(credit), 2U);
+    // Sized to its text: a plain label of the same text, and a fifth wider in the window.
+    const platform::Rect plain = ViewRect(make_label(m_root, credit));
+    const platform::Rect shown = ViewRect(chooser.credit().view());
+    EXPECT_EQ(shown.bottom - shown.top, plain.bottom - plain.top);
+    EXPECT_EQ(shown.right - shown.left, (plain.right - plain.left) * 12 / 10);
 }
 
 TEST_F(LanguageChooserTest, TheEmbeddedPageAppliesTheChoiceWithANote)
@@ -148,7 +153,8 @@ TEST_F(LanguageChooserTest, TheFirstStartStep)
     }
 }
 
-TEST_F(LanguageChooserTest, QuittingAtTheFirstStartIsNotRemembered)
+// The mark stays: the settings saved as the program ends keep the next start from asking again.
+TEST_F(LanguageChooserTest, QuittingAtTheFirstStartIsRemembered)
 {
     set_system_locale_source(western);
     language_chooser_state().on_modal_shown = [](LanguageChooser& chooser) {
@@ -158,7 +164,7 @@ TEST_F(LanguageChooserTest, QuittingAtTheFirstStartIsNotRemembered)
     bool quit = false;
     run_startup_language_step([&quit](bool q) { quit = q; });
     EXPECT_TRUE(quit);
-    EXPECT_EQ(settings().language_chosen, 0);
+    EXPECT_EQ(settings().language_chosen, 1);
 }
 
 TEST_F(LanguageChooserTest, Screenshots)
