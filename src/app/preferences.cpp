@@ -287,6 +287,8 @@ bool save_settings()
     const FileRef* target = p.primary.get();
     if (p.secondary && p.from_secondary && FileExists(p.secondary.get()))
         target = p.secondary.get();
+    if (!target)  // no place for the file was found: nothing to write, nothing to report
+        return false;
     if (write_preference_file(target, settings()))
         return true;
     // The old file is untouched; the user learns that the settings were not kept.

@@ -213,7 +213,9 @@ int program_entry(int argc, char** argv, int show_state)
     Reporter* previous = install_progress_reporter();
     if (initialise_application())
         RunMainLoop();  // its end saves the settings (step 8)
-    else if (!ui_state().quit_at_start)
+    else if (ui_state().quit_at_start)
+        (void)save_settings();  // no loop ran: keep the mark that the language was asked for
+    else
         std::fprintf(stderr, "quillon: the program's texts are missing\n");
     set_reporter(previous);
     end_application();

@@ -155,6 +155,7 @@ TEST_F(Commands, F6GoesRoundTheDocumentAndItsShownPanes)
     EXPECT_EQ(FocusedFrameWindow(), frame);
     press_f6(0);
     EXPECT_EQ(FocusedFrameWindow(), document);
+}
 
 // Saves every question answers yes to; keeps the messages and the progress reports.
 class SaveAnyway final : public Reporter {

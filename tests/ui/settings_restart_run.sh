@@ -44,7 +44,7 @@ set -u
 prefs() { /usr/bin/python3 "$work/prefs.py" "$work"/config/quillon/*.rqs "\$@"; }
 pause() { sleep "\$1"; }
 focus() {  # the keyboard to the program's window of that title
-  xdotool windowfocus --sync "\$(xdotool search --onlyvisible --pid \$pid --name "\$1" | head -1)"
+  xdotool windowfocus --sync "\$(xdotool search --all --onlyvisible --pid \$pid --name "\$1" | head -1)"
   pause 0.4
 }
 ended() { for i in \$(seq 1 50); do kill -0 \$pid 2>/dev/null || return 0; sleep 0.2; done; kill \$pid; return 1; }
@@ -113,8 +113,8 @@ focus '^Settings\$'
 # Every section open, from the last header up (a closed section's header follows the one above).
 for section in 1 2 3 4 5; do xdotool key shift+Tab space; pause 0.4; done
 if [ -n "$shots" ]; then import -window root "$work/restarted.png"; fi
-echo "\$(xdotool search --onlyvisible --pid \$pid --name '^Quillon\$' getwindowgeometry --shell)" > "$work/main.txt"
-echo "\$(xdotool search --onlyvisible --pid \$pid --name '^Settings\$' getwindowgeometry --shell)" > "$work/settings.txt"
+echo "\$(xdotool search --all --onlyvisible --pid \$pid --name '^Quillon\$' getwindowgeometry --shell)" > "$work/main.txt"
+echo "\$(xdotool search --all --onlyvisible --pid \$pid --name '^Settings\$' getwindowgeometry --shell)" > "$work/settings.txt"
 xdotool key Tab space Tab Tab Tab Tab Tab space   # end-code saving, then extra compression
 pause 0.5
 xdotool key ctrl+q
