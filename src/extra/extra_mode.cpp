@@ -7,7 +7,7 @@
 
 namespace {
 
-// 4096 x 4096 pixels: five screens of four bytes each stay below 400 MB.
+// 4096 x 4096 pixels: three screens of four bytes each stay below 200 MB.
 constexpr std::size_t kLargestScreen = std::size_t{1} << 24;
 
 void put_u16(std::vector<std::uint8_t>& out, std::uint16_t value)
@@ -71,11 +71,12 @@ void put_frame(std::vector<std::uint8_t>& out, const RawImage& image, const Plan
     out.insert(out.end(), frame.data.begin(), frame.data.end());
 }
 
-// What a viewer holds after the frame: the target, with the frame cleared when it asks.
-void after_frame(std::vector<ScreenPixel>& before, const std::vector<ScreenPixel>& target, const PlannedFrame& frame,
+// What a viewer holds after the frame: the target, with the frame cleared when it asks. The
+// target's buffer becomes the one for what the viewer holds.
+void after_frame(std::vector<ScreenPixel>& before, std::vector<ScreenPixel>& target, const PlannedFrame& frame,
                  std::uint16_t width)
 {
-    before = target;
+    std::swap(before, target);
     if (frame.disposal != 2)
         return;
     for (int y = frame.top; y < frame.top + frame.height; ++y) {
@@ -103,33 +104,41 @@ ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const P
     if (static_cast<std::size_t>(gif.width) * gif.height > kLargestScreen)
         return ExtraOutcome::TooLarge;
 
+    // Three screens at most: what the viewer holds before the frame (none before the first),
+    // the frame's target, and the composer's own, which is the next screen (or, for the
+    // last frame, the target itself).
     ScreenComposer composer(gif, bytes);
     FramePlanner planner(gif.global_table);
-    std::vector<ScreenPixel> before(static_cast<std::size_t>(gif.width) * gif.height, kTransparent);
-    std::vector<ScreenPixel> target, next;
-    ComposeResult composed = composer.compose(0, target);
+    std::vector<ScreenPixel> before, target;
+    ComposeResult composed = composer.compose(0);
     if (composed != ComposeResult::Screen)
         return compose_outcome(composed);
-    Canvas indexes;  // the colour indexes of the image whose screen is the target
+    if (gif.images.size() > 1)
+        target = composer.screen();
     put_header(output, gif);
     for (std::size_t i = 0; i < gif.images.size(); ++i) {
         bool last = i + 1 == gif.images.size();
-        canvas_resize(indexes, composer.indexes().width, composer.indexes().height);
-        std::copy(composer.indexes().pixels.get(), composer.indexes().pixels.get() + indexes.size(),
-                  indexes.pixels.get());
-        if (!last && (composed = composer.compose(i + 1, next)) != ComposeResult::Screen)
+        if (!last && (composed = composer.compose(i + 1)) != ComposeResult::Screen)
             return compose_outcome(composed);
-        FrameScreens screens{before.data(), target.data(), last ? nullptr : next.data(), gif.width, gif.height, i == 0};
+        const ScreenPixel* screen = composer.screen().data();
+        FrameScreens screens{before.empty() ? nullptr : before.data(),
+                             last ? screen : target.data(),
+                             last ? nullptr : screen,
+                             gif.width,
+                             gif.height,
+                             i == 0};
         screens.source = &gif.images[i];
-        screens.source_indexes = &indexes;
+        screens.source_indexes = &composer.indexes(i);
         screens.source_bytes = bytes;
         PlannedFrame frame;
         if (!planner.plan(screens, levers, frame))
             return ExtraOutcome::Unsettled;
         put_spans(output, bytes, gif.images[i].extensions_before);
         put_frame(output, gif.images[i], frame);
+        if (last)
+            break;
         after_frame(before, target, frame, gif.width);
-        std::swap(target, next);
+        target.assign(composer.screen().begin(), composer.screen().end());
     }
     put_spans(output, bytes, gif.trailing_extensions);
     output.push_back(0x3B);
