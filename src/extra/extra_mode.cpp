@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "gif/gif_blocks.h"
 #include "gif/gif_raw.h"
 
 namespace {
+
+using namespace gif_block;
 
 // 4096 x 4096 pixels: three screens of four bytes each stay below 200 MB.
 constexpr std::size_t kLargestScreen = std::size_t{1} << 24;
@@ -46,25 +49,31 @@ void put_header(std::vector<std::uint8_t>& out, const RawGif& gif)
 void put_frame(std::vector<std::uint8_t>& out, const RawImage& image, const PlannedFrame& frame)
 {
     if (image.has_control || frame.has_transparent || frame.disposal == 2) {
-        const std::uint8_t flags = static_cast<std::uint8_t>(frame.disposal << 2 | (image.user_input ? 2 : 0) |
-                                                             (frame.has_transparent ? 1 : 0));
-        const std::uint8_t control[] = {0x21, 0xF9, 4, flags};
+        // Graphic control: disposal, the user-input flag as read, transparency as planned.
+        std::uint8_t flags =
+            static_cast<std::uint8_t>((frame.disposal & kControlDisposalMask) << kControlDisposalShift);
+        if (image.user_input)
+            flags |= kControlUserInput;
+        if (frame.has_transparent)
+            flags |= kControlTransparent;
+        const std::uint8_t control[] = {kExtensionIntroducer, kGraphicControlLabel, 4, flags};
         out.insert(out.end(), std::begin(control), std::end(control));
         put_u16(out, image.delay);
         out.push_back(frame.has_transparent ? frame.transparent_index : 0);
         out.push_back(0);
     }
-    out.push_back(0x2C);
+    out.push_back(kImageIntroducer);
     put_u16(out, frame.left);
     put_u16(out, frame.top);
     put_u16(out, frame.width);
     put_u16(out, frame.height);
-    std::uint8_t flags = frame.interlaced ? 0x40 : 0;
+    std::uint8_t flags = frame.interlaced ? kImageInterlaced : 0;
     if (!frame.local_table.empty()) {
-        int field = 0;
-        while ((std::size_t{2} << field) < frame.local_table.size())
-            ++field;
-        flags = static_cast<std::uint8_t>(flags | 0x80 | field);
+        // The table holds 2 << bits entries.
+        std::uint8_t bits = 0;
+        while ((std::size_t{2} << bits) < frame.local_table.size())
+            ++bits;
+        flags = static_cast<std::uint8_t>(flags | kImageLocalTable | (bits & kImageTableSizeMask));
     }
     out.push_back(flags);
     put_table(out, frame.local_table);
@@ -141,7 +150,7 @@ ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const P
         target.assign(composer.screen().begin(), composer.screen().end());
     }
     put_spans(output, bytes, gif.trailing_extensions);
-    output.push_back(0x3B);
+    output.push_back(kTrailer);
     if (output.size() >= size && !std::getenv("EXTRA_DEBUG_KEEP")) {
         output.clear();
         return ExtraOutcome::NotSmaller;
