@@ -12,8 +12,8 @@ inline constexpr int kMaxCodes = 4096;
 inline constexpr int kMaxWidth = 12;
 // A stretch over which a kept full table is judged, and how much dearer than the first
 // stretch after it filled a later one may be before the table is cleared (in 1/16ths).
-inline constexpr std::size_t kDecayStretch = 4096;
-inline constexpr std::uint64_t kDecayLimit16 = 18;
+inline constexpr std::size_t kDecayStretch = 512;
+inline constexpr std::uint64_t kDecayLimit16 = 20;
 
 // The string table: the code of a string extended by one value. A small open-addressed
 // hash (64 KB, at most a quarter full) instead of a row of 256 children per code (2 MB):
