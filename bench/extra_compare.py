@@ -15,6 +15,7 @@ import os
 import subprocess
 import sys
 
+import numpy
 from PIL import Image, ImageSequence
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -38,9 +39,10 @@ def colour_count(path):
     """Distinct RGBA colours over all frames, 256 meaning 'more than 255'; None if unreadable."""
     try:
         image = Image.open(path)
-        seen = set()
+        seen = numpy.empty(0, dtype=numpy.uint32)
         for frame in ImageSequence.Iterator(image):
-            seen.update(colour for _, colour in frame.convert("RGBA").getcolors(1 << 24))
+            words = numpy.frombuffer(frame.convert("RGBA").tobytes(), dtype=numpy.uint32)
+            seen = numpy.union1d(seen, numpy.unique(words))
             if len(seen) > 255:
                 return 256
         return len(seen)

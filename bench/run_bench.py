@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Benchmark quillon-cli against its peers over a folder of GIF files.
 
-Runs, side by side in one run, `quillon-cli`, `gifsicle -O2`, `gifsicle -O3` and ImageMagick's
+Runs, side by side in one run, `quillon-cli`, `quillon-cli --extra`, `gifsicle -O2`, `gifsicle -O3` and ImageMagick's
 `convert IN -layers Optimize OUT` on every GIF of a corpus, and measures per file and in total:
 output bytes, saving in percent, CPU seconds (user + system of the child, best of N runs),
 peak memory (the child's maximum resident set) and whether the output shows the same animation
@@ -36,6 +36,7 @@ DEFAULT_CORPUS = os.path.join(os.path.dirname(REPO), "shared", "corpus")
 DEFAULT_QUILLON = os.path.join(REPO, "build-bench", "src", "cli", "quillon-cli")
 DEFAULT_WORK = os.path.join(REPO, "build-bench", "bench-out")
 OURS = "quillon-cli"
+EXTRA = "quillon-cli --extra"
 REFERENCE = "gifsicle -O3"
 
 # Per-file, per-tool outcome.
@@ -87,6 +88,11 @@ def make_tools(args):
         Tool(OURS, "quillon", lambda i, o: [quillon, "--quiet", "--allow-larger", "-j", "1", "-o", o, i],
              quillon, need(quillon, OURS),
              env=dict(os.environ, XDG_CONFIG_HOME=os.path.join(os.path.abspath(args.work), "config"))),
+        # The extra compression mode: slower, and lossless even with more than 255 colours.
+        Tool(EXTRA, "quillon-extra",
+             lambda i, o: [quillon, "--extra", "--quiet", "--allow-larger", "-j", "1", "-o", o, i],
+             quillon, need(quillon, OURS),
+             env=dict(os.environ, XDG_CONFIG_HOME=os.path.join(os.path.abspath(args.work), "config"))),
         Tool("gifsicle -O2", "gifsicle-O2", lambda i, o: [gifsicle, "-O2", i, "-o", o],
              gifsicle, need(gifsicle, "gifsicle")),
         Tool("gifsicle -O3", "gifsicle-O3", lambda i, o: [gifsicle, "-O3", i, "-o", o],
@@ -123,7 +129,7 @@ def git_revision():
 
 
 def tool_version(tool):
-    if tool.name == OURS:
+    if tool.name in (OURS, EXTRA):
         own = first_line([tool.exe, "--version"])
         rev = git_revision()
         parts = [p for p in (own, f"git {rev}" if rev else None) if p]
@@ -582,7 +588,7 @@ def write_plot(path, tools, totals, started, repeat):
     saved = [pct_saved(totals["input"], totals["tools"][t.name]["bytes"]) for t in shown]
     cpu = [totals["tools"][t.name]["cpu"] for t in shown]
     rss = [totals["tools"][t.name]["rss_max"] / 1024 for t in shown]
-    colours = ["#d95f02" if t.name == OURS else "#7570b3" if t.slug.startswith("gifsicle") else "#1b9e77"
+    colours = ["#d95f02" if t.name == OURS else "#e6ab02" if t.name == EXTRA else "#7570b3" if t.slug.startswith("gifsicle") else "#1b9e77"
                for t in shown]
 
     fig, axes = plt.subplots(1, 3, figsize=(13, 0.9 + 0.75 * len(shown) + 1.4))
@@ -630,7 +636,7 @@ def main():
     p.add_argument("--quillon", default=DEFAULT_QUILLON, help="quillon-cli binary (default build-bench/src/cli/quillon-cli)")
     p.add_argument("--gifsicle", help="gifsicle binary (default: from PATH)")
     p.add_argument("--convert", help="ImageMagick convert binary (default /usr/bin/convert)")
-    p.add_argument("--tools", help="comma-separated subset: quillon, gifsicle-O2, gifsicle-O3, imagemagick")
+    p.add_argument("--tools", help="comma-separated subset: quillon, quillon-extra, gifsicle-O2, gifsicle-O3, imagemagick")
     p.add_argument("--repeat", type=int, default=3, help="runs per file and tool; the best CPU time counts (default 3)")
     p.add_argument("--timeout", type=float, default=300, help="seconds before one run is stopped (default 300)")
     p.add_argument("--work", default=DEFAULT_WORK, help="folder for the outputs (default build-bench/bench-out)")

@@ -17,7 +17,7 @@ if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
 if [ "${1:-}" = "--bench" ]; then
-  packages+=(gifsicle imagemagick python3-matplotlib python3-pil time)
+  packages+=(gifsicle imagemagick python3-matplotlib python3-pil python3-numpy time chromium)
 fi
 
 missing=()

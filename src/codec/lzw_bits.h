@@ -1,5 +1,5 @@
-// The pieces the thorough encoders share: codes packed into GIF sub-blocks, and the watch
-// over a kept full table that says when clearing it pays.
+// The pieces the thorough encoders share: the string table, codes packed into GIF
+// sub-blocks, and the watch over a kept full table that says when clearing it pays.
 #pragma once
 #include <algorithm>
 #include <cstddef>
@@ -12,8 +12,71 @@ inline constexpr int kMaxCodes = 4096;
 inline constexpr int kMaxWidth = 12;
 // A stretch over which a kept full table is judged, and how much dearer than the first
 // stretch after it filled a later one may be before the table is cleared (in 1/16ths).
-inline constexpr std::size_t kDecayStretch = 4096;
-inline constexpr std::uint64_t kDecayLimit16 = 18;
+inline constexpr std::size_t kDecayStretch = 512;
+inline constexpr std::uint64_t kDecayLimit16 = 20;
+
+// The string table: the code of a string extended by one value. A small open-addressed
+// hash (64 KB, at most a quarter full) instead of a row of 256 children per code (2 MB):
+// it stays in the cache, and a process that encodes one small frame stays small.
+class ChildTable {
+public:
+    static constexpr int kNone = 0;  // no child; code 0 is a single value, never an extension
+
+    ChildTable() : m_slots(kSlots, 0) { }
+
+    int find(int code, int value) const
+    {
+        const std::uint32_t key = key_of(code, value);
+        for (std::uint32_t at = hash(key);; at = (at + 1) & kMask) {
+            const std::uint32_t slot = m_slots[at];
+            if (slot == 0)
+                return kNone;
+            if (slot >> kCodeBits == key)
+                return static_cast<int>(slot & kCodeMask);
+        }
+    }
+    // Gives the string `code` + `value` the code `child` unless the table holds it already.
+    void add(int code, int value, int child)
+    {
+        const std::uint32_t key = key_of(code, value);
+        std::uint32_t at = hash(key);
+        for (; m_slots[at] != 0; at = (at + 1) & kMask) {
+            if (m_slots[at] >> kCodeBits == key)
+                return;
+        }
+        m_slots[at] = key << kCodeBits | static_cast<std::uint32_t>(child);
+        m_used.push_back(at);
+    }
+    // Takes back the entry added last (nothing added since may have probed past it).
+    void remove_last()
+    {
+        m_slots[m_used.back()] = 0;
+        m_used.pop_back();
+    }
+    std::size_t size() const { return m_used.size(); }
+    void clear()
+    {
+        for (std::uint32_t at : m_used)
+            m_slots[at] = 0;
+        m_used.clear();
+    }
+
+private:
+    static constexpr int kCodeBits = 12;
+    static constexpr std::uint32_t kCodeMask = (1u << kCodeBits) - 1;
+    static constexpr std::uint32_t kSlots = 1u << 14;
+    static constexpr std::uint32_t kMask = kSlots - 1;
+
+    // code (12 bits) and value (8 bits) in the upper 20 bits of a slot, the child below.
+    static std::uint32_t key_of(int code, int value)
+    {
+        return static_cast<std::uint32_t>(code) << 8 | static_cast<std::uint32_t>(value);
+    }
+    static std::uint32_t hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> (32 - 14); }
+
+    std::vector<std::uint32_t> m_slots;
+    std::vector<std::uint32_t> m_used;  // the slots set since the last clear
+};
 
 // Codes packed least significant bit first into bytes, wrapped in sub-blocks at the end.
 class BitWriter {

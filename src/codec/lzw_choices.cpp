@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "codec/lzw_bits.h"
-
 namespace {
 
 using lzw_bits::BitWriter;
@@ -13,41 +11,9 @@ using lzw_bits::kMaxWidth;
 // Places where both values continue a string that are followed up besides the first.
 constexpr std::size_t kBranchBudget = 8;
 
-// The largest value a pixel may take; a choice past 255 counts as past every row.
-int largest_value(const std::uint8_t* pixels, const std::uint16_t* choices, std::size_t count)
-{
-    int largest = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        largest = std::max<int>(largest, pixels[i]);
-        if (choices[i] != LzwChoiceEncoder::kNoChoice)
-            largest = std::max<int>(largest, choices[i]);
-    }
-    return largest;
-}
-
 }  // namespace
 
-LzwChoiceEncoder::LzwChoiceEncoder() : m_child(), m_walk(kMaxCodes + 1) { m_best.resize(kMaxCodes + 1); }
-
-void LzwChoiceEncoder::reset_table()
-{
-    for (std::uint32_t slot : m_used_slots)
-        m_child[slot] = 0;
-    m_used_slots.clear();
-}
-
-void LzwChoiceEncoder::prepare_table(int minimum_code_size, int largest_value)
-{
-    reset_table();
-    // One row of children per code, as wide as the values the code size allows (a value
-    // past it, which no caller should give, gets full rows rather than a stray write).
-    m_shift = minimum_code_size;
-    if (largest_value >= (1 << minimum_code_size))
-        m_shift = 8;
-    std::size_t size = static_cast<std::size_t>(lzw_bits::kMaxCodes) << m_shift;
-    if (m_child.size() < size)
-        m_child.resize(size, 0);
-}
+LzwChoiceEncoder::LzwChoiceEncoder() : m_walk(kMaxCodes + 1), m_best(kMaxCodes + 1) { }
 
 std::size_t LzwChoiceEncoder::longest(const std::uint8_t* pixels, const std::uint16_t* choices, std::size_t at,
                                       std::size_t count, int first)
@@ -65,11 +31,10 @@ std::size_t LzwChoiceEncoder::longest(const std::uint8_t* pixels, const std::uin
         int code = branch.code;
         m_walk[length - 1] = branch.value;
         for (; at + length < count; ++length) {
-            const std::uint16_t* children = m_child.data() + (static_cast<std::size_t>(code) << m_shift);
             const std::uint8_t value = pixels[at + length];
             const std::uint16_t other = choices[at + length];
-            int next = children[value];
-            int next_other = other < (1 << m_shift) ? children[other] : 0;
+            int next = m_table.find(code, value);
+            int next_other = other < m_values ? m_table.find(code, other) : 0;
             if (next == 0 && next_other == 0)
                 break;
             if (next == 0) {
@@ -105,7 +70,8 @@ std::vector<std::uint8_t> LzwChoiceEncoder::encode_plan(const std::uint8_t* pixe
     bool frozen = false;
     int previous = -1;  // the code just written, whose string the table extends next
     DecayWatch decay;
-    prepare_table(minimum_code_size, largest_value(pixels, choices, count));
+    m_table.clear();
+    m_values = 1 << minimum_code_size;
     writer.put(clear_code, width);
     if (chosen)
         chosen->resize(count);
@@ -116,7 +82,7 @@ std::vector<std::uint8_t> LzwChoiceEncoder::encode_plan(const std::uint8_t* pixe
         if (previous >= 0 && !frozen && next_free == kMaxCodes) {
             if (clear == LzwClear::OnFull) {
                 writer.put(clear_code, width);
-                reset_table();
+                m_table.clear();
                 width = minimum_code_size + 1;
                 next_free = end_code + 1;
                 previous = -1;
@@ -126,7 +92,7 @@ std::vector<std::uint8_t> LzwChoiceEncoder::encode_plan(const std::uint8_t* pixe
             }
         } else if (frozen && clear == LzwClear::OnDecay && decay.stale(at, writer.total_bits())) {
             writer.put(clear_code, width);
-            reset_table();
+            m_table.clear();
             width = minimum_code_size + 1;
             next_free = end_code + 1;
             previous = -1;
@@ -139,16 +105,14 @@ std::vector<std::uint8_t> LzwChoiceEncoder::encode_plan(const std::uint8_t* pixe
         int best_code = 0, best_first = pixels[at];
         for (int option = 0; option < 2; ++option) {
             int first = option == 0 ? pixels[at] : choices[at];
-            if (option == 1 && (choices[at] >= (1 << m_shift) || choices[at] == pixels[at]))
+            if (option == 1 && (choices[at] >= m_values || choices[at] == pixels[at]))
                 break;
-            std::uint32_t slot =
-                adds ? (static_cast<std::uint32_t>(previous) << m_shift) + static_cast<std::uint32_t>(first) : 0;
-            bool tentative = adds && m_child[slot] == 0;
-            if (tentative)
-                m_child[slot] = static_cast<std::uint16_t>(next_free);
+            const std::size_t entries = m_table.size();
+            if (adds)
+                m_table.add(previous, first, next_free);
             std::size_t length = longest(pixels, choices, at, count, first);
-            if (tentative)
-                m_child[slot] = 0;
+            if (m_table.size() != entries)
+                m_table.remove_last();
             if (length > best_length) {
                 best_length = length;
                 best_code = m_best_code;
@@ -157,12 +121,7 @@ std::vector<std::uint8_t> LzwChoiceEncoder::encode_plan(const std::uint8_t* pixe
             }
         }
         if (adds) {
-            std::uint32_t slot =
-                (static_cast<std::uint32_t>(previous) << m_shift) + static_cast<std::uint32_t>(best_first);
-            if (m_child[slot] == 0) {
-                m_child[slot] = static_cast<std::uint16_t>(next_free);
-                m_used_slots.push_back(slot);
-            }
+            m_table.add(previous, best_first, next_free);
             ++next_free;
         }
         writer.put(best_code, width);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "codec/lzw_bits.h"
 #include "codec/lzw_optimal.h"
 
 class LzwChoiceEncoder {
@@ -26,17 +27,13 @@ public:
                                                         std::vector<std::uint8_t>* chosen);
 
 private:
-    void reset_table();
-    // An empty table whose rows fit the code size (full rows if a value does not fit).
-    void prepare_table(int minimum_code_size, int largest_value);
     // The longest string from `at` whose first value is `first`: its length, and its values
     // and code left in m_best and m_best_code.
     std::size_t longest(const std::uint8_t* pixels, const std::uint16_t* choices, std::size_t at, std::size_t count,
                         int first);
 
-    std::vector<std::uint16_t> m_child;  // child[(code << shift) + value], 0 when none
-    std::vector<std::uint32_t> m_used_slots;
-    int m_shift = 8;                   // log2 of the row width of m_child
+    lzw_bits::ChildTable m_table;
+    int m_values = 256;                // values below this are pixels of the code size
     std::vector<std::uint8_t> m_walk;  // values of the string being walked
     std::vector<std::uint8_t> m_best;  // values of the longest string found
     int m_best_code = 0;

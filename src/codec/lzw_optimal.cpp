@@ -1,7 +1,5 @@
 #include "codec/lzw_optimal.h"
 
-#include "codec/lzw_bits.h"
-
 #include <algorithm>
 
 namespace {
@@ -12,42 +10,17 @@ using lzw_bits::kMaxCodes;
 using lzw_bits::kMaxWidth;
 constexpr int kLookahead = 4;
 
-int largest_value(const std::uint8_t* pixels, std::size_t count)
-{
-    return count ? *std::max_element(pixels, pixels + count) : 0;
-}
-
 }  // namespace
 
-LzwOptimalEncoder::LzwOptimalEncoder() : m_child() { }
-
-void LzwOptimalEncoder::reset_table()
-{
-    for (std::uint32_t slot : m_used_slots)
-        m_child[slot] = 0;
-    m_used_slots.clear();
-}
-
-void LzwOptimalEncoder::prepare_table(int minimum_code_size, int largest_value)
-{
-    reset_table();
-    // One row of children per code, as wide as the values the code size allows (a value
-    // past it, which no caller should give, gets full rows rather than a stray write).
-    m_shift = minimum_code_size;
-    if (largest_value >= (1 << minimum_code_size))
-        m_shift = 8;
-    std::size_t size = static_cast<std::size_t>(lzw_bits::kMaxCodes) << m_shift;
-    if (m_child.size() < size)
-        m_child.resize(size, 0);
-}
+LzwOptimalEncoder::LzwOptimalEncoder() = default;
 
 std::size_t LzwOptimalEncoder::longest(const std::uint8_t* pixels, std::size_t at, std::size_t count, int& code) const
 {
     int current = pixels[at];
     std::size_t length = 1;
     while (at + length < count) {
-        int next = m_child[(static_cast<std::size_t>(current) << m_shift) + pixels[at + length]];
-        if (next == 0)
+        int next = m_table.find(current, pixels[at + length]);
+        if (next == lzw_bits::ChildTable::kNone)
             break;
         current = next;
         ++length;
@@ -60,7 +33,7 @@ int LzwOptimalEncoder::code_of(const std::uint8_t* pixels, std::size_t at, std::
 {
     int current = pixels[at];
     for (std::size_t i = 1; i < length; ++i)
-        current = m_child[(static_cast<std::size_t>(current) << m_shift) + pixels[at + i]];
+        current = m_table.find(current, pixels[at + i]);
     return current;
 }
 
@@ -95,12 +68,12 @@ std::vector<std::uint8_t> LzwOptimalEncoder::encode_plan(const std::uint8_t* pix
     int next_free = end_code + 1;
     bool frozen = false;
     DecayWatch decay;
-    prepare_table(minimum_code_size, largest_value(pixels, count));
+    m_table.clear();
     writer.put(clear_code, width);
 
     auto restart = [&] {
         writer.put(clear_code, width);
-        reset_table();
+        m_table.clear();
         width = minimum_code_size + 1;
         next_free = end_code + 1;
         frozen = false;
@@ -126,13 +99,9 @@ std::vector<std::uint8_t> LzwOptimalEncoder::encode_plan(const std::uint8_t* pix
             continue;
         }
         if (next_free < kMaxCodes) {
-            std::uint32_t slot = (static_cast<std::uint32_t>(code) << m_shift) + pixels[at];
             // A shorter string than the longest adds a string the table already holds: the
             // decoder gives it a code all the same, so the code is spent here too.
-            if (m_child[slot] == 0) {
-                m_child[slot] = static_cast<std::uint16_t>(next_free);
-                m_used_slots.push_back(slot);
-            }
+            m_table.add(code, pixels[at], next_free);
             ++next_free;
             continue;
         }

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "codec/lzw_bits.h"
+
 enum class LzwClear : std::uint8_t {
     OnFull,   // a clear code as soon as the table is full
     Never,    // a full table is kept to the end
@@ -39,9 +41,6 @@ public:
                                                         int minimum_code_size, const LzwPlan& plan);
 
 private:
-    void reset_table();
-    // An empty table whose rows fit the code size (full rows if a value does not fit).
-    void prepare_table(int minimum_code_size, int largest_value);
     // The length of the longest string in the table that starts at `at`, and its code.
     std::size_t longest(const std::uint8_t* pixels, std::size_t at, std::size_t count, int& code) const;
     // The code of the string of `length` pixels at `at` (a prefix of a string in the table).
@@ -49,9 +48,5 @@ private:
     std::size_t choose_length(const std::uint8_t* pixels, std::size_t at, std::size_t count, std::size_t longest_length,
                               int lookahead) const;
 
-    // child[(code << shift) + pixel]: the code of the string `code` extended by `pixel`, 0 when
-    // the table holds none (code 0 is a single pixel, never an extension).
-    std::vector<std::uint16_t> m_child;
-    std::vector<std::uint32_t> m_used_slots;
-    int m_shift = 8;  // log2 of the row width of m_child  // the child slots set since the last clear
+    lzw_bits::ChildTable m_table;
 };

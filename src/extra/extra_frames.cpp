@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr std::uint16_t kClear = 256;
-constexpr std::size_t kSortedColours = 65536;  // a transparent pixel before the index is chosen
+constexpr std::size_t kSortedColours = 65536;     // rectangles up to this size sort their colours
+constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;  // colours are 24 bits
 
 // What unchanged pixels (the same before and after) become inside the frame.
 enum class Unchanged : std::uint8_t {
@@ -36,7 +36,7 @@ bool find_region(const FrameScreens& s, bool crop, Region& region)
     for (int y = 0; y < s.height; ++y) {
         std::size_t row = static_cast<std::size_t>(y) * s.width;
         for (int x = 0; x < s.width; ++x) {
-            ScreenPixel before = s.before[row + x], target = s.target[row + x];
+            ScreenPixel before = s.before_at(row + x), target = s.target[row + x];
             bool changed = before != target;
             if (changed && target == kTransparent)
                 return false;
@@ -73,10 +73,10 @@ FramePlanner::FramePlanner(const std::vector<std::uint32_t>& global_table) : m_g
     std::sort(m_global_map.begin(), m_global_map.end());
 }
 
-// The values of the frame's pixels under the choice (kClear where transparent), the table
+// The frame's pixels under the choice into m_pixels, the transparent ones marked in
+// m_transparent (their index is chosen afterwards, from the entries left unused), the table
 // entries they use and whether any is transparent; false when a pixel cannot be shown.
-bool FramePlanner::build_stream(const FrameScreens& s, const Choice& choice, std::vector<std::uint16_t>& stream,
-                                std::vector<bool>& used, bool& uses_clear)
+bool FramePlanner::build_stream(const FrameScreens& s, const Choice& choice, std::vector<bool>& used, bool& uses_clear)
 {
     const Region& r = choice.region;
     ScreenPixel last_pixel = kTransparent;
@@ -99,40 +99,48 @@ bool FramePlanner::build_stream(const FrameScreens& s, const Choice& choice, std
         }
         return last_index;
     };
-    stream.clear();
-    stream.reserve(static_cast<std::size_t>(r.right - r.left) * (r.bottom - r.top));
+    const std::size_t count = static_cast<std::size_t>(r.right - r.left) * (r.bottom - r.top);
+    m_pixels.resize(count);
+    m_transparent.assign((count + 63) / 64, 0);
     m_choices.clear();
     const bool chosen = choice.unchanged == Unchanged::Chosen;
-    std::uint16_t previous = kClear;
+    bool previous_clear = true;
+    int previous = -1;
     uses_clear = r.clear_after;
     used.assign(256, false);
+    std::size_t at = 0;
     for (int y = r.top; y < r.bottom; ++y) {
         std::size_t row = static_cast<std::size_t>(y) * s.width;
-        for (int x = r.left; x < r.right; ++x) {
-            ScreenPixel before = s.before[row + x], target = s.target[row + x];
-            std::uint16_t value = kClear;
+        for (int x = r.left; x < r.right; ++x, ++at) {
+            ScreenPixel before = s.before_at(row + x), target = s.target[row + x];
+            bool draw = false;
+            int index = -1;
             if (target != kTransparent) {
-                int index = index_of(target);
+                index = index_of(target);
                 bool must = before != target;
                 if (must && index < 0)
                     return false;
-                bool draw = must || choice.unchanged == Unchanged::Drawn ||
-                    (choice.unchanged == Unchanged::Runs && index >= 0 && previous == index);
+                draw = must || choice.unchanged == Unchanged::Drawn ||
+                    (choice.unchanged == Unchanged::Runs && index >= 0 && !previous_clear && previous == index);
                 if (draw && index < 0)
                     return false;
                 if (draw) {
-                    value = static_cast<std::uint16_t>(index);
                     used[static_cast<std::size_t>(index)] = true;
                 } else if (chosen && index >= 0) {
                     used[static_cast<std::size_t>(index)] = true;
                     if (m_choices.empty())
-                        m_choices.resize(stream.capacity(), LzwChoiceEncoder::kNoChoice);
-                    m_choices[stream.size()] = static_cast<std::uint16_t>(index);
+                        m_choices.resize(count, LzwChoiceEncoder::kNoChoice);
+                    m_choices[at] = static_cast<std::uint16_t>(index);
                 }
             }
-            uses_clear = uses_clear || value == kClear;
-            stream.push_back(value);
-            previous = value;
+            if (draw) {
+                m_pixels[at] = static_cast<std::uint8_t>(index);
+            } else {
+                m_transparent[at >> 6] |= std::uint64_t{1} << (at & 63);
+                uses_clear = true;
+            }
+            previous_clear = !draw;
+            previous = index;
         }
     }
     return true;
@@ -143,10 +151,9 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
 {
     const Region& r = choice.region;
     const bool chosen = choice.unchanged == Unchanged::Chosen;
-    std::vector<std::uint16_t> stream;
     std::vector<bool> used;
     bool uses_clear = false;
-    if (!build_stream(s, choice, stream, used, uses_clear))
+    if (!build_stream(s, choice, used, uses_clear))
         return false;
     PlannedFrame frame;
     int largest = 0;
@@ -174,9 +181,10 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
         if (table_size * 3 >= best_cost)
             return false;
     }
-    m_pixels.resize(stream.size());
-    for (std::size_t i = 0; i < stream.size(); ++i)
-        m_pixels[i] = stream[i] == kClear ? frame.transparent_index : static_cast<std::uint8_t>(stream[i]);
+    for (std::size_t word = 0; word < m_transparent.size(); ++word) {
+        for (std::uint64_t bits = m_transparent[word]; bits != 0; bits &= bits - 1)
+            m_pixels[word * 64 + static_cast<std::size_t>(__builtin_ctzll(bits))] = frame.transparent_index;
+    }
     if (chosen && m_choices.empty())
         return false;  // the same as all transparent
     if (chosen)
@@ -197,43 +205,57 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
     frame.disposal = r.clear_after ? 2 : 1;
     best_cost = frame.cost();
     best = std::move(frame);
-    best_pixels = chosen ? m_chosen : m_pixels;
+    std::swap(best_pixels, chosen ? m_chosen : m_pixels);
     return true;
+}
+
+// Adds a colour to the set; false when it was there already. The set grows to stay at most
+// half full; `count` is the number of colours it holds.
+bool FramePlanner::add_colour(std::uint32_t colour, std::size_t count)
+{
+    if (m_seen.size() < 2 * (count + 1)) {
+        std::vector<std::uint32_t> old = std::move(m_seen);
+        m_seen.assign(std::max<std::size_t>(4096, old.size() * 2), kNoColour);
+        for (std::uint32_t kept : old) {
+            if (kept != kNoColour)
+                (void)add_colour(kept, 0);
+        }
+    }
+    const std::size_t mask = m_seen.size() - 1;
+    for (std::size_t at = (colour * 0x9E3779B97F4A7C15u >> 40) & mask;; at = (at + 1) & mask) {
+        if (m_seen[at] == colour)
+            return false;
+        if (m_seen[at] == kNoColour) {
+            m_seen[at] = colour;
+            return true;
+        }
+    }
 }
 
 void FramePlanner::collect_colours(const FrameScreens& s, int left, int top, int right, int bottom, bool changed_only,
                                    std::vector<std::uint32_t>& colours)
 {
     colours.clear();
-    // Small rectangles sort their colours; large ones mark them in one bit per colour,
-    // made on first need (2 MB).
+    // Small rectangles sort their colours; large ones put them through a set first.
     const bool marks = static_cast<std::size_t>(right - left) * (bottom - top) > kSortedColours;
-    if (marks && m_seen.empty())
-        m_seen.assign(std::size_t{1} << 18, 0);
-    std::uint32_t last = 0xFFFFFFFFu;
+    std::uint32_t last = kNoColour;
     for (int y = top; y < bottom; ++y) {
         std::size_t row = static_cast<std::size_t>(y) * s.width;
         for (int x = left; x < right; ++x) {
             ScreenPixel target = s.target[row + x];
-            if (target == kTransparent || (changed_only && s.before[row + x] == target))
+            if (target == kTransparent || (changed_only && s.before_at(row + x) == target))
                 continue;
             std::uint32_t colour = target & 0xFFFFFFu;
             if (colour == last)
                 continue;
             last = colour;
-            if (marks) {
-                std::uint64_t bit = std::uint64_t{1} << (colour & 63);
-                if (m_seen[colour >> 6] & bit)
-                    continue;
-                m_seen[colour >> 6] |= bit;
-            }
+            if (marks && !add_colour(colour, colours.size()))
+                continue;
             colours.push_back(colour);
         }
     }
-    if (marks) {
-        for (std::uint32_t colour : colours)
-            m_seen[colour >> 6] = 0;
-    }
+    if (marks)
+        std::fill(m_seen.begin(), m_seen.end(), kNoColour);
     std::sort(colours.begin(), colours.end());
     colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
 }
@@ -255,7 +277,7 @@ bool FramePlanner::keep_source(const FrameScreens& s, int left, int top, int rig
         std::size_t row = static_cast<std::size_t>(y + image->top) * s.width + image->left;
         for (int x = 0; x < image->width; ++x) {
             if (image->has_transparent && indexes[x] == image->transparent_index &&
-                s.before[row + x] != s.target[row + x])
+                s.before_at(row + x) != s.target[row + x])
                 return false;
         }
     }

@@ -23,7 +23,8 @@ struct PlannedFrame {
     std::size_t cost() const { return data.size() + local_table.size() * 3; }
 };
 
-// The screens around one frame. `next` is null for the last frame.
+// The screens around one frame. `before` is null while the screen is still empty, `next`
+// for the last frame.
 struct FrameScreens {
     const ScreenPixel* before = nullptr;
     const ScreenPixel* target = nullptr;
@@ -35,6 +36,8 @@ struct FrameScreens {
     const RawImage* source = nullptr;
     const Canvas* source_indexes = nullptr;
     const std::uint8_t* source_bytes = nullptr;
+
+    ScreenPixel before_at(std::size_t at) const { return before ? before[at] : kTransparent; }
 };
 
 // The parts of the search, each of which can be turned off to measure what it gains.
@@ -62,14 +65,15 @@ private:
     // The input's image as stored, when it shows the target over what the viewer holds.
     [[nodiscard]] bool keep_source(const FrameScreens& screens, int left, int top, int right, int bottom,
                                    bool clear_after, PlannedFrame& frame) const;
-    [[nodiscard]] bool build_stream(const FrameScreens& screens, const Choice& choice,
-                                    std::vector<std::uint16_t>& stream, std::vector<bool>& used, bool& uses_clear);
+    [[nodiscard]] bool build_stream(const FrameScreens& screens, const Choice& choice, std::vector<bool>& used,
+                                    bool& uses_clear);
     [[nodiscard]] bool try_choice(const FrameScreens& screens, Choice& choice, std::size_t& best_cost,
                                   PlannedFrame& best, std::vector<std::uint8_t>& best_pixels);
 
     // The distinct colours of the target in a rectangle, sorted.
     void collect_colours(const FrameScreens& screens, int left, int top, int right, int bottom, bool changed_only,
                          std::vector<std::uint32_t>& colours);
+    [[nodiscard]] bool add_colour(std::uint32_t colour, std::size_t count);
 
     std::vector<std::uint64_t> m_global_map;  // colour << 8 | index, sorted, first index of a colour
     std::size_t m_global_size = 0;
@@ -77,6 +81,7 @@ private:
     LzwChoiceEncoder m_choice_encoder;
     std::vector<std::uint16_t> m_choices;  // the other value of each pixel, when it has one
     std::vector<std::uint8_t> m_chosen;
-    std::vector<std::uint8_t> m_pixels;
-    std::vector<std::uint64_t> m_seen;  // one bit per colour, cleared after each use
+    std::vector<std::uint8_t> m_pixels;        // the frame's pixels under the choice being tried
+    std::vector<std::uint64_t> m_transparent;  // one bit per pixel of m_pixels left transparent
+    std::vector<std::uint32_t> m_seen;         // open-addressed set of the colours met so far
 };

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "gif/gif_blocks.h"
 #include "gif/gif_raw.h"
 
 namespace {
 
-// 4096 x 4096 pixels: five screens of four bytes each stay below 400 MB.
+using namespace gif_block;
+
+// 4096 x 4096 pixels: three screens of four bytes each stay below 200 MB.
 constexpr std::size_t kLargestScreen = std::size_t{1} << 24;
 
 void put_u16(std::vector<std::uint8_t>& out, std::uint16_t value)
@@ -46,36 +49,43 @@ void put_header(std::vector<std::uint8_t>& out, const RawGif& gif)
 void put_frame(std::vector<std::uint8_t>& out, const RawImage& image, const PlannedFrame& frame)
 {
     if (image.has_control || frame.has_transparent || frame.disposal == 2) {
-        const std::uint8_t flags = static_cast<std::uint8_t>(frame.disposal << 2 | (image.user_input ? 2 : 0) |
-                                                             (frame.has_transparent ? 1 : 0));
-        const std::uint8_t control[] = {0x21, 0xF9, 4, flags};
+        // Graphic control: disposal, the user-input flag as read, transparency as planned.
+        std::uint8_t flags =
+            static_cast<std::uint8_t>((frame.disposal & kControlDisposalMask) << kControlDisposalShift);
+        if (image.user_input)
+            flags |= kControlUserInput;
+        if (frame.has_transparent)
+            flags |= kControlTransparent;
+        const std::uint8_t control[] = {kExtensionIntroducer, kGraphicControlLabel, 4, flags};
         out.insert(out.end(), std::begin(control), std::end(control));
         put_u16(out, image.delay);
         out.push_back(frame.has_transparent ? frame.transparent_index : 0);
         out.push_back(0);
     }
-    out.push_back(0x2C);
+    out.push_back(kImageIntroducer);
     put_u16(out, frame.left);
     put_u16(out, frame.top);
     put_u16(out, frame.width);
     put_u16(out, frame.height);
-    std::uint8_t flags = frame.interlaced ? 0x40 : 0;
+    std::uint8_t flags = frame.interlaced ? kImageInterlaced : 0;
     if (!frame.local_table.empty()) {
-        int field = 0;
-        while ((std::size_t{2} << field) < frame.local_table.size())
-            ++field;
-        flags = static_cast<std::uint8_t>(flags | 0x80 | field);
+        // The table holds 2 << bits entries.
+        std::uint8_t bits = 0;
+        while ((std::size_t{2} << bits) < frame.local_table.size())
+            ++bits;
+        flags = static_cast<std::uint8_t>(flags | kImageLocalTable | (bits & kImageTableSizeMask));
     }
     out.push_back(flags);
     put_table(out, frame.local_table);
     out.insert(out.end(), frame.data.begin(), frame.data.end());
 }
 
-// What a viewer holds after the frame: the target, with the frame cleared when it asks.
-void after_frame(std::vector<ScreenPixel>& before, const std::vector<ScreenPixel>& target, const PlannedFrame& frame,
+// What a viewer holds after the frame: the target, with the frame cleared when it asks. The
+// target's buffer becomes the one for what the viewer holds.
+void after_frame(std::vector<ScreenPixel>& before, std::vector<ScreenPixel>& target, const PlannedFrame& frame,
                  std::uint16_t width)
 {
-    before = target;
+    std::swap(before, target);
     if (frame.disposal != 2)
         return;
     for (int y = frame.top; y < frame.top + frame.height; ++y) {
@@ -103,40 +113,48 @@ ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const P
     if (static_cast<std::size_t>(gif.width) * gif.height > kLargestScreen)
         return ExtraOutcome::TooLarge;
 
+    // Three screens at most: what the viewer holds before the frame (none before the first),
+    // the frame's target, and the composer's own, which is the next screen (or, for the
+    // last frame, the target itself).
     ScreenComposer composer(gif, bytes);
     FramePlanner planner(gif.global_table);
-    std::vector<ScreenPixel> before(static_cast<std::size_t>(gif.width) * gif.height, kTransparent);
-    std::vector<ScreenPixel> target, next;
-    ComposeResult composed = composer.compose(0, target);
+    std::vector<ScreenPixel> before, target;
+    ComposeResult composed = composer.compose(0);
     if (composed != ComposeResult::Screen)
         return compose_outcome(composed);
-    Canvas indexes;  // the colour indexes of the image whose screen is the target
+    if (gif.images.size() > 1)
+        target = composer.screen();
     put_header(output, gif);
     if (progress)
         progress(0, gif.images.size());
     for (std::size_t i = 0; i < gif.images.size(); ++i) {
         bool last = i + 1 == gif.images.size();
-        canvas_resize(indexes, composer.indexes().width, composer.indexes().height);
-        std::copy(composer.indexes().pixels.get(), composer.indexes().pixels.get() + indexes.size(),
-                  indexes.pixels.get());
-        if (!last && (composed = composer.compose(i + 1, next)) != ComposeResult::Screen)
+        if (!last && (composed = composer.compose(i + 1)) != ComposeResult::Screen)
             return compose_outcome(composed);
-        FrameScreens screens{before.data(), target.data(), last ? nullptr : next.data(), gif.width, gif.height, i == 0};
+        const ScreenPixel* screen = composer.screen().data();
+        FrameScreens screens{before.empty() ? nullptr : before.data(),
+                             last ? screen : target.data(),
+                             last ? nullptr : screen,
+                             gif.width,
+                             gif.height,
+                             i == 0};
         screens.source = &gif.images[i];
-        screens.source_indexes = &indexes;
+        screens.source_indexes = &composer.indexes(i);
         screens.source_bytes = bytes;
         PlannedFrame frame;
         if (!planner.plan(screens, levers, frame))
             return ExtraOutcome::Unsettled;
         put_spans(output, bytes, gif.images[i].extensions_before);
         put_frame(output, gif.images[i], frame);
-        after_frame(before, target, frame, gif.width);
-        std::swap(target, next);
         if (progress)
             progress(i + 1, gif.images.size());
+        if (last)
+            break;
+        after_frame(before, target, frame, gif.width);
+        target.assign(composer.screen().begin(), composer.screen().end());
     }
     put_spans(output, bytes, gif.trailing_extensions);
-    output.push_back(0x3B);
+    output.push_back(kTrailer);
     if (output.size() >= size && !std::getenv("EXTRA_DEBUG_KEEP")) {
         output.clear();
         return ExtraOutcome::NotSmaller;

@@ -9,13 +9,13 @@ ScreenComposer::ScreenComposer(const RawGif& gif, const std::uint8_t* bytes)
 {
 }
 
-bool ScreenComposer::decode(const RawImage& image)
+bool ScreenComposer::decode(const RawImage& image, Canvas& indexes)
 {
-    canvas_resize(m_indexes, image.width, image.height, 0);
+    canvas_resize(indexes, image.width, image.height, 0);
     CodecState& state = codec_state();
     state.input.set_window_to_memory(static_cast<std::uint32_t>(image.data.length), m_bytes + image.data.offset);
     DecodeTarget target;
-    target.canvas = &m_indexes;
+    target.canvas = &indexes;
     target.rect = {0, 0, static_cast<std::int16_t>(image.height), static_cast<std::int16_t>(image.width)};
     target.interlaced = image.interlaced;
     DecodeResult result = state.decoder.decode(state.input, target);
@@ -42,14 +42,15 @@ void ScreenComposer::dispose_previous()
     }
 }
 
-ComposeResult ScreenComposer::compose(std::size_t index, std::vector<ScreenPixel>& screen)
+ComposeResult ScreenComposer::compose(std::size_t index)
 {
     const RawImage& image = m_gif.images[index];
     const std::vector<std::uint32_t>& table = image.local_table.empty() ? m_gif.global_table : image.local_table;
     if (image.width == 0 || image.height == 0 || image.left + image.width > m_gif.width ||
         image.top + image.height > m_gif.height || table.empty() || image.disposal > 3)
         return ComposeResult::Unsettled;
-    if (!decode(image))
+    const Canvas& indexes = m_indexes[index & 1];
+    if (!decode(image, m_indexes[index & 1]))
         return ComposeResult::Damaged;
     dispose_previous();
     if (index == 0 && !image.has_transparent)
@@ -65,7 +66,7 @@ ComposeResult ScreenComposer::compose(std::size_t index, std::vector<ScreenPixel
         }
     }
     for (int y = 0; y < image.height; ++y) {
-        const std::uint8_t* source = m_indexes.row(y);
+        const std::uint8_t* source = indexes.row(y);
         ScreenPixel* row = m_canvas.data() + static_cast<std::size_t>(y + image.top) * m_gif.width + image.left;
         for (int x = 0; x < image.width; ++x) {
             std::uint8_t pixel = source[x];
@@ -77,7 +78,6 @@ ComposeResult ScreenComposer::compose(std::size_t index, std::vector<ScreenPixel
         }
     }
     m_previous = &image;
-    screen = m_canvas;
-    return std::find(screen.begin(), screen.end(), kUnsettled) == screen.end() ? ComposeResult::Screen
-                                                                               : ComposeResult::Unsettled;
+    return std::find(m_canvas.begin(), m_canvas.end(), kUnsettled) == m_canvas.end() ? ComposeResult::Screen
+                                                                                     : ComposeResult::Unsettled;
 }

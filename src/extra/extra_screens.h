@@ -22,19 +22,21 @@ class ScreenComposer {
 public:
     ScreenComposer(const RawGif& gif, const std::uint8_t* bytes);
 
-    // Composes the next image onto the screen; `screen` then holds what a viewer shows.
-    [[nodiscard]] ComposeResult compose(std::size_t index, std::vector<ScreenPixel>& screen);
-    // The colour indexes of the image last composed (width x height, natural row order).
-    const Canvas& indexes() const { return m_indexes; }
+    // Composes the next image onto the screen, which then holds what a viewer shows.
+    [[nodiscard]] ComposeResult compose(std::size_t index);
+    const std::vector<ScreenPixel>& screen() const { return m_canvas; }
+    // The colour indexes of an image (width x height, natural row order): the one last
+    // composed or the one before it.
+    const Canvas& indexes(std::size_t index) const { return m_indexes[index & 1]; }
 
 private:
-    [[nodiscard]] bool decode(const RawImage& image);
+    [[nodiscard]] bool decode(const RawImage& image, Canvas& indexes);
     void dispose_previous();
 
     const RawGif& m_gif;
     const std::uint8_t* m_bytes;
     std::vector<ScreenPixel> m_canvas;
     std::vector<ScreenPixel> m_saved;  // the area a restore-previous frame puts back
-    Canvas m_indexes;
+    Canvas m_indexes[2];               // the images composed last, by the parity of their number
     const RawImage* m_previous = nullptr;
 };
