@@ -120,16 +120,6 @@ DocumentPtr load_memory(const std::uint8_t* data, std::size_t size, Tolerance to
     return document;
 }
 
-std::vector<std::uint8_t> output_bytes()
-{
-    const OutputBuffer& out = output_buffer();
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(out.total());
-    for (std::size_t i = 0; i < out.chunk_count(); ++i)
-        bytes.insert(bytes.end(), out.chunk_data(i), out.chunk_data(i) + out.chunk_length(i));
-    return bytes;
-}
-
 // The optimizer's settings, varied by the input's length so that every variant is reached
 // while one input always runs the same way.
 void vary_settings(std::size_t size)
@@ -195,7 +185,7 @@ int gif_roundtrip(const std::uint8_t* data, std::size_t size)
     const std::int32_t frames = document->frame_count;
     const std::vector<std::uint64_t> shown = shown_screens(*document);
     const std::uint32_t length = write_gif_to_buffer(*document, "fuzz.gif");
-    const std::vector<std::uint8_t> written = output_bytes();
+    const std::vector<std::uint8_t> written = output_buffer().bytes();
     if (written.size() != length)
         broken("the output buffer does not hold the length the writer gave");
     document.reset();

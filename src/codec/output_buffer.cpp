@@ -68,3 +68,12 @@ MemPtr<std::uint8_t> OutputBuffer::finish() const
 }
 
 OutputBuffer& output_buffer() { return codec_state().output; }
+
+std::vector<std::uint8_t> OutputBuffer::bytes() const
+{
+    std::vector<std::uint8_t> all;
+    all.reserve(m_total);
+    for (std::size_t i = 0; i < m_used_chunks; ++i)
+        all.insert(all.end(), chunk_data(i), chunk_data(i) + chunk_length(i));
+    return all;
+}

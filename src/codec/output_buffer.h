@@ -34,6 +34,8 @@ public:
 
     // One block holding all bytes written since reset (total() bytes).
     MemPtr<std::uint8_t> finish() const;
+    // The same bytes, copied into a vector.
+    std::vector<std::uint8_t> bytes() const;
 
 private:
     void next_chunk();

@@ -26,16 +26,6 @@ bool read_original(const char* path, std::uint32_t expected_size, std::vector<st
     return FileRead(file.get(), size, &read, bytes.data()) && read == size;
 }
 
-std::vector<std::uint8_t> output_bytes()
-{
-    const OutputBuffer& out = output_buffer();
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(out.total());
-    for (std::size_t i = 0; i < out.chunk_count(); ++i)
-        bytes.insert(bytes.end(), out.chunk_data(i), out.chunk_data(i) + out.chunk_length(i));
-    return bytes;
-}
-
 void put_output(const std::vector<std::uint8_t>& bytes)
 {
     OutputBuffer& out = output_buffer();
@@ -73,7 +63,7 @@ bool save_document_extra(Document& document, SaveMode mode, const char* original
     std::vector<std::uint8_t> source;
     const bool from_original = original_path != nullptr && read_original(original_path, document.file_size, source);
     if (!from_original)
-        source = output_bytes();
+        source = output_buffer().bytes();
     ExtraOutcome outcome = ExtraOutcome::Damaged;
     const std::vector<std::uint8_t> rebuilt = rebuild(source, path, outcome);
 
