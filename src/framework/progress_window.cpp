@@ -9,6 +9,7 @@
 #include "framework/control_text.h"
 #include "framework/event_loop.h"
 #include "framework/frame_window.h"
+#include "platform/qt/paint_now.h"
 
 namespace {
 
@@ -141,6 +142,9 @@ void PaintWindowNow(FrameWindow* window)
     paint.window = window->window;
     paint.type = platform::MessageType::paint;
     platform::DispatchMessage(paint);
+    // The caller is busy outside the event loop: the pixels go to the screen now.
+    if (FrameWindowAlive(window))
+        platform::WindowShowSurfaceNow(window->window);
 }
 
 platform::Rect MainClientScreenArea()

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/qt/paint_now.h"
 #include "platform/qt/qt_internal.h"
 #include "platform/qt/window.h"
 
@@ -501,6 +502,15 @@ bool WindowSaveScreenshot(Window* window, const char* path)
         return false;
     QPixmap pixmap = window->outer->grab();
     return pixmap.save(QString::fromUtf8(path), "PNG");
+}
+
+void WindowShowSurfaceNow(Window* window)
+{
+    if (!WindowIsAlive(window) || window->client == nullptr || platform_state().app == nullptr)
+        return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (WindowIsAlive(window) && window->client != nullptr && window->client->isVisible())
+        window->client->repaint();
 }
 
 }  // namespace platform
