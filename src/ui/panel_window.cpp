@@ -7,6 +7,7 @@
 #include "framework/control_box.h"
 #include "foundation/list.h"
 #include "framework/frame_window.h"
+#include "framework/progress_window.h"
 #include "platform/qt/system.h"
 #include "platform/qt/window.h"
 
@@ -25,17 +26,6 @@ using platform::Rect;
 PanelWindow* panel_of(FrameWindow* window)
 {
     return window != nullptr ? static_cast<PanelWindow*>(window->data) : nullptr;
-}
-
-// The main window's client area in screen coordinates.
-Rect main_area()
-{
-    platform::Window* main = platform::MainWindow();
-    if (main == nullptr)
-        return platform::MakeRect(0, 0, 640, 480);
-    const platform::Size client = platform::WindowClientSize(main);
-    const platform::Point origin = platform::WindowClientToScreen(main, platform::Point{0, 0});
-    return platform::MakeRect(origin.x, origin.y, client.width, client.height);
 }
 
 void save_preferences()
@@ -168,7 +158,7 @@ void PanelWindow::place(int top)
         set_client(m_window, at.left, at.top, at.width, at.height);
         return;
     }
-    const Rect area = main_area();
+    const Rect area = MainClientScreenArea();
     const platform::Insets frame = platform::WindowFrameInsets(m_window->window);
     int client_top = area.top + top + frame.top + kEdgeGap;
     int height = area.bottom - client_top - frame.bottom - kEdgeGap;
@@ -271,7 +261,7 @@ namespace {
 // to what the main window's client area holds.
 platform::Size wanted_size(PanelWindow& panel)
 {
-    const Rect area = main_area();
+    const Rect area = MainClientScreenArea();
     const platform::Insets frame = platform::WindowFrameInsets(panel.window()->window);
     return platform::Size{panel.content()->width + kScrollBarWidth + 6,
                           std::min(panel.content()->height + kScrollBarWidth + 10,
@@ -285,7 +275,7 @@ void fit_panel_window(PanelWindow& panel, KeepInside keep_inside)
     if (!panel.built() || panel.window() == nullptr || panel.content() == nullptr)
         return;
     FrameWindow* window = panel.window();
-    const Rect area = main_area();
+    const Rect area = MainClientScreenArea();
     const platform::Insets frame = platform::WindowFrameInsets(window->window);
     const platform::Size wanted = wanted_size(panel);
     const Rect client = FrameWindowClientBounds(window);
@@ -358,7 +348,7 @@ Rect screen_bounds(FrameWindow* window)
     Rect r = platform::WindowBounds(window->window);
     if (platform::WindowKindOf(window->window) != platform::WindowKind::document)
         return r;
-    const Rect area = main_area();
+    const Rect area = MainClientScreenArea();
     return platform::MakeRect(r.left + area.left, r.top + area.top, platform::RectWidth(r), platform::RectHeight(r));
 }
 
@@ -393,7 +383,7 @@ void arrange_panes(FrameWindow* document_window, int count, FrameWindow* const* 
 {
     if (document_window == nullptr || !FrameWindowAlive(document_window) || count <= 0 || panes == nullptr)
         return;
-    const Rect area = main_area();
+    const Rect area = MainClientScreenArea();
     const Rect document = screen_bounds(document_window);
     bool rightward = true;
     bool fallback_used = false;
@@ -468,7 +458,7 @@ void place_new_window(FrameWindow* window)
     if (window == nullptr || !FrameWindowAlive(window))
         return;
     // Document windows are placed in the main window's client coordinates, others on the screen.
-    Rect area = main_area();
+    Rect area = MainClientScreenArea();
     if (platform::WindowKindOf(window->window) == platform::WindowKind::document)
         area = platform::MakeRect(0, 0, platform::RectWidth(area), platform::RectHeight(area));
     const platform::Insets frame = platform::WindowFrameInsets(window->window);
