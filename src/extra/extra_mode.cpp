@@ -1,7 +1,6 @@
 #include "extra/extra_mode.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "gif/gif_blocks.h"
 #include "gif/gif_raw.h"
@@ -155,7 +154,7 @@ ExtraOutcome extra_compress(const std::uint8_t* bytes, std::size_t size, const P
     }
     put_spans(output, bytes, gif.trailing_extensions);
     output.push_back(kTrailer);
-    if (output.size() >= size && !std::getenv("EXTRA_DEBUG_KEEP")) {
+    if (output.size() >= size) {
         output.clear();
         return ExtraOutcome::NotSmaller;
     }
