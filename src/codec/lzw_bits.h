@@ -10,10 +10,17 @@ namespace lzw_bits {
 
 inline constexpr int kMaxCodes = 4096;
 inline constexpr int kMaxWidth = 12;
-// A stretch over which a kept full table is judged, and how much dearer than the first
-// stretch after it filled a later one may be before the table is cleared (in 1/16ths).
+// The usual stretch over which a kept full table is judged, and how much dearer than the
+// first stretch after it filled a later one may be before the table is cleared (in 1/16ths).
 inline constexpr std::size_t kDecayStretch = 512;
 inline constexpr std::uint64_t kDecayLimit16 = 20;
+
+// When a kept full table is cleared: judged over stretches of `stretch` pixels, once one
+// costs more than limit16 / 16 of the first.
+struct DecayRule {
+    std::size_t stretch = kDecayStretch;
+    std::uint64_t limit16 = kDecayLimit16;
+};
 
 // The string table: the code of a string extended by one value. A small open-addressed
 // hash (64 KB, at most a quarter full) instead of a row of 256 children per code (2 MB):
@@ -121,6 +128,9 @@ private:
 // later one; says when the table has gone stale.
 class DecayWatch {
 public:
+    DecayWatch() = default;
+    explicit DecayWatch(DecayRule rule) : m_rule(rule) { }
+
     void start(std::size_t at, std::uint64_t bits)
     {
         m_start = at;
@@ -132,7 +142,7 @@ public:
     bool stale(std::size_t at, std::uint64_t bits)
     {
         std::size_t pixels = at - m_start;
-        if (pixels < kDecayStretch)
+        if (pixels < m_rule.stretch)
             return false;
         std::uint64_t spent = bits - m_start_bits;
         bool result = false;
@@ -141,7 +151,7 @@ public:
             m_base_pixels = pixels;
         } else {
             // spent / pixels > limit * base_bits / base_pixels, in integers.
-            result = spent * m_base_pixels * 16 > kDecayLimit16 * m_base_bits * pixels;
+            result = spent * m_base_pixels * 16 > m_rule.limit16 * m_base_bits * pixels;
         }
         m_start = at;
         m_start_bits = bits;
@@ -149,6 +159,7 @@ public:
     }
 
 private:
+    DecayRule m_rule;
     std::size_t m_start = 0;
     std::uint64_t m_start_bits = 0;
     std::uint64_t m_base_bits = 0;

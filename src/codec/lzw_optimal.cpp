@@ -67,7 +67,7 @@ std::vector<std::uint8_t> LzwOptimalEncoder::encode_plan(const std::uint8_t* pix
     int width = minimum_code_size + 1;
     int next_free = end_code + 1;
     bool frozen = false;
-    DecayWatch decay;
+    DecayWatch decay(plan.decay);
     m_table.clear();
     writer.put(clear_code, width);
 
@@ -119,16 +119,33 @@ std::vector<std::uint8_t> LzwOptimalEncoder::encode_plan(const std::uint8_t* pix
 std::vector<std::uint8_t> LzwOptimalEncoder::encode(const std::uint8_t* pixels, std::size_t count,
                                                     int minimum_code_size, LzwEffort effort)
 {
-    static constexpr LzwPlan kQuick[] = {{0, LzwClear::OnFull}};
-    static constexpr LzwPlan kThorough[] = {
-        {0, LzwClear::OnFull}, {0, LzwClear::OnDecay}, {kLookahead, LzwClear::OnFull}, {kLookahead, LzwClear::OnDecay}};
-    const LzwPlan* plans = effort == LzwEffort::Quick ? kQuick : kThorough;
-    std::size_t plan_count = effort == LzwEffort::Quick ? std::size(kQuick) : std::size(kThorough);
-    std::vector<std::uint8_t> best;
-    for (std::size_t i = 0; i < plan_count; ++i) {
-        std::vector<std::uint8_t> candidate = encode_plan(pixels, count, minimum_code_size, plans[i]);
-        if (best.empty() || candidate.size() < best.size())
+    std::vector<std::uint8_t> quick = encode_plan(pixels, count, minimum_code_size, LzwPlan{});
+    if (effort == LzwEffort::Quick)
+        return quick;
+    return improve(pixels, count, std::move(quick));
+}
+
+std::vector<std::uint8_t> LzwOptimalEncoder::improve(const std::uint8_t* pixels, std::size_t count,
+                                                     std::vector<std::uint8_t> quick)
+{
+    // Where the table is cleared matters more than how the pixels are parsed, and the plain
+    // parsing shows which rule suits a frame at a fraction of the look-ahead's cost: the
+    // rules are tried with it, and the look-ahead only with the rule that won.
+    static constexpr lzw_bits::DecayRule kRules[] = {{64, 18}, {64, 24}, {128, 18}, {128, 24}, {256, 18}, {256, 24}};
+    const int minimum_code_size = quick[0];
+    std::vector<std::uint8_t> best = std::move(quick);
+    LzwPlan winner;  // the plain plan
+    for (lzw_bits::DecayRule rule : kRules) {
+        const LzwPlan plan{0, LzwClear::OnDecay, rule};
+        std::vector<std::uint8_t> candidate = encode_plan(pixels, count, minimum_code_size, plan);
+        if (candidate.size() < best.size()) {
             best = std::move(candidate);
+            winner = plan;
+        }
     }
+    winner.lookahead = kLookahead;
+    std::vector<std::uint8_t> candidate = encode_plan(pixels, count, minimum_code_size, winner);
+    if (candidate.size() < best.size())
+        best = std::move(candidate);
     return best;
 }

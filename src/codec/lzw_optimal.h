@@ -3,9 +3,10 @@
 // every step (as the plain encoder does) or looks one string ahead and takes a shorter one
 // when the string after it then reaches further. When the table is full it either starts
 // again with a clear code, or keeps the full table and clears only once the codes stop
-// paying for themselves. Every result is valid GIF image data (codes never past the
-// table, widths as a decoder follows them), and the plain longest-match parsing with a
-// clear on a full table is always among the candidates, so the result is never longer.
+// paying for themselves, judged by one of several rules. Every result is valid GIF image
+// data (codes never past the table, widths as a decoder follows them), and the plain
+// longest-match parsing with a clear on a full table is always among the candidates, so the
+// result is never longer.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +23,7 @@ enum class LzwClear : std::uint8_t {
 struct LzwPlan {
     int lookahead = 0;  // 0: longest match; n: up to n shorter strings weighed against it
     LzwClear clear = LzwClear::OnFull;
+    lzw_bits::DecayRule decay;  // for OnDecay
 };
 
 // How many plans to try: Quick is the plain longest match with a clear on a full table.
@@ -36,6 +38,10 @@ public:
     // plans the effort asks for.
     [[nodiscard]] std::vector<std::uint8_t> encode(const std::uint8_t* pixels, std::size_t count, int minimum_code_size,
                                                    LzwEffort effort);
+    // The thorough plans for pixels whose quick encoding (the plain plan) the caller has
+    // already: the shortest of them and `quick`, at the same minimum code size.
+    [[nodiscard]] std::vector<std::uint8_t> improve(const std::uint8_t* pixels, std::size_t count,
+                                                    std::vector<std::uint8_t> quick);
     // The same with one given plan.
     [[nodiscard]] std::vector<std::uint8_t> encode_plan(const std::uint8_t* pixels, std::size_t count,
                                                         int minimum_code_size, const LzwPlan& plan);

@@ -338,10 +338,7 @@ bool FramePlanner::plan(const FrameScreens& s, const PlanLevers& levers, Planned
     // image is clearly shorter.
     if (best_cost != SIZE_MAX && levers.final_effort != LzwEffort::Quick &&
         (!has_kept || frame.cost() * 100 < kept.cost() * 104)) {
-        std::vector<std::uint8_t> data =
-            m_encoder.encode(best_pixels.data(), best_pixels.size(), frame.data[0], levers.final_effort);
-        if (data.size() < frame.data.size())
-            frame.data = std::move(data);
+        frame.data = m_encoder.improve(best_pixels.data(), best_pixels.size(), std::move(frame.data));
     }
     if (has_kept && kept.cost() <= frame.cost()) {
         frame = std::move(kept);

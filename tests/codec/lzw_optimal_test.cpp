@@ -66,9 +66,11 @@ TEST(LzwOptimal, LookingAheadSavesACodeOnHandWorkedStreams)
         LzwPlan plan;
         Bytes expected;
     } cases[] = {
-        {mixed, {0, LzwClear::OnFull}, stream_of(2, {{4, 3}, {1, 3}, {0, 3}, {7, 3}, {6, 4}, {0, 4}, {1, 4}, {5, 4}})},
-        {mixed, {4, LzwClear::OnFull}, stream_of(2, {{4, 3}, {1, 3}, {0, 3}, {7, 3}, {1, 4}, {8, 4}, {5, 4}})},
-        {{0, 0, 0, 0}, {0, LzwClear::OnFull}, stream_of(2, {{4, 3}, {0, 3}, {6, 3}, {0, 3}, {5, 4}})},
+        {mixed,
+         {0, LzwClear::OnFull, {}},
+         stream_of(2, {{4, 3}, {1, 3}, {0, 3}, {7, 3}, {6, 4}, {0, 4}, {1, 4}, {5, 4}})},
+        {mixed, {4, LzwClear::OnFull, {}}, stream_of(2, {{4, 3}, {1, 3}, {0, 3}, {7, 3}, {1, 4}, {8, 4}, {5, 4}})},
+        {{0, 0, 0, 0}, {0, LzwClear::OnFull, {}}, stream_of(2, {{4, 3}, {0, 3}, {6, 3}, {0, 3}, {5, 4}})},
     };
     LzwOptimalEncoder encoder;
     for (const Case& c : cases) {
@@ -84,8 +86,10 @@ TEST(LzwOptimal, EveryPlanRoundTripsAndTheBestIsNeverLongerThanThePlainEncoder)
         int width, height;
     };
     const Size sizes[] = {{1, 1}, {7, 3}, {64, 64}, {211, 150}, {640, 120}};
-    const LzwPlan plans[] = {{0, LzwClear::OnFull}, {0, LzwClear::Never},  {0, LzwClear::OnDecay},
-                             {3, LzwClear::OnFull}, {12, LzwClear::Never}, {12, LzwClear::OnDecay}};
+    const LzwPlan plans[] = {{0, LzwClear::OnFull, {}},        {0, LzwClear::Never, {}},
+                             {0, LzwClear::OnDecay, {64, 18}}, {3, LzwClear::OnFull, {}},
+                             {12, LzwClear::Never, {}},        {12, LzwClear::OnDecay, {}},
+                             {4, LzwClear::OnDecay, {1, 16}}};
     std::mt19937 random(18);
     LzwOptimalEncoder encoder;
     for (Size size : sizes) {
