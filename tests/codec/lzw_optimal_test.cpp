@@ -121,3 +121,26 @@ TEST(LzwOptimal, EveryPlanRoundTripsAndTheBestIsNeverLongerThanThePlainEncoder)
         }
     }
 }
+
+// A kept full table is judged stretch by stretch against the first one after it filled:
+// 8 bits over the first 4 pixels; then 10 bits (2.5 per pixel) and 11 bits (2.75).
+TEST(LzwOptimal, AFullTableGoesStaleOnceAStretchCostsMoreThanTheRuleAllows)
+{
+    struct Case {
+        lzw_bits::DecayRule rule;
+        std::vector<bool> stale;  // after 3, 4, 8 and 12 pixels
+    } cases[] = {
+        {{4, 20}, {false, false, false, true}},   // 20/16 of 2 bits: 2.5 is not above it, 2.75 is
+        {{4, 16}, {false, false, true, true}},    // 2.5 is above 2
+        {{4, 24}, {false, false, false, false}},  // 3 bits per pixel allowed
+        {{8, 16}, {false, false, false, false}},  // the first stretch ends at 8 pixels: it is the base
+    };
+    const std::size_t at[] = {3, 4, 8, 12};
+    const std::uint64_t bits[] = {6, 8, 18, 29};
+    for (const Case& c : cases) {
+        lzw_bits::DecayWatch watch(c.rule);
+        watch.start(0, 0);
+        for (std::size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(watch.stale(at[i], bits[i]), c.stale[i]) << c.rule.stretch << "/" << c.rule.limit16 << " " << i;
+    }
+}
