@@ -6,6 +6,9 @@ namespace {
 
 constexpr std::size_t kSortedColours = 65536;     // rectangles up to this size sort their colours
 constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;  // colours are 24 bits
+constexpr std::size_t kIndexSlots = 1024;         // a table of at most 256 colours, a quarter full
+
+std::size_t index_slot(std::uint32_t colour) { return (colour * 0x9E3779B1u) >> (32 - 10); }
 
 // What unchanged pixels (the same before and after) become inside the frame.
 enum class Unchanged : std::uint8_t {
@@ -30,7 +33,7 @@ int bits_for(int largest)
 
 // The rectangle holding every changed pixel and every pixel the next screen needs cleared;
 // false when a pixel would have to turn transparent without having been cleared.
-bool find_region(const FrameScreens& s, bool crop, Region& region)
+bool find_region(const FrameScreens& s, Region& region)
 {
     region = {s.width, s.height, 0, 0, false};
     for (int y = 0; y < s.height; ++y) {
@@ -50,7 +53,7 @@ bool find_region(const FrameScreens& s, bool crop, Region& region)
             region.bottom = std::max(region.bottom, y + 1);
         }
     }
-    if (s.first || !crop)
+    if (s.first)
         region = {0, 0, s.width, s.height, region.clear_after};
     else if (region.right == 0)
         region = {0, 0, 1, 1, false};
@@ -81,21 +84,12 @@ bool FramePlanner::build_stream(const FrameScreens& s, const Choice& choice, std
     const Region& r = choice.region;
     ScreenPixel last_pixel = kTransparent;
     int last_index = -1;
-    auto lookup = [&](ScreenPixel pixel) -> int {
-        std::uint32_t colour = pixel & 0xFFFFFFu;
-        if (choice.global) {
-            auto it = std::lower_bound(m_global_map.begin(), m_global_map.end(), std::uint64_t{colour} << 8);
-            return it != m_global_map.end() && (*it >> 8) == colour ? static_cast<int>(*it & 0xFF) : -1;
-        }
-        const std::vector<std::uint32_t>& colours = *choice.local_colours;
-        auto it = std::lower_bound(colours.begin(), colours.end(), colour);
-        return it != colours.end() && *it == colour ? static_cast<int>(it - colours.begin()) : -1;
-    };
+    index_colours(choice);
     // Recordings repeat one colour for long stretches: the last answer is kept.
-    auto index_of = [&](ScreenPixel pixel) -> int {
+    auto pixel_index = [&](ScreenPixel pixel) -> int {
         if (pixel != last_pixel) {
             last_pixel = pixel;
-            last_index = lookup(pixel);
+            last_index = index_of(pixel & 0xFFFFFFu);
         }
         return last_index;
     };
@@ -116,7 +110,7 @@ bool FramePlanner::build_stream(const FrameScreens& s, const Choice& choice, std
             bool draw = false;
             int index = -1;
             if (target != kTransparent) {
-                index = index_of(target);
+                index = pixel_index(target);
                 bool must = before != target;
                 if (must && index < 0)
                     return false;
@@ -209,6 +203,41 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
     return true;
 }
 
+// The colours of the table being tried, with the first index of each in the global table.
+void FramePlanner::index_colours(const Choice& choice)
+{
+    m_index_keys.assign(kIndexSlots, kNoColour);
+    m_index_values.resize(kIndexSlots);
+    auto put = [&](std::uint32_t colour, std::uint8_t index) {
+        for (std::size_t at = index_slot(colour);; at = (at + 1) & (kIndexSlots - 1)) {
+            if (m_index_keys[at] == colour)
+                return;
+            if (m_index_keys[at] == kNoColour) {
+                m_index_keys[at] = colour;
+                m_index_values[at] = index;
+                return;
+            }
+        }
+    };
+    if (choice.global) {
+        for (std::uint64_t entry : m_global_map)
+            put(static_cast<std::uint32_t>(entry >> 8), static_cast<std::uint8_t>(entry));
+    } else {
+        for (std::size_t i = 0; i < choice.local_colours->size(); ++i)
+            put((*choice.local_colours)[i], static_cast<std::uint8_t>(i));
+    }
+}
+
+int FramePlanner::index_of(std::uint32_t colour) const
+{
+    for (std::size_t at = index_slot(colour);; at = (at + 1) & (kIndexSlots - 1)) {
+        if (m_index_keys[at] == colour)
+            return m_index_values[at];
+        if (m_index_keys[at] == kNoColour)
+            return -1;
+    }
+}
+
 // Adds a colour to the set; false when it was there already. The set grows to stay at most
 // half full; `count` is the number of colours it holds.
 bool FramePlanner::add_colour(std::uint32_t colour, std::size_t count)
@@ -297,9 +326,10 @@ bool FramePlanner::keep_source(const FrameScreens& s, int left, int top, int rig
 
 bool FramePlanner::plan(const FrameScreens& s, const PlanLevers& levers, PlannedFrame& frame)
 {
-    Region region;
-    if (!find_region(s, levers.crop, region))
+    Region changed;
+    if (!find_region(s, changed))
         return false;
+    const Region region = levers.crop ? changed : Region{0, 0, s.width, s.height, changed.clear_after};
     std::vector<std::uint32_t> changed_colours, all_colours;
     collect_colours(s, region.left, region.top, region.right, region.bottom, false, all_colours);
     collect_colours(s, region.left, region.top, region.right, region.bottom, true, changed_colours);
@@ -331,8 +361,7 @@ bool FramePlanner::plan(const FrameScreens& s, const PlanLevers& levers, Planned
         }
     }
     PlannedFrame kept;
-    Region changed;
-    bool has_kept = levers.input_frames && find_region(s, true, changed) &&
+    bool has_kept = levers.input_frames &&
         keep_source(s, changed.left, changed.top, changed.right, changed.bottom, changed.clear_after, kept);
     // The thorough encoding gains a few percent: not worth trying when the input's own
     // image is clearly shorter.

@@ -74,6 +74,8 @@ private:
     void collect_colours(const FrameScreens& screens, int left, int top, int right, int bottom, bool changed_only,
                          std::vector<std::uint32_t>& colours);
     [[nodiscard]] bool add_colour(std::uint32_t colour, std::size_t count);
+    void index_colours(const Choice& choice);
+    [[nodiscard]] int index_of(std::uint32_t colour) const;
 
     std::vector<std::uint64_t> m_global_map;  // colour << 8 | index, sorted, first index of a colour
     std::size_t m_global_size = 0;
@@ -84,4 +86,7 @@ private:
     std::vector<std::uint8_t> m_pixels;        // the frame's pixels under the choice being tried
     std::vector<std::uint64_t> m_transparent;  // one bit per pixel of m_pixels left transparent
     std::vector<std::uint32_t> m_seen;         // open-addressed set of the colours met so far
+    // The table being tried, colour to index, open-addressed: one lookup per change of colour.
+    std::vector<std::uint32_t> m_index_keys;
+    std::vector<std::uint8_t> m_index_values;
 };
