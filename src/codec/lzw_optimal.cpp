@@ -59,8 +59,9 @@ std::size_t LzwOptimalEncoder::choose_length(const std::uint8_t* pixels, std::si
 }
 
 std::vector<std::uint8_t> LzwOptimalEncoder::encode_plan(const std::uint8_t* pixels, std::size_t count,
-                                                         int minimum_code_size, const LzwPlan& plan)
+                                                         int minimum_code_size, const LzwPlan& plan, std::size_t limit)
 {
+    const std::uint64_t limit_bits = limit > SIZE_MAX / 8 ? UINT64_MAX : std::uint64_t{limit} * 8;
     const int clear_code = 1 << minimum_code_size;
     const int end_code = clear_code + 1;
     BitWriter writer;
@@ -87,6 +88,8 @@ std::vector<std::uint8_t> LzwOptimalEncoder::encode_plan(const std::uint8_t* pix
         if (chosen != length)
             code = code_of(pixels, at, chosen);
         writer.put(code, width);
+        if (writer.total_bits() > limit_bits)
+            return {};
         // The decoder widens its codes once its next free code needs another bit.
         if (!frozen && next_free >= (1 << width) && width < kMaxWidth)
             ++width;
@@ -125,6 +128,12 @@ std::vector<std::uint8_t> LzwOptimalEncoder::encode(const std::uint8_t* pixels, 
     return improve(pixels, count, std::move(quick));
 }
 
+std::vector<std::uint8_t> LzwOptimalEncoder::encode_within(const std::uint8_t* pixels, std::size_t count,
+                                                           int minimum_code_size, std::size_t limit)
+{
+    return encode_plan(pixels, count, minimum_code_size, LzwPlan{}, limit);
+}
+
 std::vector<std::uint8_t> LzwOptimalEncoder::improve(const std::uint8_t* pixels, std::size_t count,
                                                      std::vector<std::uint8_t> quick)
 {
@@ -137,15 +146,15 @@ std::vector<std::uint8_t> LzwOptimalEncoder::improve(const std::uint8_t* pixels,
     LzwPlan winner;  // the plain plan
     for (lzw_bits::DecayRule rule : kRules) {
         const LzwPlan plan{0, LzwClear::OnDecay, rule};
-        std::vector<std::uint8_t> candidate = encode_plan(pixels, count, minimum_code_size, plan);
-        if (candidate.size() < best.size()) {
+        std::vector<std::uint8_t> candidate = encode_plan(pixels, count, minimum_code_size, plan, best.size());
+        if (!candidate.empty() && candidate.size() < best.size()) {
             best = std::move(candidate);
             winner = plan;
         }
     }
     winner.lookahead = kLookahead;
-    std::vector<std::uint8_t> candidate = encode_plan(pixels, count, minimum_code_size, winner);
-    if (candidate.size() < best.size())
+    std::vector<std::uint8_t> candidate = encode_plan(pixels, count, minimum_code_size, winner, best.size());
+    if (!candidate.empty() && candidate.size() < best.size())
         best = std::move(candidate);
     return best;
 }

@@ -38,13 +38,18 @@ public:
     // plans the effort asks for.
     [[nodiscard]] std::vector<std::uint8_t> encode(const std::uint8_t* pixels, std::size_t count, int minimum_code_size,
                                                    LzwEffort effort);
+    // The quick encoding, or nothing once it is sure to take more than `limit` bytes of codes
+    // (sub-block lengths and the rest not counted): a candidate that would lose stops early.
+    [[nodiscard]] std::vector<std::uint8_t> encode_within(const std::uint8_t* pixels, std::size_t count,
+                                                          int minimum_code_size, std::size_t limit);
     // The thorough plans for pixels whose quick encoding (the plain plan) the caller has
     // already: the shortest of them and `quick`, at the same minimum code size.
     [[nodiscard]] std::vector<std::uint8_t> improve(const std::uint8_t* pixels, std::size_t count,
                                                     std::vector<std::uint8_t> quick);
     // The same with one given plan.
     [[nodiscard]] std::vector<std::uint8_t> encode_plan(const std::uint8_t* pixels, std::size_t count,
-                                                        int minimum_code_size, const LzwPlan& plan);
+                                                        int minimum_code_size, const LzwPlan& plan,
+                                                        std::size_t limit = SIZE_MAX);
 
 private:
     // The length of the longest string in the table that starts at `at`, and its code.

@@ -185,13 +185,14 @@ bool FramePlanner::try_choice(const FrameScreens& s, Choice& choice, std::size_t
         frame.data =
             m_choice_encoder.encode(m_pixels.data(), m_choices.data(), m_pixels.size(), bits_for(largest), &m_chosen);
     else
-        frame.data = m_encoder.encode(m_pixels.data(), m_pixels.size(), bits_for(largest), LzwEffort::Quick);
+        frame.data = m_encoder.encode_within(m_pixels.data(), m_pixels.size(), bits_for(largest),
+                                             best_cost == SIZE_MAX ? SIZE_MAX : best_cost - table_size * 3);
     if (!choice.global) {
         frame.local_table.assign(table_size, 0);
         std::copy(choice.local_colours->begin(), choice.local_colours->end(), frame.local_table.begin());
     }
-    if (frame.cost() >= best_cost)
-        return false;
+    if (frame.data.empty() || frame.cost() >= best_cost)
+        return false;  // empty: stopped once it could no longer win
     frame.left = static_cast<std::uint16_t>(r.left);
     frame.top = static_cast<std::uint16_t>(r.top);
     frame.width = static_cast<std::uint16_t>(r.right - r.left);

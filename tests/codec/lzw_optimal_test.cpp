@@ -78,6 +78,9 @@ TEST(LzwOptimal, LookingAheadSavesACodeOnHandWorkedStreams)
         EXPECT_EQ(decode_with_ours(c.expected, static_cast<int>(c.pixels.size()), 1), c.pixels);
     }
     EXPECT_EQ(encoder.encode(mixed.data(), mixed.size(), 2, LzwEffort::Thorough), cases[1].expected);
+    // The plain stream's codes before the end code take 24 bits: over a limit of 2 bytes, within 3.
+    EXPECT_TRUE(encoder.encode_within(mixed.data(), mixed.size(), 2, 2).empty());
+    EXPECT_EQ(encoder.encode_within(mixed.data(), mixed.size(), 2, 3), cases[0].expected);
 }
 
 TEST(LzwOptimal, EveryPlanRoundTripsAndTheBestIsNeverLongerThanThePlainEncoder)
