@@ -236,31 +236,4 @@ TEST(FrameDisplay, ComposingStartsAtTheNearestUsableFrame)
     }
 }
 
-// Disposal 2 frames of a real file, stepped through one by one and back: the predecessor's
-// rectangle is cleared before the next frame is drawn (Pillow's screens decide).
-TEST(FrameDisplay, SteppingOverFramesThatClearMatchesPillow)
-{
-    FormatterStart();
-    const std::filesystem::path path = test_corpus::file("pil_dispose_bgnd.gif");
-    if (path.empty())
-        GTEST_SKIP() << "no corpus (QUILLON_SHARED unset)";
-    const auto expected = references({path});
-    ASSERT_EQ(expected.count(path.filename().string()), 1u);
-    const Reference& reference = expected.at(path.filename().string());
-    DocumentPtr document = test_corpus::load(path);
-    ASSERT_TRUE(document);
-    std::vector<Frame*> frames = frame_table(*document);
-    ASSERT_TRUE(
-        std::any_of(frames.begin(), frames.end(), [](Frame* f) { return f->disposal == Disposal::RestoreBackground; }));
-    document->current_frame = -1;
-    for (int n : {0, 1, 2, 3, 4, 3, 2, 1, 0, 4, 0}) {
-        (void)compose_frame(*document, frames, n);
-        document->current_frame = n;
-        const bool same = screen_crc(*document) == reference.crcs[static_cast<std::size_t>(n)];
-        EXPECT_TRUE(same) << "frame " << n;
-        if (!same)
-            dump_screen(*document, "dispose-" + std::to_string(n) + ".ppm");
-    }
-}
-
 }  // namespace
