@@ -255,6 +255,9 @@ TEST_F(Alerts, ScreenshotsOfEachKind)
             EXPECT_LE(button->x + button->width, size.width);
             EXPECT_GE(button->y, message->y + message->height);
         }
+        if (View* second = alert_button(alert, 1)) {  // on the left of the first
+            EXPECT_LE(second->x + second->width, alert_button(alert, 0)->x);
+        }
         // The 32 x 32 picture at (23, 13), sampled near its centre.
         const platform::Colour pixel = platform::SurfacePixel(platform::WindowSurface(alert->window), 23 + 16, 13 + 6);
         const int r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;

@@ -19,6 +19,19 @@ protected:
     void TearDown() override { SetInterfaceLanguage(1, 15, 15, 15); }
 };
 
+TEST_F(Languages, TableOfScriptsAndClasses)
+{
+    struct Case {
+        int language, script, script_class, charset;
+    } cases[] = {{0, 1, 0, 0},   {4, 1, 0, 0},     {5, 5, 1, 136}, {6, 6, 1, 129}, {7, 1, 0, 0},
+                 {9, 9, 1, 128}, {10, 10, 1, 134}, {12, 12, 0, 0}, {14, 1, 0, 0}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(ScriptOf(c.language), c.script) << c.language;
+        EXPECT_EQ(ClassOf(c.language), c.script_class) << c.language;
+        EXPECT_EQ(CharsetOf(c.language), c.charset) << c.language;
+    }
+}
+
 TEST_F(Languages, SameScriptWithoutSizesOrUnknownLanguageChangesNothing)
 {
     const struct {
