@@ -25,6 +25,7 @@
 #include "ui/commands.h"
 #include "ui/document_window.h"
 #include "program_support.h"
+#include "ui_support.h"
 
 namespace {
 
@@ -161,13 +162,7 @@ std::vector<std::string> pillow_screens(const std::vector<std::filesystem::path>
     std::string command = "/usr/bin/python3 " QUILLON_COMPOSE_REFERENCE;
     for (const auto& file : files)
         command += " '" + file.string() + "'";
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            text.append(buffer, got);
-        pclose(pipe);
-    }
+    const std::string text = CommandOutput(command);
     std::vector<std::string> screens;
     for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
         screens.push_back(text.substr(text.find(' ', at) + 1, end - text.find(' ', at) - 1));  // without the name

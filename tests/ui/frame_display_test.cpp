@@ -18,6 +18,7 @@
 #include "foundation/formatter.h"
 #include "support/corpus.h"
 #include "ui/frame_display.h"
+#include "ui_support.h"
 
 namespace {
 
@@ -31,23 +32,13 @@ struct Reference {
     std::vector<std::uint32_t> crcs;
 };
 
-std::string python() { return std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3"; }
-
 std::map<std::string, Reference> references(const std::vector<std::filesystem::path>& files)
 {
-    std::string command = python() + " " QUILLON_COMPOSE_REFERENCE;
+    std::string command = "/usr/bin/python3 " QUILLON_COMPOSE_REFERENCE;
     for (const auto& file : files)
         command += " '" + file.string() + "'";
     std::map<std::string, Reference> out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    std::string text;
-    char buffer[65536];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        text.append(buffer, got);
-    pclose(pipe);
-    std::istringstream lines(text);
+    std::istringstream lines(CommandOutput(command));
     for (std::string line; std::getline(lines, line);) {
         std::istringstream fields(line);
         std::string name, count;
@@ -72,18 +63,6 @@ std::uint32_t screen_crc(const Document& document)
     for (std::size_t i = 0; i < document.canvas.size(); ++i)
         std::memcpy(&rgb[i * 3], palette + document.canvas.pixels.get()[i] * 3, 3);
     return static_cast<std::uint32_t>(crc32(0, rgb.data(), static_cast<uInt>(rgb.size())));
-}
-
-// A screen that differs is written as a PPM file beside the test for a person to compare.
-void dump_screen(const Document& document, const std::string& name)
-{
-    FILE* out = std::fopen(name.c_str(), "wb");
-    if (!out)
-        return;
-    std::fprintf(out, "P6 %d %d 255\n", document.canvas.width, document.canvas.height);
-    for (std::size_t i = 0; i < document.canvas.size(); ++i)
-        std::fwrite(document.palette.get() + document.canvas.pixels.get()[i] * 3, 1, 3, out);
-    std::fclose(out);
 }
 
 // Pixels that differ between two canvases and lie outside the area: the first one, if any.
@@ -141,7 +120,6 @@ bool check_file(const std::filesystem::path& path, const Reference& reference)
         const int from = document->current_frame;
         document->current_frame = n;
         if (screen_crc(*document) != reference.crcs[static_cast<std::size_t>(n)]) {
-            dump_screen(*document, path.stem().string() + "-" + std::to_string(n) + ".ppm");
             ADD_FAILURE() << path.filename() << " frame " << n << " shown after frame " << from;
             return true;
         }

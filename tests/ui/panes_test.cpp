@@ -5,11 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <numeric>
-#include <sstream>
 #include <string>
 
 #include "app/settings.h"
@@ -346,15 +343,11 @@ TEST_F(PaneTest, ScaledDelaysSavedAsPillowReadsThem)
     pane.on_limit_entered(false, "0.2");  // at most 20 hundredths
     pane.run_action(RangeMode::Delays);
     ASSERT_TRUE(save_document(*doc, SaveMode::Write));
-    const std::string script = (folder / "check.py").string(), out = (folder / "out.txt").string();
-    std::ofstream(script) << "from PIL import Image\nim = Image.open('" << path
-                          << "'); d = []\nfor i in range(im.n_frames): im.seek(i); d.append(im.info['duration'])\n"
-                             "print(d)\n";
-    ASSERT_EQ(std::system(("/usr/bin/python3 '" + script + "' >'" + out + "' 2>&1").c_str()), 0);
-    std::stringstream read;
-    read << std::ifstream(out).rdbuf();
+    const std::string read = CommandOutput("/usr/bin/python3 -c \"from PIL import Image\nim = Image.open('" + path +
+                                           "'); d = []\nfor i in range(im.n_frames): im.seek(i); "
+                                           "d.append(im.info['duration'])\nprint(d)\"");
     // 3 x 2.5 = 7.5 -> 8; 5 x 2.5 = 12.5 -> 13; 10 x 2.5 = 25 -> 20 (the upper limit); 7 is outside.
-    EXPECT_EQ(read.str(), "[80, 130, 200, 70]\n");
+    EXPECT_EQ(read, "[80, 130, 200, 70]\n");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "app/string_tables.h"
 #include "codec/frame_coding.h"
 #include "framework/alert.h"
@@ -52,6 +54,18 @@ DocumentPtr TestDocument(int width, int height, int colours, const std::vector<s
     }
     doc->frame_count = i;
     return doc;
+}
+
+std::string CommandOutput(const std::string& command)
+{
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[65536];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            text.append(buffer, got);
+        pclose(pipe);
+    }
+    return text;
 }
 
 std::string TakeAlert(FrameWindow* alert)

@@ -18,6 +18,9 @@ DocumentPtr TestDocument(int width, int height, int colours, const std::vector<s
                          std::uint8_t (*pixel)(int frame, int x, int y), const char* comment = "",
                          bool interlace_odd = false);
 
+// What the shell command writes to its standard output ("" when it cannot start).
+std::string CommandOutput(const std::string& command);
+
 // The message of the alert (closed here), "" when there is none.
 std::string TakeAlert(FrameWindow* alert);
 
