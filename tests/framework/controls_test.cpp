@@ -17,8 +17,6 @@
 
 namespace {
 
-KeyEvent key(std::uint8_t character, std::uint8_t modifiers = 0) { return TestKey(character, modifiers); }
-
 constexpr std::uint8_t kShift = 0x2;
 constexpr std::uint8_t kCtrl = 0x8 | 0x4;
 
@@ -38,7 +36,7 @@ protected:
 void type(View* field, const char* text)
 {
     for (const char* p = text; *p != '\0'; ++p)
-        ASSERT_TRUE(FieldKey(field, key(static_cast<std::uint8_t>(*p))));
+        ASSERT_TRUE(FieldKey(field, TestKey(static_cast<std::uint8_t>(*p))));
 }
 
 TEST(TextEdit, ShiftArrowsSelectTypingReplacesAndUndoes)
@@ -108,23 +106,23 @@ TEST_F(Controls, FieldTypingSelectionAndClipboard)
     type(field, "abc");
     EXPECT_STREQ(FieldText(field), "abc");
     EXPECT_EQ(changes, 3);
-    FieldKey(field, key(key_char::left, kShift));
-    FieldKey(field, key(key_char::left, kShift));
+    FieldKey(field, TestKey(key_char::left, kShift));
+    FieldKey(field, TestKey(key_char::left, kShift));
     EXPECT_EQ(FieldEdit(field).selected(), "bc");
-    FieldKey(field, key('c', kCtrl));
+    FieldKey(field, TestKey('c', kCtrl));
     EXPECT_EQ(platform::ClipboardText(), "bc");
-    FieldKey(field, key('x', kCtrl));
+    FieldKey(field, TestKey('x', kCtrl));
     EXPECT_STREQ(FieldText(field), "a");
-    FieldKey(field, key('v', kCtrl));
-    FieldKey(field, key('v', kCtrl));
+    FieldKey(field, TestKey('v', kCtrl));
+    FieldKey(field, TestKey('v', kCtrl));
     EXPECT_STREQ(FieldText(field), "abcbc");
-    FieldKey(field, key('z', kCtrl));
+    FieldKey(field, TestKey('z', kCtrl));
     EXPECT_STREQ(FieldText(field), "abc");
-    FieldKey(field, key('a', kCtrl));
-    FieldKey(field, key(key_char::back));
+    FieldKey(field, TestKey('a', kCtrl));
+    FieldKey(field, TestKey(key_char::back));
     EXPECT_STREQ(FieldText(field), "");
     EXPECT_EQ(commits, 0);
-    FieldKey(field, key(key_char::ret));
+    FieldKey(field, TestKey(key_char::ret));
     EXPECT_EQ(commits, 1);
 }
 
@@ -147,7 +145,7 @@ TEST_F(Controls, MultiLineFieldGrowsAndRelaysItsParent)
     const int height = field->height;
     const int column = m_root->height;
     ViewSetFocus(field);
-    FieldKey(field, key(key_char::ret));
+    FieldKey(field, TestKey(key_char::ret));
     type(field, "two");
     EXPECT_STREQ(FieldText(field), "one\rtwo");
     EXPECT_GT(field->height, height);
@@ -159,9 +157,9 @@ TEST_F(Controls, TabMovesTheFocusBetweenFields)
     View* a = FieldNew(m_root, "", false, 100, 0);
     View* b = FieldNew(m_root, "", false, 100, 0);
     ViewSetFocus(a);
-    EXPECT_TRUE(ViewsKey(m_window, key(key_char::tab)));
+    EXPECT_TRUE(ViewsKey(m_window, TestKey(key_char::tab)));
     EXPECT_EQ(ViewFocus(m_window), b);
-    EXPECT_TRUE(ViewsKey(m_window, key(key_char::tab, kShift)));
+    EXPECT_TRUE(ViewsKey(m_window, TestKey(key_char::tab, kShift)));
     EXPECT_EQ(ViewFocus(m_window), a);
 }
 
@@ -255,7 +253,7 @@ TEST_F(Controls, ComboFieldCurrentEntry)
     // Typed text that equals an item makes that item current.
     ViewSetFocus(combo);
     for (std::uint8_t c : {key_char::back, key_char::back, std::uint8_t('1'), std::uint8_t('0'), key_char::ret})
-        ViewsKey(m_window, key(c));
+        ViewsKey(m_window, TestKey(c));
     EXPECT_EQ(PopupCurrentIndex(combo), 0);
     EXPECT_EQ(g_hook_text, "10");
 }
@@ -274,7 +272,7 @@ TEST_F(Controls, SliderWithValueKeepsBothPartsInStep)
     EXPECT_EQ(PopupCurrentIndex(popup), 1);
     // Slider to popup: one step right.
     ViewSetFocus(slider);
-    ViewsKey(m_window, key(key_char::right));
+    ViewsKey(m_window, TestKey(key_char::right));
     EXPECT_STREQ(ComboText(popup), "21");
     EXPECT_EQ(PopupCurrentIndex(popup), kNoItem);
     EXPECT_EQ(g_hook_value, 21);

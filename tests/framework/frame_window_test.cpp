@@ -57,15 +57,9 @@ void away(FrameWindow*, MenuItem* item)
 
 }  // namespace
 
-TEST_F(FrameWindows, ClassesComeFromTheBuildStrings)
+TEST_F(FrameWindows, ANamedClassIsUsedOnce)
 {
-    ASSERT_EQ(WindowClassCount(), 7);
-    EXPECT_STREQ(WindowClassName(0), "JChildWindow");
-    EXPECT_STREQ(WindowClassName(1), "JChildWindow-0");
-    EXPECT_STREQ(WindowClassName(5), "JChildWindow-4");
-    EXPECT_STREQ(WindowClassName(6), "JMainWindow");
-    EXPECT_EQ(WindowClassIcon("JChildWindow-0"), 210);  // first + d + 10 on the new shell
-    EXPECT_EQ(WindowClassIcon("JChildWindow-4"), 214);
+    EXPECT_EQ(WindowClassIcon("JChildWindow-4"), 214);  // first + d + 10 on the new shell
     UseWindowClassOnce("JChildWindow-2");
     FrameWindow* named = make(0);
     FrameWindow* plain = make(0);

@@ -46,31 +46,34 @@ TEST_F(Languages, SameScriptWithoutSizesOrUnknownLanguageChangesNothing)
     }
 }
 
-TEST_F(Languages, JapaneseSelectsItsFontsCharsetAndLocale)
+TEST_F(Languages, SwitchSetsFontsCharsetLocaleAndMnemonics)
 {
-    ASSERT_TRUE(SetInterfaceLanguage(9, 0, 16, 0));
-    EXPECT_EQ(InterfaceLanguage(), 9);
-    EXPECT_EQ(InterfaceCharset(), 128);
-    EXPECT_EQ(ThreadLocale(), 1041);
-    EXPECT_FALSE(WesternInterface());
-    EXPECT_EQ(MenuScriptClass(), 1);
-    EXPECT_EQ(platform::TextCodePage(), 932);
-    EXPECT_EQ(platform::FontSize(FrameworkFont(0)), 15);  // 0 asks for the default size
-    EXPECT_EQ(platform::FontSize(FrameworkFont(1)), 16);
+    const struct {
+        int language, sizes[3], charset, locale, script_class, code_page;
+        int font_sizes[3];  // a size of 0 asks for the default, 15
+    } cases[] = {
+        {9, {0, 16, 0}, 128, 1041, 1, 932, {15, 16, 15}},
+        {12, {12, 13, 14}, 0, -1, 0, 1252, {12, 13, 14}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        ASSERT_TRUE(SetInterfaceLanguage(c.language, c.sizes[0], c.sizes[1], c.sizes[2]));
+        EXPECT_EQ(InterfaceLanguage(), c.language);
+        EXPECT_EQ(InterfaceCharset(), c.charset);
+        if (c.locale >= 0) {
+            EXPECT_EQ(ThreadLocale(), c.locale);
+        }
+        EXPECT_EQ(WesternInterface(), c.script_class == 0);
+        EXPECT_EQ(MenuScriptClass(), c.script_class);
+        EXPECT_EQ(platform::TextCodePage(), c.code_page);
+        for (int slot = 0; slot < 3; ++slot)
+            EXPECT_EQ(platform::FontSize(FrameworkFont(slot)), c.font_sizes[slot]) << slot;
+        // Back to a Western language: Windows-1252 and Western mnemonics again.
+        ASSERT_TRUE(SetInterfaceLanguage(1, 15, 15, 15));
+        EXPECT_EQ(platform::TextCodePage(), 1252);
+        EXPECT_EQ(MenuScriptClass(), 0);
+    }
     EXPECT_STREQ(ScriptSettingsOf(9).family, "MS Mincho");
-    // Back to a Western language: Windows-1252 and Western mnemonics again.
-    ASSERT_TRUE(SetInterfaceLanguage(1, 15, 15, 15));
-    EXPECT_EQ(platform::TextCodePage(), 1252);
-    EXPECT_EQ(MenuScriptClass(), 0);
-}
-
-TEST_F(Languages, Language12IsWesternFontsAndClass)
-{
-    ASSERT_TRUE(SetInterfaceLanguage(12, 12, 13, 14));
-    EXPECT_EQ(ClassOf(12), 0);
-    EXPECT_TRUE(WesternInterface());
-    EXPECT_EQ(InterfaceCharset(), 0);
-    EXPECT_EQ(platform::FontSize(FrameworkFont(2)), 14);
 }
 
 TEST_F(Languages, FamilyRegistryProbesOnce)

@@ -17,6 +17,10 @@
 
 TEST(MenuText, MnemonicsAndShortcuts)
 {
+    const char* const kEditer = "\xC9"
+                                "diter";
+    const char* const kEditerMarked = "\xC9"
+                                      "dit&er";
     struct Case {
         int script_class;
         ShortcutCombination combination;
@@ -33,16 +37,8 @@ TEST(MenuText, MnemonicsAndShortcuts)
         {1, ShortcutCombination::ctrl, "Copy", 'c', 'C', "Copy(&C)\tCtrl+C"},
         {0, ShortcutCombination::ctrl, "Open", 'x', 0, "Open"},          // not in the text
         {0, ShortcutCombination::ctrl, "Quit", 0, 'Q', "Quit\tCtrl+Q"},  // no mnemonic
-        {0, ShortcutCombination::ctrl,
-         "\xC9"
-         "diter",
-         0xC9, 0, "&Editer"},  // base letter
-        {0, ShortcutCombination::ctrl,
-         "\xC9"
-         "diter",
-         'e', 0,
-         "\xC9"
-         "dit&er"},
+        {0, ShortcutCombination::ctrl, kEditer, 0xC9, 0, "&Editer"},     // base letter
+        {0, ShortcutCombination::ctrl, kEditer, 'e', 0, kEditerMarked},
     };
     for (const Case& c : cases) {
         TempMark();

@@ -55,15 +55,6 @@ protected:
         window_switch(nullptr);
     }
     void TearDown() override { close_all_documents(); }
-
-    // Opens a document and makes it the front one, as activating its window does.
-    DocumentWindow* open_front(const char* name)
-    {
-        DocumentWindow* w = open_corpus(name);
-        if (w && current_document() != &w->document())
-            window_switch(&w->document());
-        return w;
-    }
 };
 
 TEST_F(CommandState, FollowsTheFrontDocument)

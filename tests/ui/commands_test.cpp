@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/report.h"
 #include "app/settings.h"
 #include "codec/output_buffer.h"
 #include "gif/gif_reader.h"
@@ -26,6 +25,7 @@
 #include "ui/commands.h"
 #include "ui/document_window.h"
 #include "program_support.h"
+#include "ui_support.h"
 
 namespace {
 
@@ -45,13 +45,6 @@ protected:
     {
         close_all_documents();
         SetLoopClock(LoopClock{});
-    }
-    DocumentWindow* open_front(const char* name)
-    {
-        DocumentWindow* w = open_corpus(name);
-        if (w && current_document() != &w->document())
-            window_switch(&w->document());
-        return w;
     }
 };
 
@@ -157,27 +150,6 @@ TEST_F(Commands, F6GoesRoundTheDocumentAndItsShownPanes)
     EXPECT_EQ(FocusedFrameWindow(), document);
 }
 
-// Saves every question answers yes to; keeps the messages and the progress reports.
-class SaveAnyway final : public Reporter {
-public:
-    SaveAnyway() : m_previous(set_reporter(this)) { }
-    ~SaveAnyway() override { set_reporter(m_previous); }
-    void alert(AlertKind, const char* message, const char*) override { messages += std::string(message) + "\n"; }
-    bool ask(AlertKind, const char*, const char*, const char*) override { return true; }
-    void begin_progress(const char* caption, std::uint32_t) override { reports.push_back({caption, 0, 0}); }
-    void restart_progress(std::uint32_t total) override { reports.back().total = total; }
-    void advance_progress(std::uint32_t units) override { reports.back().done += units; }
-    struct Progress {
-        std::string caption;
-        std::uint32_t total, done;
-    };
-    std::string messages;
-    std::vector<Progress> reports;
-
-private:
-    Reporter* m_previous;
-};
-
 std::vector<std::uint8_t> file_bytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -190,13 +162,7 @@ std::vector<std::string> pillow_screens(const std::vector<std::filesystem::path>
     std::string command = "/usr/bin/python3 " QUILLON_COMPOSE_REFERENCE;
     for (const auto& file : files)
         command += " '" + file.string() + "'";
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            text.append(buffer, got);
-        pclose(pipe);
-    }
+    const std::string text = CommandOutput(command);
     std::vector<std::string> screens;
     for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
         screens.push_back(text.substr(text.find(' ', at) + 1, end - text.find(' ', at) - 1));  // without the name
@@ -256,14 +222,15 @@ TEST_F(Commands, ExtraCompressionOptionOnSave)
             w->mark_changed();
         }
         settings().extra_compression = c.extra ? 1 : 0;
-        SaveAnyway reporter;
+        RecordingReporter reporter;
         EXPECT_TRUE(save_current_document(*w, SaveMode::Write)) << c.file;
         settings().extra_compression = 0;
         close_all_documents();
         const std::vector<std::uint8_t> written = file_bytes(saved);
         const std::string caption = "Compressing \x93" + saved.filename().string() + "\x94 further";
-        const auto extra_report = std::find_if(reporter.reports.begin(), reporter.reports.end(),
-                                               [&](const SaveAnyway::Progress& p) { return p.caption == caption; });
+        const auto extra_report =
+            std::find_if(reporter.reports.begin(), reporter.reports.end(),
+                         [&](const RecordingReporter::Progress& p) { return p.caption == caption; });
         ASSERT_EQ(extra_report != reporter.reports.end(), c.extra) << c.file;
         if (c.extra) {
             EXPECT_EQ(extra_report->total, c.frames) << c.file;
@@ -283,7 +250,8 @@ TEST_F(Commands, ExtraCompressionOptionOnSave)
         EXPECT_EQ(screens[0], screens[1])
             << c.file << (c.edited ? " against the default file" : " against the original");
         if (!c.edited) {  // the English reports say "merged" when colours were merged
-            EXPECT_EQ(reporter.messages.find("merged"), std::string::npos) << reporter.messages;
+            for (const auto& [kind, message] : reporter.alerts)
+                EXPECT_EQ(message.find("merged"), std::string::npos) << message;
         }
     }
 }

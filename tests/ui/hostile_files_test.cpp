@@ -10,25 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/report.h"
 #include "framework/frame_window.h"
 #include "ui/application.h"
 #include "ui/document_window.h"
 #include "program_support.h"
 
 namespace {
-
-class Quiet final : public Reporter {
-public:
-    Quiet() : m_previous(set_reporter(this)) { }
-    ~Quiet() override { set_reporter(m_previous); }
-    void alert(AlertKind, const char*, const char*) override { ++alerts; }
-    bool ask(AlertKind, const char*, const char*, const char*) override { return true; }  // see every warning
-    int alerts = 0;
-
-private:
-    Reporter* m_previous;
-};
 
 std::vector<std::filesystem::path> hostile_files()
 {
@@ -56,7 +43,7 @@ TEST(HostileFiles, OpenAsDocumentsOrAreRefused)
     for (const auto& file : files) {
         SCOPED_TRACE(file.filename().string());
         std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
-        Quiet reporter;
+        RecordingReporter reporter;  // yes to every warning, to see what follows
         document_event_open(nullptr, copy.c_str());
         pump(10);
         DocumentWindow* window = DocumentWindow::of(ActiveDocument());

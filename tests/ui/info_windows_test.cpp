@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "app/settings.h"
@@ -24,22 +25,16 @@ protected:
 // A constant-string table of our own: 100 holds the row count and the first row.
 const char* test_strings(int n)
 {
-    switch (n) {
-    case 100:
-        return "0 none";
-    case 110:
-        return "2 0 Site";
-    case 111:
-        return "https://quillon.example.org";
-    case 112:
-        return "0 Mail";
-    case 113:
-        return "support@quillon.example.org";
-    case 120:
-        return "x damaged";
-    default:
-        return "";
-    }
+    static const std::map<int, const char*> strings = {
+        {100, "0 none"},
+        {110, "2 0 Site"},
+        {111, "https://quillon.example.org"},
+        {112, "0 Mail"},
+        {113, "support@quillon.example.org"},
+        {120, "x damaged"},
+    };
+    const auto found = strings.find(n);
+    return found == strings.end() ? "" : found->second;
 }
 
 TEST_F(InfoWindowsTest, TableRows)

@@ -21,13 +21,6 @@ namespace {
 SystemLocaleInfo western() { return SystemLocaleInfo{1252, "en", "US"}; }
 SystemLocaleInfo japanese() { return SystemLocaleInfo{932, "ja", "JP"}; }
 
-KeyEvent key(std::uint8_t character)
-{
-    KeyEvent event;
-    event.character = character;
-    return event;
-}
-
 class LanguageChooserTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -74,7 +67,7 @@ TEST_F(LanguageChooserTest, ArrowsSkipWhatCannotBeShownAndWrap)
         EXPECT_EQ(ViewIsShown(chooser.language_button(9).view()), c.japanese_shown);
         EXPECT_TRUE(ViewIsShown(chooser.language_button(1).view()));
         ASSERT_EQ(chooser.highlighted(), c.from);
-        EXPECT_TRUE(chooser.key(key(c.arrow)));
+        EXPECT_TRUE(chooser.key(TestKey(c.arrow)));
         EXPECT_EQ(chooser.highlighted(), c.to) << c.from;
         EXPECT_TRUE(chooser.language_button(c.to).is_selected());
         EXPECT_FALSE(chooser.language_button(c.from).is_selected());
@@ -134,8 +127,8 @@ TEST_F(LanguageChooserTest, TheFirstStartStep)
         bool shown = false;
         language_chooser_state().on_modal_shown = [&](LanguageChooser& chooser) {
             shown = true;
-            (void)chooser.key(key(key_char::down));
-            (void)chooser.key(key(c.key));
+            (void)chooser.key(TestKey(key_char::down));
+            (void)chooser.key(TestKey(c.key));
         };
         std::uint16_t language = 1;
         int calls = 0;
@@ -158,7 +151,7 @@ TEST_F(LanguageChooserTest, QuittingAtTheFirstStartIsRemembered)
 {
     set_system_locale_source(western);
     language_chooser_state().on_modal_shown = [](LanguageChooser& chooser) {
-        (void)chooser.key(key(key_char::escape));
+        (void)chooser.key(TestKey(key_char::escape));
     };
     settings().language_chosen = 0;
     bool quit = false;

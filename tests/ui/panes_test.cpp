@@ -5,18 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <numeric>
 #include <string>
 
 #include "app/settings.h"
 #include "app/string_tables.h"
-#include "codec/frame_coding.h"
 #include "document/document.h"
 #include "foundation/time_text.h"
-#include "framework/alert.h"
 #include "framework/control_field.h"
 #include "framework/frame_window.h"
 #include "gif/gif_writer.h"
@@ -29,45 +25,15 @@ namespace {
 
 constexpr int kWidth = 8, kHeight = 6;
 
-// Frames over the whole screen with the given delays, two colours, comment "note".
+std::uint8_t checks(int frame, int x, int y) { return static_cast<std::uint8_t>((x + y + frame) % 2); }
+
+// Frames over the whole screen with the given delays, two colours, comment "note", odd
+// frames interlaced.
 DocumentPtr make_document(std::initializer_list<std::uint32_t> delays)
 {
-    DocumentPtr doc(new_document());
-    doc->screen_width = kWidth;
-    doc->screen_height = kHeight;
-    doc->palette_size = 2;
+    DocumentPtr doc = TestDocument(kWidth, kHeight, 2, delays, checks, "note", true);
     doc->palette.get()[3] = 255;
-    doc->leading_comment.reset(StrDup(""));
-    doc->trailing_comment.reset(StrDup(""));
-    canvas_resize(doc->canvas, kWidth, kHeight, 255);
-    int i = 0;
-    for (std::uint32_t delay : delays) {
-        FramePtr frame(new_frame());
-        frame->rect = ScreenRect{0, 0, kHeight, kWidth};
-        frame->delay = delay;
-        frame->comment.reset(StrDup("note"));
-        Canvas pixels;
-        canvas_resize(pixels, kWidth, kHeight, 0);
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
-                pixels.row(y)[x] = static_cast<std::uint8_t>((x + y + i) % 2);
-        encode_frame_into(*frame, pixels, i % 2 == 1, 2);
-        frame->interlaced = i % 2 == 1 ? 1 : 0;
-        doc->total_delay += delay;
-        document_append_frame(*doc, std::move(frame));
-        ++i;
-    }
-    doc->frame_count = i;
     return doc;
-}
-
-std::string taken_alert(FrameWindow* alert)
-{
-    if (alert == nullptr)
-        return "";
-    std::string text = control_text(alert_message(alert));
-    alert_close(alert);
-    return text;
 }
 
 std::vector<std::uint32_t> delays_of(Document& doc)
@@ -140,7 +106,7 @@ TEST_F(PaneTest, LoopingChoiceAndCount)
     };
     for (const Case& c : cases) {
         pane.on_count_entered(c.typed.c_str());
-        EXPECT_EQ(taken_alert(pane.last_alert()), c.message) << c.typed.substr(0, 10);
+        EXPECT_EQ(TakeAlert(pane.last_alert()), c.message) << c.typed.substr(0, 10);
         EXPECT_EQ(doc->loop_count, c.count) << c.typed.substr(0, 10);
         EXPECT_STREQ(pane.count_field().text(), c.field) << c.typed.substr(0, 10);
     }
@@ -174,7 +140,7 @@ TEST_F(PaneTest, LinesAndBackground)
     EXPECT_EQ(pane.swatch().colour().green, 32896);
     for (const char* bad : {"300,0,0", "red", "1,2", "-1,0,0", "1.5,2,3"}) {
         pane.on_colour_entered(bad);
-        EXPECT_NE(taken_alert(pane.last_alert()).find("is not a color"), std::string::npos) << bad;
+        EXPECT_NE(TakeAlert(pane.last_alert()).find("is not a color"), std::string::npos) << bad;
         EXPECT_STREQ(pane.colour_field().text(), "255, 128, 0") << bad;
     }
     EXPECT_EQ(redraws, 1);
@@ -269,10 +235,10 @@ TEST_F(PaneTest, RangeFieldsAndLimits)
     EXPECT_EQ(shown, 3);
     EXPECT_EQ(pane.range_slider().second(), 3);
     pane.on_end_entered(true, "0");
-    EXPECT_EQ(taken_alert(pane.last_alert()), "Frame numbers start at 1.");
+    EXPECT_EQ(TakeAlert(pane.last_alert()), "Frame numbers start at 1.");
     EXPECT_STREQ(pane.first_field().text(), "1");
     pane.on_end_entered(true, "9");
-    EXPECT_EQ(taken_alert(pane.last_alert()),
+    EXPECT_EQ(TakeAlert(pane.last_alert()),
               "This animation has 5 frames, so there is no frame 9. Showing the last frame.");
     EXPECT_EQ(pane.first(), 3);  // the ends are ordered: 4 .. 5
     EXPECT_EQ(pane.last(), 4);
@@ -286,10 +252,10 @@ TEST_F(PaneTest, RangeFieldsAndLimits)
     pane.on_factor_slider(0);
     EXPECT_DOUBLE_EQ(pane.factor(), 0.1);
     pane.on_factor_entered("-2");
-    EXPECT_EQ(taken_alert(pane.last_alert()), "The factor cannot be negative.");
+    EXPECT_EQ(TakeAlert(pane.last_alert()), "The factor cannot be negative.");
     EXPECT_DOUBLE_EQ(pane.factor(), 0.1);
     pane.on_factor_entered(std::string(4000, '%').c_str());
-    EXPECT_NE(taken_alert(pane.last_alert()).find("is not a number"), std::string::npos);
+    EXPECT_NE(TakeAlert(pane.last_alert()).find("is not a number"), std::string::npos);
 
     pane.on_limit_entered(false, "2");  // upper 200
     pane.on_limit_entered(true, "5");   // lower 500 above it: the two swap
@@ -316,31 +282,25 @@ TEST_F(PaneTest, RangeFieldsAndLimits)
 
 TEST_F(PaneTest, ScalingRounding)
 {
-    struct Case {
-        double factor;
+    const struct {
+        const char* factor;
+        int first, last;
         std::vector<std::uint32_t> delays;
+    } cases[] = {
+        {"1", 0, 4, {3, 5, 1, 7, 9}},    // delay 0 is raised to the lower limit 1
+        {"0.5", 1, 3, {3, 3, 1, 4, 9}},  // halves round up; the ends are outside the range
     };
-    const Case cases[] = {
-        {1.0, {3, 5, 1, 7, 9}},  // delay 0 is raised to the lower limit 1
-        {0.5, {3, 3, 1, 4, 9}},  // halves round up; the last frame is outside the range
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         DocumentPtr doc = make_document({3, 5, 0, 7, 9});
         RangePane pane;
         ASSERT_TRUE(pane.open(doc.get()));
-        if (c.factor == 0.5)
-            pane.set_range(1, 3, 0);
-        else
-            pane.set_range(0, 4, 0);
-        pane.on_factor_entered(c.factor == 0.5 ? "0.5" : "1");
+        pane.set_range(c.first, c.last, 0);
+        pane.on_factor_entered(c.factor);
         int changes = 0;
         pane.on_document_changed = [&] { ++changes; };
         pane.run_action(RangeMode::Delays);
         EXPECT_EQ(delays_of(*doc), c.delays) << c.factor;
-        std::uint32_t sum = 0;
-        for (std::uint32_t d : c.delays)
-            sum += d;
-        EXPECT_EQ(doc->total_delay, sum);
+        EXPECT_EQ(doc->total_delay, std::accumulate(c.delays.begin(), c.delays.end(), 0u)) << c.factor;
         EXPECT_EQ(changes, 1);
     }
 }
@@ -383,15 +343,11 @@ TEST_F(PaneTest, ScaledDelaysSavedAsPillowReadsThem)
     pane.on_limit_entered(false, "0.2");  // at most 20 hundredths
     pane.run_action(RangeMode::Delays);
     ASSERT_TRUE(save_document(*doc, SaveMode::Write));
-    const std::string script = (folder / "check.py").string(), out = (folder / "out.txt").string();
-    std::ofstream(script) << "from PIL import Image\nim = Image.open('" << path
-                          << "'); d = []\nfor i in range(im.n_frames): im.seek(i); d.append(im.info['duration'])\n"
-                             "print(d)\n";
-    ASSERT_EQ(std::system(("/usr/bin/python3 '" + script + "' >'" + out + "' 2>&1").c_str()), 0);
-    std::stringstream read;
-    read << std::ifstream(out).rdbuf();
+    const std::string read = CommandOutput("/usr/bin/python3 -c \"from PIL import Image\nim = Image.open('" + path +
+                                           "'); d = []\nfor i in range(im.n_frames): im.seek(i); "
+                                           "d.append(im.info['duration'])\nprint(d)\"");
     // 3 x 2.5 = 7.5 -> 8; 5 x 2.5 = 12.5 -> 13; 10 x 2.5 = 25 -> 20 (the upper limit); 7 is outside.
-    EXPECT_EQ(read.str(), "[80, 130, 200, 70]\n");
+    EXPECT_EQ(read, "[80, 130, 200, 70]\n");
 }
 
 }  // namespace
@@ -416,17 +372,17 @@ TEST_F(PaneTest, StrangeTextInEveryField)
     ASSERT_TRUE(range.open(doc.get()));
     for (const std::string& t : texts) {
         animation.on_count_entered(t.c_str());
-        (void)taken_alert(animation.last_alert());
+        (void)TakeAlert(animation.last_alert());
         animation.on_colour_entered(t.c_str());
-        (void)taken_alert(animation.last_alert());
+        (void)TakeAlert(animation.last_alert());
         for (bool first : {true, false}) {
             range.on_end_entered(first, t.c_str());
-            (void)taken_alert(range.last_alert());
+            (void)TakeAlert(range.last_alert());
             range.on_limit_entered(first, t.c_str());
-            (void)taken_alert(range.last_alert());
+            (void)TakeAlert(range.last_alert());
         }
         range.on_factor_entered(t.c_str());
-        (void)taken_alert(range.last_alert());
+        (void)TakeAlert(range.last_alert());
         EXPECT_GE(doc->loop_count, 1) << t.substr(0, 10);
         EXPECT_TRUE(std::isfinite(range.factor()) && range.factor() >= 0) << t.substr(0, 10);
         EXPECT_LE(range.lower_limit(), range.upper_limit()) << t.substr(0, 10);

@@ -77,6 +77,14 @@ DocumentWindow* open_corpus(const char* name)
     return window;
 }
 
+DocumentWindow* open_front(const char* name)
+{
+    DocumentWindow* w = open_corpus(name);
+    if (w && current_document() != &w->document())
+        window_switch(&w->document());
+    return w;
+}
+
 void close_all_documents()
 {
     for (;;) {

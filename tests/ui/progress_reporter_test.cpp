@@ -11,7 +11,6 @@
 #include "foundation/formatter.h"
 #include "framework/event_loop.h"
 #include "gif/gif_reader.h"
-#include "framework/language.h"
 #include "framework/frame_window.h"
 #include "framework/view.h"
 #include "ui_support.h"
@@ -192,41 +191,22 @@ TEST_F(ProgressReporterTest, QuestionsAnswerWithTheChosenButton)
     for (const auto& c : cases) {
         static std::uint8_t key;
         key = c.key;
-        TaskAfter(
-            [](void*) {
-                KeyEvent event;
-                event.character = key;
-                ViewsKey(ModalWindow(), event);
-            },
-            nullptr, 0);
+        TaskAfter([](void*) { ViewsKey(ModalWindow(), TestKey(key)); }, nullptr, 0);
         EXPECT_EQ(m_reporter.ask(AlertKind::Exclamation, "Replace it?", "Replace", "Cancel"), c.answer);
     }
 }
 
 TEST_F(ProgressReporterTest, Screenshots)
 {
-    const struct {
-        int language;
-        const char* name;
-    } cases[] = {{1, "progress_window"}, {9, "progress_window_ja"}};
-    FrameworkHooks hooks;
-    hooks.set_interface_language = SetInterfaceLanguage;
-    install_framework_hooks(hooks);
-    for (const auto& c : cases) {
-        force_interface_language(c.language);
-        if (InterfaceLanguage() != c.language)
-            continue;  // no font for it on this machine
+    InEachLanguage([this](const std::string& suffix) {
         const std::uint32_t start = g_now;
         const StrPtr caption(FormatNew(app_string(108), "animation.gif"));  // "Writing ..."
         m_reporter.begin_progress(caption.get(), 1000);
         advance_at(start, 3000, 250);
         ASSERT_NE(m_reporter.window(), nullptr);
-        PumpAll();
-        EXPECT_TRUE(platform::WindowSaveScreenshot(m_reporter.window()->window, ScreenshotPath(c.name).c_str()));
+        Shoot(m_reporter.window(), "progress_window" + suffix);
         m_reporter.end_progress();
-    }
-    force_interface_language(1);
-    install_framework_hooks(FrameworkHooks{});
+    });
 }
 
 // A slow load through the engine: the reader reports to the installed reporter, the

@@ -10,13 +10,10 @@
 
 #include "app/preferences.h"
 #include "app/string_tables.h"
-#include "app/string_tables.h"
 #include "foundation/file_ref.h"
 #include "foundation/list.h"
 #include "framework/control_box.h"
 #include "framework/frame_window.h"
-#include "framework/language.h"
-#include "framework/language.h"
 #include "platform/qt/window.h"
 #include "ui_support.h"
 
@@ -235,39 +232,24 @@ TEST_F(SettingsWindowTest, AChangeIsFoundAgainInThePreferenceFile)
 }
 
 // Every section open, the window as tall as its content (a person looks at the whole list).
-void save_whole_window(SettingsWindow& window, const char* name)
-{
-    PanelWindow& panel = window.panel();
-    PumpAll();
-    const platform::Rect client = FrameWindowClientBounds(panel.window());
-    FrameWindowSetBounds(
-        panel.window(),
-        platform::MakeRect(client.left, client.top, client.right - client.left, panel.content()->height + 10));
-    panel.size_event();
-    PumpAll();
-    EXPECT_TRUE(platform::WindowSaveScreenshot(panel.window()->window, ScreenshotPath(name).c_str()));
-}
-
 TEST_F(SettingsWindowTest, Screenshot)
 {
-    ASSERT_TRUE(m_window.set_section_open(268, true));
-    save_whole_window(m_window, "settings_window");
-    // In Japanese, when a Japanese font is installed (the switch refuses otherwise).
-    FrameworkHooks hooks;
-    hooks.set_interface_language = SetInterfaceLanguage;
-    install_framework_hooks(hooks);
     set_system_locale_source([] { return SystemLocaleInfo{932, "ja", "JP"}; });
-    force_interface_language(9);
-    if (InterfaceLanguage() == 9) {
-        SettingsWindow japanese;
-        japanese.open();
+    InEachLanguage([](const std::string& suffix) {
+        SettingsWindow window;
+        window.open();
         for (int title : {141, 75, 268, 146, 241, 32})
-            ASSERT_TRUE(japanese.set_section_open(title, true)) << title;
-        save_whole_window(japanese, "settings_window_ja");
-    }
-    force_interface_language(1);
+            ASSERT_TRUE(window.set_section_open(title, true)) << title;
+        PanelWindow& panel = window.panel();
+        PumpAll();
+        const platform::Rect client = FrameWindowClientBounds(panel.window());
+        FrameWindowSetBounds(
+            panel.window(),
+            platform::MakeRect(client.left, client.top, client.right - client.left, panel.content()->height + 10));
+        panel.size_event();
+        Shoot(panel.window(), "settings_window" + suffix);
+    });
     set_system_locale_source(nullptr);
-    install_framework_hooks(FrameworkHooks{});
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/report.h"
 #include "app/string_tables.h"
 #include "foundation/formatter.h"
 #include "foundation/heap_string.h"
@@ -24,19 +23,6 @@ namespace {
 
 int g_beeps = 0;
 void count_beep() { ++g_beeps; }
-
-class Recording final : public Reporter {
-public:
-    Recording() : m_previous(set_reporter(this)) { }
-    ~Recording() override { set_reporter(m_previous); }
-    void alert(AlertKind kind, const char* message, const char*) override { alerts.emplace_back(int(kind), message); }
-    bool ask(AlertKind, const char*, const char*, const char*) override { return false; }
-    void beep() override { ++g_beeps; }
-    std::vector<std::pair<int, std::string>> alerts;
-
-private:
-    Reporter* m_previous;
-};
 
 std::string formatted(int number, const char* value)
 {
@@ -81,11 +67,11 @@ TEST_F(StartUp, OpenRequestsThatCannotOpenLeaveNoDocument)
         {damaged_name, 266, "missing.gif"},  // no such file: cannot be read
     };
     for (const auto& c : cases) {
-        Recording reporter;
+        RecordingReporter reporter(false);
         document_event_open(nullptr, c.path.c_str());
         EXPECT_EQ(current_document(), nullptr) << c.path;
         ASSERT_EQ(reporter.alerts.size(), 1u) << c.path;
-        EXPECT_EQ(reporter.alerts[0].first, int(AlertKind::Stop));
+        EXPECT_EQ(reporter.alerts[0].first, AlertKind::Stop);
         EXPECT_EQ(reporter.alerts[0].second, formatted(c.message, c.name));
     }
 }
