@@ -115,6 +115,8 @@ void ProgressReporter::restart_progress(std::uint32_t total)
     ProgressBarSetTotal(report->bar, total);
     if (total != 0)
         ProgressBarSetValue(report->bar, report->done);
+    // The estimate on show was for the work before the restart.
+    (void)LabelSetTextIfDifferent(report->time, report->detail_text.get());
     PaintWindowNow(report->window);
 }
 

@@ -148,11 +148,13 @@ TEST_F(ProgressReporterTest, RestartCountsTheShowRuleFromTheRestart)
     ASSERT_NE(m_reporter.window(), nullptr);
     EXPECT_FALSE(m_reporter.busy_indicator());
     EXPECT_EQ(m_reporter.bar_value(), 2u);
-    // A restart of a shown report keeps the window and rebuilds the bar.
+    EXPECT_STREQ(m_reporter.time_text(), "About 23 seconds left");  // 2 of 20 in 2.5 s: 22.5 s left
+    // A restart of a shown report keeps the window, rebuilds the bar and drops the estimate.
     FrameWindow* window = m_reporter.window();
     m_reporter.restart_progress(0);
     EXPECT_EQ(m_reporter.window(), window);
     EXPECT_TRUE(m_reporter.busy_indicator());
+    EXPECT_STREQ(m_reporter.time_text(), "");
 }
 
 TEST_F(ProgressReporterTest, AWindowClosedUnderItIsNotShownAgain)
