@@ -292,6 +292,8 @@ TEST_F(Preferences, HeaderRulesAndAMissingFile)
         bool body_read;
     } cases[] = {
         {"valid", kHeader + body, true, true},
+        {"cut after the header", kHeader, true, false},
+        {"cut inside a record", kHeader + body.substr(0, 5), true, false},
         {"253 characters", std::string("Quillon Preferences\0Version 2\0Quillon\0", 38) + text253 + '\0' + body, true,
          true},
         {"254 without zero", std::string("Quillon Preferences\0Version 2\0Quillon\0", 38) + text254 + '\0' + body,
@@ -315,35 +317,6 @@ TEST_F(Preferences, HeaderRulesAndAMissingFile)
     set_defaults(s);
     EXPECT_FALSE(read_preference_file(m_primary.get(), s));
     EXPECT_STREQ(s.template_text, "Optimized by <program>");
-}
-
-TEST_F(Preferences, TruncationAtEveryOffsetKeepsEarlierValues)
-{
-    Settings written;
-    set_defaults(written);
-    fill_non_defaults(written);
-    ASSERT_TRUE(write_preference_file(m_primary.get(), written));
-    std::string bytes = read_file(m_folder.file("primary.rqs"));
-    // Offsets where each option record of tags 3-11 ends (header, then 8 bytes each).
-    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
-        write_file(m_folder.file("primary.rqs"), bytes.substr(0, cut));
-        Settings s;
-        set_defaults(s);
-        bool header = read_preference_file(m_primary.get(), s);
-        EXPECT_EQ(header, cut >= kHeader.size()) << cut;
-        for (const ByteOption& option : kByteOptions) {
-            if (option.tag > 11)
-                break;
-            std::size_t end = kHeader.size() + 8 * static_cast<std::size_t>(option.tag - 2);
-            std::uint8_t expected = cut >= end ? non_default(option) : option.fallback;
-            EXPECT_EQ(s.*option.field, expected) << "cut " << cut << " " << option.name;
-        }
-        ASSERT_NE(s.template_text, nullptr) << cut;
-        // The rectangle, the extra compression byte and the four placements end the records.
-        EXPECT_EQ(s.main_window.height, cut >= bytes.size() - 7 - 4 * 15 - 8 ? 480 : 0) << cut;
-        EXPECT_EQ(s.extra_compression, cut >= bytes.size() - 7 - 4 * 15 ? 1 : 0) << cut;
-        EXPECT_EQ(s.info_window_placements[2].height, cut >= bytes.size() - 7 ? 500 : 0) << cut;
-    }
 }
 
 TEST_F(Preferences, SecondaryFileWinsAndIsSavedBack)
