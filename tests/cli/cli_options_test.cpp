@@ -130,6 +130,7 @@ TEST(CliOptions, NamesOutputFiles)
         {{"x"}, "ANIM.GIF", "ANIM.opt.GIF"},
         {{"x"}, "dir.v2/anim", "dir.v2/anim.opt.gif"},
         {{"x"}, ".hidden", ".hidden.opt.gif"},
+        {{"x"}, "dir/.gif", "dir/.gif.opt.gif"},  // a hidden name, not an extension
         {{"-o", "out.gif", "x"}, "a/anim.gif", "out.gif"},
         {{"--in-place", "x"}, "a/anim.gif", "a/anim.gif"},
         {{"--out-dir", "smaller", "x"}, "a/anim.gif", "smaller/anim.gif"},

@@ -79,9 +79,11 @@ TEST_F(CliProgram, DamagedFilesAreLeftAloneUnlessKeptOnPurpose)
     EXPECT_EQ(slurp(path), before) << "a damaged file must not be replaced";
     EXPECT_NE(in_place.err.find("--keep-damaged"), std::string::npos) << in_place.err;
 
-    Outcome plain = run("-o out.gif cut.gif");
+    Outcome plain = run("-q -o out.gif cut.gif");
     EXPECT_EQ(plain.status, 1);
     EXPECT_FALSE(exists(folder + "/out.gif"));
+    EXPECT_NE(plain.err.find("cut.gif: damaged, so not written"), std::string::npos) << "quiet keeps the reason";
+    EXPECT_EQ(plain.err.find("has been kept"), std::string::npos) << "nothing was kept: nothing was written";
 
     Outcome kept = run("--keep-damaged -o out.gif cut.gif");
     EXPECT_EQ(kept.status, 0) << kept.err;

@@ -77,6 +77,7 @@ TEST(CliResult, SizeLinesTellSmallChangesInBytes)
         {1000000, 999990, "a.gif: 1,000,000 -> 999,990 bytes, 10 bytes smaller, written to b.gif"},
         {100000, 99999, "a.gif: 100,000 -> 99,999 bytes, 1 byte smaller, written to b.gif"},
         {1000000, 999000, "a.gif: 1,000,000 -> 999,000 bytes, 0.1% smaller, written to b.gif"},
+        {1000000, 999500, "a.gif: 1,000,000 -> 999,500 bytes, 0.1% smaller, written to b.gif"},  // 0.05%
         {2000, 2000, "a.gif: 2,000 -> 2,000 bytes, the same size, written to b.gif"},
         {1000, 1031, "a.gif: 1,000 -> 1,031 bytes, 3.1% larger, written to b.gif"},
     };

@@ -199,13 +199,6 @@ TEST_F(CliProgram, BatchWordingAsksNoQuestionsAndQuietKeepsReasons)
     Outcome json = run("--json -o again.gif small.gif");
     EXPECT_TRUE(has(json.out, "\"warnings\":[]")) << json.out;
     EXPECT_TRUE(has(json.out, "\"reason\":\"not written: the result (")) << json.out;
-
-    const std::string whole = slurp(sample);
-    write("cut.gif", whole.substr(0, whole.size() * 3 / 4));
-    Outcome damaged = run("-q -o cut.opt.gif cut.gif");
-    EXPECT_EQ(damaged.status, 1);
-    EXPECT_TRUE(has(damaged.err, "cut.gif: damaged, so not written")) << damaged.err;
-    EXPECT_FALSE(has(damaged.err, "has been kept")) << "nothing was kept: nothing was written";
 }
 
 TEST_F(CliProgram, KeepDamagedKeepsThePartlyDecodedFrameAndClaimsNoSaving)

@@ -227,6 +227,7 @@ TEST_F(RecordStreamTest, DamageSetsAStickyError)
         std::string bytes;
     } cases[] = {
         {"length beyond the end", RecordBytes().byte(3, 1).header(4, 3, 0xFFFFFFFF).raw("x").bytes},
+        {"length one byte past the end", RecordBytes().byte(3, 1).header(4, 3, 2).raw("x").bytes},
         {"text longer than the file", RecordBytes().byte(3, 1).header(4, 5, 1000).raw("short").bytes},
         {"header cut short", RecordBytes().byte(3, 1).raw(std::string("\x00\x04\x03", 3)).bytes},
         {"tag 0 with a payload", RecordBytes().byte(3, 1).record(0, 3, "z").byte(5, 5).bytes},

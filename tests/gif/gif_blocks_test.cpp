@@ -170,21 +170,6 @@ TEST_F(GifBlocks, GraphicControlBits)
     EXPECT_EQ(document->total_delay, 0x1234u);
 }
 
-// Three comments before one image are joined with two CRs; CRs inside a comment go.
-TEST_F(GifBlocks, PendingCommentsJoin)
-{
-    GifBuilder gif;
-    gif.header().screen(2, 1, kFourColours, 2).image(0, 0, 2, 1, {0, 1});
-    gif.comment("a\r\nb").comment("").comment("c").image(0, 0, 2, 1, {1, 0});
-    gif.comment("x").comment("y").trailer();
-    DocumentPtr document = load_bytes(folder, gif.bytes());
-    ASSERT_NE(document, nullptr);
-    EXPECT_STREQ(document->leading_comment.get(), "");
-    EXPECT_STREQ(document_frame_at(*document, 0)->comment.get(), "");
-    EXPECT_STREQ(document_frame_at(*document, 1)->comment.get(), "a\nb\r\r\r\rc");
-    EXPECT_STREQ(document->trailing_comment.get(), "x\r\ry");
-}
-
 // When every table entry is in use, the background index names the nearest entry by the sum
 // of absolute differences; of two equally near entries the first wins.
 TEST_F(GifBlocks, NearestBackgroundFirstMinimumWins)
