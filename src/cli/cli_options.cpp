@@ -377,7 +377,9 @@ std::string output_path_for(const CliOptions& options, const std::string& input)
     // NAME.gif -> NAME.opt.gif; a name without the extension gets ".opt.gif" appended.
     const std::size_t slash = input.find_last_of('/');
     const std::size_t dot = input.find_last_of('.');
-    const bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    // A dot that starts the file's name makes it hidden; it is not an extension.
+    const std::size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+    const bool has_extension = dot != std::string::npos && dot > name_start;
     if (has_extension) {
         std::string extension = input.substr(dot);
         for (char& c : extension)

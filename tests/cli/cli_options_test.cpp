@@ -131,6 +131,7 @@ TEST(CliOptions, NamesOutputFiles)
         {{"x"}, "dir.v2/anim", "dir.v2/anim.opt.gif"},
         {{"x"}, ".hidden", ".hidden.opt.gif"},
         {{"x"}, "dir/.gif", "dir/.gif.opt.gif"},  // a hidden name, not an extension
+        {{"x"}, ".gif", ".gif.opt.gif"},
         {{"-o", "out.gif", "x"}, "a/anim.gif", "out.gif"},
         {{"--in-place", "x"}, "a/anim.gif", "a/anim.gif"},
         {{"--out-dir", "smaller", "x"}, "a/anim.gif", "smaller/anim.gif"},
