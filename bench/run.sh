@@ -11,7 +11,10 @@ scripts/install-deps.sh --bench
 build=build-bench
 jobs=${JOBS:-$(nproc)}
 cmake -S . -B "$build" -G Ninja -DQUILLON_GUI=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-if cmake --build "$build" --target help | grep -Eq '^quillon-cli: '; then
+# The list is read whole first: grep -q stops at the first match, and under pipefail the
+# writer's broken pipe would count as a failure.
+known=$(cmake --build "$build" --target help)
+if grep -Eq '^quillon-cli: ' <<<"$known"; then
   cmake --build "$build" --target quillon-cli -j "$jobs"
 else
   # Not a build failure: the tree has no command-line tool yet, so only the peers can run.

@@ -6,7 +6,10 @@ cd "$(dirname "$0")/.."
 build=${1:-build-package}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 targets=(quillon-cli man_pages)
-if cmake --build "$build" --target help | grep -q '^quillon:'; then
+# The list is read whole first: grep -q stops at the first match, and under pipefail the
+# writer's broken pipe would count as a failure.
+known=$(cmake --build "$build" --target help)
+if grep -q '^quillon:' <<<"$known"; then
   targets+=(quillon)
 fi
 cmake --build "$build" -j"${JOBS:-2}" --target "${targets[@]}"
