@@ -164,9 +164,9 @@ bool initialise_application()
     initialise_settings();
     (void)codec_state();    // 6: the codec's buffers (the colour pools live with their users)
     (void)read_settings();  // 7: no preference file yet keeps the defaults
-    // 8: the settings are saved when the program loses the activation and when the loop ends.
+    // 8: the settings are saved when the program loses the activation, and at its end
+    // (program_entry), whether a loop ran or the user quit in the chooser.
     AddAppNotificationHandler(AppNotification::deactivated, save_settings_notified, nullptr);
-    AddAppNotificationHandler(AppNotification::loop_ended, save_settings_notified, nullptr);
     BuilderHooks builder;  // the controls' own changes are saved at once
     builder.language_text = language_text;
     builder.constant_text = constant_text;
@@ -212,11 +212,10 @@ int program_entry(int argc, char** argv, int show_state)
     (void)CreateMainWindow();
     Reporter* previous = install_progress_reporter();
     if (initialise_application())
-        RunMainLoop();  // its end saves the settings (step 8)
-    else if (ui_state().quit_at_start)
-        (void)save_settings();  // no loop ran: keep the mark that the language was asked for
-    else
+        RunMainLoop();
+    else if (!ui_state().quit_at_start)
         std::fprintf(stderr, "quillon: the program's texts are missing\n");
+    (void)save_settings();  // step 8; after a quit in the chooser it keeps the mark that it asked
     set_reporter(previous);
     end_application();
     FrameworkEnd();
